@@ -1,0 +1,245 @@
+#include "Canvas.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Walks the pixels of a line from (x1, y1) to (x2, y2), both ends included.
+template <typename Plot> inline void Bresenham(int x1, int y1, int x2, int y2, Plot &&plot)
+{
+    const int dx = std::abs(x2 - x1);
+    const int dy = -std::abs(y2 - y1);
+    const int stepX = x1 < x2 ? 1 : -1;
+    const int stepY = y1 < y2 ? 1 : -1;
+    int error = dx + dy;
+    int x = x1;
+    int y = y1;
+    for (int n = std::max(dx, -dy); n >= 0; --n) {
+        plot(x, y);
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            x += stepX;
+        }
+        if (twice <= dx) {
+            error += dx;
+            y += stepY;
+        }
+    }
+}
+
+// Liang-Barsky: clips the segment to [minX, maxX] x [minY, maxY]; false when nothing is left.
+bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double minX, double minY, double maxX, double maxY)
+{
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - minX, maxX - x1, y1 - minY, maxY - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) {
+                return false;
+            }
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+        if (t0 > t1) {
+            return false;
+        }
+    }
+    const double startX = x1;
+    const double startY = y1;
+    x1 = startX + t0 * dx;
+    y1 = startY + t0 * dy;
+    x2 = startX + t1 * dx;
+    y2 = startY + t1 * dy;
+    return true;
+}
+
+} // namespace
+
+Canvas::Canvas(QSize pixelSize, PackedColor backColor, qreal devicePixelRatio)
+    : backColor_(backColor)
+{
+    Resize(pixelSize, devicePixelRatio);
+}
+
+void Canvas::SetScaleLeft(float value)
+{
+    mapping_.Left = value;
+    mapping_.Update();
+}
+
+void Canvas::SetScaleTop(float value)
+{
+    mapping_.Top = value;
+    mapping_.Update();
+}
+
+void Canvas::SetScaleWidth(float value)
+{
+    mapping_.Width = value;
+    mapping_.Update();
+}
+
+void Canvas::SetScaleHeight(float value)
+{
+    mapping_.Height = value;
+    mapping_.Update();
+}
+
+void Canvas::SetBackColor(PackedColor color)
+{
+    backColor_ = color;
+    Cls();
+}
+
+void Canvas::SetDrawWidth(int width)
+{
+    drawWidth_ = std::max(width, 1);
+}
+
+void Canvas::Cls()
+{
+    image_.fill(ToQRgb(backColor_));
+    MarkAllDirty();
+}
+
+void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
+{
+    const float px1 = mapping_.PixelX(x1);
+    const float py1 = mapping_.PixelY(y1);
+    const float px2 = mapping_.PixelX(x2);
+    const float py2 = mapping_.PixelY(y2);
+    const QRgb rgb = ToQRgb(color);
+    const auto width = static_cast<float>(mapping_.PixelWidth);
+    const auto height = static_cast<float>(mapping_.PixelHeight);
+    // Fast path: a thin line with both ends on the image. Written as "inside" so
+    // that NaN falls through to the careful path.
+    if (drawWidth_ == 1 && px1 >= 0.0F && px1 < width && py1 >= 0.0F && py1 < height && px2 >= 0.0F && px2 < width &&
+        py2 >= 0.0F && py2 < height) {
+        // Non-negative, so truncation is floor.
+        const auto ix1 = static_cast<int>(px1);
+        const auto iy1 = static_cast<int>(py1);
+        const auto ix2 = static_cast<int>(px2);
+        const auto iy2 = static_cast<int>(py2);
+        QRgb *const pixels = pixels_;
+        const qsizetype stride = stride_;
+        Bresenham(ix1, iy1, ix2, iy2, [=](int x, int y) { pixels[y * stride + x] = rgb; });
+        MarkDirty(std::min(ix1, ix2), std::min(iy1, iy2), std::max(ix1, ix2), std::max(iy1, iy2));
+        return;
+    }
+    ClippedLine(px1, py1, px2, py2, rgb);
+}
+
+void Canvas::ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb)
+{
+    const int width = mapping_.PixelWidth;
+    const int height = mapping_.PixelHeight;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    // A wide line is a square brush walked along the thin line; clip with room for it.
+    const int brush = drawWidth_;
+    const int before = (brush - 1) / 2;
+    const int after = brush - 1 - before;
+    double x1 = px1;
+    double y1 = py1;
+    double x2 = px2;
+    double y2 = py2;
+    if (!ClipSegment(x1, y1, x2, y2, -brush, -brush, width + brush, height + brush)) {
+        return; // outside, or not a number
+    }
+    const auto toPixel = [](double value) { return static_cast<int>(std::floor(value)); };
+    int left = width;
+    int top = height;
+    int right = -1;
+    int bottom = -1;
+    Bresenham(toPixel(x1), toPixel(y1), toPixel(x2), toPixel(y2), [&](int x, int y) {
+        const int x0 = std::max(x - before, 0);
+        const int xEnd = std::min(x + after, width - 1);
+        const int y0 = std::max(y - before, 0);
+        const int yEnd = std::min(y + after, height - 1);
+        for (int row = y0; row <= yEnd; ++row) {
+            std::fill(pixels_ + row * stride_ + x0, pixels_ + row * stride_ + xEnd + 1, rgb);
+        }
+        if (x0 <= xEnd && y0 <= yEnd) {
+            left = std::min(left, x0);
+            top = std::min(top, y0);
+            right = std::max(right, xEnd);
+            bottom = std::max(bottom, yEnd);
+        }
+    });
+    if (left <= right) {
+        MarkDirty(left, top, right, bottom);
+    }
+}
+
+void Canvas::Resize(QSize pixelSize, qreal devicePixelRatio)
+{
+    const QSize size = pixelSize.expandedTo({0, 0});
+    if (size == image_.size() && qFuzzyCompare(devicePixelRatio, image_.devicePixelRatio())) {
+        return;
+    }
+    QImage resized(size, QImage::Format_RGB32);
+    resized.fill(ToQRgb(backColor_));
+    if (!image_.isNull() && !resized.isNull()) {
+        QPainter painter(&resized);
+        painter.drawImage(QPoint(0, 0), image_);
+    }
+    resized.setDevicePixelRatio(devicePixelRatio);
+    image_ = std::move(resized);
+    pixels_ = image_.isNull() ? nullptr : reinterpret_cast<QRgb *>(image_.bits());
+    stride_ = image_.isNull() ? 0 : image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    mapping_.PixelWidth = size.width();
+    mapping_.PixelHeight = size.height();
+    mapping_.Update();
+    MarkAllDirty();
+}
+
+QRect Canvas::TakeDirty()
+{
+    if (dirtyLeft_ > dirtyRight_) {
+        return {};
+    }
+    const QRect dirty(QPoint(dirtyLeft_, dirtyTop_), QPoint(dirtyRight_, dirtyBottom_));
+    dirtyLeft_ = 0;
+    dirtyTop_ = 0;
+    dirtyRight_ = -1;
+    dirtyBottom_ = -1;
+    return dirty;
+}
+
+void Canvas::MarkDirty(int left, int top, int right, int bottom)
+{
+    if (dirtyLeft_ > dirtyRight_) {
+        dirtyLeft_ = left;
+        dirtyTop_ = top;
+        dirtyRight_ = right;
+        dirtyBottom_ = bottom;
+        return;
+    }
+    dirtyLeft_ = std::min(dirtyLeft_, left);
+    dirtyTop_ = std::min(dirtyTop_, top);
+    dirtyRight_ = std::max(dirtyRight_, right);
+    dirtyBottom_ = std::max(dirtyBottom_, bottom);
+}
+
+void Canvas::MarkAllDirty()
+{
+    if (image_.isNull()) {
+        return;
+    }
+    MarkDirty(0, 0, image_.width() - 1, image_.height() - 1);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Canvas.h"
+#include "DrawingSurface.h"
+
+#include <QFrame>
+
+// The picture area: a sunken frame showing a persistent image that survives
+// covering and minimising. Drawing goes into the image; the screen catches up
+// at Refresh and whenever pending events are handled.
+class PictureBox final : public QFrame, public DrawingSurface
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PictureBox)
+
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+    ~PictureBox() override = default;
+
+    void SetScaleLeft(float value) override { canvas_.SetScaleLeft(value); }
+    void SetScaleTop(float value) override { canvas_.SetScaleTop(value); }
+    void SetScaleWidth(float value) override { canvas_.SetScaleWidth(value); }
+    void SetScaleHeight(float value) override { canvas_.SetScaleHeight(value); }
+    void SetBackColor(PackedColor color) override;
+    void SetDrawWidth(int width) override { canvas_.SetDrawWidth(width); }
+    void Cls() override;
+    void Line(float x1, float y1, float x2, float y2, PackedColor color) override
+    {
+        canvas_.Line(x1, y1, x2, y2, color);
+        if (!flushPosted_) {
+            PostFlush();
+        }
+    }
+    void Refresh() override;
+
+    [[nodiscard]] const Canvas &canvas() const { return canvas_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void PostFlush();
+    void RepaintNow();
+    QRect ToWidget(QRect imageRect) const;
+    void FitImage();
+
+    Canvas canvas_;
+    bool flushPosted_ = false;
+};

@@ -1,0 +1,8 @@
+#include "Runtime.h"
+
+#include <QCoreApplication>
+
+void DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
