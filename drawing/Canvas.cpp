@@ -32,39 +32,54 @@ template <typename Plot> inline void Bresenham(int x1, int y1, int x2, int y2, P
     }
 }
 
-// Liang-Barsky: clips the segment to [minX, maxX] x [minY, maxY]; false when nothing is left.
-bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double minX, double minY, double maxX, double maxY)
+// Cohen-Sutherland: clips the segment to [minX, maxX] x [minY, maxY]; false when
+// nothing is left or a coordinate is not a number. A clipped end lies exactly on
+// the edge, so far-away coordinates cannot cancel out the line.
+bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double minX, double minY, double maxX,
+                 double maxY)
 {
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - minX, maxX - x1, y1 - minY, maxY - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) {
-                return false;
-            }
-            continue;
+    if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) {
+        return false;
+    }
+    enum : unsigned { Left = 1, Right = 2, Top = 4, Bottom = 8 };
+    const auto outcode = [&](double x, double y) {
+        return (x < minX ? Left : 0U) | (x > maxX ? Right : 0U) | (y < minY ? Top : 0U) | (y > maxY ? Bottom : 0U);
+    };
+    unsigned code1 = outcode(x1, y1);
+    unsigned code2 = outcode(x2, y2);
+    // Each round moves one end onto an edge; four rounds per end at most.
+    for (int round = 0; round < 8; ++round) {
+        if ((code1 | code2) == 0) {
+            return true;
         }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            t0 = std::max(t0, t);
-        } else {
-            t1 = std::min(t1, t);
-        }
-        if (t0 > t1) {
+        if ((code1 & code2) != 0) {
             return false;
         }
+        const bool first = code1 != 0;
+        const unsigned code = first ? code1 : code2;
+        double x = 0;
+        double y = 0;
+        if ((code & (Left | Right)) != 0) {
+            x = (code & Left) != 0 ? minX : maxX;
+            y = y1 == y2 ? y1 : y1 + (y2 - y1) * ((x - x1) / (x2 - x1));
+        } else {
+            y = (code & Top) != 0 ? minY : maxY;
+            x = x1 == x2 ? x1 : x1 + (x2 - x1) * ((y - y1) / (y2 - y1));
+        }
+        if (!std::isfinite(x) || !std::isfinite(y)) {
+            return false;
+        }
+        if (first) {
+            x1 = x;
+            y1 = y;
+            code1 = outcode(x1, y1);
+        } else {
+            x2 = x;
+            y2 = y;
+            code2 = outcode(x2, y2);
+        }
     }
-    const double startX = x1;
-    const double startY = y1;
-    x1 = startX + t0 * dx;
-    y1 = startY + t0 * dy;
-    x2 = startX + t1 * dx;
-    y2 = startY + t1 * dy;
-    return true;
+    return (code1 | code2) == 0;
 }
 
 } // namespace
@@ -171,15 +186,16 @@ void Canvas::ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb)
         const int xEnd = std::min(x + after, width - 1);
         const int y0 = std::max(y - before, 0);
         const int yEnd = std::min(y + after, height - 1);
+        if (x0 > xEnd || y0 > yEnd) {
+            return; // this part of the brush is off the image
+        }
         for (int row = y0; row <= yEnd; ++row) {
             std::fill(pixels_ + row * stride_ + x0, pixels_ + row * stride_ + xEnd + 1, rgb);
         }
-        if (x0 <= xEnd && y0 <= yEnd) {
-            left = std::min(left, x0);
-            top = std::min(top, y0);
-            right = std::max(right, xEnd);
-            bottom = std::max(bottom, yEnd);
-        }
+        left = std::min(left, x0);
+        top = std::min(top, y0);
+        right = std::max(right, xEnd);
+        bottom = std::max(bottom, yEnd);
     });
     if (left <= right) {
         MarkDirty(left, top, right, bottom);

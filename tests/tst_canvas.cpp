@@ -1,7 +1,240 @@
+#include "Canvas.h"
+#include "Plotter.h"
+
 #include <QtTest>
-class T : public QObject
+
+#include <limits>
+
+namespace {
+
+constexpr int Width = 573;
+constexpr int Height = 413;
+
+// The picture's world window on an image of the picture area's size.
+std::unique_ptr<Canvas> PictureCanvas(qreal ratio = 1.0)
 {
-    Q_OBJECT private slots : void none() { QVERIFY(true); }
+    auto canvas = std::make_unique<Canvas>(QSize(qRound(Width * ratio), qRound(Height * ratio)), RGB(0, 0, 0), ratio);
+    Plotter::SetWorldWindow(*canvas, -300, 410, 510, -500);
+    return canvas;
+}
+
+// Pixels that differ from `color`.
+QList<QPoint> PixelsOtherThan(const QImage &image, PackedColor color)
+{
+    QList<QPoint> found;
+    const QRgb rgb = Canvas::ToQRgb(color);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] != rgb) {
+                found << QPoint(x, y);
+            }
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+class TestCanvas : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void worldCornersMapToImageCorners_data();
+    void worldCornersMapToImageCorners();
+    void linesSetExactlyTheirPixels_data();
+    void linesSetExactlyTheirPixels();
+    void colorsAreExactAndNeverBlended_data();
+    void colorsAreExactAndNeverBlended();
+    void clsAndBackColorFillEverything();
+    void wideLinesCoverTheirWidth();
+    void linesOffTheImageAreClipped_data();
+    void linesOffTheImageAreClipped();
+    void dirtyBoxCoversWhatChanged();
+    void resizeKeepsThePicture();
 };
-QTEST_MAIN(T)
+
+void TestCanvas::worldCornersMapToImageCorners_data()
+{
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<QPointF>("world");
+    QTest::addColumn<QPoint>("pixel");
+
+    // 0.5 world units is less than half a pixel in either direction.
+    for (const double ratio : {1.0, 2.0}) {
+        const int right = qRound(Width * ratio) - 1;
+        const int bottom = qRound(Height * ratio) - 1;
+        const QByteArray at = ratio == 1.0 ? " at 1x" : " at 2x";
+        QTest::newRow("top left" + at) << ratio << QPointF(-300, 410) << QPoint(0, 0);
+        QTest::newRow("top right" + at) << ratio << QPointF(510 - 0.25, 410) << QPoint(right, 0);
+        QTest::newRow("bottom left" + at) << ratio << QPointF(-300, -500 + 0.25) << QPoint(0, bottom);
+        QTest::newRow("bottom right" + at) << ratio << QPointF(510 - 0.25, -500 + 0.25) << QPoint(right, bottom);
+        QTest::newRow("centre" + at) << ratio << QPointF(105, -45) << QPoint((right + 1) / 2, (bottom + 1) / 2);
+    }
+}
+
+void TestCanvas::worldCornersMapToImageCorners()
+{
+    QFETCH(double, ratio);
+    QFETCH(QPointF, world);
+    QFETCH(QPoint, pixel);
+
+    const auto picture = PictureCanvas(ratio);
+    Canvas &canvas = *picture;
+    const auto x = static_cast<float>(world.x());
+    const auto y = static_cast<float>(world.y());
+    canvas.Line(x, y, x, y, RGB(255, 255, 255));
+    QCOMPARE(PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)), QList<QPoint>{pixel});
+}
+
+void TestCanvas::linesSetExactlyTheirPixels_data()
+{
+    QTest::addColumn<QLineF>("line");
+    QTest::addColumn<QList<QPoint>>("pixels");
+
+    // Pixel coordinates: a y-down world window one unit per pixel.
+    QTest::newRow("zero length: one dot") << QLineF(10.5, 20.5, 10.5, 20.5) << QList<QPoint>{{10, 20}};
+    QTest::newRow("horizontal") << QLineF(3.2, 4.9, 6.9, 4.1) << QList<QPoint>{{3, 4}, {4, 4}, {5, 4}, {6, 4}};
+    QTest::newRow("vertical upward") << QLineF(7.5, 9.5, 7.5, 6.5) << QList<QPoint>{{7, 6}, {7, 7}, {7, 8}, {7, 9}};
+    QTest::newRow("diagonal") << QLineF(1.5, 1.5, 4.5, 4.5) << QList<QPoint>{{1, 1}, {2, 2}, {3, 3}, {4, 4}};
+    QTest::newRow("steep") << QLineF(0.5, 0.5, 1.5, 4.5)
+                           << QList<QPoint>{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {1, 4}};
+}
+
+void TestCanvas::linesSetExactlyTheirPixels()
+{
+    QFETCH(QLineF, line);
+    QFETCH(QList<QPoint>, pixels);
+
+    Canvas canvas(QSize(40, 30), RGB(0, 0, 0));
+    Plotter::SetWorldWindow(canvas, 0, 0, 40, 30);
+    canvas.Line(static_cast<float>(line.x1()), static_cast<float>(line.y1()), static_cast<float>(line.x2()),
+                static_cast<float>(line.y2()), RGB(255, 0, 0));
+    QList<QPoint> found = PixelsOtherThan(canvas.Image(), RGB(0, 0, 0));
+    std::sort(found.begin(), found.end(), [](QPoint a, QPoint b) { return std::pair(a.x(), a.y()) < std::pair(b.x(), b.y()); });
+    QCOMPARE(found, pixels);
+}
+
+void TestCanvas::colorsAreExactAndNeverBlended_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+
+    QTest::newRow("red over blue") << RGB(255, 0, 0) << RGB(0, 0, 255);
+    QTest::newRow("white over green") << RGB(255, 255, 255) << RGB(0, 255, 0);
+    QTest::newRow("dark red over cyan") << RGB(15, 0, 0) << RGB(0, 255, 255);
+    QTest::newRow("uneven components") << RGB(12, 34, 56) << RGB(242, 255, 0);
+}
+
+void TestCanvas::colorsAreExactAndNeverBlended()
+{
+    QFETCH(int, first);
+    QFETCH(int, second);
+
+    const auto picture = PictureCanvas();
+    Canvas &canvas = *picture;
+    canvas.Line(-100, 0, 100, 0, first);
+    const QList<QPoint> covered = PixelsOtherThan(canvas.Image(), RGB(0, 0, 0));
+    QVERIFY(covered.size() > 100);
+    for (const QPoint &p : covered) {
+        QCOMPARE(canvas.Image().pixel(p), Canvas::ToQRgb(first));
+    }
+    canvas.Line(-100, 0, 100, 0, second);
+    QCOMPARE(PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)), covered);
+    for (const QPoint &p : covered) {
+        QCOMPARE(canvas.Image().pixel(p), Canvas::ToQRgb(second));
+    }
+}
+
+void TestCanvas::clsAndBackColorFillEverything()
+{
+    const auto picture = PictureCanvas();
+    Canvas &canvas = *picture;
+    canvas.Line(-300, 410, 510, -500, RGB(255, 255, 255));
+    QVERIFY(!PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)).isEmpty());
+
+    canvas.Cls();
+    QVERIFY(PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)).isEmpty());
+
+    canvas.Line(0, 0, 100, 100, RGB(255, 255, 255));
+    canvas.SetBackColor(RGB(1, 2, 3));
+    QVERIFY(PixelsOtherThan(canvas.Image(), RGB(1, 2, 3)).isEmpty());
+    QCOMPARE(canvas.BackColor(), RGB(1, 2, 3));
+}
+
+void TestCanvas::wideLinesCoverTheirWidth()
+{
+    Canvas canvas(QSize(20, 20), RGB(0, 0, 0));
+    Plotter::SetWorldWindow(canvas, 0, 0, 20, 20);
+    canvas.SetDrawWidth(3);
+    canvas.Line(5.5, 10.5, 9.5, 10.5, RGB(0, 255, 0));
+    const QList<QPoint> covered = PixelsOtherThan(canvas.Image(), RGB(0, 0, 0));
+    // A square brush walked along the line: its ends grow by one pixel too.
+    QCOMPARE(covered.size(), 7 * 3);
+    const QRect box = std::accumulate(covered.begin(), covered.end(), QRect(),
+                                      [](const QRect &r, QPoint p) { return r | QRect(p, QSize(1, 1)); });
+    QCOMPARE(box, QRect(QPoint(4, 9), QPoint(10, 11)));
+}
+
+void TestCanvas::linesOffTheImageAreClipped_data()
+{
+    QTest::addColumn<QLineF>("line");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("pixels");
+
+    const double huge = 1e30;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("wholly outside") << QLineF(-50, -50, -10, -5) << 1 << 0;
+    QTest::newRow("across the image") << QLineF(-50, 5.5, 70, 5.5) << 1 << 20;
+    QTest::newRow("huge coordinates") << QLineF(-huge, 5.5, huge, 5.5) << 1 << 20;
+    QTest::newRow("not a number") << QLineF(nan, 1, 5, 5) << 1 << 0;
+    QTest::newRow("infinite") << QLineF(-std::numeric_limits<double>::infinity(), 1, 5, 1) << 1 << 6;
+    QTest::newRow("wide, from outside") << QLineF(-5, 0.5, 5.5, 0.5) << 3 << 7 * 2;
+}
+
+void TestCanvas::linesOffTheImageAreClipped()
+{
+    QFETCH(QLineF, line);
+    QFETCH(int, width);
+    QFETCH(int, pixels);
+
+    Canvas canvas(QSize(20, 10), RGB(0, 0, 0));
+    Plotter::SetWorldWindow(canvas, 0, 0, 20, 10);
+    canvas.SetDrawWidth(width);
+    canvas.Line(static_cast<float>(line.x1()), static_cast<float>(line.y1()), static_cast<float>(line.x2()),
+                static_cast<float>(line.y2()), RGB(255, 255, 255));
+    QCOMPARE(PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)).size(), pixels);
+}
+
+void TestCanvas::dirtyBoxCoversWhatChanged()
+{
+    Canvas canvas(QSize(100, 100), RGB(0, 0, 0));
+    Plotter::SetWorldWindow(canvas, 0, 0, 100, 100);
+    canvas.TakeDirty();
+    QVERIFY(canvas.TakeDirty().isEmpty());
+
+    canvas.Line(10.5, 20.5, 30.5, 25.5, RGB(255, 0, 0));
+    canvas.Line(50.5, 5.5, 50.5, 5.5, RGB(255, 0, 0));
+    QCOMPARE(canvas.TakeDirty(), QRect(QPoint(10, 5), QPoint(50, 25)));
+    QVERIFY(canvas.TakeDirty().isEmpty());
+
+    canvas.Cls();
+    QCOMPARE(canvas.TakeDirty(), QRect(0, 0, 100, 100));
+}
+
+void TestCanvas::resizeKeepsThePicture()
+{
+    Canvas canvas(QSize(10, 10), RGB(0, 0, 0));
+    Plotter::SetWorldWindow(canvas, 0, 0, 10, 10);
+    canvas.Line(2.5, 2.5, 2.5, 2.5, RGB(255, 255, 255));
+    canvas.Resize(QSize(20, 15), 1.0);
+    QCOMPARE(canvas.Image().size(), QSize(20, 15));
+    QCOMPARE(PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)), QList<QPoint>{QPoint(2, 2)});
+    // The world window now spans the larger image.
+    canvas.Line(9.9F, 9.9F, 9.9F, 9.9F, RGB(255, 255, 255));
+    QCOMPARE(canvas.Image().pixel(19, 14), qRgb(255, 255, 255));
+}
+
+QTEST_MAIN(TestCanvas)
 #include "tst_canvas.moc"
