@@ -35,8 +35,7 @@ template <typename Plot> inline void Bresenham(int x1, int y1, int x2, int y2, P
 // Cohen-Sutherland: clips the segment to [minX, maxX] x [minY, maxY]; false when
 // nothing is left or a coordinate is not a number. A clipped end lies exactly on
 // the edge, so far-away coordinates cannot cancel out the line.
-bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double minX, double minY, double maxX,
-                 double maxY)
+bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double minX, double minY, double maxX, double maxY)
 {
     if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) {
         return false;
@@ -221,6 +220,7 @@ void Canvas::Resize(QSize pixelSize, qreal devicePixelRatio)
     mapping_.PixelWidth = size.width();
     mapping_.PixelHeight = size.height();
     mapping_.Update();
+    TakeDirty(); // a box from the old size may lie outside the new image
     MarkAllDirty();
 }
 

@@ -98,8 +98,7 @@ void TestCanvas::linesSetExactlyTheirPixels_data()
     QTest::newRow("horizontal") << QLineF(3.2, 4.9, 6.9, 4.1) << QList<QPoint>{{3, 4}, {4, 4}, {5, 4}, {6, 4}};
     QTest::newRow("vertical upward") << QLineF(7.5, 9.5, 7.5, 6.5) << QList<QPoint>{{7, 6}, {7, 7}, {7, 8}, {7, 9}};
     QTest::newRow("diagonal") << QLineF(1.5, 1.5, 4.5, 4.5) << QList<QPoint>{{1, 1}, {2, 2}, {3, 3}, {4, 4}};
-    QTest::newRow("steep") << QLineF(0.5, 0.5, 1.5, 4.5)
-                           << QList<QPoint>{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {1, 4}};
+    QTest::newRow("steep") << QLineF(0.5, 0.5, 1.5, 4.5) << QList<QPoint>{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {1, 4}};
 }
 
 void TestCanvas::linesSetExactlyTheirPixels()
@@ -112,7 +111,8 @@ void TestCanvas::linesSetExactlyTheirPixels()
     canvas.Line(static_cast<float>(line.x1()), static_cast<float>(line.y1()), static_cast<float>(line.x2()),
                 static_cast<float>(line.y2()), RGB(255, 0, 0));
     QList<QPoint> found = PixelsOtherThan(canvas.Image(), RGB(0, 0, 0));
-    std::sort(found.begin(), found.end(), [](QPoint a, QPoint b) { return std::pair(a.x(), a.y()) < std::pair(b.x(), b.y()); });
+    std::sort(found.begin(), found.end(),
+              [](QPoint a, QPoint b) { return std::pair(a.x(), a.y()) < std::pair(b.x(), b.y()); });
     QCOMPARE(found, pixels);
 }
 
@@ -228,8 +228,10 @@ void TestCanvas::resizeKeepsThePicture()
     Canvas canvas(QSize(10, 10), RGB(0, 0, 0));
     Plotter::SetWorldWindow(canvas, 0, 0, 10, 10);
     canvas.Line(2.5, 2.5, 2.5, 2.5, RGB(255, 255, 255));
+    canvas.Resize(QSize(30, 40), 1.0);
     canvas.Resize(QSize(20, 15), 1.0);
     QCOMPARE(canvas.Image().size(), QSize(20, 15));
+    QCOMPARE(canvas.TakeDirty(), QRect(0, 0, 20, 15));
     QCOMPARE(PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)), QList<QPoint>{QPoint(2, 2)});
     // The world window now spans the larger image.
     canvas.Line(9.9F, 9.9F, 9.9F, 9.9F, RGB(255, 255, 255));
