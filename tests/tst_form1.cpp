@@ -1,7 +1,215 @@
+#include "Form1.h"
+#include "PictureBox.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
-class T : public QObject
+
+namespace {
+
+int CountPixels(const QImage &image, QRgb rgb)
 {
-    Q_OBJECT private slots : void none() { QVERIFY(true); }
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        count += static_cast<int>(std::count(line, line + image.width(), rgb));
+    }
+    return count;
+}
+
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void window();
+    void controls_data();
+    void controls();
+    void controlsStayWhenTheWindowIsResized();
+    void fieldsAreDrawnOverTheirLabels();
+    void focusStartsOnThePictureAndFollowsTheTabOrder();
+    void keyboardPresses_data();
+    void keyboardPresses();
+    void clickingDrawDrawsThePicture();
+    void closingDuringADrawingEndsItFirst();
+
+private:
+    QWidget *Child(const char *name) const { return form_->findChild<QWidget *>(QString::fromLatin1(name)); }
+    std::unique_ptr<Form1> form_;
 };
-QTEST_MAIN(T)
+
+void TestForm1::init()
+{
+    form_ = std::make_unique<Form1>();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+void TestForm1::cleanup()
+{
+    form_.reset();
+}
+
+void TestForm1::window()
+{
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Form1"));
+    QCOMPARE(form_->size(), QSize(799, 460));
+    const Qt::WindowFlags flags = form_->windowFlags();
+    QVERIFY(!flags.testFlag(Qt::MSWindowsFixedSizeDialogHint));
+    QCOMPARE(form_->minimumSize(), QSize(0, 0));
+}
+
+void TestForm1::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("Picture1") << "Picture1"
+                              << "PictureBox" << QRect(16, 8, 577, 417) << QString();
+    QTest::newRow("Command1") << "Command1"
+                              << "QPushButton" << QRect(640, 8, 73, 25) << QStringLiteral("描画");
+    QTest::newRow("Text1") << "Text1"
+                           << "QLineEdit" << QRect(680, 40, 41, 25) << QStringLiteral("60");
+    QTest::newRow("Label1") << "Label1"
+                            << "QLabel" << QRect(608, 48, 73, 17) << QStringLiteral("形式1最大値");
+    QTest::newRow("Text2") << "Text2"
+                           << "QLineEdit" << QRect(680, 72, 41, 25) << QStringLiteral("90");
+    QTest::newRow("Label2") << "Label2"
+                            << "QLabel" << QRect(608, 80, 73, 17) << QStringLiteral("表示最大値");
+    QTest::newRow("Command3") << "Command3"
+                              << "QPushButton" << QRect(632, 184, 81, 25) << QStringLiteral("描画中止");
+}
+
+void TestForm1::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+
+    QWidget *control = Child(name.toLatin1().constData());
+    QVERIFY(control != nullptr);
+    QCOMPARE(QString::fromLatin1(control->metaObject()->className()), kind);
+    QCOMPARE(control->geometry(), geometry);
+    QVERIFY(control->isVisible());
+    if (auto *button = qobject_cast<QPushButton *>(control)) {
+        QCOMPARE(button->text(), text);
+        QVERIFY(!button->isDefault());
+    } else if (auto *field = qobject_cast<QLineEdit *>(control)) {
+        QCOMPARE(field->text(), text);
+        QVERIFY(!field->isReadOnly());
+    } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    }
+}
+
+void TestForm1::controlsStayWhenTheWindowIsResized()
+{
+    QList<QRect> before;
+    const QList<QWidget *> children = form_->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget *child : children) {
+        before << child->geometry();
+    }
+    for (const QSize size : {QSize(1200, 800), QSize(300, 200), QSize(50, 50), QSize(799, 460)}) {
+        form_->resize(size);
+        QCoreApplication::processEvents();
+        QList<QRect> after;
+        for (QWidget *child : children) {
+            after << child->geometry();
+        }
+        QCOMPARE(after, before);
+    }
+}
+
+void TestForm1::fieldsAreDrawnOverTheirLabels()
+{
+    // Each label's last column lies under its field.
+    QWidget *atFirst = form_->childAt(680, 50);
+    QVERIFY(atFirst == Child("Text1") || Child("Text1")->isAncestorOf(atFirst));
+    QWidget *atSecond = form_->childAt(680, 82);
+    QVERIFY(atSecond == Child("Text2") || Child("Text2")->isAncestorOf(atSecond));
+    QCOMPARE(form_->childAt(679, 50), Child("Label1"));
+}
+
+void TestForm1::focusStartsOnThePictureAndFollowsTheTabOrder()
+{
+    QCOMPARE(QApplication::focusWidget(), Child("Picture1"));
+    QStringList order;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order, (QStringList{"Command1", "Text1", "Text2", "Command3", "Picture1"}));
+}
+
+void TestForm1::keyboardPresses_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("draws");
+    QTest::addColumn<bool>("stops");
+
+    QTest::newRow("Space on Draw") << "Command1" << int(Qt::Key_Space) << true << false;
+    QTest::newRow("Enter on Draw") << "Command1" << int(Qt::Key_Return) << true << false;
+    QTest::newRow("keypad Enter on Draw") << "Command1" << int(Qt::Key_Enter) << true << false;
+    QTest::newRow("Space on Stop") << "Command3" << int(Qt::Key_Space) << false << true;
+    QTest::newRow("Enter on Stop") << "Command3" << int(Qt::Key_Return) << false << true;
+    QTest::newRow("Enter in a field: no default button") << "Text1" << int(Qt::Key_Return) << false << false;
+    QTest::newRow("Escape on Draw: no cancel button") << "Command1" << int(Qt::Key_Escape) << false << false;
+}
+
+void TestForm1::keyboardPresses()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, draws);
+    QFETCH(bool, stops);
+
+    QWidget *target = Child(focus.toLatin1().constData());
+    target->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), target);
+    QTest::keyClick(target, static_cast<Qt::Key>(key));
+
+    const DrawingState &state = form_->plotter().State();
+    // A complete drawing leaves the pen at the end of the white curve.
+    QCOMPARE(state.PenX == 300.0 && state.PenY == -200.0, draws);
+    QCOMPARE(state.StopFlag == True, stops);
+}
+
+void TestForm1::clickingDrawDrawsThePicture()
+{
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    const QImage image = picture->canvas().Image();
+    const int pixels = image.width() * image.height();
+    QVERIFY(CountPixels(image, qRgb(0, 0, 0)) > pixels / 2);
+    QVERIFY(CountPixels(image, qRgb(255, 255, 255)) > 1000);
+    QVERIFY(CountPixels(image, qRgb(0, 0, 255)) > 1000);
+    QVERIFY(!form_->commands().Running());
+}
+
+void TestForm1::closingDuringADrawingEndsItFirst()
+{
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    // Handled at the drawing's first pass.
+    QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+
+    QVERIFY(!form_->commands().Running());
+    QTRY_VERIFY(!form_->isVisible());
+    // Cleared, and not one curve drawn after the close.
+    const QImage image = picture->canvas().Image();
+    QCOMPARE(CountPixels(image, qRgb(0, 0, 0)), image.width() * image.height());
+    QCOMPARE(form_->plotter().State().PenX, 0.0);
+}
+
+QTEST_MAIN(TestForm1)
 #include "tst_form1.moc"
