@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# End to end on a real X server: starts Xvfb and the real program, presses Draw
+# with xdotool, checks the finished picture and the captions in screenshots,
+# then closes the window during a drawing and expects exit status 0.
+# Usage: e2e_window.sh LEVYC WM_DELETE OUTPUT_DIR
+set -euo pipefail
+
+levyc=$1
+wm_delete=$2
+out=$3
+rm -rf "$out"
+mkdir -p "$out"
+unset QT_QPA_PLATFORM
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+# -noreset: without it the server resets when its last client leaves, and the
+# next program started can fail to connect.
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -noreset -nolisten tcp -screen 0 1280x1024x24 >"$out/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 20 -u "$displayfd" display || fail "Xvfb did not start"
+export DISPLAY=":$display"
+export XDG_RUNTIME_DIR="$out/runtime"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+
+# Picture1's inner area: the control at (16, 8) inside a 2-pixel sunken border.
+inner_x=18 inner_y=10 inner_w=573 inner_h=413
+
+start_levyc() { # start_levyc LOG -> sets app_pid and win
+    "$levyc" >"$1" 2>&1 &
+    app_pid=$!
+    pids+=("$app_pid")
+    win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "no window Form1"
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    win_x=$X win_y=$Y
+}
+
+shot() { # shot FILE [WxH+X+Y relative to the window]
+    local geometry=${2:-799x460+0+0}
+    local w=${geometry%%x*} rest=${geometry#*x}
+    local h=${rest%%+*} xy=${rest#*+}
+    local x=${xy%%+*} y=${xy#*+}
+    import -silent -window root -crop "${w}x${h}+$((win_x + x))+$((win_y + y))" +repage "$1"
+}
+
+picture() { shot "$1" "${inner_w}x${inner_h}+${inner_x}+${inner_y}"; }
+
+count_color() { # count_color FILE R,G,B
+    local hex
+    hex=$(IFS=, && printf '#%02X%02X%02X' $2)
+    convert "$1" -format '%c' histogram:info:- | awk -v hex="$hex" '$0 ~ hex { sub(":", "", $1); n += $1 } END { print n + 0 }'
+}
+
+wait_for_exit() { # wait_for_exit PID SECONDS: polls, so the time measured is close
+    local deadline=$(($(date +%s%N) + $2 * 1000000000))
+    while kill -0 "$1" 2>/dev/null; do
+        (($(date +%s%N) < deadline)) || return 1
+        sleep 0.02
+    done
+}
+
+bbox_of_color() { # bbox_of_color FILE R,G,B -> "left top right bottom"
+    convert "$1" -fill black +opaque "rgb($2)" -trim -format '%X %Y %w %h' info: |
+        awk '{ gsub(/\+/, "", $1); gsub(/\+/, "", $2); print $1, $2, $1 + $3 - 1, $2 + $4 - 1 }'
+}
+
+wait_until_still() { # wait_until_still FILE: until two shots a second apart agree
+    local previous="$out/still-previous.png"
+    picture "$previous"
+    for _ in $(seq 1 120); do
+        sleep 1
+        picture "$1"
+        if [ "$(compare -metric AE "$1" "$previous" null: 2>&1 || true)" = "0" ]; then
+            return 0
+        fi
+        cp "$1" "$previous"
+    done
+    fail "the picture area kept changing"
+}
+
+# The pixel box that a curve of pass i (or the white one) may cover, with a margin.
+curve_box() { # curve_box START_X START_Y LENGTH -> "left top right bottom"
+    awk -v sx="$1" -v sy="$2" -v L="$3" -v w="$inner_w" -v h="$inner_h" 'BEGIN {
+        kx = w / 810; ky = h / 910; m = 3
+        printf "%d %d %d %d\n", (sx - 0.5 * L + 300) * kx - m, (410 - (sy + 0.25 * L)) * ky - m,
+                              (sx + 1.5 * L + 300) * kx + m, (410 - (sy - L)) * ky + m }'
+}
+
+check_within() { # check_within NAME "l t r b" "L T R B"
+    read -r l t r b <<<"$2"
+    read -r L T R B <<<"$3"
+    if ((l < L || t < T || r > R || b > B)); then
+        fail "$1 spans $l,$t-$r,$b, outside $L,$T-$R,$B"
+    fi
+    echo "ok: $1 spans $l,$t-$r,$b within $L,$T-$R,$B"
+}
+
+# 1. A complete drawing.
+start_levyc "$out/levyc.log"
+echo "window $win at $win_x,$win_y"
+xdotool mousemove --window "$win" 676 20 click 1
+wait_until_still "$out/picture.png"
+shot "$out/window.png"
+
+total=$((inner_w * inner_h))
+black=$(count_color "$out/picture.png" 0,0,0)
+((black > total / 2)) || fail "background not black: $black of $total pixels"
+echo "ok: $black of $total pixels black"
+
+check_color() { # check_color NAME R,G,B MIN_PIXELS START_X START_Y LENGTH
+    local n
+    n=$(count_color "$out/picture.png" "$2")
+    ((n >= $3)) || fail "$1 ($2): $n pixels, expected at least $3"
+    echo "ok: $1 ($2): $n pixels"
+    check_within "$1" "$(bbox_of_color "$out/picture.png" "$2")" "$(curve_box "$4" "$5" "$6")"
+}
+# Pure red is pass 17 only, and pass 52's green has a little blue.
+check_color "pass 17 red" 255,0,0 20 62.4367 49 117
+check_color "pass 35 yellow" 242,255,0 20 52.3030 -5 135
+check_color "pass 52 green" 0,255,12 20 50.0400 -56 152
+check_color "pass 69 cyan" 0,244,255 20 53.7507 -107 169
+check_color "white last curve" 255,255,255 2000 100 -200 200
+# Blue is passes 86 to 99; pass 100 is under the white curve.
+n=$(count_color "$out/picture.png" 0,0,255)
+((n > 2000)) || fail "blue: $n pixels"
+check_within "blue passes" "$(bbox_of_color "$out/picture.png" 0,0,255)" "$(curve_box 65.3 -158 234)"
+read -r _ _ _ white_bottom <<<"$(bbox_of_color "$out/picture.png" 255,255,255)"
+read -r _ _ _ blue_bottom <<<"$(bbox_of_color "$out/picture.png" 0,0,255)"
+((white_bottom >= blue_bottom)) || fail "the white curve is not the lowest"
+
+# 2. The captions, against the same window with every Japanese font hidden:
+# there they come out as empty boxes.
+shot "$out/label1.png" 73x17+608+48
+shot "$out/command1.png" 73x25+640+8
+"$wm_delete" "$win"
+status=0
+wait_for_exit "$app_pid" 10 || fail "idle window did not close"
+wait "$app_pid" || status=$?
+((status == 0)) || fail "closing the idle window: exit status $status"
+echo "ok: idle window closed, exit status 0"
+
+cat >"$out/no-japanese.conf" <<CONF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+  <selectfont><rejectfont><glob>*vlgothic*</glob><glob>*japanese*</glob><glob>*VL-*</glob></rejectfont></selectfont>
+</fontconfig>
+CONF
+FONTCONFIG_FILE="$out/no-japanese.conf" start_levyc "$out/levyc-boxes.log"
+shot "$out/label1-boxes.png" 73x17+608+48
+shot "$out/command1-boxes.png" 73x25+640+8
+"$wm_delete" "$win"
+wait "$app_pid" || true
+
+for caption in label1 command1; do
+    ink=$(convert "$out/$caption.png" -colorspace gray -threshold 50% -negate -format '%[fx:round(mean*w*h)]' info:)
+    differ=$(compare -metric AE -fuzz 20% "$out/$caption.png" "$out/$caption-boxes.png" null: 2>&1 || true)
+    ((ink > 15)) || fail "$caption: no text drawn ($ink dark pixels)"
+    ((differ > 30)) || fail "$caption: drawn as with no Japanese font ($differ pixels differ)"
+    echo "ok: $caption has $ink dark pixels, $differ differ from the empty-box rendering"
+done
+
+# 3. Close while drawing: three presses make nested runs, so it is still busy.
+start_levyc "$out/levyc-close.log"
+for _ in 1 2 3; do xdotool mousemove --window "$win" 676 20 click 1; done
+sleep 0.5
+picture "$out/busy-1.png"
+sleep 0.3
+picture "$out/busy-2.png"
+changing=$(compare -metric AE "$out/busy-1.png" "$out/busy-2.png" null: 2>&1 || true)
+((changing > 0)) || fail "no drawing was running before the close"
+started=$(date +%s%N)
+"$wm_delete" "$win"
+wait_for_exit "$app_pid" 20 || fail "the program did not end after the close"
+status=0
+wait "$app_pid" || status=$?
+elapsed=$((($(date +%s%N) - started) / 1000000))
+((status == 0)) || fail "closing during a drawing: exit status $status"
+echo "ok: closed during a drawing ($changing pixels changing), exit status 0 after ${elapsed} ms"
+echo "PASS"
