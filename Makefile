@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test lint clean
 
 all: build
 
@@ -20,6 +20,9 @@ run: build
 
 test: build
 	ctest --preset $(PRESET)
+
+lint: configure
+	bash scripts/lint.sh $(BUILD_DIR)
 
 clean:
 	rm -rf build

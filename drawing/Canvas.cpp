@@ -91,25 +91,27 @@ Canvas::Canvas(QSize pixelSize, PackedColor backColor, qreal devicePixelRatio)
 
 void Canvas::SetScaleLeft(float value)
 {
-    mapping_.Left = value;
-    mapping_.Update();
+    SetScale(&WorldMapping::Left, value);
 }
 
 void Canvas::SetScaleTop(float value)
 {
-    mapping_.Top = value;
-    mapping_.Update();
+    SetScale(&WorldMapping::Top, value);
 }
 
 void Canvas::SetScaleWidth(float value)
 {
-    mapping_.Width = value;
-    mapping_.Update();
+    SetScale(&WorldMapping::Width, value);
 }
 
 void Canvas::SetScaleHeight(float value)
 {
-    mapping_.Height = value;
+    SetScale(&WorldMapping::Height, value);
+}
+
+void Canvas::SetScale(float WorldMapping::*field, float value)
+{
+    mapping_.*field = value;
     mapping_.Update();
 }
 

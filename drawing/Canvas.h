@@ -40,6 +40,7 @@ public:
     static QRgb ToQRgb(PackedColor color) { return qRgb(RedOf(color), GreenOf(color), BlueOf(color)); }
 
 private:
+    void SetScale(float WorldMapping::*field, float value);
     void ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb);
     void MarkDirty(int left, int top, int right, int bottom);
     void MarkAllDirty();

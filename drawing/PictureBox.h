@@ -42,7 +42,7 @@ protected:
 private:
     void PostFlush();
     void RepaintNow();
-    QRect ToWidget(QRect imageRect) const;
+    [[nodiscard]] QRect ToWidget(QRect imageRect) const;
     void FitImage();
 
     Canvas canvas_;

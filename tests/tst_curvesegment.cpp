@@ -99,7 +99,10 @@ void TestCurveSegment::extentOfAHorizontalCurve()
     drawn.surface.KeepLines = true;
     drawn.plotter.CurveSegment(length, 0);
 
-    float minX = 0, maxX = 0, minY = 0, maxY = 0;
+    float minX = 0;
+    float maxX = 0;
+    float minY = 0;
+    float maxY = 0;
     for (const RecordedLine &line : drawn.surface.Kept) {
         minX = std::min({minX, line.x1, line.x2});
         maxX = std::max({maxX, line.x1, line.x2});

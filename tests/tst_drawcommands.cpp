@@ -57,7 +57,7 @@ struct Bench
     void Post(QChar press)
     {
         QMetaObject::invokeMethod(
-            qApp,
+            QCoreApplication::instance(),
             [this, press] {
                 if (press == u'D') {
                     commands.Command1_Click();
