@@ -134,6 +134,7 @@ void Canvas::Cls()
 
 void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
 {
+    ++linesDrawn_;
     const float px1 = mapping_.PixelX(x1);
     const float py1 = mapping_.PixelY(y1);
     const float px2 = mapping_.PixelX(x2);
@@ -219,8 +220,8 @@ void Canvas::Resize(QSize pixelSize, qreal devicePixelRatio)
     image_ = std::move(resized);
     pixels_ = image_.isNull() ? nullptr : reinterpret_cast<QRgb *>(image_.bits());
     stride_ = image_.isNull() ? 0 : image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-    mapping_.PixelWidth = size.width();
-    mapping_.PixelHeight = size.height();
+    mapping_.PixelWidth = image_.width();
+    mapping_.PixelHeight = image_.height();
     mapping_.Update();
     TakeDirty(); // a box from the old size may lie outside the new image
     MarkAllDirty();

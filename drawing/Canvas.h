@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <cstdint>
+
 // The persistent image of a picture area with its world window and line
 // rasterizer. Draws without a screen; Refresh has nothing to show.
 class Canvas final : public DrawingSurface
@@ -25,6 +27,7 @@ public:
     void Refresh() override {}
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
+    // When the memory cannot be had the image is null and nothing is drawn.
     void Resize(QSize pixelSize, qreal devicePixelRatio);
 
     // Shares the pixels with the canvas, which keeps writing to them: use
@@ -33,6 +36,7 @@ public:
     [[nodiscard]] const WorldMapping &Mapping() const { return mapping_; }
     [[nodiscard]] PackedColor BackColor() const { return backColor_; }
     [[nodiscard]] int DrawWidth() const { return drawWidth_; }
+    [[nodiscard]] std::int64_t LinesDrawn() const { return linesDrawn_; }
 
     // The box of pixels changed since the last call, in image pixels.
     QRect TakeDirty();
@@ -52,6 +56,7 @@ private:
     WorldMapping mapping_;
     PackedColor backColor_;
     int drawWidth_ = 1;
+    std::int64_t linesDrawn_ = 0;
     // Inclusive; empty while dirtyLeft_ > dirtyRight_.
     int dirtyLeft_ = 0;
     int dirtyTop_ = 0;

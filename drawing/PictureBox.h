@@ -14,6 +14,10 @@ class PictureBox final : public QFrame, public DrawingSurface
     Q_DISABLE_COPY_MOVE(PictureBox)
 
 public:
+    // A sunken WinPanel frame is always two pixels wide.
+    static constexpr int BorderWidth = 2;
+    static constexpr QSize InnerSize(QSize outer) { return outer - QSize(2 * BorderWidth, 2 * BorderWidth); }
+
     explicit PictureBox(QWidget *parent = nullptr);
     ~PictureBox() override = default;
 

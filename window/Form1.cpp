@@ -38,7 +38,7 @@ QPushButton *CommandButton(QWidget *parent, const QString &caption)
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
-    , Picture1(Place(new PictureBox(this), "Picture1", FromTwips(240, 120, 8655, 6255)))
+    , Picture1(Place(new PictureBox(this), "Picture1", Picture1Geometry()))
     , plotter_(*Picture1)
     , commands_(*Picture1, plotter_)
 {
@@ -67,6 +67,11 @@ Form1::Form1(QWidget *parent)
 }
 
 Form1::~Form1() = default;
+
+QRect Form1::Picture1Geometry()
+{
+    return FromTwips(240, 120, 8655, 6255);
+}
 
 void Form1::Command1_Click()
 {

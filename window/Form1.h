@@ -16,6 +16,9 @@ class Form1 final : public QWidget
 
 public:
     explicit Form1(QWidget *parent = nullptr);
+
+    // Picture1's place on the form, in pixels.
+    static QRect Picture1Geometry();
     ~Form1() override;
 
     [[nodiscard]] const Plotter &plotter() const { return plotter_; }

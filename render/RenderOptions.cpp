@@ -1,0 +1,85 @@
+#include "RenderOptions.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// "WxH" with whole numbers from 1 to MaxSide; an empty size when malformed.
+QSize ParseSize(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})x(\\d{1,9})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) {
+        return {};
+    }
+    const int width = match.captured(1).toInt();
+    const int height = match.captured(2).toInt();
+    if (width < 1 || height < 1 || width > RenderOptions::MaxSide || height > RenderOptions::MaxSide) {
+        return {};
+    }
+    return {width, height};
+}
+
+} // namespace
+
+QString RenderUsage(QSize defaultSize)
+{
+    return QStringLiteral(
+               "Usage: levyc-render [--size WxH] [--time] OUTPUT.png\n"
+               "Renders the complete Levy C picture without a display and writes it as PNG.\n"
+               "\n"
+               "  --size WxH  image size in pixels, each side 1 to %1 (default: the window's picture, %2x%3)\n"
+               "  --time      print the lines drawn and the render time to standard error\n"
+               "  --help      print this help\n")
+        .arg(RenderOptions::MaxSide)
+        .arg(defaultSize.width())
+        .arg(defaultSize.height());
+}
+
+RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize)
+{
+    RenderOptions options;
+    options.size = defaultSize;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
+            if (!options.output.isEmpty()) {
+                options.error = QStringLiteral("more than one output file: '%1'").arg(argument);
+                return options;
+            }
+            options.output = argument;
+        } else if (argument == u"--") {
+            optionsEnded = true;
+        } else if (argument == u"--help" || argument == u"-h") {
+            options.help = true;
+        } else if (argument == u"--time") {
+            options.time = true;
+        } else if (argument == u"--size" || argument.startsWith(u"--size=")) {
+            QString value;
+            if (argument == u"--size") {
+                if (i + 1 >= arguments.size()) {
+                    options.error = QStringLiteral("--size needs a value such as 1920x1080");
+                    return options;
+                }
+                value = arguments[++i];
+            } else {
+                value = argument.mid(7);
+            }
+            options.size = ParseSize(value);
+            if (options.size.isEmpty()) {
+                options.error = QStringLiteral("bad size '%1': expected WxH, each side from 1 to %2")
+                                    .arg(value)
+                                    .arg(RenderOptions::MaxSide);
+                return options;
+            }
+        } else {
+            options.error = QStringLiteral("unknown option '%1'").arg(argument);
+            return options;
+        }
+    }
+    if (!options.help && options.output.isEmpty()) {
+        options.error = QStringLiteral("no output file given");
+    }
+    return options;
+}

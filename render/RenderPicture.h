@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <cstdint>
+
+struct RenderedPicture
+{
+    QImage image; // null when an image of that size could not be allocated
+    std::int64_t lines = 0;
+    double milliseconds = 0;
+};
+
+// The picture area's inner size: the size of the picture the window shows.
+QSize DefaultPictureSize();
+
+// Runs the Draw command on an image of the given size, without a screen.
+RenderedPicture RenderPicture(QSize size);
