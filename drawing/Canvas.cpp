@@ -113,6 +113,7 @@ void Canvas::SetScale(float WorldMapping::*field, float value)
 {
     mapping_.*field = value;
     mapping_.Update();
+    Forget();
 }
 
 void Canvas::SetBackColor(PackedColor color)
@@ -124,40 +125,43 @@ void Canvas::SetBackColor(PackedColor color)
 void Canvas::SetDrawWidth(int width)
 {
     drawWidth_ = std::max(width, 1);
+    Forget();
 }
 
 void Canvas::Cls()
 {
     image_.fill(ToQRgb(backColor_));
+    Forget();
     MarkAllDirty();
 }
 
-void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
+void Canvas::StartLine(float x1, float y1, float px2, float py2, float x2, float y2, PackedColor color)
 {
-    ++linesDrawn_;
     const float px1 = mapping_.PixelX(x1);
     const float py1 = mapping_.PixelY(y1);
-    const float px2 = mapping_.PixelX(x2);
-    const float py2 = mapping_.PixelY(y2);
     const QRgb rgb = ToQRgb(color);
-    const auto width = static_cast<float>(mapping_.PixelWidth);
-    const auto height = static_cast<float>(mapping_.PixelHeight);
-    // Fast path: a thin line with both ends on the image. Written as "inside" so
-    // that NaN falls through to the careful path.
-    if (drawWidth_ == 1 && px1 >= 0.0F && px1 < width && py1 >= 0.0F && py1 < height && px2 >= 0.0F && px2 < width &&
-        py2 >= 0.0F && py2 < height) {
-        // Non-negative, so truncation is floor.
-        const auto ix1 = static_cast<int>(px1);
-        const auto iy1 = static_cast<int>(py1);
-        const auto ix2 = static_cast<int>(px2);
-        const auto iy2 = static_cast<int>(py2);
-        QRgb *const pixels = pixels_;
-        const qsizetype stride = stride_;
-        Bresenham(ix1, iy1, ix2, iy2, [=](int x, int y) { pixels[y * stride + x] = rgb; });
-        MarkDirty(std::min(ix1, ix2), std::min(iy1, iy2), std::max(ix1, ix2), std::max(iy1, iy2));
+    if (drawWidth_ != 1 || !OnImage(px1, py1) || !OnImage(px2, py2)) {
+        Forget();
+        ClippedLine(px1, py1, px2, py2, rgb);
         return;
     }
-    ClippedLine(px1, py1, px2, py2, rgb);
+    // Non-negative, so truncation is floor.
+    const auto ix1 = static_cast<int>(px1);
+    const auto iy1 = static_cast<int>(py1);
+    const auto ix2 = static_cast<int>(px2);
+    const auto iy2 = static_cast<int>(py2);
+    ThinLine(ix1, iy1, ix2, iy2, rgb);
+    MarkDirty(std::min(ix1, ix2), std::min(iy1, iy2), std::max(ix1, ix2), std::max(iy1, iy2));
+    lastColor_ = color;
+    lastRgb_ = rgb;
+    Continue(x2, y2, ix2, iy2);
+}
+
+void Canvas::ThinLine(int x1, int y1, int x2, int y2, QRgb rgb)
+{
+    QRgb *const pixels = pixels_;
+    const qsizetype stride = stride_;
+    Bresenham(x1, y1, x2, y2, [=](int x, int y) { pixels[y * stride + x] = rgb; });
 }
 
 void Canvas::ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb)
@@ -223,6 +227,7 @@ void Canvas::Resize(QSize pixelSize, qreal devicePixelRatio)
     mapping_.PixelWidth = image_.width();
     mapping_.PixelHeight = image_.height();
     mapping_.Update();
+    Forget();
     TakeDirty(); // a box from the old size may lie outside the new image
     MarkAllDirty();
 }
@@ -233,26 +238,11 @@ QRect Canvas::TakeDirty()
         return {};
     }
     const QRect dirty(QPoint(dirtyLeft_, dirtyTop_), QPoint(dirtyRight_, dirtyBottom_));
-    dirtyLeft_ = 0;
-    dirtyTop_ = 0;
-    dirtyRight_ = -1;
-    dirtyBottom_ = -1;
+    dirtyLeft_ = std::numeric_limits<int>::max();
+    dirtyTop_ = std::numeric_limits<int>::max();
+    dirtyRight_ = std::numeric_limits<int>::min();
+    dirtyBottom_ = std::numeric_limits<int>::min();
     return dirty;
-}
-
-void Canvas::MarkDirty(int left, int top, int right, int bottom)
-{
-    if (dirtyLeft_ > dirtyRight_) {
-        dirtyLeft_ = left;
-        dirtyTop_ = top;
-        dirtyRight_ = right;
-        dirtyBottom_ = bottom;
-        return;
-    }
-    dirtyLeft_ = std::min(dirtyLeft_, left);
-    dirtyTop_ = std::min(dirtyTop_, top);
-    dirtyRight_ = std::max(dirtyRight_, right);
-    dirtyBottom_ = std::max(dirtyBottom_, bottom);
 }
 
 void Canvas::MarkAllDirty()

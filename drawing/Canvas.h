@@ -7,7 +7,10 @@
 #include <QRect>
 #include <QSize>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <limits>
 
 // The persistent image of a picture area with its world window and line
 // rasterizer. Draws without a screen; Refresh has nothing to show.
@@ -23,8 +26,34 @@ public:
     void SetBackColor(PackedColor color) override;
     void SetDrawWidth(int width) override;
     void Cls() override;
-    void Line(float x1, float y1, float x2, float y2, PackedColor color) override;
     void Refresh() override {}
+    Canvas *DirectCanvas() override { return this; }
+
+    // The per-line path, inline so that callers holding a Canvas pay no call.
+    void Line(float x1, float y1, float x2, float y2, PackedColor color) override
+    {
+        ++linesDrawn_;
+        const float px2 = mapping_.PixelX(x2);
+        const float py2 = mapping_.PixelY(y2);
+        // A curve's next line starts where the last one ended, in its colour: that
+        // pixel is already set and marked, and its mapping is known.
+        if (x1 == lastX_ && y1 == lastY_ && color == lastColor_ && OnImage(px2, py2)) {
+            const auto ix2 = static_cast<int>(px2);
+            const auto iy2 = static_cast<int>(py2);
+            const QRgb rgb = lastRgb_;
+            if (std::abs(ix2 - lastIx_) <= 1 && std::abs(iy2 - lastIy_) <= 1) {
+                pixels_[iy2 * stride_ + ix2] = rgb;
+                MarkDirty(ix2, iy2);
+            } else {
+                ThinLine(lastIx_, lastIy_, ix2, iy2, rgb);
+                MarkDirty(std::min(lastIx_, ix2), std::min(lastIy_, iy2), std::max(lastIx_, ix2),
+                          std::max(lastIy_, iy2));
+            }
+            Continue(x2, y2, ix2, iy2);
+            return;
+        }
+        StartLine(x1, y1, px2, py2, x2, y2, color);
+    }
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
     // When the memory cannot be had the image is null and nothing is drawn.
@@ -45,8 +74,48 @@ public:
 
 private:
     void SetScale(float WorldMapping::*field, float value);
+    // Written as "inside" so that NaN counts as outside.
+    [[nodiscard]] bool OnImage(float px, float py) const
+    {
+        return px >= 0.0F && px < static_cast<float>(mapping_.PixelWidth) && py >= 0.0F &&
+               py < static_cast<float>(mapping_.PixelHeight);
+    }
+    void StartLine(float x1, float y1, float px2, float py2, float x2, float y2, PackedColor color);
+    void ThinLine(int x1, int y1, int x2, int y2, QRgb rgb);
+    void Continue(float x, float y, int ix, int iy)
+    {
+        lastX_ = x;
+        lastY_ = y;
+        lastIx_ = ix;
+        lastIy_ = iy;
+    }
+    // Forget the last line's end, after anything that may change its pixel.
+    void Forget() { lastX_ = std::numeric_limits<float>::quiet_NaN(); }
     void ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb);
-    void MarkDirty(int left, int top, int right, int bottom);
+    // Branches, not min/max: the box rarely grows, and an untaken branch does
+    // not chain each line's box to the last one's through memory.
+    void MarkDirty(int x, int y)
+    {
+        if (x < dirtyLeft_) {
+            dirtyLeft_ = x;
+        }
+        if (x > dirtyRight_) {
+            dirtyRight_ = x;
+        }
+        if (y < dirtyTop_) {
+            dirtyTop_ = y;
+        }
+        if (y > dirtyBottom_) {
+            dirtyBottom_ = y;
+        }
+    }
+    void MarkDirty(int left, int top, int right, int bottom)
+    {
+        dirtyLeft_ = std::min(dirtyLeft_, left);
+        dirtyTop_ = std::min(dirtyTop_, top);
+        dirtyRight_ = std::max(dirtyRight_, right);
+        dirtyBottom_ = std::max(dirtyBottom_, bottom);
+    }
     void MarkAllDirty();
 
     QImage image_;
@@ -57,9 +126,16 @@ private:
     PackedColor backColor_;
     int drawWidth_ = 1;
     std::int64_t linesDrawn_ = 0;
-    // Inclusive; empty while dirtyLeft_ > dirtyRight_.
-    int dirtyLeft_ = 0;
-    int dirtyTop_ = 0;
-    int dirtyRight_ = -1;
-    int dirtyBottom_ = -1;
+    // Inclusive; empty while dirtyLeft_ > dirtyRight_, held so that marking needs no test.
+    int dirtyLeft_ = std::numeric_limits<int>::max();
+    int dirtyTop_ = std::numeric_limits<int>::max();
+    int dirtyRight_ = std::numeric_limits<int>::min();
+    int dirtyBottom_ = std::numeric_limits<int>::min();
+    // The end of the last line drawn on the fast path; NaN when none.
+    float lastX_ = std::numeric_limits<float>::quiet_NaN();
+    float lastY_ = 0.0F;
+    int lastIx_ = 0;
+    int lastIy_ = 0;
+    PackedColor lastColor_ = 0;
+    QRgb lastRgb_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "Plotter.h"
 
+#include "Canvas.h"
+
 void Plotter::CurveSegment(double p, double q)
 {
     const double limit = state_.SegmentLimit;
@@ -9,16 +11,22 @@ void Plotter::CurveSegment(double p, double q)
         LineBy(p, q);
         return;
     }
-    Subdivide(p, q, limit * limit);
+    // Up to 65536 lines a curve: straight into the image when the surface has
+    // one, with no call per line.
+    if (Canvas *canvas = surface_.DirectCanvas()) {
+        Subdivide(*canvas, p, q, limit * limit);
+    } else {
+        Subdivide(surface_, p, q, limit * limit);
+    }
 }
 
-void Plotter::Subdivide(double p, double q, double limitSquared)
+template <typename Target> void Plotter::Subdivide(Target &target, double p, double q, double limitSquared)
 {
     if (p * p + q * q <= limitSquared) {
-        LineBy(p, q);
+        LineByOn(target, p, q);
         return;
     }
     // Turned 45 degrees clockwise, then counter-clockwise, each shortened by sqrt(2).
-    Subdivide((p + q) / 2, (q - p) / 2, limitSquared);
-    Subdivide((p - q) / 2, (p + q) / 2, limitSquared);
+    Subdivide(target, (p + q) / 2, (q - p) / 2, limitSquared);
+    Subdivide(target, (p - q) / 2, (p + q) / 2, limitSquared);
 }

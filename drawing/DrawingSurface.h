@@ -2,6 +2,8 @@
 
 #include "Runtime.h"
 
+class Canvas;
+
 // A picture area with a world window and a persistent image.
 class DrawingSurface
 {
@@ -29,4 +31,9 @@ public:
     virtual void Line(float x1, float y1, float x2, float y2, PackedColor color) = 0;
     // Brings the changed part of the image to the screen before returning.
     virtual void Refresh() = 0;
+
+    // The image that Line draws into, for callers that draw many lines and
+    // want no call per line; the surface still learns of them by the next
+    // Refresh or handled events. Null when there is none.
+    virtual Canvas *DirectCanvas() { return nullptr; }
 };

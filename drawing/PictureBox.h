@@ -36,6 +36,13 @@ public:
         }
     }
     void Refresh() override;
+    Canvas *DirectCanvas() override
+    {
+        if (!flushPosted_) {
+            PostFlush();
+        }
+        return &canvas_;
+    }
 
     [[nodiscard]] const Canvas &canvas() const { return canvas_; }
 

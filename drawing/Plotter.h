@@ -33,12 +33,21 @@ public:
 
     // One line from the pen by (dx, dy); the pen stays in double precision so
     // that rounding does not build up along a path.
-    void LineBy(double dx, double dy)
+    void LineBy(double dx, double dy) { LineByOn(surface_, dx, dy); }
+
+    // A Levy C curve from the pen to the pen plus (p, q), in lines no longer
+    // than SegmentLimit.
+    void CurveSegment(double p, double q);
+
+private:
+    // LineBy drawing on `target`: the surface itself, or the image behind it.
+    // Refreshes always go to the surface.
+    template <typename Target> void LineByOn(Target &target, double dx, double dy)
     {
         const double endX = state_.PenX + dx;
         const double endY = state_.PenY + dy;
-        surface_.Line(static_cast<float>(state_.PenX), static_cast<float>(state_.PenY), static_cast<float>(endX),
-                      static_cast<float>(endY), state_.PenColor);
+        target.Line(static_cast<float>(state_.PenX), static_cast<float>(state_.PenY), static_cast<float>(endX),
+                    static_cast<float>(endY), state_.PenColor);
         state_.PenX = endX;
         state_.PenY = endY;
         state_.LineCount = static_cast<std::int16_t>(state_.LineCount + 1);
@@ -50,12 +59,7 @@ public:
         }
     }
 
-    // A Levy C curve from the pen to the pen plus (p, q), in lines no longer
-    // than SegmentLimit.
-    void CurveSegment(double p, double q);
-
-private:
-    void Subdivide(double p, double q, double limitSquared);
+    template <typename Target> void Subdivide(Target &target, double p, double q, double limitSquared);
 
     DrawingSurface &surface_;
     DrawingState state_;
