@@ -51,6 +51,8 @@ private slots:
     void wideLinesCoverTheirWidth();
     void linesOffTheImageAreClipped_data();
     void linesOffTheImageAreClipped();
+    void continuingLineDrawsItsStartWhenItMayHaveChanged_data();
+    void continuingLineDrawsItsStartWhenItMayHaveChanged();
     void dirtyBoxCoversWhatChanged();
     void resizeKeepsThePicture();
 };
@@ -205,6 +207,59 @@ void TestCanvas::linesOffTheImageAreClipped()
     canvas.Line(static_cast<float>(line.x1()), static_cast<float>(line.y1()), static_cast<float>(line.x2()),
                 static_cast<float>(line.y2()), RGB(255, 255, 255));
     QCOMPARE(PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)).size(), pixels);
+}
+
+void TestCanvas::continuingLineDrawsItsStartWhenItMayHaveChanged_data()
+{
+    QTest::addColumn<QString>("between");
+    QTest::addColumn<int>("secondColor");
+    QTest::addColumn<QList<QPoint>>("pixels");
+
+    const PackedColor red = RGB(255, 0, 0);
+    const PackedColor blue = RGB(0, 0, 255);
+    QTest::newRow("nothing") << "" << red << QList<QPoint>{{2, 2}, {3, 2}, {4, 2}};
+    QTest::newRow("Cls") << "cls" << red << QList<QPoint>{{3, 2}, {4, 2}};
+    QTest::newRow("BackColor") << "backcolor" << red << QList<QPoint>{{3, 2}, {4, 2}};
+    QTest::newRow("colour changes") << "" << blue << QList<QPoint>{{2, 2}, {3, 2}, {4, 2}};
+    QTest::newRow("world window moves") << "scale" << red << QList<QPoint>{{2, 2}, {3, 2}, {4, 2}, {5, 2}};
+}
+
+void TestCanvas::continuingLineDrawsItsStartWhenItMayHaveChanged()
+{
+    QFETCH(QString, between);
+    QFETCH(int, secondColor);
+    QFETCH(QList<QPoint>, pixels);
+
+    Canvas canvas(QSize(10, 10), RGB(0, 0, 0));
+    Plotter::SetWorldWindow(canvas, 0, 0, 10, 10);
+    canvas.Line(2.5F, 2.5F, 3.5F, 2.5F, RGB(255, 0, 0));
+    if (between == u"cls") {
+        canvas.Cls();
+    } else if (between == u"backcolor") {
+        canvas.SetBackColor(RGB(0, 0, 0));
+    } else if (between == u"scale") {
+        canvas.SetScaleLeft(-1);
+    }
+    canvas.TakeDirty();
+    const QImage before = canvas.Image().copy();
+    canvas.Line(3.5F, 2.5F, 4.5F, 2.5F, secondColor);
+
+    QList<QPoint> found = PixelsOtherThan(canvas.Image(), RGB(0, 0, 0));
+    std::sort(found.begin(), found.end(), [](QPoint a, QPoint b) { return a.x() < b.x(); });
+    QCOMPARE(found, pixels);
+    // The second line's pixels carry its colour, and whatever changed is marked.
+    const QPoint end = pixels.back();
+    const QPoint start(end.x() - 1, end.y());
+    QCOMPARE(canvas.Image().pixel(start), Canvas::ToQRgb(secondColor));
+    QCOMPARE(canvas.Image().pixel(end), Canvas::ToQRgb(secondColor));
+    const QRect dirty = canvas.TakeDirty();
+    for (int y = 0; y < before.height(); ++y) {
+        for (int x = 0; x < before.width(); ++x) {
+            if (before.pixel(x, y) != canvas.Image().pixel(x, y)) {
+                QVERIFY2(dirty.contains(x, y), qPrintable(QStringLiteral("%1,%2 unmarked").arg(x).arg(y)));
+            }
+        }
+    }
 }
 
 void TestCanvas::dirtyBoxCoversWhatChanged()
