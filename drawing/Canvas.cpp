@@ -135,10 +135,13 @@ void Canvas::Cls()
     MarkAllDirty();
 }
 
-void Canvas::StartLine(float x1, float y1, float px2, float py2, float x2, float y2, PackedColor color)
+void Canvas::StartLine(float x1, float y1, float x2, float y2, PackedColor color)
 {
+    ++linesDrawn_;
     const float px1 = mapping_.PixelX(x1);
     const float py1 = mapping_.PixelY(y1);
+    const float px2 = mapping_.PixelX(x2);
+    const float py2 = mapping_.PixelY(y2);
     const QRgb rgb = ToQRgb(color);
     if (drawWidth_ != 1 || !OnImage(px1, py1) || !OnImage(px2, py2)) {
         Forget();
@@ -152,6 +155,7 @@ void Canvas::StartLine(float x1, float y1, float px2, float py2, float x2, float
     const auto iy2 = static_cast<int>(py2);
     ThinLine(ix1, iy1, ix2, iy2, rgb);
     MarkDirty(std::min(ix1, ix2), std::min(iy1, iy2), std::max(ix1, ix2), std::max(iy1, iy2));
+    haveLast_ = true;
     lastColor_ = color;
     lastRgb_ = rgb;
     Continue(x2, y2, ix2, iy2);
@@ -226,6 +230,8 @@ void Canvas::Resize(QSize pixelSize, qreal devicePixelRatio)
     stride_ = image_.isNull() ? 0 : image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
     mapping_.PixelWidth = image_.width();
     mapping_.PixelHeight = image_.height();
+    widthF_ = static_cast<float>(image_.width());
+    heightF_ = static_cast<float>(image_.height());
     mapping_.Update();
     Forget();
     TakeDirty(); // a box from the old size may lie outside the new image

@@ -29,30 +29,37 @@ public:
     void Refresh() override {}
     Canvas *DirectCanvas() override { return this; }
 
-    // The per-line path, inline so that callers holding a Canvas pay no call.
     void Line(float x1, float y1, float x2, float y2, PackedColor color) override
     {
-        ++linesDrawn_;
+        if (x1 == lastX_ && y1 == lastY_ && color == lastColor_) {
+            ContinueLine(x1, y1, x2, y2, color);
+        } else {
+            StartLine(x1, y1, x2, y2, color);
+        }
+    }
+
+    // Line, for a caller that knows this line starts where the last one drawn
+    // ended and has its colour, as each line of a curve does. That pixel is
+    // already set and marked, and its mapping known: the per-line path, inline.
+    void ContinueLine(float x1, float y1, float x2, float y2, PackedColor color)
+    {
         const float px2 = mapping_.PixelX(x2);
         const float py2 = mapping_.PixelY(y2);
-        // A curve's next line starts where the last one ended, in its colour: that
-        // pixel is already set and marked, and its mapping is known.
-        if (x1 == lastX_ && y1 == lastY_ && color == lastColor_ && OnImage(px2, py2)) {
-            const auto ix2 = static_cast<int>(px2);
-            const auto iy2 = static_cast<int>(py2);
-            const QRgb rgb = lastRgb_;
-            if (std::abs(ix2 - lastIx_) <= 1 && std::abs(iy2 - lastIy_) <= 1) {
-                pixels_[iy2 * stride_ + ix2] = rgb;
-                MarkDirty(ix2, iy2);
-            } else {
-                ThinLine(lastIx_, lastIy_, ix2, iy2, rgb);
-                MarkDirty(std::min(lastIx_, ix2), std::min(lastIy_, iy2), std::max(lastIx_, ix2),
-                          std::max(lastIy_, iy2));
-            }
-            Continue(x2, y2, ix2, iy2);
+        if (!haveLast_ || !OnImage(px2, py2)) {
+            StartLine(x1, y1, x2, y2, color);
             return;
         }
-        StartLine(x1, y1, px2, py2, x2, y2, color);
+        ++linesDrawn_;
+        const auto ix2 = static_cast<int>(px2);
+        const auto iy2 = static_cast<int>(py2);
+        if (static_cast<unsigned>(ix2 - lastIx_ + 1) <= 2U && static_cast<unsigned>(iy2 - lastIy_ + 1) <= 2U) {
+            pixels_[iy2 * stride_ + ix2] = lastRgb_;
+            MarkDirty(ix2, iy2);
+        } else {
+            ThinLine(lastIx_, lastIy_, ix2, iy2, lastRgb_);
+            MarkDirty(std::min(lastIx_, ix2), std::min(lastIy_, iy2), std::max(lastIx_, ix2), std::max(lastIy_, iy2));
+        }
+        Continue(x2, y2, ix2, iy2);
     }
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
@@ -77,10 +84,9 @@ private:
     // Written as "inside" so that NaN counts as outside.
     [[nodiscard]] bool OnImage(float px, float py) const
     {
-        return px >= 0.0F && px < static_cast<float>(mapping_.PixelWidth) && py >= 0.0F &&
-               py < static_cast<float>(mapping_.PixelHeight);
+        return px >= 0.0F && px < widthF_ && py >= 0.0F && py < heightF_;
     }
-    void StartLine(float x1, float y1, float px2, float py2, float x2, float y2, PackedColor color);
+    void StartLine(float x1, float y1, float x2, float y2, PackedColor color);
     void ThinLine(int x1, int y1, int x2, int y2, QRgb rgb);
     void Continue(float x, float y, int ix, int iy)
     {
@@ -90,7 +96,11 @@ private:
         lastIy_ = iy;
     }
     // Forget the last line's end, after anything that may change its pixel.
-    void Forget() { lastX_ = std::numeric_limits<float>::quiet_NaN(); }
+    void Forget()
+    {
+        haveLast_ = false;
+        lastX_ = std::numeric_limits<float>::quiet_NaN();
+    }
     void ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb);
     // Branches, not min/max: the box rarely grows, and an untaken branch does
     // not chain each line's box to the last one's through memory.
@@ -131,7 +141,11 @@ private:
     int dirtyTop_ = std::numeric_limits<int>::max();
     int dirtyRight_ = std::numeric_limits<int>::min();
     int dirtyBottom_ = std::numeric_limits<int>::min();
-    // The end of the last line drawn on the fast path; NaN when none.
+    // The image's size as floats, for the per-line bounds test.
+    float widthF_ = 0.0F;
+    float heightF_ = 0.0F;
+    // The end of the last line drawn on the image with a thin pen, if any.
+    bool haveLast_ = false;
     float lastX_ = std::numeric_limits<float>::quiet_NaN();
     float lastY_ = 0.0F;
     int lastIx_ = 0;

@@ -2,6 +2,26 @@
 
 #include "Canvas.h"
 
+template <typename Target> struct Plotter::CurveWalk
+{
+    Plotter &plotter;
+    Target &target;
+    double limitSquared;
+
+    // `continuing`: a line has been drawn since the curve began.
+    void Subdivide(double p, double q, bool continuing)
+    {
+        if (p * p + q * q <= limitSquared) {
+            plotter.LineByOn(target, p, q, continuing);
+            return;
+        }
+        // Turned 45 degrees clockwise, then counter-clockwise, each shortened by
+        // sqrt(2). Every line of the second half follows one of the first.
+        Subdivide((p + q) / 2, (q - p) / 2, continuing);
+        Subdivide((p - q) / 2, (p + q) / 2, true);
+    }
+};
+
 void Plotter::CurveSegment(double p, double q)
 {
     const double limit = state_.SegmentLimit;
@@ -14,19 +34,8 @@ void Plotter::CurveSegment(double p, double q)
     // Up to 65536 lines a curve: straight into the image when the surface has
     // one, with no call per line.
     if (Canvas *canvas = surface_.DirectCanvas()) {
-        Subdivide(*canvas, p, q, limit * limit);
+        CurveWalk<Canvas>{*this, *canvas, limit * limit}.Subdivide(p, q, false);
     } else {
-        Subdivide(surface_, p, q, limit * limit);
+        CurveWalk<DrawingSurface>{*this, surface_, limit * limit}.Subdivide(p, q, false);
     }
-}
-
-template <typename Target> void Plotter::Subdivide(Target &target, double p, double q, double limitSquared)
-{
-    if (p * p + q * q <= limitSquared) {
-        LineByOn(target, p, q);
-        return;
-    }
-    // Turned 45 degrees clockwise, then counter-clockwise, each shortened by sqrt(2).
-    Subdivide(target, (p + q) / 2, (q - p) / 2, limitSquared);
-    Subdivide(target, (p - q) / 2, (p + q) / 2, limitSquared);
 }

@@ -40,14 +40,26 @@ public:
     void CurveSegment(double p, double q);
 
 private:
-    // LineBy drawing on `target`: the surface itself, or the image behind it.
+    // LineBy drawing on `target`: the surface itself, or the image behind it,
+    // where `continuing` says the line follows the last one drawn there.
     // Refreshes always go to the surface.
-    template <typename Target> void LineByOn(Target &target, double dx, double dy)
+    template <typename Target> void LineByOn(Target &target, double dx, double dy, bool continuing = false)
     {
         const double endX = state_.PenX + dx;
         const double endY = state_.PenY + dy;
-        target.Line(static_cast<float>(state_.PenX), static_cast<float>(state_.PenY), static_cast<float>(endX),
-                    static_cast<float>(endY), state_.PenColor);
+        const auto x1 = static_cast<float>(state_.PenX);
+        const auto y1 = static_cast<float>(state_.PenY);
+        const auto x2 = static_cast<float>(endX);
+        const auto y2 = static_cast<float>(endY);
+        if constexpr (requires { target.ContinueLine(x1, y1, x2, y2, state_.PenColor); }) {
+            if (continuing) {
+                target.ContinueLine(x1, y1, x2, y2, state_.PenColor);
+            } else {
+                target.Line(x1, y1, x2, y2, state_.PenColor);
+            }
+        } else {
+            target.Line(x1, y1, x2, y2, state_.PenColor);
+        }
         state_.PenX = endX;
         state_.PenY = endY;
         state_.LineCount = static_cast<std::int16_t>(state_.LineCount + 1);
@@ -59,7 +71,9 @@ private:
         }
     }
 
-    template <typename Target> void Subdivide(Target &target, double p, double q, double limitSquared);
+    // One curve's recursion; what stays fixed through it lives in the walker,
+    // so that each level passes only the vector.
+    template <typename Target> struct CurveWalk;
 
     DrawingSurface &surface_;
     DrawingState state_;
