@@ -135,7 +135,7 @@ void Canvas::Cls()
     MarkAllDirty();
 }
 
-void Canvas::StartLine(float x1, float y1, float x2, float y2, PackedColor color)
+void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
 {
     ++linesDrawn_;
     const float px1 = mapping_.PixelX(x1);
@@ -156,9 +156,9 @@ void Canvas::StartLine(float x1, float y1, float x2, float y2, PackedColor color
     ThinLine(ix1, iy1, ix2, iy2, rgb);
     MarkDirty(std::min(ix1, ix2), std::min(iy1, iy2), std::max(ix1, ix2), std::max(iy1, iy2));
     haveLast_ = true;
-    lastColor_ = color;
     lastRgb_ = rgb;
-    Continue(x2, y2, ix2, iy2);
+    lastIx_ = ix2;
+    lastIy_ = iy2;
 }
 
 void Canvas::ThinLine(int x1, int y1, int x2, int y2, QRgb rgb)

@@ -29,14 +29,7 @@ public:
     void Refresh() override {}
     Canvas *DirectCanvas() override { return this; }
 
-    void Line(float x1, float y1, float x2, float y2, PackedColor color) override
-    {
-        if (x1 == lastX_ && y1 == lastY_ && color == lastColor_) {
-            ContinueLine(x1, y1, x2, y2, color);
-        } else {
-            StartLine(x1, y1, x2, y2, color);
-        }
-    }
+    void Line(float x1, float y1, float x2, float y2, PackedColor color) override;
 
     // Line, for a caller that knows this line starts where the last one drawn
     // ended and has its colour, as each line of a curve does. That pixel is
@@ -46,7 +39,7 @@ public:
         const float px2 = mapping_.PixelX(x2);
         const float py2 = mapping_.PixelY(y2);
         if (!haveLast_ || !OnImage(px2, py2)) {
-            StartLine(x1, y1, x2, y2, color);
+            Line(x1, y1, x2, y2, color);
             return;
         }
         ++linesDrawn_;
@@ -59,7 +52,8 @@ public:
             ThinLine(lastIx_, lastIy_, ix2, iy2, lastRgb_);
             MarkDirty(std::min(lastIx_, ix2), std::min(lastIy_, iy2), std::max(lastIx_, ix2), std::max(lastIy_, iy2));
         }
-        Continue(x2, y2, ix2, iy2);
+        lastIx_ = ix2;
+        lastIy_ = iy2;
     }
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
@@ -86,21 +80,9 @@ private:
     {
         return px >= 0.0F && px < widthF_ && py >= 0.0F && py < heightF_;
     }
-    void StartLine(float x1, float y1, float x2, float y2, PackedColor color);
     void ThinLine(int x1, int y1, int x2, int y2, QRgb rgb);
-    void Continue(float x, float y, int ix, int iy)
-    {
-        lastX_ = x;
-        lastY_ = y;
-        lastIx_ = ix;
-        lastIy_ = iy;
-    }
     // Forget the last line's end, after anything that may change its pixel.
-    void Forget()
-    {
-        haveLast_ = false;
-        lastX_ = std::numeric_limits<float>::quiet_NaN();
-    }
+    void Forget() { haveLast_ = false; }
     void ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb);
     // Branches, not min/max: the box rarely grows, and an untaken branch does
     // not chain each line's box to the last one's through memory.
@@ -146,10 +128,7 @@ private:
     float heightF_ = 0.0F;
     // The end of the last line drawn on the image with a thin pen, if any.
     bool haveLast_ = false;
-    float lastX_ = std::numeric_limits<float>::quiet_NaN();
-    float lastY_ = 0.0F;
     int lastIx_ = 0;
     int lastIy_ = 0;
-    PackedColor lastColor_ = 0;
     QRgb lastRgb_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "Canvas.h"
 
+#include <cmath>
+
 template <typename Target> struct Plotter::CurveWalk
 {
     Plotter &plotter;
@@ -25,9 +27,9 @@ template <typename Target> struct Plotter::CurveWalk
 void Plotter::CurveSegment(double p, double q)
 {
     const double limit = state_.SegmentLimit;
-    // Without a positive limit the halving would only stop at underflow, after
-    // astronomically many lines: draw the vector as it is.
-    if (!(limit > 0.0)) {
+    // Without a positive limit, or with an endless vector, the halving would
+    // never end: draw the vector as it is.
+    if (!(limit > 0.0) || !std::isfinite(p) || !std::isfinite(q)) {
         LineBy(p, q);
         return;
     }

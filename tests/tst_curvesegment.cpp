@@ -28,8 +28,8 @@ private slots:
     void lineCountByLength();
     void extentOfAHorizontalCurve();
     void refreshesRunOnAcrossCurves();
-    void nonPositiveLimitDrawsTheVectorOnce_data();
-    void nonPositiveLimitDrawsTheVectorOnce();
+    void endlessSubdivisionDrawsTheVectorOnce_data();
+    void endlessSubdivisionDrawsTheVectorOnce();
 };
 
 void TestCurveSegment::lineSequence_data()
@@ -130,22 +130,31 @@ void TestCurveSegment::refreshesRunOnAcrossCurves()
     }
 }
 
-void TestCurveSegment::nonPositiveLimitDrawsTheVectorOnce_data()
+void TestCurveSegment::endlessSubdivisionDrawsTheVectorOnce_data()
 {
     QTest::addColumn<double>("limit");
-    QTest::newRow("zero") << 0.0;
-    QTest::newRow("negative") << -1.0;
-    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN();
+    QTest::addColumn<double>("p");
+    QTest::addColumn<double>("q");
+
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("zero limit") << 0.0 << 5.0 << 2.0;
+    QTest::newRow("negative limit") << -1.0 << 5.0 << 2.0;
+    QTest::newRow("limit not a number") << nan << 5.0 << 2.0;
+    QTest::newRow("infinite vector") << 1.0 << inf << 0.0;
+    QTest::newRow("vector not a number") << 1.0 << 3.0 << nan;
 }
 
-void TestCurveSegment::nonPositiveLimitDrawsTheVectorOnce()
+void TestCurveSegment::endlessSubdivisionDrawsTheVectorOnce()
 {
     QFETCH(double, limit);
+    QFETCH(double, p);
+    QFETCH(double, q);
     Drawn drawn(limit);
-    drawn.plotter.CurveSegment(5, 2);
+    drawn.plotter.CurveSegment(p, q);
     QCOMPARE(drawn.surface.Lines, 1L);
-    QCOMPARE(drawn.plotter.State().PenX, 5.0);
-    QCOMPARE(drawn.plotter.State().PenY, 2.0);
+    QCOMPARE(drawn.plotter.State().PenX, p);
+    QVERIFY(drawn.plotter.State().PenY == q || (std::isnan(q) && std::isnan(drawn.plotter.State().PenY)));
 }
 
 QTEST_GUILESS_MAIN(TestCurveSegment)
