@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build run test lint clean
+.PHONY: all deps configure build run test lint bench clean
 
 all: build
 
@@ -20,6 +20,11 @@ run: build
 
 test: build
 	ctest --preset $(PRESET)
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release
+	bash scripts/bench.sh build/release
 
 lint: configure
 	bash scripts/lint.sh $(BUILD_DIR)

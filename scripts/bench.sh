@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The performance figures: the drawing core against its floor, the full Draw
+# on screen under Xvfb against the headless render, and peak memory.
+# Usage: bench.sh BUILD_DIR   (a release build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/release}
+
+echo "== Drawing core (Google Benchmark)"
+"$build/bench/bench_core" --benchmark_color=false
+
+echo
+echo "== On screen, the program's update path"
+scripts/with-xvfb.sh "$build/bench/bench_window"
+echo
+echo "== On screen, Qt's default shared-memory path, for comparison"
+scripts/with-xvfb.sh "$build/bench/bench_window" --shared-memory
+
+echo
+echo "== Peak memory"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+/usr/bin/time -f '%M' -o "$out/render.kib" "$build/render/levyc-render" "$out/picture.png"
+echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB (at most 30)"
+
+window_peak() {
+    "$build/levyc" &
+    local pid=$!
+    xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null
+    local win
+    win=$(xdotool search --onlyvisible --name '^Form1$' | head -n 1)
+    xdotool mousemove --window "$win" 676 20 click 1
+    sleep 3 # a Draw takes well under a second here
+    local kib
+    kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    echo "levyc window after a full Draw: $((kib / 1024)) MiB (at most 60)"
+}
+export build
+export -f window_peak
+scripts/with-xvfb.sh bash -c window_peak

@@ -1,0 +1,4 @@
+#pragma once
+
+// Chooses how the screen is updated; call before the application object exists.
+void SetUpDisplay();
