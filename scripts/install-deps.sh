@@ -9,7 +9,7 @@ packages=(
   libx11-dev          # the end-to-end tests' window-close helper
   libbenchmark-dev
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
-  xvfb xdotool imagemagick x11-utils time
+  xvfb xdotool imagemagick x11-utils xclip time valgrind
   clang-format clang-tidy
 )
 

@@ -2,6 +2,8 @@
 
 #include "RampColor.h"
 
+#include <QtGlobal>
+
 namespace {
 
 constexpr double WorldLeft = -300;
@@ -33,7 +35,11 @@ double DrawCommands::PassStartY(std::int16_t pass)
 
 void DrawCommands::Command1_Click()
 {
-    if (abandoned_ || depth_ >= MaxNestedDraws) {
+    if (abandoned_) {
+        return;
+    }
+    if (depth_ >= MaxNestedDraws) {
+        qWarning("levyc: Draw press ignored: %d drawings are already running", depth_);
         return;
     }
     ++depth_;

@@ -12,71 +12,7 @@ out=$3
 rm -rf "$out"
 mkdir -p "$out"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-}
-trap cleanup EXIT
-
-# Picture1's inner area: the control at (16, 8) inside a 2-pixel sunken border.
-inner_x=18 inner_y=10 inner_w=573 inner_h=413
-
-start_levyc() { # start_levyc LOG -> sets app_pid and win
-    "$levyc" >"$1" 2>&1 &
-    app_pid=$!
-    pids+=("$app_pid")
-    win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "no window Form1"
-    eval "$(xdotool getwindowgeometry --shell "$win")"
-    win_x=$X win_y=$Y
-}
-
-shot() { # shot FILE [WxH+X+Y relative to the window]
-    local geometry=${2:-799x460+0+0}
-    local w=${geometry%%x*} rest=${geometry#*x}
-    local h=${rest%%+*} xy=${rest#*+}
-    local x=${xy%%+*} y=${xy#*+}
-    import -silent -window root -crop "${w}x${h}+$((win_x + x))+$((win_y + y))" +repage "$1"
-}
-
-picture() { shot "$1" "${inner_w}x${inner_h}+${inner_x}+${inner_y}"; }
-
-count_color() { # count_color FILE R,G,B
-    local hex
-    hex=$(IFS=, && printf '#%02X%02X%02X' $2)
-    convert "$1" -format '%c' histogram:info:- | awk -v hex="$hex" '$0 ~ hex { sub(":", "", $1); n += $1 } END { print n + 0 }'
-}
-
-wait_for_exit() { # wait_for_exit PID SECONDS: polls, so the time measured is close
-    local deadline=$(($(date +%s%N) + $2 * 1000000000))
-    while kill -0 "$1" 2>/dev/null; do
-        (($(date +%s%N) < deadline)) || return 1
-        sleep 0.02
-    done
-}
-
-bbox_of_color() { # bbox_of_color FILE R,G,B -> "left top right bottom"
-    convert "$1" -fill black +opaque "rgb($2)" -trim -format '%X %Y %w %h' info: |
-        awk '{ gsub(/\+/, "", $1); gsub(/\+/, "", $2); print $1, $2, $1 + $3 - 1, $2 + $4 - 1 }'
-}
-
-wait_until_still() { # wait_until_still FILE: until two shots a second apart agree
-    local previous="$out/still-previous.png"
-    picture "$previous"
-    for _ in $(seq 1 120); do
-        sleep 1
-        picture "$1"
-        if [ "$(compare -metric AE "$1" "$previous" null: 2>&1 || true)" = "0" ]; then
-            return 0
-        fi
-        cp "$1" "$previous"
-    done
-    fail "the picture area kept changing"
-}
+source "$(dirname "$0")/lib.sh"
 
 # The pixel box that a curve of pass i (or the white one) may cover, with a margin.
 curve_box() { # curve_box START_X START_Y LENGTH -> "left top right bottom"

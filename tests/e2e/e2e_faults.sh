@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Fault cases on a real X server (run it under scripts/with-xvfb.sh), one per call.
+# Usage: e2e_faults.sh LEVYC LEVYC_RENDER WM_DELETE OUTPUT_DIR CASE
+set -euo pipefail
+
+levyc=$1
+levyc_render=$2
+wm_delete=$3
+out=$4/$5
+rm -rf "$out"
+mkdir -p "$out"
+source "$(dirname "$0")/lib.sh"
+
+# Draw pressed again and again: nested drawings make the run long.
+long_drawing() { press_draw 20 2; }
+
+case_flood() {
+    start_levyc "$out/levyc.log"
+    press_draw
+    press_draw 200 1
+    alive
+    expect_complete_picture after-flood
+    local ignored
+    ignored=$(grep -c 'Draw press ignored: 32 drawings are already running' "$out/levyc.log" || true)
+    ((ignored > 0)) || fail "the flood never reached the nesting cap"
+    if grep -q 'Draw press ignored' "$out/levyc.log" && grep 'Draw press ignored' "$out/levyc.log" | grep -vq ': 32 drawings'; then
+        fail "a press was refused at a depth other than 32"
+    fi
+    echo "ok: $ignored presses refused at 32 nested drawings"
+    # Still answering: a click and a key reach a text field.
+    shot "$out/text2-before.png" 41x25+680+72
+    press "${text2[@]}"
+    xdotool key --delay 20 ctrl+a 5
+    sleep 0.5
+    shot "$out/text2-after.png" 41x25+680+72
+    [ "$(pixels_differing "$out/text2-before.png" "$out/text2-after.png")" != "0" ] || fail "no answer to typing"
+    echo "ok: answers typing after the flood"
+    close_and_expect_exit 2 >/dev/null
+}
+
+case_stop() {
+    start_levyc "$out/levyc.log"
+    sleep 0.3
+    picture "$out/idle-before.png"
+    press_stop 50 1
+    sleep 0.5
+    alive
+    picture "$out/idle-after.png"
+    [ "$(pixels_differing "$out/idle-before.png" "$out/idle-after.png")" = "0" ] || fail "Stop while idle changed the picture"
+    echo "ok: 50 Stop presses while idle change nothing"
+    press_draw
+    expect_complete_picture draw-after-idle-stops
+
+    # A long drawing, then 50 Stops: every run ends early, without the white curve.
+    long_drawing
+    press_stop 50 1
+    wait_until_still "$out/stopped.png"
+    alive
+    local white black
+    white=$(count_color "$out/stopped.png" 255,255,255)
+    black=$(count_color "$out/stopped.png" 0,0,0)
+    ((white == 0)) || fail "the white curve was drawn after Stop ($white pixels)"
+    ((black > 0)) || fail "no drawing started"
+    echo "ok: stopped drawing has no white curve"
+    close_and_expect_exit 2 >/dev/null
+}
+
+cover() { # cover: another window over the whole of this one, for a while
+    "$levyc" >/dev/null 2>&1 &
+    local cover_pid=$!
+    for _ in $(seq 1 100); do
+        [ "$(xdotool search --onlyvisible --name '^Form1$' | wc -l)" -ge 2 ] && break
+        sleep 0.05
+    done
+    picture "$out/covered.png"
+    [ "$(pixels_differing "$out/covered.png" "$(reference_picture)")" != "0" ] || fail "the cover did not cover"
+    kill "$cover_pid"
+    wait "$cover_pid" 2>/dev/null || true
+}
+
+minimise() { # at the X level, what a window manager does to minimise: unmap, then map
+    xdotool windowunmap --sync "$win"
+    sleep 0.3
+    xdotool windowmap --sync "$win"
+}
+
+case_minimise_cover() {
+    start_levyc "$out/levyc.log"
+    long_drawing
+    minimise
+    expect_complete_picture minimised-while-drawing
+    minimise
+    expect_complete_picture minimised-after
+    long_drawing
+    cover
+    expect_complete_picture covered-while-drawing
+    cover
+    expect_complete_picture covered-after
+    close_and_expect_exit 2 >/dev/null
+}
+
+case_resize() {
+    start_levyc "$out/levyc.log"
+    # Both shots with Draw focused and the pointer away from the controls.
+    press_draw
+    expect_complete_picture before-resizing
+    xdotool mousemove --window "$win" 700 400
+    sleep 0.2
+    shot "$out/controls-before.png" 206x220+593+0
+    long_drawing
+    xdotool mousemove --window "$win" 700 400
+    for size in "1200 800" "400 300" "50 50" "799 460"; do
+        # shellcheck disable=SC2086
+        xdotool windowsize --sync "$win" $size
+        sleep 0.1
+        alive
+    done
+    expect_complete_picture resized
+    shot "$out/controls-after.png" 206x220+593+0
+    [ "$(pixels_differing "$out/controls-before.png" "$out/controls-after.png")" = "0" ] ||
+        fail "the controls moved or changed"
+    echo "ok: controls unchanged after resizing"
+    close_and_expect_exit 2 >/dev/null
+}
+
+case_close() {
+    start_levyc "$out/levyc-drawing.log"
+    long_drawing
+    picture "$out/busy-1.png"
+    sleep 0.1
+    picture "$out/busy-2.png"
+    [ "$(pixels_differing "$out/busy-1.png" "$out/busy-2.png")" != "0" ] || fail "no drawing was running"
+    echo "ok: closed while drawing: exit status 0 after $(close_and_expect_exit 2) ms"
+    start_levyc "$out/levyc-idle.log"
+    sleep 0.3
+    echo "ok: closed while idle: exit status 0 after $(close_and_expect_exit 2) ms"
+}
+
+case_keyboard() {
+    start_levyc "$out/levyc.log"
+    xdotool windowfocus --sync "$win"
+    sleep 0.2
+    shot "$out/text1-before.png" 41x25+680+40
+    shot "$out/text2-before.png" 41x25+680+72
+    # From the picture area: Draw, then the first field.
+    xdotool key --delay 50 Tab Tab 7
+    sleep 0.2
+    shot "$out/text1-typed.png" 41x25+680+40
+    shot "$out/text2-still.png" 41x25+680+72
+    [ "$(pixels_differing "$out/text1-before.png" "$out/text1-typed.png")" != "0" ] || fail "two Tabs did not reach Text1"
+    [ "$(pixels_differing "$out/text2-before.png" "$out/text2-still.png")" = "0" ] || fail "Text2 changed too early"
+    xdotool key --delay 50 Tab 8
+    sleep 0.2
+    shot "$out/text2-typed.png" 41x25+680+72
+    [ "$(pixels_differing "$out/text2-before.png" "$out/text2-typed.png")" != "0" ] || fail "a third Tab did not reach Text2"
+    echo "ok: Tab goes Picture1, Command1, Text1, Text2"
+    # Stop, the picture area, then Draw: Space presses it.
+    xdotool key --delay 50 Tab Tab Tab space
+    expect_complete_picture space-on-draw
+    # Enter starts a drawing; Tab three times to Stop and Space ends it.
+    xdotool key --delay 5 Return Tab Tab Tab space
+    wait_until_still "$out/enter-then-stop.png"
+    local white
+    white=$(count_color "$out/enter-then-stop.png" 255,255,255)
+    ((white == 0)) || fail "Enter then Stop: the drawing ran to its end ($white white pixels)"
+    echo "ok: Enter on Draw started a drawing that Space on Stop ended"
+    close_and_expect_exit 2 >/dev/null
+}
+
+case_paste() {
+    start_levyc "$out/levyc.log"
+    head -c 750000 /dev/urandom | base64 -w 0 >"$out/megabyte.txt"
+    xclip -selection clipboard -i "$out/megabyte.txt"
+    long_drawing
+    press "${text1[@]}"
+    xdotool key --delay 20 ctrl+a ctrl+v
+    press "${text2[@]}"
+    xdotool type --delay 5 "typed during a drawing"
+    alive
+    expect_complete_picture after-paste
+    close_and_expect_exit 2 >/dev/null
+}
+
+"case_$5"
+echo PASS
