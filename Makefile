@@ -20,6 +20,9 @@ run: build
 
 test: build
 	ctest --preset $(PRESET)
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
 
 bench: deps
 	cmake --preset release

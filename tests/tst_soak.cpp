@@ -1,0 +1,55 @@
+#include "Form1.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int Runs = 20;
+constexpr qint64 AllowedGrowth = 1024 * 1024;
+
+qint64 ResidentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : -1;
+}
+
+} // namespace
+
+class TestSoak : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void manyDrawsDoNotGrowMemory();
+};
+
+void TestSoak::manyDrawsDoNotGrowMemory()
+{
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *draw = form.findChild<QPushButton *>(QStringLiteral("Command1"));
+    QList<qint64> resident;
+    for (int run = 0; run < Runs; ++run) {
+        QTest::mouseClick(draw, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(form.plotter().State().PenX, 300.0); // the run completed
+        resident << ResidentBytes();
+    }
+    QVERIFY(resident.front() > 0);
+    const qint64 growth = resident.back() - resident[1];
+    qInfo("resident after run 2: %.2f MiB, after run %d: %.2f MiB, growth %lld bytes", resident[1] / 1048576.0, Runs,
+          resident.back() / 1048576.0, growth);
+    QVERIFY2(growth <= AllowedGrowth, qPrintable(QStringLiteral("grew by %1 bytes").arg(growth)));
+}
+
+QTEST_MAIN(TestSoak)
+#include "tst_soak.moc"
