@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build run test lint bench clean
+.PHONY: all deps configure build run test lint bench package clean
 
 all: build
 
@@ -19,6 +19,7 @@ run: build
 	./$(BUILD_DIR)/levyc
 
 test: build
+	bash scripts/lint.sh $(BUILD_DIR)
 	ctest --preset $(PRESET)
 	cmake --preset asan
 	cmake --build --preset asan
@@ -28,6 +29,11 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release
 	bash scripts/bench.sh build/release
+
+package: deps
+	cmake --preset release
+	cmake --build --preset release
+	cd build/release && cpack -G DEB
 
 lint: configure
 	bash scripts/lint.sh $(BUILD_DIR)

@@ -53,6 +53,8 @@ RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize
             optionsEnded = true;
         } else if (argument == u"--help" || argument == u"-h") {
             options.help = true;
+        } else if (argument == u"--version") {
+            options.version = true;
         } else if (argument == u"--time") {
             options.time = true;
         } else if (argument == u"--size" || argument.startsWith(u"--size=")) {
@@ -78,7 +80,7 @@ RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize
             return options;
         }
     }
-    if (!options.help && options.output.isEmpty()) {
+    if (!options.help && !options.version && options.output.isEmpty()) {
         options.error = QStringLiteral("no output file given");
     }
     return options;

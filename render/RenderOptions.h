@@ -11,6 +11,7 @@ struct RenderOptions
     QSize size;
     bool time = false;
     bool help = false;
+    bool version = false;
     QString output;
     QString error; // set when the arguments are unusable
 };

@@ -27,6 +27,10 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(RenderUsage(defaultSize)), stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs("levyc-render " LEVYC_VERSION "\n", stdout);
+        return 0;
+    }
     if (!options.error.isEmpty()) {
         return Fail(options.error + QStringLiteral(" (see --help)"), 2);
     }

@@ -11,6 +11,7 @@ packages=(
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
   xvfb xdotool imagemagick x11-utils xclip time valgrind
   clang-format clang-tidy
+  desktop-file-utils appstream man-db   # the package's validators
 )
 
 missing=()

@@ -195,6 +195,13 @@ void TestRender::help()
     QCOMPARE(run.status, 0);
     QVERIFY(run.out.startsWith("Usage: levyc-render [--size WxH] [--time] OUTPUT.png\n"));
     QCOMPARE(run.err, QByteArray());
+
+    const Run version = Render({"--version"});
+    QCOMPARE(version.status, 0);
+    QVERIFY2(QRegularExpression(QStringLiteral("^levyc-render \\d+\\.\\d+\\.\\d+\n$"))
+                 .match(QString::fromUtf8(version.out))
+                 .hasMatch(),
+             version.out.constData());
 }
 
 QTEST_MAIN(TestRender)

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int Runs = 20;
-constexpr qint64 AllowedGrowth = 1024 * 1024;
+constexpr qint64 AllowedGrowth = qint64{1024} * 1024;
 
 qint64 ResidentBytes()
 {
@@ -46,8 +46,9 @@ void TestSoak::manyDrawsDoNotGrowMemory()
     }
     QVERIFY(resident.front() > 0);
     const qint64 growth = resident.back() - resident[1];
-    qInfo("resident after run 2: %.2f MiB, after run %d: %.2f MiB, growth %lld bytes", resident[1] / 1048576.0, Runs,
-          resident.back() / 1048576.0, growth);
+    const auto mebibytes = [](qint64 bytes) { return static_cast<double>(bytes) / 1048576.0; };
+    qInfo("resident after run 2: %.2f MiB, after run %d: %.2f MiB, growth %lld bytes", mebibytes(resident[1]), Runs,
+          mebibytes(resident.back()), growth);
     QVERIFY2(growth <= AllowedGrowth, qPrintable(QStringLiteral("grew by %1 bytes").arg(growth)));
 }
 

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds the .deb from a build tree, unpacks it into a temporary root, and checks
+# that everything a desktop install needs is there, valid, and that the
+# unpacked levyc-render runs.
+# Usage: check_package.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack"; }
+deb=$(find "$work/out" -maxdepth 1 -name 'levyc_*.deb' | head -n 1)
+[ -n "$deb" ] || fail "no .deb built"
+echo "ok: built $(basename "$deb")"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins fonts-vlgothic; do
+    grep -q "\b$package\b" <<<"$depends" || fail "Depends lacks $package: $depends"
+done
+echo "ok: Depends: $depends"
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+app=org.levyc.Levyc
+files=(
+    usr/bin/levyc
+    usr/bin/levyc-render
+    "usr/share/applications/$app.desktop"
+    "usr/share/metainfo/$app.metainfo.xml"
+    usr/share/man/man1/levyc.1
+    usr/share/man/man1/levyc-render.1
+)
+for size in 16 32 48 64 128 256 512; do
+    files+=("usr/share/icons/hicolor/${size}x${size}/apps/$app.png")
+done
+for file in "${files[@]}"; do
+    [ -s "$root/$file" ] || fail "missing from the package: /$file"
+done
+echo "ok: all ${#files[@]} files present"
+for size in 16 256; do
+    [ "$(identify -format '%wx%h' "$root/usr/share/icons/hicolor/${size}x${size}/apps/$app.png")" = "${size}x${size}" ] ||
+        fail "icon ${size}x${size} has the wrong size"
+done
+
+desktop-file-validate "$root/usr/share/applications/$app.desktop" || fail "desktop entry invalid"
+grep -q '^Exec=levyc$' "$root/usr/share/applications/$app.desktop" || fail "desktop entry does not open levyc"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$app.metainfo.xml" || fail "metainfo invalid"
+man -l "$root/usr/share/man/man1/levyc-render.1" >/dev/null 2>&1 || fail "man page does not format"
+echo "ok: desktop entry, metainfo and man pages valid"
+
+"$root/usr/bin/levyc-render" --version | grep -q '^levyc-render [0-9]' || fail "levyc-render --version"
+"$root/usr/bin/levyc-render" --size 64x48 "$work/picture.png" || fail "the unpacked levyc-render failed"
+[ "$(identify -format '%wx%h' "$work/picture.png")" = "64x48" ] || fail "wrong picture size"
+echo "ok: the unpacked levyc-render renders"
+echo PASS
