@@ -63,9 +63,7 @@ public:
     // Shares the pixels with the canvas, which keeps writing to them: use
     // QImage::copy() for a snapshot.
     [[nodiscard]] const QImage &Image() const { return image_; }
-    [[nodiscard]] const WorldMapping &Mapping() const { return mapping_; }
     [[nodiscard]] PackedColor BackColor() const { return backColor_; }
-    [[nodiscard]] int DrawWidth() const { return drawWidth_; }
     [[nodiscard]] std::int64_t LinesDrawn() const { return linesDrawn_; }
 
     // The box of pixels changed since the last call, in image pixels.

@@ -20,7 +20,6 @@ public:
 
     [[nodiscard]] DrawingState &State() { return state_; }
     [[nodiscard]] const DrawingState &State() const { return state_; }
-    [[nodiscard]] DrawingSurface &Surface() { return surface_; }
 
     // Makes (x1, y1) the top-left and (x2, y2) the bottom-right corner of the area.
     static void SetWorldWindow(DrawingSurface &area, double x1, double y1, double x2, double y2);
