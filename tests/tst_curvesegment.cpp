@@ -1,3 +1,4 @@
+#include "Canvas.h"
 #include "Plotter.h"
 #include "RecordingSurface.h"
 
@@ -15,6 +16,32 @@ struct Drawn
     explicit Drawn(double limit = 1.0) { plotter.State().SegmentLimit = limit; }
 };
 
+// Hands every call on to a canvas but offers no direct access, so the plotter
+// draws line by line through the interface.
+class LineByLine final : public DrawingSurface
+{
+public:
+    explicit LineByLine(Canvas &canvas)
+        : canvas_(canvas)
+    {
+    }
+    void SetScaleLeft(float value) override { canvas_.SetScaleLeft(value); }
+    void SetScaleTop(float value) override { canvas_.SetScaleTop(value); }
+    void SetScaleWidth(float value) override { canvas_.SetScaleWidth(value); }
+    void SetScaleHeight(float value) override { canvas_.SetScaleHeight(value); }
+    void SetBackColor(PackedColor color) override { canvas_.SetBackColor(color); }
+    void SetDrawWidth(int width) override { canvas_.SetDrawWidth(width); }
+    void Cls() override { canvas_.Cls(); }
+    void Line(float x1, float y1, float x2, float y2, PackedColor color) override
+    {
+        canvas_.Line(x1, y1, x2, y2, color);
+    }
+    void Refresh() override {}
+
+private:
+    Canvas &canvas_;
+};
+
 } // namespace
 
 class TestCurveSegment : public QObject
@@ -28,6 +55,8 @@ private slots:
     void lineCountByLength();
     void extentOfAHorizontalCurve();
     void refreshesRunOnAcrossCurves();
+    void directDrawingMatchesLineByLine_data();
+    void directDrawingMatchesLineByLine();
     void endlessSubdivisionDrawsTheVectorOnce_data();
     void endlessSubdivisionDrawsTheVectorOnce();
 };
@@ -128,6 +157,49 @@ void TestCurveSegment::refreshesRunOnAcrossCurves()
     for (long after : drawn.surface.RefreshedAfterLine) {
         QCOMPARE(after % 1001, 0L);
     }
+}
+
+void TestCurveSegment::directDrawingMatchesLineByLine_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QList<double>>("curves"); // x, y, p, q for each
+
+    const QSize picture(573, 413);
+    QTest::newRow("the last curves") << picture << 1 << QList<double>{100, -200, 200, 0, 90.05, -197, 199, 0};
+    QTest::newRow("slanted") << picture << 1 << QList<double>{0, 0, 60, -80, 10, 10, -30, 100};
+    QTest::newRow("partly off the image") << picture << 1 << QList<double>{-250, 300, 200, 0, 350, -300, 0, -150};
+    QTest::newRow("wholly off the image") << picture << 1 << QList<double>{-900, 900, 100, 0};
+    QTest::newRow("large image, long lines") << QSize(3840, 2160) << 1 << QList<double>{100, -200, 200, 0};
+    QTest::newRow("tiny image") << QSize(5, 4) << 1 << QList<double>{100, -200, 200, 0};
+    QTest::newRow("wide pen") << picture << 3 << QList<double>{100, -200, 120, 40};
+}
+
+void TestCurveSegment::directDrawingMatchesLineByLine()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, width);
+    QFETCH(QList<double>, curves);
+
+    Canvas direct(size, RGB(0, 0, 0));
+    Canvas reference(size, RGB(0, 0, 0));
+    LineByLine lineByLine(reference);
+    Plotter fast(direct);
+    Plotter slow(lineByLine);
+    for (Plotter *plotter : {&fast, &slow}) {
+        Plotter::SetWorldWindow(plotter == &fast ? static_cast<DrawingSurface &>(direct) : lineByLine, -300, 410, 510,
+                                -500);
+        plotter->State().SegmentLimit = 1;
+        plotter == &fast ? direct.SetDrawWidth(width) : lineByLine.SetDrawWidth(width);
+        for (qsizetype i = 0; i + 3 < curves.size(); i += 4) {
+            plotter->State().PenColor = RGB(static_cast<int>(i) * 40, 255, 255 - static_cast<int>(i) * 40);
+            plotter->SetPen(curves[i], curves[i + 1]);
+            plotter->CurveSegment(curves[i + 2], curves[i + 3]);
+        }
+    }
+    QCOMPARE(direct.LinesDrawn(), reference.LinesDrawn());
+    QVERIFY(direct.Image() == reference.Image());
+    QCOMPARE(direct.TakeDirty(), reference.TakeDirty());
 }
 
 void TestCurveSegment::endlessSubdivisionDrawsTheVectorOnce_data()
