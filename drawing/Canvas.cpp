@@ -161,6 +161,23 @@ void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
     lastIy_ = iy2;
 }
 
+bool Canvas::HoldsThinly(double left, double top, double right, double bottom) const
+{
+    if (drawWidth_ != 1) {
+        return false;
+    }
+    // Mapped as Line maps them: in single precision. The pixel to spare covers
+    // the rounding of points on the box's edges.
+    const float x1 = mapping_.PixelX(static_cast<float>(left));
+    const float x2 = mapping_.PixelX(static_cast<float>(right));
+    const float y1 = mapping_.PixelY(static_cast<float>(top));
+    const float y2 = mapping_.PixelY(static_cast<float>(bottom));
+    const auto inside = [](float a, float b, float size) {
+        return std::min(a, b) >= 1.0F && std::max(a, b) < size - 1.0F; // false for NaN
+    };
+    return inside(x1, x2, widthF_) && inside(y1, y2, heightF_);
+}
+
 void Canvas::ThinLine(int x1, int y1, int x2, int y2, QRgb rgb)
 {
     QRgb *const pixels = pixels_;

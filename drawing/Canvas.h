@@ -42,19 +42,16 @@ public:
             Line(x1, y1, x2, y2, color);
             return;
         }
-        ++linesDrawn_;
-        const auto ix2 = static_cast<int>(px2);
-        const auto iy2 = static_cast<int>(py2);
-        if (static_cast<unsigned>(ix2 - lastIx_ + 1) <= 2U && static_cast<unsigned>(iy2 - lastIy_ + 1) <= 2U) {
-            pixels_[iy2 * stride_ + ix2] = lastRgb_;
-            MarkDirty(ix2, iy2);
-        } else {
-            ThinLine(lastIx_, lastIy_, ix2, iy2, lastRgb_);
-            MarkDirty(std::min(lastIx_, ix2), std::min(lastIy_, iy2), std::max(lastIx_, ix2), std::max(lastIy_, iy2));
-        }
-        lastIx_ = ix2;
-        lastIy_ = iy2;
+        ContinueOnImage(px2, py2);
     }
+
+    // ContinueLine for lines known to stay on the image (HoldsThinly), after a
+    // first one drawn with Line.
+    void ContinueInside(float x2, float y2) { ContinueOnImage(mapping_.PixelX(x2), mapping_.PixelY(y2)); }
+
+    // Whether every line between these world points, drawn with the current
+    // pen, lands wholly on the image, a pixel clear of its edges.
+    [[nodiscard]] bool HoldsThinly(double left, double top, double right, double bottom) const;
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
     // When the memory cannot be had the image is null and nothing is drawn.
@@ -77,6 +74,22 @@ private:
     [[nodiscard]] bool OnImage(float px, float py) const
     {
         return px >= 0.0F && px < widthF_ && py >= 0.0F && py < heightF_;
+    }
+    void ContinueOnImage(float px2, float py2)
+    {
+        ++linesDrawn_;
+        // On the image, so non-negative: truncation is floor.
+        const auto ix2 = static_cast<int>(px2);
+        const auto iy2 = static_cast<int>(py2);
+        if (static_cast<unsigned>(ix2 - lastIx_ + 1) <= 2U && static_cast<unsigned>(iy2 - lastIy_ + 1) <= 2U) {
+            pixels_[iy2 * stride_ + ix2] = lastRgb_;
+            MarkDirty(ix2, iy2);
+        } else {
+            ThinLine(lastIx_, lastIy_, ix2, iy2, lastRgb_);
+            MarkDirty(std::min(lastIx_, ix2), std::min(lastIy_, iy2), std::max(lastIx_, ix2), std::max(lastIy_, iy2));
+        }
+        lastIx_ = ix2;
+        lastIy_ = iy2;
     }
     void ThinLine(int x1, int y1, int x2, int y2, QRgb rgb);
     // Forget the last line's end, after anything that may change its pixel.

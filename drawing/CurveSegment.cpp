@@ -2,7 +2,47 @@
 
 #include "Canvas.h"
 
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// A canvas whose image holds the whole curve: its lines need no bounds test.
+struct InsideCanvas
+{
+    Canvas &canvas;
+
+    void Line(float x1, float y1, float x2, float y2, PackedColor color) { canvas.Line(x1, y1, x2, y2, color); }
+    void ContinueLine(float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/)
+    {
+        canvas.ContinueInside(x2, y2);
+    }
+};
+
+// Whether the canvas holds every line of the curve from (x, y) along (p, q). The
+// curve along (L, 0) stays within x -0.5 L to 1.5 L and y -L to 0.25 L of its
+// start; turned with the vector, that box has these corners.
+bool HoldsCurve(const Canvas &canvas, double x, double y, double p, double q)
+{
+    double left = x;
+    double right = x;
+    double top = y;
+    double bottom = y;
+    for (const double along : {-0.5, 1.5}) {
+        for (const double across : {-1.0, 0.25}) {
+            const double cornerX = x + along * p - across * q;
+            const double cornerY = y + along * q + across * p;
+            left = std::min(left, cornerX);
+            right = std::max(right, cornerX);
+            bottom = std::min(bottom, cornerY);
+            top = std::max(top, cornerY);
+        }
+    }
+    // Either way up: the canvas maps each axis on its own.
+    return canvas.HoldsThinly(left, top, right, bottom) || canvas.HoldsThinly(left, bottom, right, top);
+}
+
+} // namespace
 
 template <typename Target> struct Plotter::CurveWalk
 {
@@ -36,7 +76,12 @@ void Plotter::CurveSegment(double p, double q)
     // Up to 65536 lines a curve: straight into the image when the surface has
     // one, with no call per line.
     if (Canvas *canvas = surface_.DirectCanvas()) {
-        CurveWalk<Canvas>{*this, *canvas, limit * limit}.Subdivide(p, q, false);
+        if (HoldsCurve(*canvas, state_.PenX, state_.PenY, p, q)) {
+            InsideCanvas inside{*canvas};
+            CurveWalk<InsideCanvas>{*this, inside, limit * limit}.Subdivide(p, q, false);
+        } else {
+            CurveWalk<Canvas>{*this, *canvas, limit * limit}.Subdivide(p, q, false);
+        }
     } else {
         CurveWalk<DrawingSurface>{*this, surface_, limit * limit}.Subdivide(p, q, false);
     }

@@ -173,6 +173,23 @@ void TestCurveSegment::directDrawingMatchesLineByLine_data()
     QTest::newRow("large image, long lines") << QSize(3840, 2160) << 1 << QList<double>{100, -200, 200, 0};
     QTest::newRow("tiny image") << QSize(5, 4) << 1 << QList<double>{100, -200, 200, 0};
     QTest::newRow("wide pen") << picture << 3 << QList<double>{100, -200, 120, 40};
+
+    // Eight directions, each hugging every edge at several distances: a curve
+    // whose reach is misjudged would be drawn unchecked past the image.
+    QList<double> nearEdges;
+    const double length = 60;
+    for (int direction = 0; direction < 8; ++direction) {
+        const double angle = direction * M_PI / 4;
+        const double p = length * std::cos(angle);
+        const double q = length * std::sin(angle);
+        for (const double gap : {0.0, 20.0, 45.0, 70.0, 95.0}) {
+            nearEdges << -300 + gap << 0 << p << q;   // left edge
+            nearEdges << 510 - gap << 0 << p << q;    // right edge
+            nearEdges << 100 << 410 - gap << p << q;  // top edge
+            nearEdges << 100 << -500 + gap << p << q; // bottom edge
+        }
+    }
+    QTest::newRow("hugging the edges") << picture << 1 << nearEdges;
 }
 
 void TestCurveSegment::directDrawingMatchesLineByLine()
