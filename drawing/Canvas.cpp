@@ -161,21 +161,22 @@ void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
     lastIy_ = iy2;
 }
 
-bool Canvas::HoldsThinly(double left, double top, double right, double bottom) const
+bool Canvas::HoldsThinly(double x1, double y1, double x2, double y2) const
 {
     if (drawWidth_ != 1) {
         return false;
     }
     // Mapped as Line maps them: in single precision. The pixel to spare covers
     // the rounding of points on the box's edges.
-    const float x1 = mapping_.PixelX(static_cast<float>(left));
-    const float x2 = mapping_.PixelX(static_cast<float>(right));
-    const float y1 = mapping_.PixelY(static_cast<float>(top));
-    const float y2 = mapping_.PixelY(static_cast<float>(bottom));
+    const float px1 = mapping_.PixelX(static_cast<float>(x1));
+    const float px2 = mapping_.PixelX(static_cast<float>(x2));
+    const float py1 = mapping_.PixelY(static_cast<float>(y1));
+    const float py2 = mapping_.PixelY(static_cast<float>(y2));
+    // Either way up: each axis maps on its own.
     const auto inside = [](float a, float b, float size) {
         return std::min(a, b) >= 1.0F && std::max(a, b) < size - 1.0F; // false for NaN
     };
-    return inside(x1, x2, widthF_) && inside(y1, y2, heightF_);
+    return inside(px1, px2, widthF_) && inside(py1, py2, heightF_);
 }
 
 void Canvas::ThinLine(int x1, int y1, int x2, int y2, QRgb rgb)

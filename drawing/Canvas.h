@@ -49,9 +49,9 @@ public:
     // first one drawn with Line.
     void ContinueInside(float x2, float y2) { ContinueOnImage(mapping_.PixelX(x2), mapping_.PixelY(y2)); }
 
-    // Whether every line between these world points, drawn with the current
-    // pen, lands wholly on the image, a pixel clear of its edges.
-    [[nodiscard]] bool HoldsThinly(double left, double top, double right, double bottom) const;
+    // Whether every line inside the world box with these opposite corners, drawn
+    // with the current pen, lands wholly on the image, a pixel clear of its edges.
+    [[nodiscard]] bool HoldsThinly(double x1, double y1, double x2, double y2) const;
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
     // When the memory cannot be had the image is null and nothing is drawn.

@@ -24,22 +24,21 @@ struct InsideCanvas
 // start; turned with the vector, that box has these corners.
 bool HoldsCurve(const Canvas &canvas, double x, double y, double p, double q)
 {
-    double left = x;
-    double right = x;
-    double top = y;
-    double bottom = y;
+    double minX = x;
+    double maxX = x;
+    double minY = y;
+    double maxY = y;
     for (const double along : {-0.5, 1.5}) {
         for (const double across : {-1.0, 0.25}) {
             const double cornerX = x + along * p - across * q;
             const double cornerY = y + along * q + across * p;
-            left = std::min(left, cornerX);
-            right = std::max(right, cornerX);
-            bottom = std::min(bottom, cornerY);
-            top = std::max(top, cornerY);
+            minX = std::min(minX, cornerX);
+            maxX = std::max(maxX, cornerX);
+            minY = std::min(minY, cornerY);
+            maxY = std::max(maxY, cornerY);
         }
     }
-    // Either way up: the canvas maps each axis on its own.
-    return canvas.HoldsThinly(left, top, right, bottom) || canvas.HoldsThinly(left, bottom, right, top);
+    return canvas.HoldsThinly(minX, minY, maxX, maxY);
 }
 
 } // namespace
