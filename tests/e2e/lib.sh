@@ -59,7 +59,8 @@ wait_until_still() { # wait_until_still FILE: until two shots a second apart agr
     for _ in $(seq 1 120); do
         sleep 1
         picture "$1"
-        if [ "$(compare -metric AE "$1" "$previous" null: 2>&1 || true)" = "0" ]; then
+        count_differing "$1" "$previous"
+        if ((differing == 0)); then
             return 0
         fi
         cp "$1" "$previous"
@@ -83,7 +84,8 @@ press_stop() { press "${stop_button[@]}" "$@"; }
 close_window() { "$wm_delete" "$win"; }
 
 # Ends the program with a window manager's close request; fails unless it exits
-# with status 0 within SECONDS. Prints the milliseconds it took.
+# with status 0 within SECONDS. Sets close_ms to the milliseconds it took. Not
+# for $(...): only this shell can reap the program.
 close_and_expect_exit() { # close_and_expect_exit SECONDS
     local started status=0
     started=$(date +%s%N)
@@ -91,22 +93,22 @@ close_and_expect_exit() { # close_and_expect_exit SECONDS
     wait_for_exit "$app_pid" "$1" || fail "the program did not end within $1 s of the close request"
     wait "$app_pid" || status=$?
     ((status == 0)) || fail "exit status $status after the close request"
-    echo $((($(date +%s%N) - started) / 1000000))
+    close_ms=$((($(date +%s%N) - started) / 1000000))
 }
 
-# The complete picture as levyc-render draws it, for comparing screenshots.
-reference_picture() {
-    [ -f "$out/reference.png" ] || "$levyc_render" "$out/reference.png" || fail "levyc-render failed"
-    echo "$out/reference.png"
+# Sets differing to the number of pixels in which two images differ; fails when
+# they cannot be compared. Call it directly, not in $(...), so a failure counts.
+count_differing() { # count_differing A B
+    differing=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+    [[ "$differing" =~ ^[0-9]+$ ]] || fail "cannot compare $1 and $2: $differing"
 }
 
-pixels_differing() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
-
-expect_complete_picture() { # expect_complete_picture LABEL: waits for the drawing to end, then compares
+# Waits for the drawing to end, then compares with $reference, the complete
+# picture as levyc-render draws it.
+expect_complete_picture() { # expect_complete_picture LABEL
     wait_until_still "$out/$1.png"
-    local differ
-    differ=$(pixels_differing "$out/$1.png" "$(reference_picture)")
-    [ "$differ" = "0" ] || fail "$1: the picture differs from the complete one in $differ pixels"
+    count_differing "$out/$1.png" "$reference"
+    ((differing == 0)) || fail "$1: the picture differs from the complete one in $differing pixels"
     echo "ok: $1: the picture area is the complete picture"
 }
 
