@@ -45,38 +45,38 @@ void PictureBox::Refresh()
 
 void PictureBox::RepaintNow()
 {
-    const QRect dirty = canvas_.TakeDirty();
-    if (!dirty.isEmpty()) {
-        repaint(ToWidget(dirty));
+    if (const QRect dirty = TakeDirty(); !dirty.isEmpty()) {
+        repaint(dirty);
     }
 }
 
-void PictureBox::PostFlush()
+void PictureBox::QueueFlush()
 {
-    // One queued flush at a time: lines only mark the image, and the screen
-    // catches up when events are next handled.
+    // Lines only mark the image; the screen catches up when events are next handled.
     flushPosted_ = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
             flushPosted_ = false;
-            const QRect dirty = canvas_.TakeDirty();
-            if (!dirty.isEmpty()) {
-                update(ToWidget(dirty));
+            if (const QRect dirty = TakeDirty(); !dirty.isEmpty()) {
+                update(dirty);
             }
         },
         Qt::QueuedConnection);
 }
 
-QRect PictureBox::ToWidget(QRect imageRect) const
+QRect PictureBox::TakeDirty()
 {
+    const QRect imageRect = canvas_.TakeDirty();
+    if (imageRect.isEmpty()) {
+        return {};
+    }
     const qreal ratio = canvas_.Image().devicePixelRatio();
-    const QPoint origin = contentsRect().topLeft();
     const int left = static_cast<int>(std::floor(imageRect.left() / ratio));
     const int top = static_cast<int>(std::floor(imageRect.top() / ratio));
     const int right = static_cast<int>(std::ceil((imageRect.right() + 1) / ratio));
     const int bottom = static_cast<int>(std::ceil((imageRect.bottom() + 1) / ratio));
-    return QRect(left, top, right - left, bottom - top).translated(origin);
+    return QRect(left, top, right - left, bottom - top).translated(contentsRect().topLeft());
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)

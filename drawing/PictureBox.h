@@ -31,16 +31,12 @@ public:
     void Line(float x1, float y1, float x2, float y2, PackedColor color) override
     {
         canvas_.Line(x1, y1, x2, y2, color);
-        if (!flushPosted_) {
-            PostFlush();
-        }
+        PostFlush();
     }
     void Refresh() override;
     Canvas *DirectCanvas() override
     {
-        if (!flushPosted_) {
-            PostFlush();
-        }
+        PostFlush();
         return &canvas_;
     }
 
@@ -51,9 +47,17 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void PostFlush();
+    // Queues one flush of the changed area unless one is pending already.
+    void PostFlush()
+    {
+        if (!flushPosted_) {
+            QueueFlush();
+        }
+    }
+    void QueueFlush();
     void RepaintNow();
-    [[nodiscard]] QRect ToWidget(QRect imageRect) const;
+    // The area changed since the last call, in widget coordinates; empty when none.
+    QRect TakeDirty();
     void FitImage();
 
     Canvas canvas_;

@@ -24,19 +24,16 @@ trap 'rm -rf "$out"' EXIT
 echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB (at most 30)"
 
 window_peak() {
-    "$build/levyc" &
-    local pid=$!
-    xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null
-    local win
-    win=$(xdotool search --onlyvisible --name '^Form1$' | head -n 1)
-    xdotool mousemove --window "$win" 676 20 click 1
-    sleep 3 # a Draw takes well under a second here
+    levyc=$build/levyc wm_delete=$build/tests/e2e/wm_delete
+    source tests/e2e/lib.sh
+    start_levyc "$out/levyc.log"
+    press_draw
+    wait_until_still "$out/picture.png"
     local kib
-    kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
+    kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")
+    close_and_expect_exit 10
     echo "levyc window after a full Draw: $((kib / 1024)) MiB (at most 60)"
 }
-export build
+export build out
 export -f window_peak
 scripts/with-xvfb.sh bash -c window_peak

@@ -8,7 +8,7 @@ void SetUpDisplay()
     // A drawing refreshes a small box synchronously every 1001 lines. Through
     // the xcb plugin's default shared-memory path every such flush waits for the
     // X server to finish with the segment: measured on Xvfb, 3519 refreshes
-    // cost about 80 us each and a whole Draw 12 to 15 times the headless
+    // cost about 80 us each and a whole Draw 6 to 15 times the headless
     // render, against about 10 us and under 3 times with plain image requests.
     // Whole-area repaints get slower (about 1.1 ms against 0.5 ms), but a Draw
     // has two.

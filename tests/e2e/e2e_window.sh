@@ -68,11 +68,7 @@ read -r _ _ _ blue_bottom <<<"$(bbox_of_color "$out/picture.png" 0,0,255)"
 # there they come out as empty boxes.
 shot "$out/label1.png" 73x17+608+48
 shot "$out/command1.png" 73x25+640+8
-"$wm_delete" "$win"
-status=0
-wait_for_exit "$app_pid" 10 || fail "idle window did not close"
-wait "$app_pid" || status=$?
-((status == 0)) || fail "closing the idle window: exit status $status"
+close_and_expect_exit 10
 echo "ok: idle window closed, exit status 0"
 
 cat >"$out/no-japanese.conf" <<CONF
@@ -86,7 +82,7 @@ CONF
 FONTCONFIG_FILE="$out/no-japanese.conf" start_levyc "$out/levyc-boxes.log"
 shot "$out/label1-boxes.png" 73x17+608+48
 shot "$out/command1-boxes.png" 73x25+640+8
-"$wm_delete" "$win"
+close_window
 wait "$app_pid" || true
 
 for caption in label1 command1; do
@@ -99,20 +95,10 @@ done
 
 # 3. Close while drawing: a burst of presses makes nested runs, so it stays busy.
 start_levyc "$out/levyc-close.log"
-xdotool mousemove --window "$win" 676 20 click --repeat 30 --delay 2 1
+long_drawing
 sleep 0.2
-picture "$out/busy-1.png"
-sleep 0.1
-picture "$out/busy-2.png"
-count_differing "$out/busy-1.png" "$out/busy-2.png"
+expect_drawing_running
 changing=$differing
-((changing > 0)) || fail "no drawing was running before the close"
-started=$(date +%s%N)
-"$wm_delete" "$win"
-wait_for_exit "$app_pid" 20 || fail "the program did not end after the close"
-status=0
-wait "$app_pid" || status=$?
-elapsed=$((($(date +%s%N) - started) / 1000000))
-((status == 0)) || fail "closing during a drawing: exit status $status"
-echo "ok: closed during a drawing ($changing pixels changing), exit status 0 after ${elapsed} ms"
+close_and_expect_exit 20
+echo "ok: closed during a drawing ($changing pixels changing), exit status 0 after $close_ms ms"
 echo "PASS"

@@ -83,6 +83,18 @@ press_stop() { press "${stop_button[@]}" "$@"; }
 
 close_window() { "$wm_delete" "$win"; }
 
+# Draw pressed again and again: nested drawings make the run long.
+long_drawing() { press_draw 20 2; }
+
+# Fails unless the picture area is changing, that is, a drawing runs; sets differing.
+expect_drawing_running() {
+    picture "$out/busy-1.png"
+    sleep 0.1
+    picture "$out/busy-2.png"
+    count_differing "$out/busy-1.png" "$out/busy-2.png"
+    ((differing > 0)) || fail "no drawing was running"
+}
+
 # Ends the program with a window manager's close request; fails unless it exits
 # with status 0 within SECONDS. Sets close_ms to the milliseconds it took. Not
 # for $(...): only this shell can reap the program.
