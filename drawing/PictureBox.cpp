@@ -2,10 +2,17 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTransform>
+#include <QScreen>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace {
+
+// When the screen does not say: most displays run at 60 Hz.
+constexpr qreal FallbackRefreshRate = 60.0;
 
 PackedColor FromQColor(const QColor &color)
 {
@@ -23,30 +30,53 @@ PictureBox::PictureBox(QWidget *parent)
     // Every pixel is painted from the image; nothing to erase first, nothing to redo on growth.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_StaticContents);
+    frameTimer_.setSingleShot(true);
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&frameTimer_, &QTimer::timeout, this, &PictureBox::ShowChanges);
     FitImage();
+}
+
+qint64 PictureBox::FrameIntervalNs() const
+{
+    const QScreen *shown = screen();
+    const qreal rate = shown != nullptr && shown->refreshRate() >= 1.0 ? shown->refreshRate() : FallbackRefreshRate;
+    return static_cast<qint64>(1e9 / rate);
 }
 
 void PictureBox::SetBackColor(PackedColor color)
 {
     canvas_.SetBackColor(color);
-    RepaintNow();
+    ShowChanges();
 }
 
 void PictureBox::Cls()
 {
     canvas_.Cls();
-    RepaintNow();
+    ShowChanges();
 }
 
 void PictureBox::Refresh()
 {
-    RepaintNow();
+    ShowChanges();
 }
 
-void PictureBox::RepaintNow()
+void PictureBox::ShowChanges()
 {
+    // Each synchronous repaint is a frame for the window system; on Wayland one
+    // that comes before the compositor has let go of the last costs a copy of
+    // the whole window. No one sees more than one frame per display frame.
+    if (sinceFrame_.isValid()) {
+        const qint64 wait = FrameIntervalNs() - sinceFrame_.nsecsElapsed();
+        if (wait > 0) {
+            if (!frameTimer_.isActive()) {
+                frameTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(wait)));
+            }
+            return;
+        }
+    }
     if (const QRect dirty = TakeDirty(); !dirty.isEmpty()) {
         repaint(dirty);
+        sinceFrame_.start();
     }
 }
 
@@ -58,11 +88,22 @@ void PictureBox::QueueFlush()
         this,
         [this] {
             flushPosted_ = false;
-            if (const QRect dirty = TakeDirty(); !dirty.isEmpty()) {
-                update(dirty);
-            }
+            ShowChanges();
         },
         Qt::QueuedConnection);
+}
+
+QRect PictureBox::DeviceInner() const
+{
+    // Where the window system puts the inner area's edges: each one rounded to
+    // the nearest device pixel, as it clips the widget's painting.
+    const qreal ratio = devicePixelRatioF();
+    const QRect inner = contentsRect().translated(mapTo(window(), QPoint(0, 0)));
+    const int left = qRound(inner.left() * ratio);
+    const int top = qRound(inner.top() * ratio);
+    const int right = qRound((inner.right() + 1) * ratio);
+    const int bottom = qRound((inner.bottom() + 1) * ratio);
+    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
 }
 
 QRect PictureBox::TakeDirty()
@@ -71,30 +112,43 @@ QRect PictureBox::TakeDirty()
     if (imageRect.isEmpty()) {
         return {};
     }
-    const qreal ratio = canvas_.Image().devicePixelRatio();
-    const int left = static_cast<int>(std::floor(imageRect.left() / ratio));
-    const int top = static_cast<int>(std::floor(imageRect.top() / ratio));
-    const int right = static_cast<int>(std::ceil((imageRect.right() + 1) / ratio));
-    const int bottom = static_cast<int>(std::ceil((imageRect.bottom() + 1) / ratio));
-    return QRect(left, top, right - left, bottom - top).translated(contentsRect().topLeft());
+    // Image pixels to device pixels of the window, then out to whole logical ones.
+    const qreal ratio = devicePixelRatioF();
+    const QRect device = imageRect.translated(DeviceInner().topLeft());
+    const QPoint origin = mapTo(window(), QPoint(0, 0));
+    const int left = static_cast<int>(std::floor(device.left() / ratio));
+    const int top = static_cast<int>(std::floor(device.top() / ratio));
+    const int right = static_cast<int>(std::ceil((device.right() + 1) / ratio));
+    const int bottom = static_cast<int>(std::ceil((device.bottom() + 1) / ratio));
+    return QRect(left, top, right - left, bottom - top).translated(-origin);
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    const QRect inner = contentsRect();
-    if (!inner.contains(event->rect())) {
+    if (!contentsRect().contains(event->rect())) {
         drawFrame(&painter);
     }
-    const QRect target = event->rect() & inner;
-    if (target.isEmpty()) {
+    const QImage &image = canvas_.Image();
+    const qreal ratio = devicePixelRatioF();
+    const QRect device = DeviceInner();
+    const QPoint origin = mapTo(window(), QPoint(0, 0));
+    // The part of the image under the paint event, in image pixels.
+    const QRect asked = event->rect().translated(origin);
+    const QRect deviceAsked(QPoint(static_cast<int>(std::floor(asked.left() * ratio)),
+                                   static_cast<int>(std::floor(asked.top() * ratio))),
+                            QPoint(static_cast<int>(std::ceil((asked.right() + 1) * ratio)) - 1,
+                                   static_cast<int>(std::ceil((asked.bottom() + 1) * ratio)) - 1));
+    const QRect source = deviceAsked.translated(-device.topLeft()) & image.rect();
+    if (source.isEmpty()) {
         return;
     }
-    const QImage &image = canvas_.Image();
-    const qreal ratio = image.devicePixelRatio();
-    const QRectF source((target.x() - inner.x()) * ratio, (target.y() - inner.y()) * ratio, target.width() * ratio,
-                        target.height() * ratio);
-    painter.drawImage(QRectF(target), image, source);
+    // One image pixel to one device pixel, whatever the scale: the image is
+    // copied, never resampled. Image (x, y) lands on device pixel
+    // (x, y) + device.topLeft().
+    painter.setWorldTransform(QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(),
+                                         device.top() / ratio - origin.y()));
+    painter.drawImage(QRectF(source), image, QRectF(source));
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)
@@ -103,9 +157,15 @@ void PictureBox::resizeEvent(QResizeEvent *event)
     FitImage();
 }
 
+void PictureBox::moveEvent(QMoveEvent *event)
+{
+    QFrame::moveEvent(event);
+    // At a fractional scale the inner area's size in device pixels depends on
+    // where it stands.
+    FitImage();
+}
+
 void PictureBox::FitImage()
 {
-    const qreal ratio = devicePixelRatioF();
-    const QSize logical = contentsRect().size();
-    canvas_.Resize(QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)), ratio);
+    canvas_.Resize(DeviceInner().size(), devicePixelRatioF());
 }

@@ -3,11 +3,15 @@
 #include "Canvas.h"
 #include "DrawingSurface.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
+#include <QTimer>
 
 // The picture area: a sunken frame showing a persistent image that survives
 // covering and minimising. Drawing goes into the image; the screen catches up
-// at Refresh and whenever pending events are handled.
+// at Refresh and whenever pending events are handled, at most once per display
+// frame: a request that comes sooner keeps its box marked, and a timer shows it
+// when the next frame is due.
 class PictureBox final : public QFrame, public DrawingSurface
 {
     Q_OBJECT
@@ -42,9 +46,13 @@ public:
 
     [[nodiscard]] const Canvas &canvas() const { return canvas_; }
 
+    // The shortest time between two updates of the screen: one display frame.
+    [[nodiscard]] qint64 FrameIntervalNs() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     // Queues one flush of the changed area unless one is pending already.
@@ -55,11 +63,16 @@ private:
         }
     }
     void QueueFlush();
-    void RepaintNow();
+    // Shows the changed box now if a frame is due, else when the next one is.
+    void ShowChanges();
     // The area changed since the last call, in widget coordinates; empty when none.
     QRect TakeDirty();
+    // The inner area in device pixels of the window: the pixels the image covers.
+    [[nodiscard]] QRect DeviceInner() const;
     void FitImage();
 
     Canvas canvas_;
     bool flushPosted_ = false;
+    QElapsedTimer sinceFrame_; // invalid until the first frame
+    QTimer frameTimer_;
 };
