@@ -2,8 +2,8 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTransform>
 #include <QScreen>
+#include <QTransform>
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +13,30 @@ namespace {
 
 // When the screen does not say: most displays run at 60 Hz.
 constexpr qreal FallbackRefreshRate = 60.0;
+
+int Floor(qreal value)
+{
+    return static_cast<int>(std::floor(value));
+}
+
+int Ceil(qreal value)
+{
+    return static_cast<int>(std::ceil(value));
+}
+
+// The device pixels that a rectangle of logical pixels touches.
+QRect ToDevice(const QRect &logical, qreal ratio)
+{
+    return {QPoint(Floor(logical.left() * ratio), Floor(logical.top() * ratio)),
+            QPoint(Ceil((logical.right() + 1) * ratio) - 1, Ceil((logical.bottom() + 1) * ratio) - 1)};
+}
+
+// The logical pixels that cover a rectangle of device pixels.
+QRect ToLogical(const QRect &device, qreal ratio)
+{
+    return {QPoint(Floor(device.left() / ratio), Floor(device.top() / ratio)),
+            QPoint(Ceil((device.right() + 1) / ratio) - 1, Ceil((device.bottom() + 1) / ratio) - 1)};
+}
 
 PackedColor FromQColor(const QColor &color)
 {
@@ -113,14 +137,8 @@ QRect PictureBox::TakeDirty()
         return {};
     }
     // Image pixels to device pixels of the window, then out to whole logical ones.
-    const qreal ratio = devicePixelRatioF();
     const QRect device = imageRect.translated(DeviceInner().topLeft());
-    const QPoint origin = mapTo(window(), QPoint(0, 0));
-    const int left = static_cast<int>(std::floor(device.left() / ratio));
-    const int top = static_cast<int>(std::floor(device.top() / ratio));
-    const int right = static_cast<int>(std::ceil((device.right() + 1) / ratio));
-    const int bottom = static_cast<int>(std::ceil((device.bottom() + 1) / ratio));
-    return QRect(left, top, right - left, bottom - top).translated(-origin);
+    return ToLogical(device, devicePixelRatioF()).translated(-mapTo(window(), QPoint(0, 0)));
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
@@ -134,20 +152,15 @@ void PictureBox::paintEvent(QPaintEvent *event)
     const QRect device = DeviceInner();
     const QPoint origin = mapTo(window(), QPoint(0, 0));
     // The part of the image under the paint event, in image pixels.
-    const QRect asked = event->rect().translated(origin);
-    const QRect deviceAsked(QPoint(static_cast<int>(std::floor(asked.left() * ratio)),
-                                   static_cast<int>(std::floor(asked.top() * ratio))),
-                            QPoint(static_cast<int>(std::ceil((asked.right() + 1) * ratio)) - 1,
-                                   static_cast<int>(std::ceil((asked.bottom() + 1) * ratio)) - 1));
-    const QRect source = deviceAsked.translated(-device.topLeft()) & image.rect();
+    const QRect source = ToDevice(event->rect().translated(origin), ratio).translated(-device.topLeft()) & image.rect();
     if (source.isEmpty()) {
         return;
     }
     // One image pixel to one device pixel, whatever the scale: the image is
     // copied, never resampled. Image (x, y) lands on device pixel
     // (x, y) + device.topLeft().
-    painter.setWorldTransform(QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(),
-                                         device.top() / ratio - origin.y()));
+    painter.setWorldTransform(
+        QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
     painter.drawImage(QRectF(source), image, QRectF(source));
 }
 

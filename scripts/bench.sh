@@ -10,11 +10,11 @@ echo "== Drawing core (Google Benchmark)"
 "$build/bench/bench_core" --benchmark_color=false
 
 echo
-echo "== On screen, the program's update path"
+echo "== On screen, X11 (Xvfb)"
 scripts/with-xvfb.sh "$build/bench/bench_window"
 echo
-echo "== On screen, Qt's default shared-memory path, for comparison"
-scripts/with-xvfb.sh "$build/bench/bench_window" --shared-memory
+echo "== On screen, Wayland (headless sway)"
+scripts/with-sway.sh bash -c 'as_wayland_user "$0"' "$build/bench/bench_window"
 
 echo
 echo "== Peak memory"

@@ -10,6 +10,7 @@ packages=(
   libbenchmark-dev
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
   xvfb xdotool imagemagick x11-utils xclip time valgrind
+  sway qt6-wayland wtype grim   # the Wayland end-to-end tests
   clang-format clang-tidy
   desktop-file-utils appstream man-db   # the package's validators
 )

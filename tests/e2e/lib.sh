@@ -1,4 +1,6 @@
 # Helpers for the end-to-end tests; the caller sets levyc, wm_delete and out.
+# On X11 (scripts/with-xvfb.sh) they use xdotool and ImageMagick's import; on
+# Wayland (scripts/with-sway.sh) swaymsg, grim and the compositor's rules.
 # shellcheck shell=bash
 
 fail() {
@@ -15,7 +17,25 @@ trap cleanup EXIT
 # Picture1's inner area: the control at (16, 8) inside a 2-pixel sunken border.
 inner_x=18 inner_y=10 inner_w=573 inner_h=413
 
+on_wayland() { [ -n "${WAYLAND_DISPLAY:-}" ]; }
+
 start_levyc() { # start_levyc LOG -> sets app_pid and win
+    if on_wayland; then
+        # A plain command, not a function, so that $! is the program itself.
+        # shellcheck disable=SC2086 # the account's words, split on purpose
+        $LEVYC_AS_USER "$levyc" >"$1" 2>&1 &
+        app_pid=$!
+        pids+=("$app_pid")
+        # The compositor floats the window at 0,0 (a rule in its config).
+        for _ in $(seq 1 200); do
+            swaymsg -t get_tree | grep -q '"name": "Form1"' && break
+            sleep 0.05
+        done
+        swaymsg -t get_tree | grep -q '"name": "Form1"' || fail "no window Form1"
+        win=Form1 win_x=0 win_y=0
+        sleep 0.3
+        return
+    fi
     "$levyc" >"$1" 2>&1 &
     app_pid=$!
     pids+=("$app_pid")
@@ -29,7 +49,11 @@ shot() { # shot FILE [WxH+X+Y relative to the window]
     local w=${geometry%%x*} rest=${geometry#*x}
     local h=${rest%%+*} xy=${rest#*+}
     local x=${xy%%+*} y=${xy#*+}
-    import -silent -window root -crop "${w}x${h}+$((win_x + x))+$((win_y + y))" +repage "$1"
+    if on_wayland; then
+        grim -g "$((win_x + x)),$((win_y + y)) ${w}x${h}" "$1"
+    else
+        import -silent -window root -crop "${w}x${h}+$((win_x + x))+$((win_y + y))" +repage "$1"
+    fi
 }
 
 picture() { shot "$1" "${inner_w}x${inner_h}+${inner_x}+${inner_y}"; }
@@ -81,7 +105,14 @@ press() { # press X Y [REPEAT DELAY_MS]
 press_draw() { press "${draw_button[@]}" "$@"; }
 press_stop() { press "${stop_button[@]}" "$@"; }
 
-close_window() { "$wm_delete" "$win"; }
+# A window manager's close request, as the window's close button sends it.
+close_window() {
+    if on_wayland; then
+        swaymsg -q '[title="^Form1$"] kill'
+    else
+        "$wm_delete" "$win"
+    fi
+}
 
 # Draw pressed again and again: nested drawings make the run long.
 long_drawing() { press_draw 20 2; }

@@ -23,6 +23,8 @@ for package in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins fonts-vlgot
     grep -q "\b$package\b" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 echo "ok: Depends: $depends"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+grep -q '\bqt6-wayland\b' <<<"$recommends" || fail "Recommends lacks qt6-wayland: $recommends"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The real program on a Wayland compositor (run it under scripts/with-sway.sh),
+# driven with the keyboard alone: the headless compositor offers no pointer.
+# Usage: e2e_wayland.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE
+set -euo pipefail
+
+levyc=$1
+levyc_render=$2
+out=$3/$4
+rm -rf "$out"
+mkdir -p "$out"
+source "$(dirname "$0")/lib.sh"
+reference=$out/reference.png
+"$levyc_render" "$reference" || fail "levyc-render failed"
+
+# Each run of wtype adds a virtual keyboard; give the compositor time to take it.
+keys() { wtype -s 300 "$@"; }
+
+case_draw() {
+    start_levyc "$out/levyc.log"
+    [ "$(QT_QPA_PLATFORM=wayland swaymsg -t get_tree | grep -c '"name": "Form1"')" -eq 1 ] || fail "no window titled Form1"
+    # Focus starts on the picture; Tab reaches Draw and Space presses it.
+    keys -k Tab -k space
+    expect_complete_picture tab-space
+    close_and_expect_exit 5
+    echo "ok: idle window closed, exit status 0 after $close_ms ms"
+}
+
+case_stop() {
+    start_levyc "$out/levyc.log"
+    # Enter on Draw, five times: nested drawings. Three Tabs reach Stop; Space presses it.
+    keys -k Tab -d 5 -k Return -k Return -k Return -k Return -k Return -k Tab -k Tab -k Tab -k space
+    wait_until_still "$out/stopped.png"
+    alive
+    local white black
+    white=$(count_color "$out/stopped.png" 255,255,255)
+    black=$(count_color "$out/stopped.png" 0,0,0)
+    ((black > 0)) || fail "no drawing started"
+    ((white == 0)) || fail "Stop did not end the drawing ($white white pixels)"
+    echo "ok: Enter on Draw started drawings that Space on Stop ended"
+    close_and_expect_exit 5
+}
+
+case_close() {
+    start_levyc "$out/levyc-drawing.log"
+    local returns=()
+    for _ in $(seq 1 20); do returns+=(-k Return); done
+    keys -k Tab -d 2 "${returns[@]}"
+    expect_drawing_running
+    close_and_expect_exit 2
+    echo "ok: closed while drawing: exit status 0 after $close_ms ms"
+}
+
+case_scale() {
+    local scale
+    for scale in 1.25 1.5 1.75 2; do
+        # The inner area in device pixels: each edge rounded to the nearest one.
+        read -r inner_x inner_y inner_w inner_h < <(awk -v s="$scale" 'function r(v) { return int(v + 0.5) }
+            BEGIN { print r(18 * s), r(10 * s), r(591 * s) - r(18 * s), r(423 * s) - r(10 * s) }')
+        reference=$out/reference-$scale.png
+        "$levyc_render" --size "${inner_w}x${inner_h}" "$reference" || fail "levyc-render failed"
+        QT_SCALE_FACTOR=$scale start_levyc "$out/levyc-$scale.log"
+        keys -k Tab -k space
+        expect_complete_picture "scale-$scale"
+        close_and_expect_exit 5
+    done
+}
+
+"case_$4"
+echo PASS

@@ -1,4 +1,0 @@
-#pragma once
-
-// Chooses how the screen is updated; call before the application object exists.
-void SetUpDisplay();
