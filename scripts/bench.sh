@@ -14,7 +14,8 @@ echo "== On screen, X11 (Xvfb)"
 scripts/with-xvfb.sh "$build/bench/bench_window"
 echo
 echo "== On screen, Wayland (headless sway)"
-scripts/with-sway.sh bash -c 'as_wayland_user "$0"' "$build/bench/bench_window"
+scripts/with-sway.sh bash -c 'install -m 755 "$0" "$XDG_RUNTIME_DIR/bench" && as_wayland_user "$XDG_RUNTIME_DIR/bench"' \
+    "$build/bench/bench_window"
 
 echo
 echo "== Peak memory"

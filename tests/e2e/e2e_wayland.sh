@@ -4,7 +4,10 @@
 # Usage: e2e_wayland.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE
 set -euo pipefail
 
-levyc=$1
+# A copy in the compositor's runtime directory: the unprivileged account that
+# runs it may not reach into the build tree.
+levyc=$XDG_RUNTIME_DIR/levyc
+install -m 755 "$1" "$levyc"
 levyc_render=$2
 out=$3/$4
 rm -rf "$out"
