@@ -2,9 +2,48 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
 class QImage;
 
-// Writes the image as PNG through a temporary file beside the target, renamed
-// into place only when complete: the target is never left half-written. On
-// failure returns false with a reason and leaves no file behind.
-bool WritePng(const QImage &image, const QString &path, QString *error);
+// Where levyc-render writes its PNG, opened and checked before any work is
+// done so that a destination that cannot be written fails at once.
+// - "-" is standard output (refused when that is a terminal).
+// - A FIFO, a device or another special file is written straight through.
+// - A regular file is written to a temporary file beside it and renamed into
+//   place only when complete, keeping the old file's mode, owner and group; a
+//   new file gets the usual mode for new files.
+// Every error is one reason from the system, and no temporary file is left.
+class PngOutput
+{
+public:
+    PngOutput() = default;
+    ~PngOutput();
+    PngOutput(const PngOutput &) = delete;
+    PngOutput &operator=(const PngOutput &) = delete;
+    PngOutput(PngOutput &&) = delete;
+    PngOutput &operator=(PngOutput &&) = delete;
+
+    // False with a one-line reason when the destination cannot be written.
+    bool Open(const QString &path, QString *error);
+    // Encodes the image and writes it; false with a one-line reason on failure,
+    // in which case an existing regular file is left as it was.
+    bool Write(const QImage &image, QString *error);
+
+private:
+    bool Fail(QString *error, const QString &why) const;
+    bool FailErrno(QString *error) const;
+    bool WriteAll(int fd, const QByteArray &bytes, QString *error) const;
+    bool Replace(const QByteArray &bytes, QString *error);
+
+    QString path_;
+    QString shownName_; // the name in messages
+    int streamFd_ = -1; // standard output or an opened special file
+    bool ownsStream_ = false;
+    bool replacing_ = false; // an existing regular file
+    mode_t mode_ = 0;
+    uid_t owner_ = 0;
+    gid_t group_ = 0;
+    QByteArray temporary_; // the temporary file while it exists
+    int temporaryFd_ = -1;
+};

@@ -26,11 +26,14 @@ QString RenderUsage(QSize defaultSize)
 {
     return QStringLiteral(
                "Usage: levyc-render [--size WxH] [--time] OUTPUT.png\n"
-               "Renders the complete Levy C picture without a display and writes it as PNG.\n"
+               "Renders the complete Levy C picture without a display and writes it as PNG\n"
+               "to OUTPUT.png, or to standard output when OUTPUT.png is '-'.\n"
                "\n"
-               "  --size WxH  image size in pixels, each side 1 to %1 (default: the window's picture, %2x%3)\n"
-               "  --time      print the lines drawn and the render time to standard error\n"
-               "  --help      print this help\n")
+               "  --size WxH    image size in pixels, each side 1 to %1 (default: the window's picture, %2x%3)\n"
+               "  --time        print the lines drawn and the render time to standard error\n"
+               "  -h, --help    print this help and exit\n"
+               "  --version     print the version and exit\n"
+               "  --            end of options: a later argument is the output file\n")
         .arg(RenderOptions::MaxSide)
         .arg(defaultSize.width())
         .arg(defaultSize.height());

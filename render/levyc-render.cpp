@@ -3,9 +3,8 @@
 #include "RenderPicture.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -16,10 +15,22 @@ int Fail(const QString &message, int status = 1)
     return status;
 }
 
+// Errors are this program's own lines; a library's messages would only repeat
+// them in other words.
+void Quiet(QtMsgType type, const QMessageLogContext & /*context*/, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "levyc-render: %s\n", qPrintable(message));
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    qInstallMessageHandler(Quiet);
+    // A closed pipe is an error to report, not a reason to vanish.
+    std::signal(SIGPIPE, SIG_IGN);
     const QCoreApplication app(argc, argv);
     const QSize defaultSize = DefaultPictureSize();
     const RenderOptions options = ParseRenderOptions(QCoreApplication::arguments().mid(1), defaultSize);
@@ -34,10 +45,11 @@ int main(int argc, char *argv[])
     if (!options.error.isEmpty()) {
         return Fail(options.error + QStringLiteral(" (see --help)"), 2);
     }
-    // Before rendering, which can take a while at large sizes.
-    const QDir directory = QFileInfo(options.output).absoluteDir();
-    if (!directory.exists()) {
-        return Fail(QStringLiteral("cannot write '%1': no directory '%2'").arg(options.output, directory.path()));
+    // Before rendering, which can take a while and much memory at large sizes.
+    PngOutput output;
+    QString error;
+    if (!output.Open(options.output, &error)) {
+        return Fail(error);
     }
 
     const RenderedPicture picture = RenderPicture(options.size);
@@ -49,8 +61,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "levyc-render: %lld lines in %.1f ms\n", static_cast<long long>(picture.lines),
                      picture.milliseconds);
     }
-    QString error;
-    if (!WritePng(picture.image, options.output, &error)) {
+    if (!output.Write(picture.image, &error)) {
         return Fail(error);
     }
     return 0;

@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 struct Run
@@ -44,7 +47,12 @@ private slots:
     void options();
     void badInputIsOneLineAndLeavesNoFile_data();
     void badInputIsOneLineAndLeavesNoFile();
+    void fullDiskKeepsTheOldFile_data();
     void fullDiskKeepsTheOldFile();
+    void streamsAreWrittenThrough_data();
+    void streamsAreWrittenThrough();
+    void replacingKeepsModeAndOwner_data();
+    void replacingKeepsModeAndOwner();
     void defaultSizeIsThePictureTheWindowShows();
     void sizeAndTime();
     void help();
@@ -113,9 +121,12 @@ void TestRender::badInputIsOneLineAndLeavesNoFile_data()
     QTest::newRow("zero size") << QStringList{"--size", "0x0", "%DIR%/out.png"} << "bad size '0x0'";
     QTest::newRow("side over 16384") << QStringList{"--size", "16385x100", "%DIR%/out.png"} << "bad size";
     QTest::newRow("no output") << QStringList{} << "no output file";
-    QTest::newRow("missing directory") << QStringList{"%DIR%/missing/out.png"} << "no directory";
-    // Not writable even for root.
-    QTest::newRow("unwritable directory") << QStringList{"/proc/levyc-out.png"} << "cannot write '/proc/levyc-out.png'";
+    QTest::newRow("missing directory") << QStringList{"%DIR%/missing/out.png"} << "No such file or directory";
+    QTest::newRow("a directory") << QStringList{"%DIR%"} << "Is a directory";
+    QTest::newRow("name too long") << QStringList{"%DIR%/" + QString(300, u'a') + ".png"} << "File name too long";
+    // Not writable even for root; refused before the render, which --time would report.
+    QTest::newRow("unwritable directory") << QStringList{"--time", "--size", "16384x16384", "/proc/levyc-out.png"}
+                                          << "cannot write '/proc/levyc-out.png'";
 }
 
 void TestRender::badInputIsOneLineAndLeavesNoFile()
@@ -134,22 +145,127 @@ void TestRender::badInputIsOneLineAndLeavesNoFile()
     QVERIFY(!QFile::exists(QStringLiteral("/proc/levyc-out.png")));
 }
 
+void TestRender::fullDiskKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::newRow("default size") << "573x413";
+    QTest::newRow("2000x2000") << "2000x2000";
+}
+
 void TestRender::fullDiskKeepsTheOldFile()
 {
+    QFETCH(QString, size);
     // A tiny tmpfs in a private mount namespace: a real ENOSPC, no root needed.
-    const QString script = QStringLiteral(
-        "set -e; d=$(mktemp -d); mount -t tmpfs -o size=8k none \"$d\"; echo old > \"$d/out.png\"; "
-        "status=0; \"$1\" \"$d/out.png\" || status=$?; echo \"status=$status\"; ls -A \"$d\"; cat \"$d/out.png\"");
+    const QString script =
+        QStringLiteral("set -e; d=$(mktemp -d); mount -t tmpfs -o size=8k none \"$d\"; echo old > \"$d/out.png\"; "
+                       "status=0; \"$1\" --size \"$2\" \"$d/out.png\" || status=$?; echo \"status=$status\"; ls -A "
+                       "\"$d\"; cat \"$d/out.png\"");
     const Run probe = Execute(QStringLiteral("unshare"), {"--user", "--map-root-user", "--mount", "true"});
     if (probe.status != 0) {
         QSKIP("user namespaces are not available here");
     }
     const Run run = Execute(QStringLiteral("unshare"), {"--user", "--map-root-user", "--mount", "sh", "-c", script,
-                                                        "sh", QStringLiteral(LEVYC_RENDER_PATH)});
+                                                        "sh", QStringLiteral(LEVYC_RENDER_PATH), size});
     QCOMPARE(run.status, 0);
     QVERIFY2(run.err.contains("No space left on device"), run.err.constData());
     QCOMPARE(run.err.count('\n'), 1);
     QCOMPARE(run.out, QByteArray("status=1\nout.png\nold\n"));
+}
+
+void TestRender::streamsAreWrittenThrough_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+
+    // Large enough not to fit a pipe's buffer, so a reader that leaves early is seen.
+    const QString big = QStringLiteral("--size 4000x4000");
+    QTest::newRow("FIFO") << "mkfifo f; \"$1\" --size 64x48 f & cat f > got.png; wait $!; test -p f" << 0 << "";
+    QTest::newRow("FIFO read no further")
+        << "mkfifo f; \"$1\" " + big + " f & head -c 1 f >/dev/null; wait $!" << 1 << "cannot write 'f': Broken pipe";
+    QTest::newRow("standard output") << "\"$1\" --size 64x48 - | cat > got.png; test ! -e ./-" << 0 << "";
+    QTest::newRow("standard output read no further")
+        << "\"$1\" " + big + " - | head -c 1 >/dev/null" << 1 << "cannot write standard output: Broken pipe";
+    QTest::newRow("standard output full")
+        << "\"$1\" - >/dev/full" << 1 << "cannot write standard output: No space left on device";
+    QTest::newRow("standard output a terminal")
+        << R"(R="$1" script -qec '"$R" -' /dev/null </dev/null >err.txt; status=$?; cat err.txt >&2; exit $status)" << 1
+        << "cannot write standard output: it is a terminal";
+    // The temporary file exists from the start; a signal during the render takes it away.
+    QTest::newRow("killed while rendering") << "\"$1\" --size 8000x8000 out.png & pid=$!; sleep 0.5; kill $pid; wait "
+                                               "$pid; test $? -eq 143 && test ! -e out.png"
+                                            << 0 << "-";
+}
+
+void TestRender::streamsAreWrittenThrough()
+{
+    QFETCH(QString, script);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+
+    QTemporaryDir dir;
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    shell.start(QStringLiteral("bash"),
+                {"-c", "set -o pipefail; " + script, "bash", QStringLiteral(LEVYC_RENDER_PATH)});
+    QVERIFY(shell.waitForFinished(120000));
+    const QByteArray err = shell.readAllStandardError().replace("\r", "");
+    QCOMPARE(shell.exitCode(), status);
+    if (message.isEmpty()) {
+        QCOMPARE(err, QByteArray());
+        QCOMPARE(QImage(dir.filePath(QStringLiteral("got.png"))).size(), QSize(64, 48));
+    } else if (message != u"-") {
+        QVERIFY2(err.startsWith("levyc-render: " + message.toUtf8()) && err.count('\n') == 1, err.constData());
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::NoDotAndDotDot | QDir::Files).filter(u".levyc"),
+             QStringList());
+}
+
+void TestRender::replacingKeepsModeAndOwner_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("giveAway");
+    QTest::newRow("read-only") << 0444 << false;
+    QTest::newRow("group-readable") << 0640 << false;
+    QTest::newRow("someone else's") << 0664 << true;
+}
+
+void TestRender::replacingKeepsModeAndOwner()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, giveAway);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("keep.png"));
+    const QByteArray name = QFile::encodeName(path);
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    QCOMPARE(::chmod(name.constData(), static_cast<mode_t>(mode)), 0);
+    const bool root = ::geteuid() == 0;
+    if (giveAway) {
+        if (!root) {
+            QSKIP("only root can give a file away");
+        }
+        QCOMPARE(::chown(name.constData(), 65534, 65534), 0);
+    }
+
+    const Run run = Render({"--size", "64x48", path});
+    struct stat status = {};
+    QCOMPARE(::stat(name.constData(), &status), 0);
+    if (!root && (mode & 0200) == 0) {
+        // Without root a read-only file is refused and stays as it was.
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("Permission denied"), run.err.constData());
+        QCOMPARE(status.st_size, 3);
+        return;
+    }
+    QCOMPARE(run.status, 0);
+    QCOMPARE(QImage(path).size(), QSize(64, 48));
+    QCOMPARE(static_cast<int>(status.st_mode & 07777), mode);
+    QCOMPARE(status.st_uid, giveAway ? 65534U : ::geteuid());
+    QCOMPARE(status.st_gid, giveAway ? 65534U : ::getegid());
 }
 
 void TestRender::defaultSizeIsThePictureTheWindowShows()
@@ -194,6 +310,9 @@ void TestRender::help()
     const Run run = Render({"--help"});
     QCOMPARE(run.status, 0);
     QVERIFY(run.out.startsWith("Usage: levyc-render [--size WxH] [--time] OUTPUT.png\n"));
+    for (const char *option : {"--size", "--time", "-h, --help", "--version"}) {
+        QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
+    }
     QCOMPARE(run.err, QByteArray());
 
     const Run version = Render({"--version"});

@@ -39,12 +39,18 @@ void DrawCommands::Command1_Click()
         return;
     }
     if (depth_ >= MaxNestedDraws) {
-        qWarning("levyc: Draw press ignored: %d drawings are already running", depth_);
+        ++ignored_;
         return;
     }
     ++depth_;
     Draw();
     --depth_;
+    if (depth_ == 0 && ignored_ > 0) {
+        // One line for the whole drawing, however many presses a flood brought.
+        qWarning("levyc: %d Draw press%s ignored: %d drawings were already running", ignored_,
+                 ignored_ == 1 ? "" : "es", MaxNestedDraws);
+        ignored_ = 0;
+    }
 }
 
 void DrawCommands::Draw()

@@ -11,7 +11,8 @@ class DrawCommands
 {
 public:
     // Draw presses beyond this many nested runs are ignored, so a flood of
-    // presses cannot exhaust the stack.
+    // presses cannot exhaust the stack; the drawing ends as it would anyway.
+    // When the outermost run ends, one line on stderr says how many were.
     static constexpr int MaxNestedDraws = 32;
     static constexpr std::int16_t LastPass = 100;
 
@@ -39,5 +40,6 @@ private:
     DrawingSurface &picture_;
     Plotter &plotter_;
     int depth_ = 0;
+    int ignored_ = 0; // Draw presses refused at the cap during this drawing
     bool abandoned_ = false;
 };

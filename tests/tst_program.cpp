@@ -1,0 +1,63 @@
+#include <QProcess>
+#include <QtTest>
+
+// levyc itself, started as a launcher or a shell would start it.
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void withoutADisplay_data();
+    void withoutADisplay();
+};
+
+void TestProgram::withoutADisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("--help") << QStringList{"--help"} << "" << 0 << "Usage: levyc [--help | --version]\n"
+                            << "";
+    QTest::newRow("-h") << QStringList{"-h"} << "" << 0 << "Usage: levyc [--help | --version]\n"
+                        << "";
+    QTest::newRow("--version") << QStringList{"--version"} << "" << 0 << "levyc 1."
+                               << "";
+    QTest::newRow("no display") << QStringList{} << "" << 1 << ""
+                                << "levyc: no display could be opened (DISPLAY is not set, WAYLAND_DISPLAY is not "
+                                   "set)\n";
+    QTest::newRow("a display that is not there")
+        << QStringList{} << ":9999" << 1 << ""
+        << "levyc: no display could be opened (DISPLAY is ':9999', WAYLAND_DISPLAY is not set)\n";
+}
+
+void TestProgram::withoutADisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, display);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(variable));
+    }
+    if (!display.isEmpty()) {
+        environment.insert(QStringLiteral("DISPLAY"), display);
+    }
+    QProcess levyc;
+    levyc.setProcessEnvironment(environment);
+    levyc.start(QStringLiteral(LEVYC_PATH), arguments);
+    QVERIFY(levyc.waitForFinished(30000));
+    // Not a crash: an exit of its own, with one line of its own.
+    QCOMPARE(levyc.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(levyc.exitCode(), status);
+    QVERIFY2(levyc.readAllStandardOutput().startsWith(out.toUtf8()), qPrintable(out));
+    QCOMPARE(QString::fromUtf8(levyc.readAllStandardError()), err);
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"

@@ -1,0 +1,82 @@
+#include "Program.h"
+
+#include "Form1.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
+                              "Opens a window that draws a fan of Levy C curves: press the draw button (描画)\n"
+                              "to draw, the stop button (描画中止) to stop.\n"
+                              "\n"
+                              "  -h, --help  print this help and exit\n"
+                              "  --version   print the version and exit\n"
+                              "Qt's own options, such as -platform, are taken as well.\n";
+
+// What the toolkit said while it connected to the window system: held back,
+// since a failure there is told in one line of our own instead.
+std::vector<std::pair<QtMsgType, QString>> HeldMessages;
+QtMessageHandler ToolkitHandler = nullptr;
+
+QString Described(const char *variable)
+{
+    if (!qEnvironmentVariableIsSet(variable)) {
+        return QStringLiteral("%1 is not set").arg(QLatin1String(variable));
+    }
+    return QStringLiteral("%1 is '%2'").arg(QLatin1String(variable), qEnvironmentVariable(variable));
+}
+
+void HoldWhileConnecting(QtMsgType type, const QMessageLogContext & /*context*/, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        HeldMessages.emplace_back(type, message);
+        return;
+    }
+    // The toolkit would abort: a crash to any launcher or script.
+    std::fprintf(stderr, "levyc: no display could be opened (%s, %s)\n", qPrintable(Described("DISPLAY")),
+                 qPrintable(Described("WAYLAND_DISPLAY")));
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+} // namespace
+
+int RunProgram(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(Usage, stdout);
+            return EXIT_SUCCESS;
+        }
+        if (argument == "--version") {
+            std::puts("levyc " LEVYC_VERSION);
+            return EXIT_SUCCESS;
+        }
+    }
+    ToolkitHandler = qInstallMessageHandler(HoldWhileConnecting);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(ToolkitHandler);
+    for (const auto &[type, message] : std::exchange(HeldMessages, {})) {
+        ToolkitHandler(type, QMessageLogContext(), message);
+    }
+
+    Form1 form;
+    form.show();
+    const int status = QApplication::exec();
+    if (QGuiApplication::platformName() == u"wayland") {
+        // Qt 6.4's Wayland plugin can wait for ever in its teardown, for an event
+        // thread stuck in wl_display_read_events; the window is gone and
+        // nothing is left to save, so end here.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
+}
