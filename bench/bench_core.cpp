@@ -3,6 +3,7 @@
 // line into a plain buffer, with no surface and no bookkeeping.
 #include "Canvas.h"
 #include "DrawCommands.h"
+#include "Passes.h"
 #include "Plotter.h"
 #include "RenderPicture.h"
 
@@ -14,6 +15,8 @@
 #include <string>
 #include <vector>
 
+using namespace levyc;
+
 namespace {
 
 constexpr std::int64_t WholePictureLines = 3'522'560;
@@ -21,14 +24,14 @@ constexpr std::int64_t WholePictureLines = 3'522'560;
 std::unique_ptr<Canvas> PictureCanvas()
 {
     auto canvas = std::make_unique<Canvas>(DefaultPictureSize());
-    Plotter::SetWorldWindow(*canvas, -300, 410, 510, -500);
+    SetWorldWindow(*canvas, -300, 410, 510, -500);
     return canvas;
 }
 
 void BM_LineBy(benchmark::State &state)
 {
     const auto canvas = PictureCanvas();
-    Plotter plotter(*canvas);
+    Plotter<Canvas> plotter(*canvas);
     plotter.State().PenColor = RGB(0, 255, 0);
     plotter.SetPen(100, -100);
     for (auto _ : state) {
@@ -44,7 +47,7 @@ void BM_LineBy(benchmark::State &state)
 void BM_CurveSegment200(benchmark::State &state)
 {
     const auto canvas = PictureCanvas();
-    Plotter plotter(*canvas);
+    Plotter<Canvas> plotter(*canvas);
     plotter.State().SegmentLimit = 1.0;
     plotter.State().PenColor = RGB(255, 255, 255);
     for (auto _ : state) {
@@ -57,8 +60,8 @@ void BM_CurveSegment200(benchmark::State &state)
 void BM_WholePicture(benchmark::State &state)
 {
     const auto canvas = PictureCanvas();
-    Plotter plotter(*canvas);
-    DrawCommands commands(*canvas, plotter);
+    Plotter<Canvas> plotter(*canvas);
+    DrawCommands<Canvas> commands(*canvas, plotter);
     for (auto _ : state) {
         commands.Command1_Click();
     }
@@ -86,10 +89,10 @@ public:
     void Picture()
     {
         double x = 0;
-        for (std::int16_t i = 0; i <= DrawCommands::LastPass; ++i) {
-            x = DrawCommands::PassStartX(i);
+        for (std::int16_t i = 0; i <= LastPass; ++i) {
+            x = PassStartX(i);
             penX_ = x;
-            penY_ = DrawCommands::PassStartY(i);
+            penY_ = PassStartY(i);
             color_ = static_cast<std::uint32_t>(i);
             Curve(100 + i, 0);
         }

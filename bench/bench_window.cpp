@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace levyc;
+
 namespace {
 
 constexpr int Runs = 7;

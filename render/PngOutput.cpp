@@ -14,6 +14,8 @@
 #include <csignal>
 #include <cstring>
 
+namespace levyc {
+
 namespace {
 
 QString SystemReason(int number)
@@ -201,3 +203,5 @@ bool PngOutput::Replace(const QByteArray &bytes, QString *error)
     Forget();
     return true;
 }
+
+} // namespace levyc

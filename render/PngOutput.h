@@ -6,6 +6,8 @@
 
 class QImage;
 
+namespace levyc {
+
 // Where levyc-render writes its PNG, opened and checked before any work is
 // done so that a destination that cannot be written fails at once.
 // - "-" is standard output (refused when that is a terminal).
@@ -47,3 +49,5 @@ private:
     QByteArray temporary_; // the temporary file while it exists
     int temporaryFd_ = -1;
 };
+
+} // namespace levyc

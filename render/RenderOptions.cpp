@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+namespace levyc {
+
 namespace {
 
 // "WxH" with whole numbers from 1 to MaxSide; an empty size when malformed.
@@ -31,12 +33,15 @@ QString RenderUsage(QSize defaultSize)
                "\n"
                "  --size WxH    image size in pixels, each side 1 to %1 (default: the window's picture, %2x%3)\n"
                "  --time        print the lines drawn and the render time to standard error\n"
+               "  --icon        write the application icon instead: the picture trimmed to its\n"
+               "                curves on a black square (a square --size; default %4x%4)\n"
                "  -h, --help    print this help and exit\n"
                "  --version     print the version and exit\n"
                "  --            end of options: a later argument is the output file\n")
         .arg(RenderOptions::MaxSide)
         .arg(defaultSize.width())
-        .arg(defaultSize.height());
+        .arg(defaultSize.height())
+        .arg(RenderOptions::DefaultIconSide);
 }
 
 RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize)
@@ -44,6 +49,7 @@ RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize
     RenderOptions options;
     options.size = defaultSize;
     bool optionsEnded = false;
+    bool sizeGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
@@ -60,6 +66,8 @@ RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize
             options.version = true;
         } else if (argument == u"--time") {
             options.time = true;
+        } else if (argument == u"--icon") {
+            options.icon = true;
         } else if (argument == u"--size" || argument.startsWith(u"--size=")) {
             QString value;
             if (argument == u"--size") {
@@ -72,6 +80,7 @@ RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize
                 value = argument.mid(7);
             }
             options.size = ParseSize(value);
+            sizeGiven = true;
             if (options.size.isEmpty()) {
                 options.error = QStringLiteral("bad size '%1': expected WxH, each side from 1 to %2")
                                     .arg(value)
@@ -86,5 +95,14 @@ RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize
     if (!options.help && !options.version && options.output.isEmpty()) {
         options.error = QStringLiteral("no output file given");
     }
+    if (options.icon && options.error.isEmpty()) {
+        if (!sizeGiven) {
+            options.size = QSize(RenderOptions::DefaultIconSide, RenderOptions::DefaultIconSide);
+        } else if (options.size.width() != options.size.height()) {
+            options.error = QStringLiteral("--icon needs a square size, such as 256x256");
+        }
+    }
     return options;
 }
+
+} // namespace levyc

@@ -4,12 +4,16 @@
 #include <QString>
 #include <QStringList>
 
+namespace levyc {
+
 struct RenderOptions
 {
     static constexpr int MaxSide = 16384;
+    static constexpr int DefaultIconSide = 256;
 
     QSize size;
     bool time = false;
+    bool icon = false; // the application icon instead of the picture
     bool help = false;
     bool version = false;
     QString output;
@@ -20,3 +24,5 @@ struct RenderOptions
 RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize);
 
 QString RenderUsage(QSize defaultSize);
+
+} // namespace levyc

@@ -2,17 +2,44 @@
 
 #include "Canvas.h"
 #include "DrawCommands.h"
-#include "Form1.h"
-#include "PictureBox.h"
+#include "PictureGeometry.h"
 #include "Plotter.h"
 
 #include <QElapsedTimer>
+#include <QPainter>
 
 #include <memory>
 
+namespace levyc {
+
+namespace {
+
+// One world unit per pixel across the whole world window.
+constexpr QSize IconSource(810, 910);
+// Black left around the curves on each side, in those pixels.
+constexpr int IconMargin = 12;
+
+// The smallest box holding every pixel that is not black.
+QRect CurvesIn(const QImage &image)
+{
+    QRect box;
+    const QRgb black = qRgb(0, 0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] != black) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+} // namespace
+
 QSize DefaultPictureSize()
 {
-    return PictureBox::InnerSize(Form1::Picture1Geometry().size());
+    return PictureSize;
 }
 
 RenderedPicture RenderPicture(QSize size)
@@ -23,8 +50,8 @@ RenderedPicture RenderPicture(QSize size)
     if (canvas->Image().isNull()) {
         return result;
     }
-    Plotter plotter(*canvas);
-    DrawCommands commands(*canvas, plotter);
+    Plotter<Canvas> plotter(*canvas);
+    DrawCommands<Canvas> commands(*canvas, plotter);
     QElapsedTimer timer;
     timer.start();
     commands.Command1_Click();
@@ -34,3 +61,22 @@ RenderedPicture RenderPicture(QSize size)
     result.image = canvas->Image();
     return result;
 }
+
+QImage RenderIcon(int side)
+{
+    const QImage picture = RenderPicture(IconSource).image;
+    if (picture.isNull()) {
+        return {};
+    }
+    const QRect curves = CurvesIn(picture);
+    const int square = std::max(curves.width(), curves.height()) + 2 * IconMargin;
+    QImage icon(square, square, QImage::Format_RGB32);
+    icon.fill(Qt::black);
+    {
+        QPainter painter(&icon);
+        painter.drawImage(QPoint((square - curves.width()) / 2, (square - curves.height()) / 2), picture, curves);
+    }
+    return icon.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace levyc

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace levyc {
+
 struct RenderedPicture
 {
     QImage image; // null when an image of that size could not be allocated
@@ -17,3 +19,9 @@ QSize DefaultPictureSize();
 
 // Runs the Draw command on an image of the given size, without a screen.
 RenderedPicture RenderPicture(QSize size);
+
+// The application icon, `side` pixels square: the picture at one world unit
+// per pixel, trimmed to its curves and centred on a black square.
+QImage RenderIcon(int side);
+
+} // namespace levyc

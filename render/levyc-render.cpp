@@ -28,6 +28,7 @@ void Quiet(QtMsgType type, const QMessageLogContext & /*context*/, const QString
 
 int main(int argc, char *argv[])
 {
+    using namespace levyc;
     qInstallMessageHandler(Quiet);
     // A closed pipe is an error to report, not a reason to vanish.
     std::signal(SIGPIPE, SIG_IGN);
@@ -52,12 +53,13 @@ int main(int argc, char *argv[])
         return Fail(error);
     }
 
-    const RenderedPicture picture = RenderPicture(options.size);
+    const RenderedPicture picture =
+        options.icon ? RenderedPicture{RenderIcon(options.size.width())} : RenderPicture(options.size);
     if (picture.image.isNull()) {
         return Fail(
             QStringLiteral("not enough memory for a %1x%2 image").arg(options.size.width()).arg(options.size.height()));
     }
-    if (options.time) {
+    if (options.time && !options.icon) {
         std::fprintf(stderr, "levyc-render: %lld lines in %.1f ms\n", static_cast<long long>(picture.lines),
                      picture.milliseconds);
     }

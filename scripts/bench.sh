@@ -7,7 +7,11 @@ cd "$(dirname "$0")/.."
 build=${1:-build/release}
 
 echo "== Drawing core (Google Benchmark)"
-"$build/bench/bench_core" --benchmark_color=false
+if [ -x "$build/bench/bench_core" ]; then
+    "$build/bench/bench_core" --benchmark_color=false
+else
+    echo "skipped: built without Google Benchmark"
+fi
 
 echo
 echo "== On screen, X11 (Xvfb)"

@@ -1,5 +1,7 @@
 #include "RecordingSurface.h"
 
+namespace levyc {
+
 void RecordingSurface::Cls()
 {
     ClsBeforeLine.push_back(Lines);
@@ -31,3 +33,5 @@ void RecordingSurface::Refresh()
     ++Refreshes;
     RefreshedAfterLine.push_back(Lines);
 }
+
+} // namespace levyc

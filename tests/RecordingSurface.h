@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+namespace levyc {
+
 struct RecordedLine
 {
     float x1, y1, x2, y2;
@@ -19,19 +21,28 @@ struct Stroke
     long lines;
 };
 
-// A surface that remembers what was asked of it instead of drawing.
-class RecordingSurface final : public DrawingSurface
+// A surface that remembers what was asked of it instead of drawing. A curve's
+// lines come through the same walk as on the canvas, one Line each.
+class RecordingSurface final
 {
 public:
-    void SetScaleLeft(float value) override { ScaleLeft = value; }
-    void SetScaleTop(float value) override { ScaleTop = value; }
-    void SetScaleWidth(float value) override { ScaleWidth = value; }
-    void SetScaleHeight(float value) override { ScaleHeight = value; }
-    void SetBackColor(PackedColor color) override { BackColor = color; }
-    void SetDrawWidth(int width) override { DrawWidth = width; }
-    void Cls() override;
-    void Line(float x1, float y1, float x2, float y2, PackedColor color) override;
-    void Refresh() override;
+    void SetScaleLeft(float value) { ScaleLeft = value; }
+    void SetScaleTop(float value) { ScaleTop = value; }
+    void SetScaleWidth(float value) { ScaleWidth = value; }
+    void SetScaleHeight(float value) { ScaleHeight = value; }
+    void SetBackColor(PackedColor color) { BackColor = color; }
+    void SetDrawWidth(int width) { DrawWidth = width; }
+    void Cls();
+    void Line(float x1, float y1, float x2, float y2, PackedColor color);
+    void Refresh();
+    template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
+    {
+        Reaches.push_back(reach);
+        const auto line = [this](float x1, float y1, float x2, float y2, PackedColor color) {
+            Line(x1, y1, x2, y2, color);
+        };
+        walk(line, line);
+    }
 
     float ScaleLeft = 0, ScaleTop = 0, ScaleWidth = 0, ScaleHeight = 0;
     PackedColor BackColor = -1;
@@ -42,6 +53,7 @@ public:
     std::vector<long> RefreshedAfterLine; // line numbers, 1-based
     std::vector<long> ClsBeforeLine;      // the number of lines drawn when Cls came
     std::vector<Stroke> Strokes;
+    std::vector<WorldBox> Reaches; // one per curve
     bool KeepLines = false;
     std::vector<RecordedLine> Kept;
     // Called after each line with its number, 1-based.
@@ -50,3 +62,5 @@ public:
 private:
     bool strokeOpen_ = false;
 };
+
+} // namespace levyc

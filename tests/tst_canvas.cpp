@@ -5,6 +5,8 @@
 
 #include <limits>
 
+using namespace levyc;
+
 namespace {
 
 constexpr int Width = 573;
@@ -14,7 +16,7 @@ constexpr int Height = 413;
 std::unique_ptr<Canvas> PictureCanvas(qreal ratio = 1.0)
 {
     auto canvas = std::make_unique<Canvas>(QSize(qRound(Width * ratio), qRound(Height * ratio)), RGB(0, 0, 0), ratio);
-    Plotter::SetWorldWindow(*canvas, -300, 410, 510, -500);
+    SetWorldWindow(*canvas, -300, 410, 510, -500);
     return canvas;
 }
 
@@ -109,7 +111,7 @@ void TestCanvas::linesSetExactlyTheirPixels()
     QFETCH(QList<QPoint>, pixels);
 
     Canvas canvas(QSize(40, 30), RGB(0, 0, 0));
-    Plotter::SetWorldWindow(canvas, 0, 0, 40, 30);
+    SetWorldWindow(canvas, 0, 0, 40, 30);
     canvas.Line(static_cast<float>(line.x1()), static_cast<float>(line.y1()), static_cast<float>(line.x2()),
                 static_cast<float>(line.y2()), RGB(255, 0, 0));
     QList<QPoint> found = PixelsOtherThan(canvas.Image(), RGB(0, 0, 0));
@@ -168,7 +170,7 @@ void TestCanvas::clsAndBackColorFillEverything()
 void TestCanvas::wideLinesCoverTheirWidth()
 {
     Canvas canvas(QSize(20, 20), RGB(0, 0, 0));
-    Plotter::SetWorldWindow(canvas, 0, 0, 20, 20);
+    SetWorldWindow(canvas, 0, 0, 20, 20);
     canvas.SetDrawWidth(3);
     canvas.Line(5.5, 10.5, 9.5, 10.5, RGB(0, 255, 0));
     const QList<QPoint> covered = PixelsOtherThan(canvas.Image(), RGB(0, 0, 0));
@@ -202,7 +204,7 @@ void TestCanvas::linesOffTheImageAreClipped()
     QFETCH(int, pixels);
 
     Canvas canvas(QSize(20, 10), RGB(0, 0, 0));
-    Plotter::SetWorldWindow(canvas, 0, 0, 20, 10);
+    SetWorldWindow(canvas, 0, 0, 20, 10);
     canvas.SetDrawWidth(width);
     canvas.Line(static_cast<float>(line.x1()), static_cast<float>(line.y1()), static_cast<float>(line.x2()),
                 static_cast<float>(line.y2()), RGB(255, 255, 255));
@@ -231,7 +233,7 @@ void TestCanvas::continuingLineDrawsItsStartWhenItMayHaveChanged()
     QFETCH(QList<QPoint>, pixels);
 
     Canvas canvas(QSize(10, 10), RGB(0, 0, 0));
-    Plotter::SetWorldWindow(canvas, 0, 0, 10, 10);
+    SetWorldWindow(canvas, 0, 0, 10, 10);
     canvas.Line(2.5F, 2.5F, 3.5F, 2.5F, RGB(255, 0, 0));
     if (between == u"cls") {
         canvas.Cls();
@@ -265,7 +267,7 @@ void TestCanvas::continuingLineDrawsItsStartWhenItMayHaveChanged()
 void TestCanvas::dirtyBoxCoversWhatChanged()
 {
     Canvas canvas(QSize(100, 100), RGB(0, 0, 0));
-    Plotter::SetWorldWindow(canvas, 0, 0, 100, 100);
+    SetWorldWindow(canvas, 0, 0, 100, 100);
     canvas.TakeDirty();
     QVERIFY(canvas.TakeDirty().isEmpty());
 
@@ -281,7 +283,7 @@ void TestCanvas::dirtyBoxCoversWhatChanged()
 void TestCanvas::resizeKeepsThePicture()
 {
     Canvas canvas(QSize(10, 10), RGB(0, 0, 0));
-    Plotter::SetWorldWindow(canvas, 0, 0, 10, 10);
+    SetWorldWindow(canvas, 0, 0, 10, 10);
     canvas.Line(2.5, 2.5, 2.5, 2.5, RGB(255, 255, 255));
     canvas.Resize(QSize(30, 40), 1.0);
     canvas.Resize(QSize(20, 15), 1.0);

@@ -6,41 +6,60 @@
 
 #include <algorithm>
 
+using namespace levyc;
+
 namespace {
 
 struct Drawn
 {
     RecordingSurface surface;
-    Plotter plotter{surface};
+    Plotter<RecordingSurface> plotter{surface};
 
     explicit Drawn(double limit = 1.0) { plotter.State().SegmentLimit = limit; }
 };
 
-// Hands every call on to a canvas but offers no direct access, so the plotter
-// draws line by line through the interface.
-class LineByLine final : public DrawingSurface
+// Hands every call on to a canvas, but draws each line of a curve with Line:
+// the reference for the canvas's own curve drawing.
+class LineByLine final
 {
 public:
     explicit LineByLine(Canvas &canvas)
         : canvas_(canvas)
     {
     }
-    void SetScaleLeft(float value) override { canvas_.SetScaleLeft(value); }
-    void SetScaleTop(float value) override { canvas_.SetScaleTop(value); }
-    void SetScaleWidth(float value) override { canvas_.SetScaleWidth(value); }
-    void SetScaleHeight(float value) override { canvas_.SetScaleHeight(value); }
-    void SetBackColor(PackedColor color) override { canvas_.SetBackColor(color); }
-    void SetDrawWidth(int width) override { canvas_.SetDrawWidth(width); }
-    void Cls() override { canvas_.Cls(); }
-    void Line(float x1, float y1, float x2, float y2, PackedColor color) override
+    void SetScaleLeft(float value) { canvas_.SetScaleLeft(value); }
+    void SetScaleTop(float value) { canvas_.SetScaleTop(value); }
+    void SetScaleWidth(float value) { canvas_.SetScaleWidth(value); }
+    void SetScaleHeight(float value) { canvas_.SetScaleHeight(value); }
+    void SetBackColor(PackedColor color) { canvas_.SetBackColor(color); }
+    void SetDrawWidth(int width) { canvas_.SetDrawWidth(width); }
+    void Cls() { canvas_.Cls(); }
+    void Line(float x1, float y1, float x2, float y2, PackedColor color) { canvas_.Line(x1, y1, x2, y2, color); }
+    void Refresh() {}
+    template <typename Walk> void Curve(const WorldBox & /*reach*/, Walk &&walk)
     {
-        canvas_.Line(x1, y1, x2, y2, color);
+        const auto line = [this](float x1, float y1, float x2, float y2, PackedColor color) {
+            Line(x1, y1, x2, y2, color);
+        };
+        walk(line, line);
     }
-    void Refresh() override {}
 
 private:
     Canvas &canvas_;
 };
+
+template <typename Surface> void DrawCurves(Surface &surface, int width, const QList<double> &curves)
+{
+    Plotter<Surface> plotter(surface);
+    SetWorldWindow(surface, -300, 410, 510, -500);
+    plotter.State().SegmentLimit = 1;
+    surface.SetDrawWidth(width);
+    for (qsizetype i = 0; i + 3 < curves.size(); i += 4) {
+        plotter.State().PenColor = RGB(static_cast<int>(i) * 40, 255, 255 - static_cast<int>(i) * 40);
+        plotter.SetPen(curves[i], curves[i + 1]);
+        plotter.CurveSegment(curves[i + 2], curves[i + 3]);
+    }
+}
 
 } // namespace
 
@@ -54,6 +73,8 @@ private slots:
     void lineCountByLength_data();
     void lineCountByLength();
     void extentOfAHorizontalCurve();
+    void everyLineLiesWithinTheReachGiven_data();
+    void everyLineLiesWithinTheReachGiven();
     void refreshesRunOnAcrossCurves();
     void directDrawingMatchesLineByLine_data();
     void directDrawingMatchesLineByLine();
@@ -146,6 +167,39 @@ void TestCurveSegment::extentOfAHorizontalCurve()
     QVERIFY2(maxY <= 0.25 * length && maxY > 0.2 * length, qPrintable(QString::number(maxY)));
 }
 
+void TestCurveSegment::everyLineLiesWithinTheReachGiven_data()
+{
+    QTest::addColumn<QPointF>("start");
+    QTest::addColumn<QPointF>("vector");
+    for (int direction = 0; direction < 8; ++direction) {
+        const double angle = direction * M_PI / 4;
+        QTest::addRow("%d degrees", direction * 45)
+            << QPointF(100, -200) << QPointF(150 * std::cos(angle), 150 * std::sin(angle));
+    }
+    QTest::newRow("the white curve") << QPointF(100, -200) << QPointF(200, 0);
+}
+
+// The canvas skips the bounds test for curves whose reach it holds: a line
+// outside the reach would be written outside the image.
+void TestCurveSegment::everyLineLiesWithinTheReachGiven()
+{
+    QFETCH(QPointF, start);
+    QFETCH(QPointF, vector);
+    Drawn drawn;
+    drawn.surface.KeepLines = true;
+    drawn.plotter.SetPen(start.x(), start.y());
+    drawn.plotter.CurveSegment(vector.x(), vector.y());
+
+    QCOMPARE(drawn.surface.Reaches.size(), 1U);
+    const WorldBox reach = drawn.surface.Reaches.front();
+    const auto inside = [&](float x, float y) {
+        return x >= reach.MinX && x <= reach.MaxX && y >= reach.MinY && y <= reach.MaxY;
+    };
+    for (const RecordedLine &line : drawn.surface.Kept) {
+        QVERIFY(inside(line.x1, line.y1) && inside(line.x2, line.y2));
+    }
+}
+
 void TestCurveSegment::refreshesRunOnAcrossCurves()
 {
     Drawn drawn;
@@ -201,19 +255,8 @@ void TestCurveSegment::directDrawingMatchesLineByLine()
     Canvas direct(size, RGB(0, 0, 0));
     Canvas reference(size, RGB(0, 0, 0));
     LineByLine lineByLine(reference);
-    Plotter fast(direct);
-    Plotter slow(lineByLine);
-    for (Plotter *plotter : {&fast, &slow}) {
-        Plotter::SetWorldWindow(plotter == &fast ? static_cast<DrawingSurface &>(direct) : lineByLine, -300, 410, 510,
-                                -500);
-        plotter->State().SegmentLimit = 1;
-        plotter == &fast ? direct.SetDrawWidth(width) : lineByLine.SetDrawWidth(width);
-        for (qsizetype i = 0; i + 3 < curves.size(); i += 4) {
-            plotter->State().PenColor = RGB(static_cast<int>(i) * 40, 255, 255 - static_cast<int>(i) * 40);
-            plotter->SetPen(curves[i], curves[i + 1]);
-            plotter->CurveSegment(curves[i + 2], curves[i + 3]);
-        }
-    }
+    DrawCurves(direct, width, curves);
+    DrawCurves(lineByLine, width, curves);
     QCOMPARE(direct.LinesDrawn(), reference.LinesDrawn());
     QVERIFY(direct.Image() == reference.Image());
     QCOMPARE(direct.TakeDirty(), reference.TakeDirty());

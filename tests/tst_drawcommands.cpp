@@ -4,7 +4,11 @@
 
 #include <QtTest>
 
+using namespace levyc;
+
 namespace {
+
+using Commands = DrawCommands<RecordingSurface>;
 
 constexpr long WholeRun = 3'522'560;
 
@@ -37,8 +41,8 @@ long InsidePass(int pass, long offset = 0)
 struct Bench
 {
     RecordingSurface surface;
-    Plotter plotter{surface};
-    DrawCommands commands{surface, plotter};
+    Plotter<RecordingSurface> plotter{surface};
+    Commands commands{surface, plotter};
 
     // Presses made while the given line is drawn: 'D' Draw, 'S' Stop, 'X' closing.
     void PressAt(long line, QChar press)
@@ -109,9 +113,9 @@ void TestDrawCommands::wholeRun()
     for (int i = 0; i <= 100; ++i) {
         const Stroke &curve = s.Strokes[static_cast<size_t>(i)];
         const auto pass = static_cast<std::int16_t>(i);
-        QCOMPARE(curve.startX, static_cast<float>(DrawCommands::PassStartX(pass)));
-        QCOMPARE(curve.startY, static_cast<float>(DrawCommands::PassStartY(pass)));
-        QCOMPARE(curve.endX, static_cast<float>(DrawCommands::PassStartX(pass) + 100 + i));
+        QCOMPARE(curve.startX, static_cast<float>(PassStartX(pass)));
+        QCOMPARE(curve.startY, static_cast<float>(PassStartY(pass)));
+        QCOMPARE(curve.endX, static_cast<float>(PassStartX(pass) + 100 + i));
         QCOMPARE(curve.color, RampColor(15.0 * i));
         QCOMPARE(curve.lines, CurveLines(100 + i));
     }
@@ -194,7 +198,7 @@ void TestDrawCommands::nestingStopsAtItsCap()
         if (bench.surface.ClsBeforeLine.size() > runs) {
             runs = bench.surface.ClsBeforeLine.size();
             bench.Post(u'D');
-            if (bench.commands.Depth() == DrawCommands::MaxNestedDraws) {
+            if (bench.commands.Depth() == Commands::MaxNestedDraws) {
                 bench.Post(u'S');
             }
         }
@@ -204,8 +208,8 @@ void TestDrawCommands::nestingStopsAtItsCap()
     bench.commands.Command1_Click();
     QCoreApplication::processEvents();
 
-    QCOMPARE(deepest, DrawCommands::MaxNestedDraws);
-    QCOMPARE(bench.surface.ClsBeforeLine.size(), static_cast<size_t>(DrawCommands::MaxNestedDraws));
+    QCOMPARE(deepest, Commands::MaxNestedDraws);
+    QCOMPARE(bench.surface.ClsBeforeLine.size(), static_cast<size_t>(Commands::MaxNestedDraws));
     QVERIFY(!bench.commands.Running());
 }
 

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+using namespace levyc;
+
 namespace {
 
 int CountPixels(const QImage &image, QRgb rgb)
@@ -72,7 +74,7 @@ void TestForm1::controls_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("Picture1") << "Picture1"
-                              << "PictureBox" << QRect(16, 8, 577, 417) << QString();
+                              << "levyc::PictureBox" << QRect(16, 8, 577, 417) << QString();
     QTest::newRow("Command1") << "Command1"
                               << "QPushButton" << QRect(640, 8, 73, 25) << QStringLiteral("描画");
     QTest::newRow("Text1") << "Text1"
@@ -181,7 +183,7 @@ void TestForm1::keyboardPresses()
     const DrawingState &state = form_->plotter().State();
     // A complete drawing leaves the pen at the end of the white curve.
     QCOMPARE(state.PenX == 300.0 && state.PenY == -200.0, draws);
-    QCOMPARE(state.StopFlag == True, stops);
+    QCOMPARE(state.StopFlag == FlagSet, stops);
 }
 
 void TestForm1::clickingDrawDrawsThePicture()

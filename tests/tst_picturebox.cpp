@@ -1,8 +1,11 @@
+#include "DoEvents.h"
 #include "PictureBox.h"
 #include "Plotter.h"
 
 #include <QBackingStore>
 #include <QtTest>
+
+using namespace levyc;
 
 namespace {
 
@@ -120,7 +123,7 @@ void TestPictureBox::startsInTheButtonFaceColour()
 
 void TestPictureBox::refreshPaintsTheChangedBoxWhenAFrameIsDue()
 {
-    Plotter::SetWorldWindow(*box_, 0, 0, 573, 413);
+    SetWorldWindow(*box_, 0, 0, 573, 413);
     PaintSpy spy(box_.get());
     box_->Line(100.5F, 50.5F, 120.5F, 60.5F, RGB(255, 0, 0));
     box_->Line(110.5F, 40.5F, 110.5F, 40.5F, RGB(255, 0, 0));
@@ -141,7 +144,7 @@ void TestPictureBox::refreshPaintsTheChangedBoxWhenAFrameIsDue()
 
 void TestPictureBox::handledEventsShowWhatWasDrawn()
 {
-    Plotter::SetWorldWindow(*box_, 0, 0, 573, 413);
+    SetWorldWindow(*box_, 0, 0, 573, 413);
     PaintSpy spy(box_.get());
     box_->Line(300.5F, 200.5F, 310.5F, 200.5F, RGB(0, 0, 255));
     DoEvents();
@@ -162,7 +165,7 @@ void TestPictureBox::changesWithinAFrameShowAtTheNext_data()
 void TestPictureBox::changesWithinAFrameShowAtTheNext()
 {
     QFETCH(int, second);
-    Plotter::SetWorldWindow(*box_, 0, 0, 573, 413);
+    SetWorldWindow(*box_, 0, 0, 573, 413);
     PaintSpy spy(box_.get());
     WaitOneFrame();
     box_->Line(10.5F, 10.5F, 20.5F, 10.5F, RGB(0, 0, 255));
@@ -191,9 +194,9 @@ void TestPictureBox::changesWithinAFrameShowAtTheNext()
 
 void TestPictureBox::aDrawingAsksForNoMoreFramesThanTheDisplayShows()
 {
-    Plotter::SetWorldWindow(*box_, -300, 410, 510, -500);
+    SetWorldWindow(*box_, -300, 410, 510, -500);
     box_->SetBackColor(RGB(0, 0, 0));
-    Plotter plotter(*box_);
+    Plotter<PictureBox> plotter(*box_);
     plotter.State().SegmentLimit = 1;
     PaintSpy spy(box_.get());
     QElapsedTimer elapsed;
@@ -219,9 +222,9 @@ void TestPictureBox::aDrawingAsksForNoMoreFramesThanTheDisplayShows()
 
 void TestPictureBox::screenShowsTheImageAfterHideAndShow()
 {
-    Plotter::SetWorldWindow(*box_, -300, 410, 510, -500);
+    SetWorldWindow(*box_, -300, 410, 510, -500);
     box_->SetBackColor(RGB(0, 0, 0));
-    Plotter plotter(*box_);
+    Plotter<PictureBox> plotter(*box_);
     plotter.State().SegmentLimit = 1;
     plotter.State().PenColor = RGB(255, 255, 0);
     plotter.SetPen(100, -200);

@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+using namespace levyc;
+
 class TestPlotter : public QObject
 {
     Q_OBJECT
@@ -20,7 +22,7 @@ void TestPlotter::zeroVectorIsOneLineAtThePen()
 {
     RecordingSurface surface;
     surface.KeepLines = true;
-    Plotter plotter(surface);
+    Plotter<RecordingSurface> plotter(surface);
     plotter.SetPen(3.5, -2.25);
     plotter.State().PenColor = RGB(1, 2, 3);
     plotter.LineBy(0, 0);
@@ -41,7 +43,7 @@ void TestPlotter::joinedLinesKeepThePenInDoublePrecision()
 {
     RecordingSurface surface;
     surface.KeepLines = true;
-    Plotter plotter(surface);
+    Plotter<RecordingSurface> plotter(surface);
     const double x = 0.1;
     const double y = 1.0 / 3.0;
     plotter.SetPen(x, y);
@@ -80,7 +82,7 @@ void TestPlotter::refreshesOncePerThousandAndOneLines()
     QFETCH(int, lineCount);
 
     RecordingSurface surface;
-    Plotter plotter(surface);
+    Plotter<RecordingSurface> plotter(surface);
     for (int i = 0; i < lines; ++i) {
         plotter.LineBy(1, 0);
     }
@@ -106,9 +108,9 @@ void TestPlotter::setWorldWindow()
 
     RecordingSurface area;
     RecordingSurface own;
-    Plotter plotter(own);
+    Plotter<RecordingSurface> plotter(own);
     plotter.SetPen(7, 8);
-    Plotter::SetWorldWindow(area, corners[0], corners[1], corners[2], corners[3]);
+    SetWorldWindow(area, corners[0], corners[1], corners[2], corners[3]);
 
     QCOMPARE(area.ScaleLeft, scale[0]);
     QCOMPARE(area.ScaleTop, scale[1]);

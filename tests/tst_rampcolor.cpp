@@ -1,7 +1,9 @@
-#include "DrawCommands.h"
+#include "Passes.h"
 #include "RampColor.h"
 
 #include <QtTest>
+
+using namespace levyc;
 
 namespace {
 
@@ -78,8 +80,8 @@ void TestRampColor::passTable()
     QFETCH(QList<int>, rgb);
 
     const auto i = static_cast<std::int16_t>(pass);
-    QCOMPARE(std::round(DrawCommands::PassStartX(i) * 10000) / 10000, startX);
-    QCOMPARE(DrawCommands::PassStartY(i), startY);
+    QCOMPARE(std::round(PassStartX(i) * 10000) / 10000, startX);
+    QCOMPARE(PassStartY(i), startY);
     QCOMPARE(Components(RampColor(15.0 * pass)), rgb);
 }
 

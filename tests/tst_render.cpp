@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace levyc;
+
 namespace {
 
 struct Run
@@ -78,6 +80,10 @@ void TestRender::options_data()
                                         << "";
     QTest::newRow("no output") << QStringList{"--time"} << normal << true << ""
                                << "no output file";
+    QTest::newRow("icon, default size") << QStringList{"--icon", "i.png"} << QSize(256, 256) << false << "i.png"
+                                        << "";
+    QTest::newRow("icon, not square") << QStringList{"--icon", "--size", "64x32", "i.png"} << QSize() << false << ""
+                                      << "--icon needs a square size";
     QTest::newRow("two outputs") << QStringList{"a.png", "b.png"} << normal << false << "a.png"
                                  << "more than one output";
     QTest::newRow("unknown option") << QStringList{"--colour", "a.png"} << normal << false << ""

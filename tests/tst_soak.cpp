@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+using namespace levyc;
+
 namespace {
 
 constexpr int Runs = 20;

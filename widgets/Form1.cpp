@@ -1,22 +1,18 @@
 #include "Form1.h"
 
-#include "PictureBox.h"
+#include "PictureGeometry.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace levyc {
+
 namespace {
 
-constexpr int TwipsPerPixel = 15;
 constexpr int ClientWidthTwips = 11985;
 constexpr int ClientHeightTwips = 6900;
-
-QRect FromTwips(int left, int top, int width, int height)
-{
-    return {left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel};
-}
 
 template <typename Control> Control *Place(Control *control, const char *name, QRect geometry)
 {
@@ -28,8 +24,8 @@ template <typename Control> Control *Place(Control *control, const char *name, Q
 QPushButton *CommandButton(QWidget *parent, const QString &caption)
 {
     auto *button = new QPushButton(caption, parent);
-    // As on the original platform, Enter presses a focused button too; outside a
-    // dialog that makes no button the default.
+    // Enter presses a focused button as Space does; outside a dialog that makes
+    // no button the default.
     button->setAutoDefault(true);
     return button;
 }
@@ -38,7 +34,7 @@ QPushButton *CommandButton(QWidget *parent, const QString &caption)
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
-    , Picture1(Place(new PictureBox(this), "Picture1", Picture1Geometry()))
+    , Picture1(Place(new PictureBox(this), "Picture1", Picture1Geometry))
     , plotter_(*Picture1)
     , commands_(*Picture1, plotter_)
 {
@@ -68,11 +64,6 @@ Form1::Form1(QWidget *parent)
 
 Form1::~Form1() = default;
 
-QRect Form1::Picture1Geometry()
-{
-    return FromTwips(240, 120, 8655, 6255);
-}
-
 void Form1::Command1_Click()
 {
     commands_.Command1_Click();
@@ -98,3 +89,5 @@ void Form1::closeEvent(QCloseEvent *event)
     }
     QWidget::closeEvent(event);
 }
+
+} // namespace levyc

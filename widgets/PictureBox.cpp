@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cmath>
 
+namespace levyc {
+
 namespace {
 
 // When the screen does not say: most displays run at 60 Hz.
@@ -49,6 +51,7 @@ PictureBox::PictureBox(QWidget *parent)
     : QFrame(parent)
     , canvas_({}, FromQColor(palette().color(QPalette::Button)))
 {
+    // A sunken WinPanel frame is always PictureBorderWidth (two) pixels wide.
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
     // Every pixel is painted from the image; nothing to erase first, nothing to redo on growth.
@@ -182,3 +185,5 @@ void PictureBox::FitImage()
 {
     canvas_.Resize(DeviceInner().size(), devicePixelRatioF());
 }
+
+} // namespace levyc

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace levyc {
+
 // Maps world coordinates linearly onto an image, each axis on its own: world
 // (Left, Top) is the image's top-left corner, (Left + Width, Top + Height) its
 // bottom-right corner. Single precision, as the surface receives it.
@@ -28,3 +30,5 @@ private:
     float scaleX = 0.0F;
     float scaleY = 0.0F;
 };
+
+} // namespace levyc

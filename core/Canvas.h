@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Color.h"
 #include "DrawingSurface.h"
 #include "WorldMapping.h"
 
@@ -12,46 +13,53 @@
 #include <cstdlib>
 #include <limits>
 
+namespace levyc {
+
 // The persistent image of a picture area with its world window and line
-// rasterizer. Draws without a screen; Refresh has nothing to show.
-class Canvas final : public DrawingSurface
+// rasterizer: a drawing surface without a screen, so Refresh has nothing to show.
+class Canvas final
 {
 public:
     explicit Canvas(QSize pixelSize = {}, PackedColor backColor = 0, qreal devicePixelRatio = 1.0);
+    Canvas(const Canvas &) = delete;
+    Canvas &operator=(const Canvas &) = delete;
+    Canvas(Canvas &&) = delete;
+    Canvas &operator=(Canvas &&) = delete;
+    ~Canvas() = default;
 
-    void SetScaleLeft(float value) override;
-    void SetScaleTop(float value) override;
-    void SetScaleWidth(float value) override;
-    void SetScaleHeight(float value) override;
-    void SetBackColor(PackedColor color) override;
-    void SetDrawWidth(int width) override;
-    void Cls() override;
-    void Refresh() override {}
-    Canvas *DirectCanvas() override { return this; }
+    void SetScaleLeft(float value);
+    void SetScaleTop(float value);
+    void SetScaleWidth(float value);
+    void SetScaleHeight(float value);
+    void SetBackColor(PackedColor color);
+    void SetDrawWidth(int width);
+    void Cls();
+    void Refresh() {}
+    void Line(float x1, float y1, float x2, float y2, PackedColor color);
 
-    void Line(float x1, float y1, float x2, float y2, PackedColor color) override;
-
-    // Line, for a caller that knows this line starts where the last one drawn
-    // ended and has its colour, as each line of a curve does. That pixel is
-    // already set and marked, and its mapping known: the per-line path, inline.
-    void ContinueLine(float x1, float y1, float x2, float y2, PackedColor color)
+    // A curve's lines go straight into the image, inline. Each one after the
+    // first starts on the pixel where the last one ended, which is set and
+    // marked already; when the image holds the whole reach with room to spare
+    // no line is bounds-tested at all.
+    template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
     {
-        const float px2 = mapping_.PixelX(x2);
-        const float py2 = mapping_.PixelY(y2);
-        if (!haveLast_ || !OnImage(px2, py2)) {
+        const auto first = [this](float x1, float y1, float x2, float y2, PackedColor color) {
             Line(x1, y1, x2, y2, color);
-            return;
+        };
+        if (HoldsThinly(reach)) {
+            walk(first, [this](float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/) {
+                ContinueOnImage(mapping_.PixelX(x2), mapping_.PixelY(y2));
+            });
+        } else {
+            walk(first, [this](float x1, float y1, float x2, float y2, PackedColor color) {
+                ContinueLine(x1, y1, x2, y2, color);
+            });
         }
-        ContinueOnImage(px2, py2);
     }
 
-    // ContinueLine for lines known to stay on the image (HoldsThinly), after a
-    // first one drawn with Line.
-    void ContinueInside(float x2, float y2) { ContinueOnImage(mapping_.PixelX(x2), mapping_.PixelY(y2)); }
-
-    // Whether every line inside the world box with these opposite corners, drawn
-    // with the current pen, lands wholly on the image, a pixel clear of its edges.
-    [[nodiscard]] bool HoldsThinly(double x1, double y1, double x2, double y2) const;
+    // Whether every line inside the world box, drawn with the current pen,
+    // lands wholly on the image, a pixel clear of its edges.
+    [[nodiscard]] bool HoldsThinly(const WorldBox &box) const;
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
     // When the memory cannot be had the image is null and nothing is drawn.
@@ -69,7 +77,23 @@ public:
     static QRgb ToQRgb(PackedColor color) { return qRgb(RedOf(color), GreenOf(color), BlueOf(color)); }
 
 private:
+    // Pixel coordinates the per-line path keeps: wider than a pixel, so that
+    // the compiler knows a pixel store cannot change them and keeps them in
+    // registers rather than reading them back after every store.
+    using Coord = std::int64_t;
+
     void SetScale(float WorldMapping::*field, float value);
+    // Line, for a line that starts where the last one drawn ended, in its colour.
+    void ContinueLine(float x1, float y1, float x2, float y2, PackedColor color)
+    {
+        const float px2 = mapping_.PixelX(x2);
+        const float py2 = mapping_.PixelY(y2);
+        if (!haveLast_ || !OnImage(px2, py2)) {
+            Line(x1, y1, x2, y2, color);
+            return;
+        }
+        ContinueOnImage(px2, py2);
+    }
     // Written as "inside" so that NaN counts as outside.
     [[nodiscard]] bool OnImage(float px, float py) const
     {
@@ -79,13 +103,15 @@ private:
     {
         ++linesDrawn_;
         // On the image, so non-negative: truncation is floor.
-        const auto ix2 = static_cast<int>(px2);
-        const auto iy2 = static_cast<int>(py2);
-        if (static_cast<unsigned>(ix2 - lastIx_ + 1) <= 2U && static_cast<unsigned>(iy2 - lastIy_ + 1) <= 2U) {
+        const auto ix2 = static_cast<Coord>(static_cast<int>(px2));
+        const auto iy2 = static_cast<Coord>(static_cast<int>(py2));
+        if (static_cast<std::uint64_t>(ix2 - lastIx_ + 1) <= 2U &&
+            static_cast<std::uint64_t>(iy2 - lastIy_ + 1) <= 2U) {
             pixels_[iy2 * stride_ + ix2] = lastRgb_;
             MarkDirty(ix2, iy2);
         } else {
-            ThinLine(lastIx_, lastIy_, ix2, iy2, lastRgb_);
+            ThinLine(static_cast<int>(lastIx_), static_cast<int>(lastIy_), static_cast<int>(ix2), static_cast<int>(iy2),
+                     lastRgb_);
             MarkDirty(std::min(lastIx_, ix2), std::min(lastIy_, iy2), std::max(lastIx_, ix2), std::max(lastIy_, iy2));
         }
         lastIx_ = ix2;
@@ -97,7 +123,7 @@ private:
     void ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb);
     // Branches, not min/max: the box rarely grows, and an untaken branch does
     // not chain each line's box to the last one's through memory.
-    void MarkDirty(int x, int y)
+    void MarkDirty(Coord x, Coord y)
     {
         if (x < dirtyLeft_) {
             dirtyLeft_ = x;
@@ -112,7 +138,7 @@ private:
             dirtyBottom_ = y;
         }
     }
-    void MarkDirty(int left, int top, int right, int bottom)
+    void MarkDirty(Coord left, Coord top, Coord right, Coord bottom)
     {
         dirtyLeft_ = std::min(dirtyLeft_, left);
         dirtyTop_ = std::min(dirtyTop_, top);
@@ -130,16 +156,18 @@ private:
     int drawWidth_ = 1;
     std::int64_t linesDrawn_ = 0;
     // Inclusive; empty while dirtyLeft_ > dirtyRight_, held so that marking needs no test.
-    int dirtyLeft_ = std::numeric_limits<int>::max();
-    int dirtyTop_ = std::numeric_limits<int>::max();
-    int dirtyRight_ = std::numeric_limits<int>::min();
-    int dirtyBottom_ = std::numeric_limits<int>::min();
+    Coord dirtyLeft_ = std::numeric_limits<Coord>::max();
+    Coord dirtyTop_ = std::numeric_limits<Coord>::max();
+    Coord dirtyRight_ = std::numeric_limits<Coord>::min();
+    Coord dirtyBottom_ = std::numeric_limits<Coord>::min();
     // The image's size as floats, for the per-line bounds test.
     float widthF_ = 0.0F;
     float heightF_ = 0.0F;
     // The end of the last line drawn on the image with a thin pen, if any.
     bool haveLast_ = false;
-    int lastIx_ = 0;
-    int lastIy_ = 0;
+    Coord lastIx_ = 0;
+    Coord lastIy_ = 0;
     QRgb lastRgb_ = 0;
 };
+
+} // namespace levyc

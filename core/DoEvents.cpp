@@ -1,6 +1,8 @@
-#include "Runtime.h"
+#include "DoEvents.h"
 
 #include <QCoreApplication>
+
+namespace levyc {
 
 void DoEvents()
 {
@@ -9,3 +11,5 @@ void DoEvents()
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
+
+} // namespace levyc

@@ -1,8 +1,14 @@
 #pragma once
 
-#include "Runtime.h"
+#include "Color.h"
 
 #include <cstdint>
+
+namespace levyc {
+
+// The 16-bit flags' values.
+constexpr std::int16_t FlagSet = -1;
+constexpr std::int16_t FlagClear = 0;
 
 // The pen and the bookkeeping of a drawing; every field starts at zero.
 struct DrawingState
@@ -12,11 +18,10 @@ struct DrawingState
     PackedColor PenColor = 0;
     // Lines since the last refresh, 0 to 1000.
     std::int16_t LineCount = 0;
-    // 0 false, -1 true.
-    std::int16_t StopFlag = 0;
+    // FlagSet once a stop is asked for.
+    std::int16_t StopFlag = FlagClear;
     // Longest vector the curve draws as a single line.
     double SegmentLimit = 0.0;
 };
 
-constexpr std::int16_t True = -1;
-constexpr std::int16_t False = 0;
+} // namespace levyc

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
+
+namespace levyc {
 
 // A colour packed as red + 256 * green + 65536 * blue.
 using PackedColor = std::int32_t;
@@ -26,10 +27,4 @@ constexpr int BlueOf(PackedColor color)
     return (color >> 16) & 0xff;
 }
 
-// Handles every pending user-interface event, button presses included, then returns.
-void DoEvents();
-
-inline double Sqr(double value)
-{
-    return std::sqrt(value);
-}
+} // namespace levyc

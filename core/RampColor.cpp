@@ -1,5 +1,7 @@
 #include "RampColor.h"
 
+namespace levyc {
+
 PackedColor RampColor(double level)
 {
     const auto whole = static_cast<int>(level);
@@ -23,3 +25,5 @@ PackedColor RampColor(double level)
     }
     return RGB(0, 0, 0);
 }
+
+} // namespace levyc

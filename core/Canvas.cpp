@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace levyc {
+
 namespace {
 
 // Walks the pixels of a line from (x1, y1) to (x2, y2), both ends included.
@@ -161,17 +163,17 @@ void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
     lastIy_ = iy2;
 }
 
-bool Canvas::HoldsThinly(double x1, double y1, double x2, double y2) const
+bool Canvas::HoldsThinly(const WorldBox &box) const
 {
     if (drawWidth_ != 1) {
         return false;
     }
     // Mapped as Line maps them: in single precision. The pixel to spare covers
     // the rounding of points on the box's edges.
-    const float px1 = mapping_.PixelX(static_cast<float>(x1));
-    const float px2 = mapping_.PixelX(static_cast<float>(x2));
-    const float py1 = mapping_.PixelY(static_cast<float>(y1));
-    const float py2 = mapping_.PixelY(static_cast<float>(y2));
+    const float px1 = mapping_.PixelX(static_cast<float>(box.MinX));
+    const float px2 = mapping_.PixelX(static_cast<float>(box.MaxX));
+    const float py1 = mapping_.PixelY(static_cast<float>(box.MinY));
+    const float py2 = mapping_.PixelY(static_cast<float>(box.MaxY));
     // Either way up: each axis maps on its own.
     const auto inside = [](float a, float b, float size) {
         return std::min(a, b) >= 1.0F && std::max(a, b) < size - 1.0F; // false for NaN
@@ -261,11 +263,12 @@ QRect Canvas::TakeDirty()
     if (dirtyLeft_ > dirtyRight_) {
         return {};
     }
-    const QRect dirty(QPoint(dirtyLeft_, dirtyTop_), QPoint(dirtyRight_, dirtyBottom_));
-    dirtyLeft_ = std::numeric_limits<int>::max();
-    dirtyTop_ = std::numeric_limits<int>::max();
-    dirtyRight_ = std::numeric_limits<int>::min();
-    dirtyBottom_ = std::numeric_limits<int>::min();
+    const QRect dirty(QPoint(static_cast<int>(dirtyLeft_), static_cast<int>(dirtyTop_)),
+                      QPoint(static_cast<int>(dirtyRight_), static_cast<int>(dirtyBottom_)));
+    dirtyLeft_ = std::numeric_limits<Coord>::max();
+    dirtyTop_ = std::numeric_limits<Coord>::max();
+    dirtyRight_ = std::numeric_limits<Coord>::min();
+    dirtyBottom_ = std::numeric_limits<Coord>::min();
     return dirty;
 }
 
@@ -276,3 +279,5 @@ void Canvas::MarkAllDirty()
     }
     MarkDirty(0, 0, image_.width() - 1, image_.height() - 1);
 }
+
+} // namespace levyc

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+namespace levyc {
+
 namespace {
 
 constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
@@ -80,3 +82,5 @@ int RunProgram(int argc, char *argv[])
     }
     return status;
 }
+
+} // namespace levyc

@@ -2,46 +2,49 @@
 
 #include "Canvas.h"
 #include "DrawingSurface.h"
+#include "PictureGeometry.h"
 
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QTimer>
+
+#include <utility>
+
+namespace levyc {
 
 // The picture area: a sunken frame showing a persistent image that survives
 // covering and minimising. Drawing goes into the image; the screen catches up
 // at Refresh and whenever pending events are handled, at most once per display
 // frame: a request that comes sooner keeps its box marked, and a timer shows it
 // when the next frame is due.
-class PictureBox final : public QFrame, public DrawingSurface
+class PictureBox final : public QFrame
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PictureBox)
 
 public:
-    // A sunken WinPanel frame is always two pixels wide.
-    static constexpr int BorderWidth = 2;
-    static constexpr QSize InnerSize(QSize outer) { return outer - QSize(2 * BorderWidth, 2 * BorderWidth); }
-
     explicit PictureBox(QWidget *parent = nullptr);
     ~PictureBox() override = default;
 
-    void SetScaleLeft(float value) override { canvas_.SetScaleLeft(value); }
-    void SetScaleTop(float value) override { canvas_.SetScaleTop(value); }
-    void SetScaleWidth(float value) override { canvas_.SetScaleWidth(value); }
-    void SetScaleHeight(float value) override { canvas_.SetScaleHeight(value); }
-    void SetBackColor(PackedColor color) override;
-    void SetDrawWidth(int width) override { canvas_.SetDrawWidth(width); }
-    void Cls() override;
-    void Line(float x1, float y1, float x2, float y2, PackedColor color) override
+    void SetScaleLeft(float value) { canvas_.SetScaleLeft(value); }
+    void SetScaleTop(float value) { canvas_.SetScaleTop(value); }
+    void SetScaleWidth(float value) { canvas_.SetScaleWidth(value); }
+    void SetScaleHeight(float value) { canvas_.SetScaleHeight(value); }
+    void SetBackColor(PackedColor color);
+    void SetDrawWidth(int width) { canvas_.SetDrawWidth(width); }
+    void Cls();
+    void Line(float x1, float y1, float x2, float y2, PackedColor color)
     {
         canvas_.Line(x1, y1, x2, y2, color);
         PostFlush();
     }
-    void Refresh() override;
-    Canvas *DirectCanvas() override
+    void Refresh();
+    // Straight into the image; the screen learns of the lines at the next
+    // Refresh or when events are next handled.
+    template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
     {
         PostFlush();
-        return &canvas_;
+        canvas_.Curve(reach, std::forward<Walk>(walk));
     }
 
     [[nodiscard]] const Canvas &canvas() const { return canvas_; }
@@ -76,3 +79,5 @@ private:
     QElapsedTimer sinceFrame_; // invalid until the first frame
     QTimer frameTimer_;
 };
+
+} // namespace levyc

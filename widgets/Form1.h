@@ -1,14 +1,15 @@
 #pragma once
 
 #include "DrawCommands.h"
+#include "PictureBox.h"
 #include "Plotter.h"
 
 #include <QWidget>
 
-class PictureBox;
+namespace levyc {
 
 // The program's only window: the picture area and, beside it, Draw and Stop
-// and two labelled text fields, placed as on the original 96-dpi form.
+// and two labelled text fields, laid out in twips at 15 to the pixel.
 class Form1 final : public QWidget
 {
     Q_OBJECT
@@ -16,23 +17,25 @@ class Form1 final : public QWidget
 
 public:
     explicit Form1(QWidget *parent = nullptr);
-
-    // Picture1's place on the form, in pixels.
-    static QRect Picture1Geometry();
     ~Form1() override;
 
-    [[nodiscard]] const Plotter &plotter() const { return plotter_; }
-    [[nodiscard]] const DrawCommands &commands() const { return commands_; }
+    [[nodiscard]] const Plotter<PictureBox> &plotter() const { return plotter_; }
+    [[nodiscard]] const DrawCommands<PictureBox> &commands() const { return commands_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Draw, run by a press of Command1.
     void Command1_Click();
+    // Stop, run by a press of Command3.
     void Command3_Click();
 
+    // The picture area.
     PictureBox *Picture1;
-    Plotter plotter_;
-    DrawCommands commands_;
+    Plotter<PictureBox> plotter_;
+    DrawCommands<PictureBox> commands_;
     bool closeWhenIdle_ = false;
 };
+
+} // namespace levyc

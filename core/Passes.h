@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+namespace levyc {
+
+// The picture's passes: pass i draws a curve 100 + i units long from a start
+// point on a half-ellipse, 3 units lower each pass, in the ramp's colour 15 i.
+constexpr std::int16_t LastPass = 100;
+double PassStartX(std::int16_t pass);
+double PassStartY(std::int16_t pass);
+
+} // namespace levyc
