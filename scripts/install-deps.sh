@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build make
   qt6-base-dev
+  qt6-tools-dev qt6-l10n-tools   # Qt's translation tools: .ts to .qm at build time
   libx11-dev          # the end-to-end tests' window-close helper
   libbenchmark-dev
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in

@@ -1,9 +1,15 @@
 #include "Form1.h"
 #include "PictureBox.h"
 
+#include "Translations.h"
+
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTranslator>
 #include <QtTest>
 
 using namespace levyc;
@@ -39,6 +45,10 @@ private slots:
     void keyboardPresses();
     void clickingDrawDrawsThePicture();
     void closingDuringADrawingEndsItFirst();
+    void copyPutsThePictureOnTheClipboard();
+    void saveIntoAnUnwritableDirectoryShowsWhy();
+    void controlsExplainThemselves_data();
+    void controlsExplainThemselves();
 
 private:
     QWidget *Child(const char *name) const { return form_->findChild<QWidget *>(QString::fromLatin1(name)); }
@@ -211,6 +221,69 @@ void TestForm1::closingDuringADrawingEndsItFirst()
     const QImage image = picture->canvas().Image();
     QCOMPARE(CountPixels(image, qRgb(0, 0, 0)), image.width() * image.height());
     QCOMPARE(form_->plotter().State().PenX, 0.0);
+}
+
+void TestForm1::copyPutsThePictureOnTheClipboard()
+{
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QCOMPARE(QApplication::focusWidget(), picture);
+    QTest::keySequence(picture, QKeySequence::Copy);
+
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data != nullptr && data->hasFormat(QStringLiteral("image/png")));
+    QImage expected = picture->canvas().Image().copy();
+    expected.setDevicePixelRatio(1.0);
+    const QImage png = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG");
+    QCOMPARE(png.convertToFormat(QImage::Format_RGB32), expected);
+    QCOMPARE(qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32), expected);
+}
+
+void TestForm1::saveIntoAnUnwritableDirectoryShowsWhy()
+{
+    // Nothing can be made in /proc, not even by root.
+    const QString path = QStringLiteral("/proc/levyc-picture.png");
+    QVERIFY(!form_->SavePictureTo(path));
+    auto *box = form_->findChild<QMessageBox *>(QStringLiteral("SaveError"));
+    QVERIFY(box != nullptr);
+    QTRY_VERIFY(box->isVisible());
+    QVERIFY2(box->text().startsWith(QStringLiteral("cannot write '%1': ").arg(path)), qPrintable(box->text()));
+    QVERIFY(!QFile::exists(path));
+    box->close();
+}
+
+void TestForm1::controlsExplainThemselves_data()
+{
+    QTest::addColumn<bool>("japanese");
+    QTest::addColumn<QStringList>("names"); // Picture1, Command1, Text1, Text2, Command3
+    QTest::newRow("English") << false
+                             << QStringList{"Picture", "Draw", "Type-1 maximum", "Display maximum", "Stop drawing"};
+    QTest::newRow("Japanese") << true << QStringList{"画像", "描画", "形式1最大値", "表示最大値", "描画中止"};
+}
+
+void TestForm1::controlsExplainThemselves()
+{
+    QFETCH(bool, japanese);
+    QFETCH(QStringList, names);
+    std::unique_ptr<QTranslator> translator;
+    if (japanese) {
+        translator.reset(InstallTranslations(*QCoreApplication::instance(), QLocale(QLocale::Japanese)));
+        QVERIFY(translator != nullptr);
+        QCoreApplication::processEvents(); // the language change reaches the widgets
+    }
+    const QStringList controls{"Picture1", "Command1", "Text1", "Text2", "Command3"};
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        QWidget *control = Child(controls[i].toLatin1().constData());
+        QCOMPARE(control->accessibleName(), names[i]);
+        QVERIFY(!control->accessibleDescription().isEmpty());
+    }
+    for (const char *name : {"Picture1", "Command1", "Command3"}) {
+        QVERIFY(!Child(name)->toolTip().isEmpty());
+    }
+    // The captions stay as they are.
+    QCOMPARE(qobject_cast<QPushButton *>(Child("Command1"))->text(), QStringLiteral("描画"));
+    QCOMPARE(qobject_cast<QPushButton *>(Child("Command3"))->text(), QStringLiteral("描画中止"));
 }
 
 QTEST_MAIN(TestForm1)

@@ -293,6 +293,11 @@ void TestRender::defaultSizeIsThePictureTheWindowShows()
     QVERIFY(picture->canvas().Image() == rendered);
     const QImage onScreen = picture->grab(picture->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
     QVERIFY(onScreen == rendered);
+
+    // Save As… writes the same picture through the same writer.
+    const QString saved = dir.filePath(QStringLiteral("saved.png"));
+    QVERIFY(form.SavePictureTo(saved));
+    QVERIFY(QImage(saved).convertToFormat(QImage::Format_RGB32) == rendered);
 }
 
 void TestRender::sizeAndTime()

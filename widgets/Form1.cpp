@@ -2,9 +2,14 @@
 
 #include "PictureGeometry.h"
 
+#include "PngOutput.h"
+
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace levyc {
@@ -58,8 +63,75 @@ Form1::Form1(QWidget *parent)
     setTabOrder(text2, command3);
     Picture1->setFocus();
 
+    // Screen readers name each field by its label.
+    label1->setBuddy(text1);
+    label2->setBuddy(text2);
+    Retranslate();
+
     connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Picture1, &PictureBox::SaveRequested, this, &Form1::SaveAs);
+}
+
+void Form1::Retranslate()
+{
+    // The captions stay as they are; what they mean is said here, in the
+    // user's language.
+    const auto explain = [this](const char *name, const QString &label, const QString &description,
+                                const QString &tip = {}) {
+        auto *control = findChild<QWidget *>(QLatin1String(name));
+        control->setAccessibleName(label);
+        control->setAccessibleDescription(description);
+        control->setToolTip(tip);
+    };
+    explain("Command1", tr("Draw"),
+            tr("Clears the picture and draws 101 Lévy C curves in rainbow colours, then the last one in white."),
+            tr("Draw: clear the picture and draw the curves"));
+    explain("Command3", tr("Stop drawing"), tr("Ends the drawing once the curve in progress is complete."),
+            tr("Stop drawing after the curve in progress"));
+    explain("Label1", tr("Type-1 maximum"), tr("The label of the first field."));
+    explain("Text1", tr("Type-1 maximum"), tr("A field the drawing does not use."));
+    explain("Label2", tr("Display maximum"), tr("The label of the second field."));
+    explain("Text2", tr("Display maximum"), tr("A field the drawing does not use."));
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        Retranslate();
+    }
+    QWidget::changeEvent(event);
+}
+
+void Form1::SaveAs()
+{
+    QFileDialog dialog(this, tr("Save the Picture"), saveDirectory_, tr("PNG images (*.png)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    dialog.selectFile(QStringLiteral("levyc.png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    saveDirectory_ = QFileInfo(path).absolutePath();
+    SavePictureTo(path);
+}
+
+bool Form1::SavePictureTo(const QString &path)
+{
+    PngOutput output;
+    QString error;
+    QImage image = Picture1->canvas().Image().copy();
+    image.setDevicePixelRatio(1.0);
+    if (output.Open(path, &error) && output.Write(image, &error)) {
+        return true;
+    }
+    // Not exec(): a drawing may be waiting for its next pass.
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Cannot Save the Picture"), error, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("SaveError"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return false;
 }
 
 Form1::~Form1() = default;

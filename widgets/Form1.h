@@ -22,20 +22,30 @@ public:
     [[nodiscard]] const Plotter<PictureBox> &plotter() const { return plotter_; }
     [[nodiscard]] const DrawCommands<PictureBox> &commands() const { return commands_; }
 
+    // Writes the picture as it stands to a PNG file; on failure a message box
+    // gives the system's reason and the file is left as it was.
+    bool SavePictureTo(const QString &path);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Draw, run by a press of Command1.
     void Command1_Click();
     // Stop, run by a press of Command3.
     void Command3_Click();
+    // Asks for a file name, then saves the picture there.
+    void SaveAs();
+    // Tooltips and accessible names and descriptions, in the current language.
+    void Retranslate();
 
     // The picture area.
     PictureBox *Picture1;
     Plotter<PictureBox> plotter_;
     DrawCommands<PictureBox> commands_;
     bool closeWhenIdle_ = false;
+    QString saveDirectory_; // where the last save went
 };
 
 } // namespace levyc

@@ -1,5 +1,11 @@
 #include "PictureBox.h"
 
+#include <QBuffer>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -60,7 +66,61 @@ PictureBox::PictureBox(QWidget *parent)
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, &PictureBox::ShowChanges);
+    // While the picture has the focus; handled where any press is, so during a
+    // drawing too, with the picture as it stands.
+    for (QAction *action : {&copyAction_, &saveAction_}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        addAction(action);
+    }
+    copyAction_.setShortcut(QKeySequence::Copy);
+    saveAction_.setShortcut(QKeySequence::Save);
+    connect(&copyAction_, &QAction::triggered, this, &PictureBox::Copy);
+    connect(&saveAction_, &QAction::triggered, this, &PictureBox::SaveRequested);
+    Retranslate();
     FitImage();
+}
+
+void PictureBox::Retranslate()
+{
+    copyAction_.setText(tr("&Copy"));
+    saveAction_.setText(tr("&Save As…"));
+    setToolTip(tr("The picture. Right-click to copy it or save it as PNG."));
+    setAccessibleName(tr("Picture"));
+    setAccessibleDescription(
+        tr("The Lévy C curves drawn so far. Ctrl+C copies the picture, Ctrl+S saves it as a PNG file."));
+}
+
+void PictureBox::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        Retranslate();
+    }
+    QFrame::changeEvent(event);
+}
+
+void PictureBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Not exec(): a drawing goes on while the menu is open.
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(&copyAction_);
+    menu->addAction(&saveAction_);
+    menu->popup(event->globalPos());
+}
+
+void PictureBox::Copy() const
+{
+    QImage image = canvas_.Image().copy();
+    image.setDevicePixelRatio(1.0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    auto *data = new QMimeData;
+    data->setImageData(image);
+    // Offered as it is, so that every program that takes PNG gets these bytes.
+    data->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 qint64 PictureBox::FrameIntervalNs() const

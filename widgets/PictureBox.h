@@ -4,6 +4,7 @@
 #include "DrawingSurface.h"
 #include "PictureGeometry.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QTimer>
@@ -52,10 +53,20 @@ public:
     // The shortest time between two updates of the screen: one display frame.
     [[nodiscard]] qint64 FrameIntervalNs() const;
 
+    // Puts the picture as it stands on the clipboard, in device pixels, as an
+    // image and as PNG.
+    void Copy() const;
+
+signals:
+    // Save As… was chosen, from the context menu or with Ctrl+S.
+    void SaveRequested();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Queues one flush of the changed area unless one is pending already.
@@ -73,11 +84,15 @@ private:
     // The inner area in device pixels of the window: the pixels the image covers.
     [[nodiscard]] QRect DeviceInner() const;
     void FitImage();
+    // Tooltip, accessible name and description, menu texts: in the current language.
+    void Retranslate();
 
     Canvas canvas_;
     bool flushPosted_ = false;
     QElapsedTimer sinceFrame_; // invalid until the first frame
     QTimer frameTimer_;
+    QAction copyAction_;
+    QAction saveAction_;
 };
 
 } // namespace levyc

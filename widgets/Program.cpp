@@ -1,8 +1,10 @@
 #include "Program.h"
 
 #include "Form1.h"
+#include "Translations.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +72,7 @@ int RunProgram(int argc, char *argv[])
         ToolkitHandler(type, QMessageLogContext(), message);
     }
 
+    InstallTranslations(app, QLocale());
     Form1 form;
     form.show();
     const int status = QApplication::exec();

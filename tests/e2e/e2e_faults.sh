@@ -184,5 +184,21 @@ case_paste() {
     close_and_expect_exit 2
 }
 
+case_copy() {
+    start_levyc "$out/levyc.log"
+    press_draw
+    expect_complete_picture drawn
+    # A click gives the picture the focus; Ctrl+C copies it.
+    press 300 200
+    xdotool key ctrl+c
+    sleep 0.3
+    xclip -selection clipboard -t TARGETS -o | grep -qx 'image/png' || fail "no image/png on the clipboard"
+    xclip -selection clipboard -t image/png -o >"$out/pasted.png"
+    count_differing "$out/pasted.png" "$reference"
+    ((differing == 0)) || fail "the copied picture differs from levyc-render's in $differing pixels"
+    echo "ok: the clipboard's image/png is levyc-render's picture"
+    close_and_expect_exit 2
+}
+
 "case_$5"
 echo PASS

@@ -51,6 +51,8 @@ done
 
 desktop-file-validate "$root/usr/share/applications/$app.desktop" || fail "desktop entry invalid"
 grep -q '^Exec=levyc$' "$root/usr/share/applications/$app.desktop" || fail "desktop entry does not open levyc"
+grep -q '^Comment\[ja\]=' "$root/usr/share/applications/$app.desktop" || fail "desktop entry has no Japanese"
+grep -q 'xml:lang="ja"' "$root/usr/share/metainfo/$app.metainfo.xml" || fail "metainfo has no Japanese"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app.metainfo.xml" || fail "metainfo invalid"
 man -l "$root/usr/share/man/man1/levyc-render.1" >/dev/null 2>&1 || fail "man page does not format"
 echo "ok: desktop entry, metainfo and man pages valid"

@@ -8,8 +8,9 @@ class QImage;
 
 namespace levyc {
 
-// Where levyc-render writes its PNG, opened and checked before any work is
-// done so that a destination that cannot be written fails at once.
+// Where a PNG image of the picture goes (levyc-render's output, the window's
+// Save As…), opened and checked before any work is done so that a destination
+// that cannot be written fails at once.
 // - "-" is standard output (refused when that is a terminal).
 // - A FIFO, a device or another special file is written straight through.
 // - A regular file is written to a temporary file beside it and renamed into

@@ -1,0 +1,13 @@
+#pragma once
+
+class QCoreApplication;
+class QLocale;
+class QTranslator;
+
+namespace levyc {
+
+// Installs the program's translation for the locale, if there is one (English
+// is built in): returns it, owned by the application, or null.
+QTranslator *InstallTranslations(QCoreApplication &app, const QLocale &locale);
+
+} // namespace levyc

@@ -1,0 +1,86 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>levyc::Form1</name>
+    <message>
+        <source>Draw</source>
+        <translation>描画</translation>
+    </message>
+    <message>
+        <source>Clears the picture and draws 101 Lévy C curves in rainbow colours, then the last one in white.</source>
+        <translation>画像を消去し、レヴィC曲線を虹色で101本描いてから、最後の1本を白で描き直します。</translation>
+    </message>
+    <message>
+        <source>Draw: clear the picture and draw the curves</source>
+        <translation>描画: 画像を消去して曲線を描きます</translation>
+    </message>
+    <message>
+        <source>Stop drawing</source>
+        <translation>描画中止</translation>
+    </message>
+    <message>
+        <source>Ends the drawing once the curve in progress is complete.</source>
+        <translation>描いている曲線が終わったところで描画を止めます。</translation>
+    </message>
+    <message>
+        <source>Stop drawing after the curve in progress</source>
+        <translation>描いている曲線が終わったら描画を止めます</translation>
+    </message>
+    <message>
+        <source>Type-1 maximum</source>
+        <translation>形式1最大値</translation>
+    </message>
+    <message>
+        <source>The label of the first field.</source>
+        <translation>1つ目の入力欄の見出しです。</translation>
+    </message>
+    <message>
+        <source>A field the drawing does not use.</source>
+        <translation>描画には使われない入力欄です。</translation>
+    </message>
+    <message>
+        <source>Display maximum</source>
+        <translation>表示最大値</translation>
+    </message>
+    <message>
+        <source>The label of the second field.</source>
+        <translation>2つ目の入力欄の見出しです。</translation>
+    </message>
+    <message>
+        <source>Save the Picture</source>
+        <translation>画像を保存</translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation>PNG画像 (*.png)</translation>
+    </message>
+    <message>
+        <source>Cannot Save the Picture</source>
+        <translation>画像を保存できません</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::PictureBox</name>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>コピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Save As…</source>
+        <translation>名前を付けて保存(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>The picture. Right-click to copy it or save it as PNG.</source>
+        <translation>画像です。右クリックでコピーやPNGでの保存ができます。</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>画像</translation>
+    </message>
+    <message>
+        <source>The Lévy C curves drawn so far. Ctrl+C copies the picture, Ctrl+S saves it as a PNG file.</source>
+        <translation>これまでに描いたレヴィC曲線です。Ctrl+Cで画像をコピー、Ctrl+SでPNGファイルに保存します。</translation>
+    </message>
+</context>
+</TS>
