@@ -98,7 +98,12 @@ bool PngOutput::Open(const QString &path, QString *error)
         return true;
     }
     shownName_ = QStringLiteral("'%1'").arg(path);
-    const QByteArray name = QFile::encodeName(path);
+    // A link to a file: the file is replaced, the link stays.
+    const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : QString();
+    if (!target.isEmpty()) {
+        path_ = target;
+    }
+    const QByteArray name = QFile::encodeName(path_);
     struct stat status = {};
     if (::stat(name.constData(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) {
@@ -129,7 +134,7 @@ bool PngOutput::Open(const QString &path, QString *error)
     // The new file, made now beside the target: whatever keeps it from being
     // written shows before the work is done. A short fixed name, so that a
     // target name near the length limit still fits.
-    QByteArray pattern = QFile::encodeName(QFileInfo(path).absolutePath()) + "/.levyc-render-XXXXXX";
+    QByteArray pattern = QFile::encodeName(QFileInfo(path_).absolutePath()) + "/.levyc-render-XXXXXX";
     temporaryFd_ = ::mkstemp(pattern.data());
     if (temporaryFd_ < 0) {
         return FailErrno(error);

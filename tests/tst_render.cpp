@@ -55,6 +55,7 @@ private slots:
     void streamsAreWrittenThrough();
     void replacingKeepsModeAndOwner_data();
     void replacingKeepsModeAndOwner();
+    void aLinkKeepsPointingAtTheNewFile();
     void defaultSizeIsThePictureTheWindowShows();
     void sizeAndTime();
     void help();
@@ -272,6 +273,18 @@ void TestRender::replacingKeepsModeAndOwner()
     QCOMPARE(static_cast<int>(status.st_mode & 07777), mode);
     QCOMPARE(status.st_uid, giveAway ? 65534U : ::geteuid());
     QCOMPARE(status.st_gid, giveAway ? 65534U : ::getegid());
+}
+
+void TestRender::aLinkKeepsPointingAtTheNewFile()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("real.png"));
+    const QString link = dir.filePath(QStringLiteral("link.png"));
+    QFile(file).open(QIODevice::WriteOnly);
+    QVERIFY(QFile::link(file, link));
+    QCOMPARE(Render({"--size", "64x48", link}).status, 0);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QImage(file).size(), QSize(64, 48));
 }
 
 void TestRender::defaultSizeIsThePictureTheWindowShows()
