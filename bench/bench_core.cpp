@@ -4,6 +4,7 @@
 #include "Canvas.h"
 #include "DrawCommands.h"
 #include "Passes.h"
+#include "PictureGeometry.h"
 #include "Plotter.h"
 #include "RenderPicture.h"
 
@@ -23,7 +24,7 @@ constexpr std::int64_t WholePictureLines = 3'522'560;
 
 std::unique_ptr<Canvas> PictureCanvas()
 {
-    auto canvas = std::make_unique<Canvas>(DefaultPictureSize());
+    auto canvas = std::make_unique<Canvas>(PictureSize);
     SetWorldWindow(*canvas, -300, 410, 510, -500);
     return canvas;
 }
@@ -129,7 +130,7 @@ private:
 
 void BM_Floor(benchmark::State &state)
 {
-    Floor floor(DefaultPictureSize());
+    Floor floor(PictureSize);
     for (auto _ : state) {
         floor.Picture();
         benchmark::DoNotOptimize(floor.Pixels().data());

@@ -3,6 +3,7 @@
 // display (make bench starts Xvfb).
 #include "Form1.h"
 #include "PictureBox.h"
+#include "PictureGeometry.h"
 #include "RenderPicture.h"
 
 #include <QApplication>
@@ -83,7 +84,7 @@ int main(int argc, char *argv[])
     std::vector<double> onScreen;
     int paintsPerDraw = 0;
     for (int run = 0; run < Runs; ++run) {
-        headless.push_back(RenderPicture(DefaultPictureSize()).milliseconds);
+        headless.push_back(RenderPicture(PictureSize).milliseconds);
         counter.paints = 0;
         onScreen.push_back(Milliseconds([&] { draw->click(); }));
         // The last frame follows within one display frame.

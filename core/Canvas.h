@@ -57,10 +57,6 @@ public:
         }
     }
 
-    // Whether every line inside the world box, drawn with the current pen,
-    // lands wholly on the image, a pixel clear of its edges.
-    [[nodiscard]] bool HoldsThinly(const WorldBox &box) const;
-
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
     // When the memory cannot be had the image is null and nothing is drawn.
     void Resize(QSize pixelSize, qreal devicePixelRatio);
@@ -77,6 +73,10 @@ public:
     static QRgb ToQRgb(PackedColor color) { return qRgb(RedOf(color), GreenOf(color), BlueOf(color)); }
 
 private:
+    // Whether every line inside the world box, drawn with the current pen,
+    // lands wholly on the image, a pixel clear of its edges.
+    [[nodiscard]] bool HoldsThinly(const WorldBox &box) const;
+
     // Pixel coordinates the per-line path keeps: wider than a pixel, so that
     // the compiler knows a pixel store cannot change them and keeps them in
     // registers rather than reading them back after every store.

@@ -2,7 +2,6 @@
 
 #include "Canvas.h"
 #include "DrawCommands.h"
-#include "PictureGeometry.h"
 #include "Plotter.h"
 
 #include <QElapsedTimer>
@@ -36,11 +35,6 @@ QRect CurvesIn(const QImage &image)
 }
 
 } // namespace
-
-QSize DefaultPictureSize()
-{
-    return PictureSize;
-}
 
 RenderedPicture RenderPicture(QSize size)
 {

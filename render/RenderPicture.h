@@ -14,9 +14,6 @@ struct RenderedPicture
     double milliseconds = 0;
 };
 
-// The picture area's inner size: the size of the picture the window shows.
-QSize DefaultPictureSize();
-
 // Runs the Draw command on an image of the given size, without a screen.
 RenderedPicture RenderPicture(QSize size);
 

@@ -1,3 +1,4 @@
+#include "PictureGeometry.h"
 #include "PngOutput.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
@@ -33,7 +34,7 @@ int main(int argc, char *argv[])
     // A closed pipe is an error to report, not a reason to vanish.
     std::signal(SIGPIPE, SIG_IGN);
     const QCoreApplication app(argc, argv);
-    const QSize defaultSize = DefaultPictureSize();
+    const QSize defaultSize = PictureSize;
     const RenderOptions options = ParseRenderOptions(QCoreApplication::arguments().mid(1), defaultSize);
     if (options.help) {
         std::fputs(qPrintable(RenderUsage(defaultSize)), stdout);

@@ -18,7 +18,7 @@ echo "== On screen, X11 (Xvfb)"
 scripts/with-xvfb.sh "$build/bench/bench_window"
 echo
 echo "== On screen, Wayland (headless sway)"
-scripts/with-sway.sh bash -c 'install -m 755 "$0" "$XDG_RUNTIME_DIR/bench" && as_wayland_user "$XDG_RUNTIME_DIR/bench"' \
+scripts/with-sway.sh bash -c 'install -m 755 "$0" "$XDG_RUNTIME_DIR/bench" && $LEVYC_AS_USER "$XDG_RUNTIME_DIR/bench"' \
     "$build/bench/bench_window"
 
 echo

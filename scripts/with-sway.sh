@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command against a private headless sway (Wayland) compositor, then
 # stops it. sway refuses to run as root, so as root it runs as the unprivileged
-# account given by LEVYC_WAYLAND_USER (default nobody); `as_wayland_user` in the
-# command's environment runs a program as that account, in place.
+# account given by LEVYC_WAYLAND_USER (default nobody); $LEVYC_AS_USER in the
+# command's environment is the prefix that runs a program as that account, in
+# place (empty when not root).
 # Usage: with-sway.sh COMMAND [ARG ...]
 set -euo pipefail
 
@@ -47,9 +48,6 @@ fi
 export XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=$socket SWAYSOCK=$ipc QT_QPA_PLATFORM=wayland
 unset DISPLAY
 export LEVYC_AS_USER="${as_user[*]}"
-# shellcheck disable=SC2086 # the command's words, split on purpose
-as_wayland_user() { $LEVYC_AS_USER "$@"; }
-export -f as_wayland_user
 status=0
 "$@" || status=$?
 exit "$status"

@@ -295,7 +295,7 @@ void TestRender::defaultSizeIsThePictureTheWindowShows()
     QCOMPARE(run.status, 0);
     QCOMPARE(run.err, QByteArray());
     const QImage rendered = QImage(path).convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(rendered.size(), DefaultPictureSize());
+    QCOMPARE(rendered.size(), PictureSize);
 
     Form1 form;
     form.show();

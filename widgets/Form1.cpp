@@ -121,9 +121,7 @@ bool Form1::SavePictureTo(const QString &path)
 {
     PngOutput output;
     QString error;
-    QImage image = Picture1->canvas().Image().copy();
-    image.setDevicePixelRatio(1.0);
-    if (output.Open(path, &error) && output.Write(image, &error)) {
+    if (output.Open(path, &error) && output.Write(Picture1->Picture(), &error)) {
         return true;
     }
     // Not exec(): a drawing may be waiting for its next pass.

@@ -108,10 +108,16 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->popup(event->globalPos());
 }
 
-void PictureBox::Copy() const
+QImage PictureBox::Picture() const
 {
     QImage image = canvas_.Image().copy();
     image.setDevicePixelRatio(1.0);
+    return image;
+}
+
+void PictureBox::Copy() const
+{
+    const QImage image = Picture();
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -147,19 +153,27 @@ void PictureBox::Refresh()
     ShowChanges();
 }
 
+qint64 PictureBox::FrameWaitNs() const
+{
+    return sinceFrame_.isValid() ? std::max<qint64>(FrameIntervalNs() - sinceFrame_.nsecsElapsed(), 0) : 0;
+}
+
+void PictureBox::ScheduleShow()
+{
+    // One timer for both: at 0 ms it fires when events are next handled.
+    if (!frameTimer_.isActive()) {
+        frameTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(FrameWaitNs())));
+    }
+}
+
 void PictureBox::ShowChanges()
 {
     // Each synchronous repaint is a frame for the window system; on Wayland one
     // that comes before the compositor has let go of the last costs a copy of
     // the whole window. No one sees more than one frame per display frame.
-    if (sinceFrame_.isValid()) {
-        const qint64 wait = FrameIntervalNs() - sinceFrame_.nsecsElapsed();
-        if (wait > 0) {
-            if (!frameTimer_.isActive()) {
-                frameTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(wait)));
-            }
-            return;
-        }
+    if (FrameWaitNs() > 0) {
+        ScheduleShow();
+        return;
     }
     if (const QRect dirty = TakeDirty(); !dirty.isEmpty()) {
         repaint(dirty);
@@ -167,25 +181,12 @@ void PictureBox::ShowChanges()
     }
 }
 
-void PictureBox::QueueFlush()
-{
-    // Lines only mark the image; the screen catches up when events are next handled.
-    flushPosted_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            flushPosted_ = false;
-            ShowChanges();
-        },
-        Qt::QueuedConnection);
-}
-
 QRect PictureBox::DeviceInner() const
 {
     // Where the window system puts the inner area's edges: each one rounded to
     // the nearest device pixel, as it clips the widget's painting.
     const qreal ratio = devicePixelRatioF();
-    const QRect inner = contentsRect().translated(mapTo(window(), QPoint(0, 0)));
+    const QRect inner = contentsRect().translated(WindowOrigin());
     const int left = qRound(inner.left() * ratio);
     const int top = qRound(inner.top() * ratio);
     const int right = qRound((inner.right() + 1) * ratio);
@@ -201,7 +202,7 @@ QRect PictureBox::TakeDirty()
     }
     // Image pixels to device pixels of the window, then out to whole logical ones.
     const QRect device = imageRect.translated(DeviceInner().topLeft());
-    return ToLogical(device, devicePixelRatioF()).translated(-mapTo(window(), QPoint(0, 0)));
+    return ToLogical(device, devicePixelRatioF()).translated(-WindowOrigin());
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
@@ -213,7 +214,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
     const QImage &image = canvas_.Image();
     const qreal ratio = devicePixelRatioF();
     const QRect device = DeviceInner();
-    const QPoint origin = mapTo(window(), QPoint(0, 0));
+    const QPoint origin = WindowOrigin();
     // The part of the image under the paint event, in image pixels.
     const QRect source = ToDevice(event->rect().translated(origin), ratio).translated(-device.topLeft()) & image.rect();
     if (source.isEmpty()) {

@@ -37,14 +37,14 @@ public:
     void Line(float x1, float y1, float x2, float y2, PackedColor color)
     {
         canvas_.Line(x1, y1, x2, y2, color);
-        PostFlush();
+        ScheduleShow();
     }
     void Refresh();
     // Straight into the image; the screen learns of the lines at the next
     // Refresh or when events are next handled.
     template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
     {
-        PostFlush();
+        ScheduleShow();
         canvas_.Curve(reach, std::forward<Walk>(walk));
     }
 
@@ -53,8 +53,9 @@ public:
     // The shortest time between two updates of the screen: one display frame.
     [[nodiscard]] qint64 FrameIntervalNs() const;
 
-    // Puts the picture as it stands on the clipboard, in device pixels, as an
-    // image and as PNG.
+    // The picture as it stands, one pixel per device pixel.
+    [[nodiscard]] QImage Picture() const;
+    // Puts Picture() on the clipboard, as an image and as PNG.
     void Copy() const;
 
 signals:
@@ -69,18 +70,17 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // Queues one flush of the changed area unless one is pending already.
-    void PostFlush()
-    {
-        if (!flushPosted_) {
-            QueueFlush();
-        }
-    }
-    void QueueFlush();
-    // Shows the changed box now if a frame is due, else when the next one is.
+    // Shows the changed box when events are next handled, or when the next
+    // frame is due if that is later.
+    void ScheduleShow();
+    // Shows the changed box now if a frame is due, else schedules it.
     void ShowChanges();
+    // Time until the next frame may be shown; 0 when one is due.
+    [[nodiscard]] qint64 FrameWaitNs() const;
     // The area changed since the last call, in widget coordinates; empty when none.
     QRect TakeDirty();
+    // Where this widget stands in its window, in logical pixels.
+    [[nodiscard]] QPoint WindowOrigin() const { return mapTo(window(), QPoint(0, 0)); }
     // The inner area in device pixels of the window: the pixels the image covers.
     [[nodiscard]] QRect DeviceInner() const;
     void FitImage();
@@ -88,7 +88,6 @@ private:
     void Retranslate();
 
     Canvas canvas_;
-    bool flushPosted_ = false;
     QElapsedTimer sinceFrame_; // invalid until the first frame
     QTimer frameTimer_;
     QAction copyAction_;
