@@ -2,12 +2,16 @@
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build run test lint bench package clean
+.PHONY: all deps run-deps configure build run test lint bench package clean
 
 all: build
 
 deps:
 	@bash scripts/install-deps.sh
+
+# What the window alone needs: the first window comes without the test tools.
+run-deps:
+	@bash scripts/install-deps.sh run
 
 configure: deps
 	cmake --preset $(PRESET)
@@ -15,7 +19,10 @@ configure: deps
 build: configure
 	cmake --build --preset $(PRESET)
 
-run: build
+# The program and what it links, nothing else.
+run: run-deps
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET) --target levyc
 	./$(BUILD_DIR)/levyc
 
 test: build
@@ -31,9 +38,7 @@ bench: deps
 	bash scripts/bench.sh build/release
 
 package: deps
-	cmake --preset release
-	cmake --build --preset release
-	cd build/release && cpack -G DEB
+	bash scripts/package.sh build/package
 
 lint: configure
 	bash scripts/lint.sh $(BUILD_DIR)

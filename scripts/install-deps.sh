@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing levyc need.
 # Only packages that are missing are installed; sudo is used when not root.
+# Usage: install-deps.sh [run]   (run: only what building and running the program need)
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build make
   qt6-base-dev
   qt6-tools-dev qt6-l10n-tools   # Qt's translation tools: .ts to .qm at build time
-  libx11-dev          # the end-to-end tests' window-close helper
-  libbenchmark-dev
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
-  xvfb xdotool imagemagick x11-utils xclip time valgrind
-  sway qt6-wayland wtype grim   # the Wayland end-to-end tests
-  clang-format clang-tidy
-  desktop-file-utils appstream man-db   # the package's validators
+  qt6-wayland         # native on a Wayland desktop
 )
+if [[ "${1:-}" != run ]]; then
+  packages+=(
+    libx11-dev          # the end-to-end tests' window-close helper
+    libbenchmark-dev
+    xvfb xdotool imagemagick x11-utils xclip time valgrind
+    sway wtype grim     # the Wayland end-to-end tests
+    clang-format clang-tidy
+    debhelper dpkg-dev lintian devscripts   # the Debian package, its checker and hardening-check
+    desktop-file-utils appstream man-db   # the package's validators
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
