@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +40,113 @@ Run Render(const QStringList &arguments)
     return Execute(QStringLiteral(LEVYC_RENDER_PATH), arguments);
 }
 
+QImage Reference(QSize size)
+{
+    return QImage(QStringLiteral(LEVYC_TEST_DATA "/picture-%1x%2.png").arg(size.width()).arg(size.height()))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Where the picture's curves must lie, from their definition and the world
+// window alone, apart from the drawing code: pass i draws a curve 100 + i
+// long to the right from a point on a half-ellipse, and a curve along (L, 0)
+// stays within x from -L/2 to 3L/2 and y from -L to L/4 of its start.
+struct ExpectedCurve
+{
+    double x = 0;
+    double y = 0;
+    double length = 0;
+
+    static ExpectedCurve Pass(int i)
+    {
+        return {100 - std::sqrt(2500.0 - (i - 50.0) * (i - 50.0)), 100.0 - 3 * i, 100.0 + i};
+    }
+    static ExpectedCurve White() { return {100, -200, 200}; }
+
+    // In pixel coordinates: world x from -300 at the left edge to 510 at the
+    // right, y from 410 at the top to -500 at the bottom.
+    [[nodiscard]] QRectF Reach(QSize size) const
+    {
+        return {ToPixel(size, x - length / 2, y + length / 4), ToPixel(size, x + 3 * length / 2, y - length)};
+    }
+    static QPointF ToPixel(QSize size, double x, double y)
+    {
+        return {(x + 300) * size.width() / 810.0, (y - 410) * size.height() / -910.0};
+    }
+};
+
+constexpr QRgb Black = qRgb(0, 0, 0);
+constexpr QRgb White = qRgb(255, 255, 255);
+
+QRect PixelsOf(const QImage &image, QRgb colour)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == colour) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+// The pixel holding a world point; a point within rounding of a pixel edge may
+// land on either side, so both are looked at.
+bool AnyPixelAt(const QImage &image, double x, double y, const std::function<bool(QRgb)> &wanted)
+{
+    const QPointF p = ExpectedCurve::ToPixel(image.size(), x, y);
+    constexpr double Slack = 1e-3;
+    for (const double px : {std::floor(p.x() - Slack), std::floor(p.x() + Slack)}) {
+        for (const double py : {std::floor(p.y() - Slack), std::floor(p.y() + Slack)}) {
+            if (image.valid(static_cast<int>(px), static_cast<int>(py)) &&
+                wanted(image.pixel(static_cast<int>(px), static_cast<int>(py)))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Compares pixel for pixel; on a mismatch writes the difference (differing
+// pixels red over a dimmed reference) into the working directory and names
+// the first differing pixel.
+QString Difference(const QImage &expected, const QImage &actual, const QString &name)
+{
+    if (expected.size() != actual.size()) {
+        return QStringLiteral("size %1x%2, expected %3x%4")
+            .arg(actual.width())
+            .arg(actual.height())
+            .arg(expected.width())
+            .arg(expected.height());
+    }
+    QImage difference(expected.size(), QImage::Format_RGB32);
+    QPoint first(-1, -1);
+    qint64 count = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb want = expected.pixel(x, y);
+            const bool same = want == actual.pixel(x, y);
+            const int grey = qGray(want) / 4;
+            difference.setPixel(x, y, same ? qRgb(grey, grey, grey) : qRgb(255, 0, 0));
+            if (!same && count++ == 0) {
+                first = {x, y};
+            }
+        }
+    }
+    if (count == 0) {
+        return {};
+    }
+    const QString path = QDir::current().filePath(name + QStringLiteral("-difference.png"));
+    difference.save(path);
+    return QStringLiteral("%1 pixels differ, the first at (%2, %3): expected #%4, got #%5; difference in %6")
+        .arg(count)
+        .arg(first.x())
+        .arg(first.y())
+        .arg(expected.pixel(first) & 0xffffff, 6, 16, QChar(u'0'))
+        .arg(actual.pixel(first) & 0xffffff, 6, 16, QChar(u'0'))
+        .arg(path);
+}
+
 } // namespace
 
 class TestRender : public QObject
@@ -56,6 +165,10 @@ private slots:
     void replacingKeepsModeAndOwner_data();
     void replacingKeepsModeAndOwner();
     void aLinkKeepsPointingAtTheNewFile();
+    void referencesHoldTheCurvesGeometry_data();
+    void referencesHoldTheCurvesGeometry();
+    void matchesTheReference_data();
+    void matchesTheReference();
     void defaultSizeIsThePictureTheWindowShows();
     void sizeAndTime();
     void help();
@@ -285,6 +398,81 @@ void TestRender::aLinkKeepsPointingAtTheNewFile()
     QCOMPARE(Render({"--size", "64x48", link}).status, 0);
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(QImage(file).size(), QSize(64, 48));
+}
+
+void TestRender::referencesHoldTheCurvesGeometry_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("default") << QSize(573, 413);
+    QTest::newRow("wide") << QSize(1200, 300);
+}
+
+void TestRender::referencesHoldTheCurvesGeometry()
+{
+    QFETCH(QSize, size);
+    const QImage image = Reference(size);
+    QCOMPARE(image.size(), size);
+    const auto lit = [](QRgb pixel) { return pixel != Black; };
+
+    // Pass 0 is black on black; every later curve shows at both its ends,
+    // in its own colour or a later curve's drawn over it.
+    for (int i = 1; i <= 100; ++i) {
+        const ExpectedCurve curve = ExpectedCurve::Pass(i);
+        QVERIFY2(AnyPixelAt(image, curve.x, curve.y, lit), qPrintable(QStringLiteral("start of pass %1").arg(i)));
+        QVERIFY2(AnyPixelAt(image, curve.x + curve.length, curve.y, lit),
+                 qPrintable(QStringLiteral("end of pass %1").arg(i)));
+    }
+
+    // The white curve is drawn last: its ends are white and its pixels fill its
+    // reach to within a pixel. Later curves cover most of each earlier one, but
+    // its colour shows, only within its reach and up to its top, where nothing
+    // later reaches.
+    const ExpectedCurve last = ExpectedCurve::White();
+    QVERIFY(AnyPixelAt(image, last.x, last.y, [](QRgb pixel) { return pixel == White; }));
+    QVERIFY(AnyPixelAt(image, last.x + last.length, last.y, [](QRgb pixel) { return pixel == White; }));
+    const QList<QPair<int, QRgb>> colours = {{-1, White},
+                                             {1, qRgb(15, 0, 0)},
+                                             {17, qRgb(255, 0, 0)},
+                                             {18, qRgb(255, 14, 0)},
+                                             {35, qRgb(242, 255, 0)},
+                                             {52, qRgb(0, 255, 12)},
+                                             {69, qRgb(0, 244, 255)}};
+    for (const auto &[pass, colour] : colours) {
+        const QRectF reach = (pass < 0 ? last : ExpectedCurve::Pass(pass)).Reach(size);
+        const QRect shown = PixelsOf(image, colour);
+        const bool fills = pass >= 0 || (std::abs(shown.left() - reach.left()) <= 1.5 &&
+                                         std::abs(shown.x() + shown.width() - reach.right()) <= 1.5 &&
+                                         std::abs(shown.y() + shown.height() - reach.bottom()) <= 1.5);
+        QVERIFY2(!shown.isEmpty() && reach.adjusted(-1, -1, 1, 1).contains(QRectF(shown)) &&
+                     std::abs(shown.top() - reach.top()) <= 1.5 && fills,
+                 qPrintable(QStringLiteral("%1: colour spans %2,%3 %4x%5; reach %6,%7 %8x%9")
+                                .arg(pass < 0 ? QStringLiteral("white curve") : QStringLiteral("pass %1").arg(pass))
+                                .arg(shown.x())
+                                .arg(shown.y())
+                                .arg(shown.width())
+                                .arg(shown.height())
+                                .arg(reach.x())
+                                .arg(reach.y())
+                                .arg(reach.width())
+                                .arg(reach.height())));
+    }
+}
+
+void TestRender::matchesTheReference_data()
+{
+    referencesHoldTheCurvesGeometry_data();
+}
+
+void TestRender::matchesTheReference()
+{
+    QFETCH(QSize, size);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("picture.png"));
+    const QString sizeText = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+    QCOMPARE(Render({"--size", sizeText, path}).status, 0);
+    const QString difference = Difference(Reference(size), QImage(path).convertToFormat(QImage::Format_RGB32),
+                                          QStringLiteral("tst_render-") + sizeText);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestRender::defaultSizeIsThePictureTheWindowShows()
