@@ -1,18 +1,21 @@
 #include "PngOutput.h"
 
-#include <QBuffer>
-#include <QFileInfo>
+#include "FileNames.h"
+
+#include "PngEncoder.h"
+
 #include <QImage>
-#include <QImageWriter>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace levyc {
 
@@ -34,24 +37,12 @@ mode_t NewFileMode()
 // The temporary file, for a signal that ends the program before it is renamed.
 std::array<char, 8192> PendingTemporary = {};
 
-extern "C" void RemoveTemporaryAndDie(int signal)
-{
-    if (PendingTemporary[0] != '\0') {
-        ::unlink(PendingTemporary.data());
-    }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
 void Remember(const QByteArray &temporary)
 {
     if (temporary.size() >= static_cast<qsizetype>(PendingTemporary.size())) {
         return; // longer than any path the system takes
     }
     std::memcpy(PendingTemporary.data(), temporary.constData(), static_cast<size_t>(temporary.size()) + 1);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        std::signal(signal, RemoveTemporaryAndDie);
-    }
 }
 
 void Forget()
@@ -59,7 +50,24 @@ void Forget()
     PendingTemporary[0] = '\0';
 }
 
+// The directory a name is in, as the name gives it.
+QByteArray DirectoryOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) {
+        return ".";
+    }
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
 } // namespace
+
+void PngOutput::RemovePendingTemporary()
+{
+    if (PendingTemporary[0] != '\0') {
+        ::unlink(PendingTemporary.data());
+    }
+}
 
 PngOutput::~PngOutput()
 {
@@ -86,41 +94,51 @@ bool PngOutput::FailErrno(QString *error) const
     return Fail(error, SystemReason(errno));
 }
 
-bool PngOutput::Open(const QString &path, QString *error)
+bool PngOutput::Open(const QByteArray &path, QString *error)
 {
     path_ = path;
-    if (path == u"-") {
+    if (path == "-") {
         shownName_ = QStringLiteral("standard output");
-        if (::isatty(STDOUT_FILENO) != 0) {
-            return Fail(error, QStringLiteral("it is a terminal; redirect it or name a file"));
-        }
-        streamFd_ = STDOUT_FILENO;
-        return true;
+        return OpenDescriptor(STDOUT_FILENO, error);
     }
-    shownName_ = QStringLiteral("'%1'").arg(path);
-    // A link to a file: the file is replaced, the link stays.
-    const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : QString();
-    if (!target.isEmpty()) {
-        path_ = target;
+    shownName_ = QStringLiteral("'%1'").arg(PrintableName(path));
+    if (path.isEmpty()) {
+        return Fail(error, SystemReason(ENOENT));
     }
-    const QByteArray name = QFile::encodeName(path_);
+    if (const int fd = DescriptorNamed(path); fd >= 0) {
+        return OpenDescriptor(fd, error);
+    }
     struct stat status = {};
-    if (::stat(name.constData(), &status) == 0) {
+    // A link to a file: the file is replaced, the link stays.
+    if (::lstat(path.constData(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        const std::unique_ptr<char, decltype(&std::free)> target(::realpath(path.constData(), nullptr), &std::free);
+        if (target) {
+            path_ = target.get();
+        }
+    }
+    if (::stat(path_.constData(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) {
             return Fail(error, SystemReason(EISDIR));
         }
         if (!S_ISREG(status.st_mode)) {
             // A FIFO waits here for its reader, before the work is done.
-            streamFd_ = ::open(name.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (wait_ == Wait::Never ? O_NONBLOCK : 0);
+            streamFd_ = ::open(path_.constData(), flags);
             if (streamFd_ < 0) {
-                return FailErrno(error);
+                return errno == ENXIO && S_ISFIFO(status.st_mode) ? Fail(error, QStringLiteral("nothing reads it"))
+                                                                  : FailErrno(error);
             }
             ownsStream_ = true;
+            // The reader is there: from now on it sets the pace.
+            ::fcntl(streamFd_, F_SETFL, ::fcntl(streamFd_, F_GETFL) & ~O_NONBLOCK);
             return true;
         }
         // Root may write anything; for anyone else a read-only file stays as it is.
-        if (::access(name.constData(), W_OK) != 0) {
+        if (::access(path_.constData(), W_OK) != 0) {
             return FailErrno(error);
+        }
+        if (!CheckReplaceable(status, error)) {
+            return false;
         }
         replacing_ = true;
         mode_ = status.st_mode & 07777;
@@ -134,7 +152,7 @@ bool PngOutput::Open(const QString &path, QString *error)
     // The new file, made now beside the target: whatever keeps it from being
     // written shows before the work is done. A short fixed name, so that a
     // target name near the length limit still fits.
-    QByteArray pattern = QFile::encodeName(QFileInfo(path_).absolutePath()) + "/.levyc-render-XXXXXX";
+    QByteArray pattern = DirectoryOf(path_) + "/.levyc-render-XXXXXX";
     temporaryFd_ = ::mkstemp(pattern.data());
     if (temporaryFd_ < 0) {
         return FailErrno(error);
@@ -144,16 +162,43 @@ bool PngOutput::Open(const QString &path, QString *error)
     return true;
 }
 
+bool PngOutput::OpenDescriptor(int fd, QString *error)
+{
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0) {
+        return FailErrno(error);
+    }
+    if ((flags & O_ACCMODE) == O_RDONLY) {
+        return Fail(error, SystemReason(EBADF));
+    }
+    if (::isatty(fd) != 0) {
+        return Fail(error, QStringLiteral("it is a terminal; redirect it or name a file"));
+    }
+    streamFd_ = fd;
+    return true;
+}
+
+bool PngOutput::CheckReplaceable(const struct stat &status, QString *error) const
+{
+    // In a sticky directory such as /tmp only the file's or the directory's
+    // owner may replace the file; the rename would say so after the work.
+    struct stat directory = {};
+    const uid_t user = ::geteuid();
+    if (user != 0 && status.st_uid != user && ::stat(DirectoryOf(path_).constData(), &directory) == 0 &&
+        (directory.st_mode & S_ISVTX) != 0 && directory.st_uid != user) {
+        return Fail(error, SystemReason(EPERM));
+    }
+    return true;
+}
+
 bool PngOutput::Write(const QImage &image, QString *error)
 {
     // Encoded in memory first, so that the encoder never meets a failing file
     // and every write error comes from one write call with its reason.
     QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(image)) {
-        return Fail(error, writer.errorString());
+    QString reason;
+    if (!EncodePng(image, &bytes, &reason)) {
+        return Fail(error, reason);
     }
     if (streamFd_ >= 0) {
         return WriteAll(streamFd_, bytes, error);
@@ -179,6 +224,42 @@ bool PngOutput::WriteAll(int fd, const QByteArray &bytes, QString *error) const
     return true;
 }
 
+bool PngOutput::KeepAttributes(int fd, QString *error) const
+{
+    if (!replacing_) {
+        return true;
+    }
+    const ssize_t size = ::listxattr(path_.constData(), nullptr, 0);
+    if (size <= 0) {
+        // None, or a file system without them.
+        return size == 0 || errno == ENOTSUP || FailErrno(error);
+    }
+    QByteArray names(size, '\0');
+    const ssize_t listed = ::listxattr(path_.constData(), names.data(), static_cast<size_t>(names.size()));
+    if (listed < 0) {
+        return FailErrno(error);
+    }
+    names.truncate(listed);
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty()) {
+            continue;
+        }
+        const ssize_t length = ::getxattr(path_.constData(), name.constData(), nullptr, 0);
+        QByteArray value(length > 0 ? length : 0, '\0');
+        const bool kept = length >= 0 &&
+                          ::getxattr(path_.constData(), name.constData(), value.data(), value.size()) == length &&
+                          ::fsetxattr(fd, name.constData(), value.constData(), value.size(), 0) == 0;
+        // Without an attribute such as the ACL the new file could be open to more
+        // people than the old one: rather keep the old file.
+        if (!kept) {
+            return Fail(
+                error,
+                QStringLiteral("its attribute %1 cannot be kept: %2").arg(PrintableName(name), SystemReason(errno)));
+        }
+    }
+    return true;
+}
+
 bool PngOutput::Replace(const QByteArray &bytes, QString *error)
 {
     const int fd = temporaryFd_;
@@ -187,6 +268,10 @@ bool PngOutput::Replace(const QByteArray &bytes, QString *error)
     // fsync catches a full disk that the file system reports only late.
     if (written && ::fsync(fd) != 0) {
         written = FailErrno(error);
+    }
+    // The attributes first: a mode set after the ACL keeps the ACL's mask.
+    if (written) {
+        written = KeepAttributes(fd, error);
     }
     if (written && ::fchmod(fd, mode_) != 0) {
         written = FailErrno(error);
@@ -201,7 +286,7 @@ bool PngOutput::Replace(const QByteArray &bytes, QString *error)
     if (!written) {
         return false;
     }
-    if (::rename(temporary_.constData(), QFile::encodeName(path_).constData()) != 0) {
+    if (::rename(temporary_.constData(), path_.constData()) != 0) {
         return FailErrno(error);
     }
     temporary_.clear();

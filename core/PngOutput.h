@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 class QImage;
@@ -11,16 +13,25 @@ namespace levyc {
 // Where a PNG image of the picture goes (levyc-render's output, the window's
 // Save As…), opened and checked before any work is done so that a destination
 // that cannot be written fails at once.
-// - "-" is standard output (refused when that is a terminal).
+// - "-" is standard output, and /dev/stdout, /dev/fd/N and the like are the
+//   descriptors they name (refused when a terminal), written at their offset.
 // - A FIFO, a device or another special file is written straight through.
 // - A regular file is written to a temporary file beside it and renamed into
-//   place only when complete, keeping the old file's mode, owner and group; a
-//   new file gets the usual mode for new files.
-// Every error is one reason from the system, and no temporary file is left.
+//   place only when complete, keeping the old file's mode, owner, group and
+//   extended attributes (its ACL among them); a new file gets the usual mode
+//   for new files.
+// Every error is one line with the system's reason, and no temporary file is left.
 class PngOutput
 {
 public:
-    PngOutput() = default;
+    // Whether opening may wait for a FIFO's reader. The window must never
+    // block, so it refuses a FIFO that nothing reads yet.
+    enum class Wait { ForReader, Never };
+
+    explicit PngOutput(Wait wait = Wait::ForReader)
+        : wait_(wait)
+    {
+    }
     ~PngOutput();
     PngOutput(const PngOutput &) = delete;
     PngOutput &operator=(const PngOutput &) = delete;
@@ -28,20 +39,28 @@ public:
     PngOutput &operator=(PngOutput &&) = delete;
 
     // False with a one-line reason when the destination cannot be written.
-    bool Open(const QString &path, QString *error);
+    bool Open(const QByteArray &path, QString *error);
     // Encodes the image and writes it; false with a one-line reason on failure,
     // in which case an existing regular file is left as it was.
     bool Write(const QImage &image, QString *error);
 
+    // Removes the temporary file of the output being written, if any: for a
+    // signal handler, so it does only what such a handler may.
+    static void RemovePendingTemporary();
+
 private:
     bool Fail(QString *error, const QString &why) const;
     bool FailErrno(QString *error) const;
+    bool OpenDescriptor(int fd, QString *error);
+    bool CheckReplaceable(const struct stat &status, QString *error) const;
     bool WriteAll(int fd, const QByteArray &bytes, QString *error) const;
+    bool KeepAttributes(int fd, QString *error) const;
     bool Replace(const QByteArray &bytes, QString *error);
 
-    QString path_;
+    Wait wait_;
+    QByteArray path_;
     QString shownName_; // the name in messages
-    int streamFd_ = -1; // standard output or an opened special file
+    int streamFd_ = -1; // a descriptor or an opened special file
     bool ownsStream_ = false;
     bool replacing_ = false; // an existing regular file
     mode_t mode_ = 0;

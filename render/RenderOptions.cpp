@@ -1,5 +1,7 @@
 #include "RenderOptions.h"
 
+#include "FileNames.h"
+
 #include <QRegularExpression>
 
 namespace levyc {
@@ -7,10 +9,10 @@ namespace levyc {
 namespace {
 
 // "WxH" with whole numbers from 1 to MaxSide; an empty size when malformed.
-QSize ParseSize(const QString &text)
+QSize ParseSize(const QByteArray &text)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})x(\\d{1,9})$"));
-    const QRegularExpressionMatch match = pattern.match(text);
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(text));
     if (!match.hasMatch()) {
         return {};
     }
@@ -44,33 +46,37 @@ QString RenderUsage(QSize defaultSize)
         .arg(RenderOptions::DefaultIconSide);
 }
 
-RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize)
+RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
 {
     RenderOptions options;
     options.size = defaultSize;
     bool optionsEnded = false;
     bool sizeGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
+        const QByteArray &argument = arguments[i];
+        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
+            if (argument.isEmpty()) {
+                options.error = QStringLiteral("an empty output file name");
+                return options;
+            }
             if (!options.output.isEmpty()) {
-                options.error = QStringLiteral("more than one output file: '%1'").arg(argument);
+                options.error = QStringLiteral("more than one output file: '%1'").arg(PrintableName(argument));
                 return options;
             }
             options.output = argument;
-        } else if (argument == u"--") {
+        } else if (argument == "--") {
             optionsEnded = true;
-        } else if (argument == u"--help" || argument == u"-h") {
+        } else if (argument == "--help" || argument == "-h") {
             options.help = true;
-        } else if (argument == u"--version") {
+        } else if (argument == "--version") {
             options.version = true;
-        } else if (argument == u"--time") {
+        } else if (argument == "--time") {
             options.time = true;
-        } else if (argument == u"--icon") {
+        } else if (argument == "--icon") {
             options.icon = true;
-        } else if (argument == u"--size" || argument.startsWith(u"--size=")) {
-            QString value;
-            if (argument == u"--size") {
+        } else if (argument == "--size" || argument.startsWith("--size=")) {
+            QByteArray value;
+            if (argument == "--size") {
                 if (i + 1 >= arguments.size()) {
                     options.error = QStringLiteral("--size needs a value such as 1920x1080");
                     return options;
@@ -83,12 +89,12 @@ RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize
             sizeGiven = true;
             if (options.size.isEmpty()) {
                 options.error = QStringLiteral("bad size '%1': expected WxH, each side from 1 to %2")
-                                    .arg(value)
+                                    .arg(PrintableName(value))
                                     .arg(RenderOptions::MaxSide);
                 return options;
             }
         } else {
-            options.error = QStringLiteral("unknown option '%1'").arg(argument);
+            options.error = QStringLiteral("unknown option '%1'").arg(PrintableName(argument));
             return options;
         }
     }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QSize>
 #include <QString>
-#include <QStringList>
 
 namespace levyc {
 
@@ -16,12 +17,12 @@ struct RenderOptions
     bool icon = false; // the application icon instead of the picture
     bool help = false;
     bool version = false;
-    QString output;
-    QString error; // set when the arguments are unusable
+    QByteArray output; // a file name is bytes, kept as the command line gave them
+    QString error;     // set when the arguments are unusable
 };
 
 // Reads the arguments after the program's name.
-RenderOptions ParseRenderOptions(const QStringList &arguments, QSize defaultSize);
+RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize);
 
 QString RenderUsage(QSize defaultSize);
 

@@ -5,8 +5,13 @@
 
 #include <QCoreApplication>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -25,17 +30,49 @@ void Quiet(QtMsgType type, const QMessageLogContext & /*context*/, const QString
     }
 }
 
-} // namespace
+// A standard descriptor that came closed would be the next one the toolkit
+// opens. On /dev/null, read-only, it is out of the way, and writing to it
+// fails as writing to a closed descriptor does.
+void OpenClosedStandardDescriptors()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            // The lowest free descriptor: this one.
+            static_cast<void>(::open("/dev/null", O_RDONLY));
+        }
+    }
+}
 
-int main(int argc, char *argv[])
+extern "C" void RemoveTemporaryAndDie(int signal)
+{
+    levyc::PngOutput::RemovePendingTemporary();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// Every signal that ends the program, but SIGKILL, takes the temporary file
+// with it; a signal somebody chose to ignore (nohup) stays ignored.
+void RemoveTemporaryOnSignals()
+{
+    for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGVTALRM, SIGPROF,
+                             SIGPOLL, SIGPWR, SIGSYS, SIGTRAP, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) {
+        struct sigaction current = {};
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
+            std::signal(signal, RemoveTemporaryAndDie);
+        }
+    }
+}
+
+int Run(int argc, char *argv[])
 {
     using namespace levyc;
-    qInstallMessageHandler(Quiet);
-    // A closed pipe is an error to report, not a reason to vanish.
-    std::signal(SIGPIPE, SIG_IGN);
     const QCoreApplication app(argc, argv);
     const QSize defaultSize = PictureSize;
-    const RenderOptions options = ParseRenderOptions(QCoreApplication::arguments().mid(1), defaultSize);
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QByteArray(argv[i]));
+    }
+    const RenderOptions options = ParseRenderOptions(arguments, defaultSize);
     if (options.help) {
         std::fputs(qPrintable(RenderUsage(defaultSize)), stdout);
         return 0;
@@ -68,4 +105,23 @@ int main(int argc, char *argv[])
         return Fail(error);
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    OpenClosedStandardDescriptors();
+    qInstallMessageHandler(Quiet);
+    // A closed pipe and a file past the size limit are errors to report, not
+    // reasons to vanish.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    RemoveTemporaryOnSignals();
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        // The output, and its temporary file, went as the stack unwound.
+        return Fail(QStringLiteral("not enough memory"));
+    }
 }

@@ -123,9 +123,9 @@ as_root chmod 755 "$root/usr/sbin/policy-rc.d"
 as_root install -m 755 /usr/bin/qemu-aarch64-static "$root/usr/local/bin/qemu-aarch64-static"
 
 packages=(
-  cmake ninja-build g++ qt6-base-dev
-  g++-aarch64-linux-gnu qt6-base-dev:arm64
-  g++-i686-linux-gnu qt6-base-dev:i386
+  cmake ninja-build g++ qt6-base-dev libpng-dev
+  g++-aarch64-linux-gnu qt6-base-dev:arm64 libpng-dev:arm64
+  g++-i686-linux-gnu qt6-base-dev:i386 libpng-dev:i386
   imagemagick
 )
 if [[ "$(cat "$root/.levyc-packages" 2>/dev/null)" != "${packages[*]}" ]]; then

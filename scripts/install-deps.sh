@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build make
   qt6-base-dev
+  libpng-dev          # PNG output, encoded through libpng directly
   qt6-tools-dev qt6-l10n-tools   # Qt's translation tools: .ts to .qm at build time
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
   qt6-wayland         # native on a Wayland desktop
@@ -20,6 +21,7 @@ if [[ "${1:-}" != run ]]; then
     clang-format clang-tidy
     debhelper dpkg-dev lintian devscripts   # the Debian package, its checker and hardening-check
     desktop-file-utils appstream man-db   # the package's validators
+    acl attr            # a replaced file keeps its ACL and attributes
   )
 fi
 

@@ -4,6 +4,7 @@
 #include "Translations.h"
 
 #include <QClipboard>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -11,6 +12,9 @@
 #include <QPushButton>
 #include <QTranslator>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
 
 using namespace levyc;
 
@@ -24,6 +28,29 @@ int CountPixels(const QImage &image, QRgb rgb)
         count += static_cast<int>(std::count(line, line + image.width(), rgb));
     }
     return count;
+}
+
+// Answers the next file dialog: notes the folder it starts in, then picks the
+// file, or cancels when none is given.
+void AnswerNextFileDialog(QString *start, const QString &file)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, start, file] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        timer->deleteLater();
+        *start = dialog->directory().absolutePath();
+        if (file.isEmpty()) {
+            dialog->reject();
+        } else {
+            // Typed, as a user would: selectFile() would open the file's folder.
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(file);
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog's own is protected
+        }
+    });
+    timer->start(10);
 }
 
 } // namespace
@@ -46,7 +73,10 @@ private slots:
     void clickingDrawDrawsThePicture();
     void closingDuringADrawingEndsItFirst();
     void copyPutsThePictureOnTheClipboard();
-    void saveIntoAnUnwritableDirectoryShowsWhy();
+    void saveThatCannotBeDoneShowsWhy_data();
+    void saveThatCannotBeDoneShowsWhy();
+    void saveLeavesSignalsAlone();
+    void saveAsStartsOnlyWhereSavingCanWork();
     void controlsExplainThemselves_data();
     void controlsExplainThemselves();
 
@@ -240,17 +270,74 @@ void TestForm1::copyPutsThePictureOnTheClipboard()
     QCOMPARE(qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32), expected);
 }
 
-void TestForm1::saveIntoAnUnwritableDirectoryShowsWhy()
+void TestForm1::saveThatCannotBeDoneShowsWhy_data()
 {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
     // Nothing can be made in /proc, not even by root.
-    const QString path = QStringLiteral("/proc/levyc-picture.png");
+    QTest::newRow("unwritable directory") << "/proc/levyc-picture.png"
+                                          << "";
+    // The window must never wait for a reader.
+    QTest::newRow("FIFO nothing reads") << "fifo"
+                                        << "nothing reads it";
+}
+
+void TestForm1::saveThatCannotBeDoneShowsWhy()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+    const QString path = QDir(dir.path()).filePath(name);
     QVERIFY(!form_->SavePictureTo(path));
     auto *box = form_->findChild<QMessageBox *>(QStringLiteral("SaveError"));
     QVERIFY(box != nullptr);
     QTRY_VERIFY(box->isVisible());
-    QVERIFY2(box->text().startsWith(QStringLiteral("cannot write '%1': ").arg(path)), qPrintable(box->text()));
-    QVERIFY(!QFile::exists(path));
+    QVERIFY2(box->text().startsWith(QStringLiteral("cannot write '%1': %2").arg(path, reason)),
+             qPrintable(box->text()));
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Hidden | QDir::Files | QDir::System).filter(u".levyc"),
+             QStringList());
     box->close();
+}
+
+void TestForm1::saveLeavesSignalsAlone()
+{
+    const QList<int> watched = {SIGHUP, SIGINT, SIGTERM, SIGQUIT};
+    const auto handlers = [&watched] {
+        QList<quintptr> found;
+        for (const int signal : watched) {
+            struct sigaction action = {};
+            ::sigaction(signal, nullptr, &action);
+            found.append(reinterpret_cast<quintptr>(action.sa_handler));
+        }
+        return found;
+    };
+    const QList<quintptr> before = handlers();
+    QTemporaryDir dir;
+    QVERIFY(form_->SavePictureTo(dir.filePath(QStringLiteral("picture.png"))));
+    QCOMPARE(handlers(), before);
+}
+
+void TestForm1::saveAsStartsOnlyWhereSavingCanWork()
+{
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    const QString home = QDir::currentPath();
+    // The dialog looks into each file where it starts; in /proc that can
+    // block for ever.
+    QVERIFY(QDir::setCurrent(QStringLiteral("/proc")));
+    QString start;
+    AnswerNextFileDialog(&start, QStringLiteral("/proc/levyc-picture.png"));
+    QTest::keySequence(picture, QKeySequence::Save);
+    QVERIFY(QDir::setCurrent(home));
+    QVERIFY2(!start.isEmpty() && !start.startsWith(u"/proc"), qPrintable(start));
+    auto *box = form_->findChild<QMessageBox *>(QStringLiteral("SaveError"));
+    QVERIFY(box != nullptr);
+    box->close();
+
+    // The save failed: the next dialog does not start where it went.
+    AnswerNextFileDialog(&start, {});
+    QTest::keySequence(picture, QKeySequence::Save);
+    QVERIFY2(!start.startsWith(u"/proc"), qPrintable(start));
 }
 
 void TestForm1::controlsExplainThemselves_data()

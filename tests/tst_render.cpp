@@ -194,6 +194,8 @@ void TestRender::options_data()
                                         << "";
     QTest::newRow("no output") << QStringList{"--time"} << normal << true << ""
                                << "no output file";
+    QTest::newRow("empty name") << QStringList{"", "o.png"} << normal << false << ""
+                                << "an empty output file name";
     QTest::newRow("icon, default size") << QStringList{"--icon", "i.png"} << QSize(256, 256) << false << "i.png"
                                         << "";
     QTest::newRow("icon, not square") << QStringList{"--icon", "--size", "64x32", "i.png"} << QSize() << false << ""
@@ -220,7 +222,11 @@ void TestRender::options()
     QFETCH(QString, output);
     QFETCH(QString, error);
 
-    const RenderOptions options = ParseRenderOptions(arguments, QSize(573, 413));
+    QList<QByteArray> bytes;
+    for (const QString &argument : arguments) {
+        bytes.append(argument.toUtf8());
+    }
+    const RenderOptions options = ParseRenderOptions(bytes, QSize(573, 413));
     if (!error.isEmpty()) {
         QVERIFY2(options.error.contains(error), qPrintable(options.error));
         return;
@@ -228,7 +234,7 @@ void TestRender::options()
     QCOMPARE(options.error, QString());
     QCOMPARE(options.size, size);
     QCOMPARE(options.time, time);
-    QCOMPARE(options.output, output);
+    QCOMPARE(options.output, output.toUtf8());
 }
 
 void TestRender::badInputIsOneLineAndLeavesNoFile_data()
@@ -311,10 +317,74 @@ void TestRender::streamsAreWrittenThrough_data()
     QTest::newRow("standard output a terminal")
         << R"(R="$1" script -qec '"$R" -' /dev/null </dev/null >err.txt; status=$?; cat err.txt >&2; exit $status)" << 1
         << "cannot write standard output: it is a terminal";
+    QTest::newRow("standard output closed")
+        << "\"$1\" - >&-" << 1 << "cannot write standard output: Bad file descriptor";
+    // A name for a descriptor writes through it, appending where it appends.
+    for (const char *name : {"/dev/stdout", "/dev/fd/3", "/proc/self/fd/3"}) {
+        QTest::addRow("%s appended to", name)
+            << QStringLiteral(
+                   "echo keep > log; exec 3>>log; \"$1\" --size 64x48 %1 >>log; test \"$(head -1 log)\" = keep; "
+                   "tail -c +6 log > got.png")
+                   .arg(QLatin1String(name))
+            << 0 << "";
+    }
+    QTest::newRow("/dev/stdout a terminal")
+        << R"(R="$1" script -qec '"$R" /dev/stdout' /dev/null </dev/null >err.txt; status=$?; cat err.txt >&2; exit $status)"
+        << 1 << "cannot write '/dev/stdout': it is a terminal";
+    // Names are bytes: two names that are not UTF-8 stay two files.
+    QTest::newRow("names not UTF-8")
+        << R"sh("$1" --size 64x48 $'\xff.png' && "$1" --size 9x9 $'\xfe.png' && test "$(ls | wc -l)" = 2 && cp $'\xff.png' got.png)sh"
+        << 0 << "";
+    QTest::newRow("name with control bytes")
+        << R"("$1" $'none/a\nb\e[31m\xff\\.png')" << 1
+        << R"(cannot write 'none/a\x0ab\x1b[31m\xff\x5c.png': No such file or directory)";
+    // A write past the file-size limit is an error like a full disk.
+    QTest::newRow("file size limit") << "ulimit -f 10; \"$1\" out.png" << 1 << "cannot write 'out.png': File too large";
+#ifndef __SANITIZE_ADDRESS__
+    // Address space for the image but little beyond it: wherever memory runs
+    // out, the run ends in one line and leaves nothing behind.
+    QTest::newRow("memory runs out")
+        << "for kb in 1120000 1140000 1160000; do status=0; (ulimit -v $kb; exec "
+           "\"$1\" --size 16384x16384 out.png) 2>err || status=$?; rm -f out.png; test $status -le 1 "
+           "&& test \"$(wc -l < err)\" = $status && ! grep -v -e '^levyc-render: not enough memory' "
+           "-e ': Cannot allocate memory$' err >&2 || exit 1; done"
+        << 0 << "-";
+#endif
     // The temporary file exists from the start; a signal during the render takes it away.
-    QTest::newRow("killed while rendering") << "\"$1\" --size 8000x8000 out.png & pid=$!; sleep 0.5; kill $pid; wait "
-                                               "$pid; test $? -eq 143 && test ! -e out.png"
-                                            << 0 << "-";
+    for (const auto &[name, number] : {std::pair{"TERM", 15},
+                                       {"HUP", 1},
+                                       {"INT", 2},
+                                       {"QUIT", 3},
+                                       {"USR1", 10},
+                                       {"USR2", 12},
+                                       {"ALRM", 14},
+                                       {"XCPU", 24},
+                                       {"VTALRM", 26}}) {
+        // Job control on: a background job keeps SIGINT and SIGQUIT.
+        QTest::addRow("killed by SIG%s while rendering", name)
+            << QStringLiteral("set -m; \"$1\" --size 8000x8000 out.png & pid=$!; sleep 0.5; kill -%1 $pid; wait $pid; "
+                              "test $? -eq %2 && test ! -e out.png")
+                   .arg(QLatin1String(name))
+                   .arg(128 + number)
+            << 0 << "-";
+    }
+    // An ignored signal stays ignored, as under nohup.
+    QTest::newRow("ignored SIGHUP") << "trap '' HUP; \"$1\" --size 3000x3000 out.png & pid=$!; sleep 0.3; kill -HUP "
+                                       "$pid; wait $pid && test -s out.png"
+                                    << 0 << "-";
+    // Carried over: the ACL and the other attributes; the group gains nothing.
+    QTest::newRow("ACL and attributes kept")
+        << "touch keep.png && setfacl -m u:nobody:rw,g::r-- keep.png && setfattr -n user.note -v kept keep.png && "
+           "acl=$(getfacl -c keep.png) && \"$1\" --size 64x48 keep.png && test \"$(getfacl -c keep.png)\" = \"$acl\" "
+           "&& "
+           "test \"$(getfattr --only-values -n user.note keep.png)\" = kept && cp keep.png got.png"
+        << 0 << "";
+    // Another user's file in a sticky directory: refused before the render, which --time would report.
+    QTest::newRow("another's file in a sticky directory")
+        << "[ \"$(id -u)\" = 0 ] || { echo 'levyc-render: cannot write - (root only)' >&2; exit 1; }; chmod 1777 .; "
+           "cp \"$1\" R; echo old > f.png; chmod 666 f.png; setpriv --reuid=nobody --regid=nogroup --clear-groups "
+           "./R --time --size 8000x8000 f.png; status=$?; rm R; exit $status"
+        << 1 << "cannot write 'f.png': Operation not permitted";
 }
 
 void TestRender::streamsAreWrittenThrough()

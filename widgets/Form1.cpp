@@ -2,9 +2,11 @@
 
 #include "PictureGeometry.h"
 
+#include "NameOnlyIconProvider.h"
 #include "PngOutput.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -12,9 +14,38 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <linux/magic.h>
+#include <sys/vfs.h>
+
 namespace levyc {
 
 namespace {
+
+// Whether a folder lies on a file system the kernel makes up (/proc, /sys…):
+// no place to start looking for somewhere to save.
+bool IsVirtualFolder(const QString &folder)
+{
+    struct statfs system = {};
+    if (::statfs(QFile::encodeName(folder).constData(), &system) != 0) {
+        return false;
+    }
+    switch (static_cast<unsigned long>(system.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+    case BPF_FS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case EFIVARFS_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
 
 constexpr int ClientWidthTwips = 11985;
 constexpr int ClientHeightTwips = 6900;
@@ -105,7 +136,13 @@ void Form1::changeEvent(QEvent *event)
 
 void Form1::SaveAs()
 {
-    QFileDialog dialog(this, tr("Save the Picture"), saveDirectory_, tr("PNG images (*.png)"));
+    QString folder = saveDirectory_.isEmpty() ? QDir::currentPath() : saveDirectory_;
+    if (IsVirtualFolder(folder)) {
+        folder = QDir::homePath();
+    }
+    NameOnlyIconProvider icons;
+    QFileDialog dialog(this, tr("Save the Picture"), folder, tr("PNG images (*.png)"));
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     dialog.selectFile(QStringLiteral("levyc.png"));
@@ -113,15 +150,17 @@ void Form1::SaveAs()
         return;
     }
     const QString path = dialog.selectedFiles().constFirst();
-    saveDirectory_ = QFileInfo(path).absolutePath();
-    SavePictureTo(path);
+    // A folder where saving failed is no place to start the next time.
+    if (SavePictureTo(path)) {
+        saveDirectory_ = QFileInfo(path).absolutePath();
+    }
 }
 
 bool Form1::SavePictureTo(const QString &path)
 {
-    PngOutput output;
+    PngOutput output(PngOutput::Wait::Never);
     QString error;
-    if (output.Open(path, &error) && output.Write(Picture1->Picture(), &error)) {
+    if (output.Open(QFile::encodeName(path), &error) && output.Write(Picture1->Picture(), &error)) {
         return true;
     }
     // Not exec(): a drawing may be waiting for its next pass.

@@ -45,7 +45,7 @@ private:
     Plotter<PictureBox> plotter_;
     DrawCommands<PictureBox> commands_;
     bool closeWhenIdle_ = false;
-    QString saveDirectory_; // where the last save went
+    QString saveDirectory_; // where the last save that worked went
 };
 
 } // namespace levyc
