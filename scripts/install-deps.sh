@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build make
   qt6-base-dev
   libpng-dev          # PNG output, encoded through libpng directly
+  libxcb1-dev         # to see the window destroyed by another X client
   qt6-tools-dev qt6-l10n-tools   # Qt's translation tools: .ts to .qm at build time
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
   qt6-wayland         # native on a Wayland desktop

@@ -3,6 +3,7 @@
 
 #include "Translations.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
@@ -77,6 +78,7 @@ private slots:
     void saveThatCannotBeDoneShowsWhy();
     void saveLeavesSignalsAlone();
     void saveAsStartsOnlyWhereSavingCanWork();
+    void windowAndPictureHaveTheirRoles();
     void controlsExplainThemselves_data();
     void controlsExplainThemselves();
 
@@ -338,6 +340,15 @@ void TestForm1::saveAsStartsOnlyWhereSavingCanWork()
     AnswerNextFileDialog(&start, {});
     QTest::keySequence(picture, QKeySequence::Save);
     QVERIFY2(!start.startsWith(u"/proc"), qPrintable(start));
+}
+
+void TestForm1::windowAndPictureHaveTheirRoles()
+{
+    QCOMPARE(QAccessible::queryAccessibleInterface(form_.get())->role(), QAccessible::Window);
+    QAccessibleInterface *picture = QAccessible::queryAccessibleInterface(Child("Picture1"));
+    QCOMPARE(picture->role(), QAccessible::Graphic);
+    QCOMPARE(picture->parent()->role(), QAccessible::Window);
+    QVERIFY(!picture->text(QAccessible::Name).isEmpty());
 }
 
 void TestForm1::controlsExplainThemselves_data()

@@ -15,28 +15,42 @@ void TestProgram::withoutADisplay_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("platform");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
 
-    QTest::newRow("--help") << QStringList{"--help"} << "" << 0 << "Usage: levyc [--help | --version]\n"
+    QTest::newRow("--help") << QStringList{"--help"} << ""
+                            << "" << 0 << "Usage: levyc [--help | --version]\n"
                             << "";
-    QTest::newRow("-h") << QStringList{"-h"} << "" << 0 << "Usage: levyc [--help | --version]\n"
+    QTest::newRow("-h") << QStringList{"-h"} << ""
+                        << "" << 0 << "Usage: levyc [--help | --version]\n"
                         << "";
-    QTest::newRow("--version") << QStringList{"--version"} << "" << 0 << "levyc 1."
+    QTest::newRow("--version") << QStringList{"--version"} << ""
+                               << "" << 0 << "levyc 1."
                                << "";
-    QTest::newRow("no display") << QStringList{} << "" << 1 << ""
+    // The toolkit's own reason, held back while it connects, on the line after.
+    QTest::newRow("no display") << QStringList{} << ""
+                                << "" << 1 << ""
                                 << "levyc: no display could be opened (DISPLAY is not set, WAYLAND_DISPLAY is not "
-                                   "set)\n";
+                                   "set)\nlevyc: could not connect to display\n";
     QTest::newRow("a display that is not there")
-        << QStringList{} << ":9999" << 1 << ""
-        << "levyc: no display could be opened (DISPLAY is ':9999', WAYLAND_DISPLAY is not set)\n";
+        << QStringList{} << ":9999"
+        << "" << 1 << ""
+        << "levyc: no display could be opened (DISPLAY is ':9999', WAYLAND_DISPLAY is not set)\nlevyc: could not "
+           "connect to display :9999\n";
+    QTest::newRow("no such platform plugin")
+        << QStringList{} << ":9999"
+        << "nonsense" << 1 << ""
+        << "levyc: no display could be opened (QT_QPA_PLATFORM is 'nonsense', DISPLAY is ':9999', WAYLAND_DISPLAY is "
+           "not set)\nlevyc: Could not find the Qt platform plugin \"nonsense\" in \"\"\n";
 }
 
 void TestProgram::withoutADisplay()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, display);
+    QFETCH(QString, platform);
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
@@ -47,6 +61,9 @@ void TestProgram::withoutADisplay()
     }
     if (!display.isEmpty()) {
         environment.insert(QStringLiteral("DISPLAY"), display);
+    }
+    if (!platform.isEmpty()) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     }
     QProcess levyc;
     levyc.setProcessEnvironment(environment);

@@ -5,6 +5,7 @@
 #include "NameOnlyIconProvider.h"
 #include "PngOutput.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -65,6 +66,27 @@ QPushButton *CommandButton(QWidget *parent, const QString &caption)
     button->setAutoDefault(true);
     return button;
 }
+
+// What a screen reader announces: the window as a window, not as a filler
+// inside one, and the picture area as an image, not as a frame.
+QAccessibleInterface *AccessibleRoles(const QString &className, QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (className == u"levyc::Form1") {
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    }
+    if (className == u"levyc::PictureBox") {
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
+    }
+    return nullptr;
+}
+
+// Before any widget exists: an interface made earlier keeps its role.
+void InstallAccessibleRoles()
+{
+    QAccessible::installFactory(AccessibleRoles);
+}
+Q_CONSTRUCTOR_FUNCTION(InstallAccessibleRoles)
 
 } // namespace
 

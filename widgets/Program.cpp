@@ -1,10 +1,12 @@
 #include "Program.h"
 
+#include "DestroyedWindowWatcher.h"
 #include "Form1.h"
 #include "Translations.h"
 
 #include <QApplication>
 #include <QLocale>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,9 +45,23 @@ void HoldWhileConnecting(QtMsgType type, const QMessageLogContext & /*context*/,
         HeldMessages.emplace_back(type, message);
         return;
     }
-    // The toolkit would abort: a crash to any launcher or script.
-    std::fprintf(stderr, "levyc: no display could be opened (%s, %s)\n", qPrintable(Described("DISPLAY")),
-                 qPrintable(Described("WAYLAND_DISPLAY")));
+    // The toolkit would abort: a crash to any launcher or script. Its own
+    // account of why, held back so far, follows on the next line.
+    QStringList variables;
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        variables << Described("QT_QPA_PLATFORM");
+    }
+    variables << Described("DISPLAY") << Described("WAYLAND_DISPLAY");
+    std::fprintf(stderr, "levyc: no display could be opened (%s)\n", qPrintable(variables.join(QStringLiteral(", "))));
+    QStringList reasons;
+    for (const auto &[heldType, held] : HeldMessages) {
+        if (heldType != QtDebugMsg && heldType != QtInfoMsg) {
+            reasons << held.section(u'\n', 0, 0).trimmed();
+        }
+    }
+    if (!reasons.isEmpty()) {
+        std::fprintf(stderr, "levyc: %s\n", qPrintable(reasons.join(QStringLiteral("; "))));
+    }
     std::fflush(stderr);
     std::_Exit(EXIT_FAILURE);
 }
@@ -75,6 +91,8 @@ int RunProgram(int argc, char *argv[])
     InstallTranslations(app, QLocale());
     Form1 form;
     form.show();
+    DestroyedWindowWatcher watcher(&form);
+    app.installNativeEventFilter(&watcher);
     const int status = QApplication::exec();
     if (QGuiApplication::platformName() == u"wayland") {
         // Qt 6.4's Wayland plugin can wait for ever in its teardown, for an event

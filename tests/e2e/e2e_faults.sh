@@ -136,6 +136,21 @@ case_close() {
     echo "ok: closed while idle: exit status 0 after $close_ms ms"
 }
 
+# Another client destroys the window itself: the program ends as on a close.
+case_destroyed() {
+    local status
+    for state in idle drawing; do
+        start_levyc "$out/levyc-$state.log"
+        if [ "$state" = drawing ]; then long_drawing; expect_drawing_running; else sleep 0.3; fi
+        xdotool windowclose "$win"
+        wait_for_exit "$app_pid" 2 || fail "still running 2 s after its window was destroyed ($state)"
+        status=0
+        wait "$app_pid" || status=$?
+        ((status == 0)) || fail "exit status $status after its window was destroyed ($state)"
+        echo "ok: window destroyed while $state: exit status 0"
+    done
+}
+
 case_keyboard() {
     start_levyc "$out/levyc.log"
     xdotool windowfocus --sync "$win"
