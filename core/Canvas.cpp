@@ -132,6 +132,7 @@ void Canvas::SetDrawWidth(int width)
 
 void Canvas::Cls()
 {
+    OwnPixels();
     image_.fill(ToQRgb(backColor_));
     Forget();
     MarkAllDirty();
@@ -139,6 +140,7 @@ void Canvas::Cls()
 
 void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
 {
+    OwnPixels();
     ++linesDrawn_;
     const float px1 = mapping_.PixelX(x1);
     const float py1 = mapping_.PixelY(y1);

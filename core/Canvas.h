@@ -43,6 +43,7 @@ public:
     // no line is bounds-tested at all.
     template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
     {
+        OwnPixels();
         const auto first = [this](float x1, float y1, float x2, float y2, PackedColor color) {
             Line(x1, y1, x2, y2, color);
         };
@@ -61,8 +62,7 @@ public:
     // When the memory cannot be had the image is null and nothing is drawn.
     void Resize(QSize pixelSize, qreal devicePixelRatio);
 
-    // Shares the pixels with the canvas, which keeps writing to them: use
-    // QImage::copy() for a snapshot.
+    // A copy of it keeps the pixels it had: the canvas writes to its own.
     [[nodiscard]] const QImage &Image() const { return image_; }
     [[nodiscard]] PackedColor BackColor() const { return backColor_; }
     [[nodiscard]] std::int64_t LinesDrawn() const { return linesDrawn_; }
@@ -83,6 +83,15 @@ private:
     using Coord = std::int64_t;
 
     void SetScale(float WorldMapping::*field, float value);
+    // Lines are written through a cached pointer, so before drawing the canvas
+    // takes pixels of its own if a copy of Image() shares them: no line lands
+    // in the copy, and none in a buffer the image has left.
+    void OwnPixels()
+    {
+        if (!image_.isNull() && !image_.isDetached()) {
+            pixels_ = reinterpret_cast<QRgb *>(image_.bits());
+        }
+    }
     // Line, for a line that starts where the last one drawn ended, in its colour.
     void ContinueLine(float x1, float y1, float x2, float y2, PackedColor color)
     {
@@ -148,7 +157,7 @@ private:
     void MarkAllDirty();
 
     QImage image_;
-    // Cached from image_, which is never shared, so the per-line path skips detach checks.
+    // Cached from image_ and re-taken by OwnPixels(), so the per-line path skips detach checks.
     QRgb *pixels_ = nullptr;
     qsizetype stride_ = 0;
     WorldMapping mapping_;

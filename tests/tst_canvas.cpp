@@ -56,6 +56,10 @@ private slots:
     void continuingLineDrawsItsStartWhenItMayHaveChanged_data();
     void continuingLineDrawsItsStartWhenItMayHaveChanged();
     void dirtyBoxCoversWhatChanged();
+    void dirtyBoxAfterARefreshInsideACurve();
+    void curvesNearTheEdgeStayOnTheImage_data();
+    void curvesNearTheEdgeStayOnTheImage();
+    void aCopyOfTheImageKeepsItsPixels();
     void resizeKeepsThePicture();
 };
 
@@ -278,6 +282,69 @@ void TestCanvas::dirtyBoxCoversWhatChanged()
 
     canvas.Cls();
     QCOMPARE(canvas.TakeDirty(), QRect(0, 0, 100, 100));
+}
+
+void TestCanvas::dirtyBoxAfterARefreshInsideACurve()
+{
+    Canvas canvas(QSize(100, 100), RGB(0, 0, 0));
+    SetWorldWindow(canvas, 0, 0, 100, 100);
+    canvas.Curve({40, 40, 60, 60}, [&canvas](auto &&first, auto &&next) {
+        first(51.5F, 50.5F, 50.5F, 50.5F, RGB(255, 0, 0));
+        canvas.TakeDirty(); // a refresh mid-curve
+        // Pixels a line apart, moving left: each must widen the box both ways.
+        next(50.5F, 50.5F, 49.5F, 50.5F, RGB(255, 0, 0));
+        next(49.5F, 50.5F, 48.5F, 50.5F, RGB(255, 0, 0));
+    });
+    QCOMPARE(canvas.TakeDirty(), QRect(QPoint(48, 50), QPoint(49, 50)));
+}
+
+void TestCanvas::curvesNearTheEdgeStayOnTheImage_data()
+{
+    QTest::addColumn<QPointF>("edge"); // the last line's end, under a pixel off the image
+    QTest::addColumn<QList<QPoint>>("pixels");
+    QTest::newRow("right") << QPointF(30.5, 15.5) << QList<QPoint>{{28, 15}, {29, 15}};
+    QTest::newRow("left") << QPointF(-0.5, 15.5) << QList<QPoint>{{0, 15}, {1, 15}};
+    QTest::newRow("top") << QPointF(15.5, -0.5) << QList<QPoint>{{15, 0}, {15, 1}};
+    QTest::newRow("bottom") << QPointF(15.5, 30.5) << QList<QPoint>{{15, 28}, {15, 29}};
+}
+
+void TestCanvas::curvesNearTheEdgeStayOnTheImage()
+{
+    QFETCH(QPointF, edge);
+    QFETCH(QList<QPoint>, pixels);
+    Canvas canvas(QSize(30, 30), RGB(0, 0, 0));
+    SetWorldWindow(canvas, 0, 0, 30, 30);
+    // Two lines towards the edge; the reach ends half a pixel past it.
+    const QPointF step = (edge - QPointF(15.5, 15.5)) / 15;
+    const QPointF middle = edge - step;
+    const QPointF start = middle - step;
+    const WorldBox reach{std::min(start.x(), edge.x()), std::min(start.y(), edge.y()), std::max(start.x(), edge.x()),
+                         std::max(start.y(), edge.y())};
+    canvas.Curve(reach, [&](auto &&first, auto &&next) {
+        const auto f = [](double v) { return static_cast<float>(v); };
+        first(f(start.x()), f(start.y()), f(middle.x()), f(middle.y()), RGB(255, 255, 255));
+        next(f(middle.x()), f(middle.y()), f(edge.x()), f(edge.y()), RGB(255, 255, 255));
+    });
+    QList<QPoint> lit = PixelsOtherThan(canvas.Image(), RGB(0, 0, 0));
+    std::sort(lit.begin(), lit.end(),
+              [](QPoint a, QPoint b) { return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x()); });
+    QCOMPARE(lit, pixels);
+}
+
+void TestCanvas::aCopyOfTheImageKeepsItsPixels()
+{
+    Canvas canvas(QSize(8, 8), RGB(255, 0, 0));
+    SetWorldWindow(canvas, 0, 0, 8, 8);
+    const QImage beforeCls = canvas.Image();
+    canvas.SetBackColor(RGB(0, 0, 255));
+    canvas.Line(1.5, 1.5, 1.5, 1.5, RGB(255, 255, 255));
+    const QImage beforeLine = canvas.Image();
+    canvas.Curve({2, 2, 3, 3},
+                 [](auto &&first, auto && /*next*/) { first(2.5F, 2.5F, 2.5F, 2.5F, RGB(255, 255, 255)); });
+
+    QCOMPARE(PixelsOtherThan(beforeCls, RGB(255, 0, 0)), QList<QPoint>());
+    QCOMPARE(PixelsOtherThan(beforeLine, RGB(0, 0, 255)), QList<QPoint>{QPoint(1, 1)});
+    QCOMPARE(PixelsOtherThan(canvas.Image(), RGB(0, 0, 255)), (QList<QPoint>{QPoint(1, 1), QPoint(2, 2)}));
 }
 
 void TestCanvas::resizeKeepsThePicture()

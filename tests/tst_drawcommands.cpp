@@ -127,6 +127,12 @@ void TestDrawCommands::wholeRun()
     QCOMPARE(QPointF(white.startX, white.startY), QPointF(last.startX, last.startY));
     QCOMPARE(QPointF(white.endX, white.endY), QPointF(last.endX, last.endY));
     QVERIFY(!bench.commands.Running());
+
+    // The count starts afresh at each Draw: 1001 lines to the first refresh, not 960.
+    const long before = s.Lines;
+    const size_t refreshes = s.RefreshedAfterLine.size();
+    bench.commands.Command1_Click();
+    QCOMPARE(s.RefreshedAfterLine.at(refreshes) - before, 1001L);
 }
 
 void TestDrawCommands::pressesDuringARun_data()
