@@ -57,7 +57,6 @@ public:
     void Abandon() { abandoned_ = true; }
 
     [[nodiscard]] bool Running() const { return depth_ > 0; }
-    [[nodiscard]] int Depth() const { return depth_; }
 
 private:
     static constexpr double WorldLeft = -300;

@@ -35,7 +35,7 @@ int CountPixels(const QImage &image, QRgb rgb)
 // file, or cancels when none is given.
 void AnswerNextFileDialog(QString *start, const QString &file)
 {
-    auto *timer = new QTimer;
+    auto *timer = new QTimer(QCoreApplication::instance()); // deleteLater() may not come round before the end
     QObject::connect(timer, &QTimer::timeout, [timer, start, file] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
@@ -222,7 +222,7 @@ void TestForm1::keyboardPresses()
     QTRY_COMPARE(QApplication::focusWidget(), target);
     QTest::keyClick(target, static_cast<Qt::Key>(key));
 
-    const DrawingState &state = form_->plotter().State();
+    const DrawingState &state = form_->State();
     // A complete drawing leaves the pen at the end of the white curve.
     QCOMPARE(state.PenX == 300.0 && state.PenY == -200.0, draws);
     QCOMPARE(state.StopFlag == FlagSet, stops);
@@ -232,12 +232,12 @@ void TestForm1::clickingDrawDrawsThePicture()
 {
     auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
-    const QImage image = picture->canvas().Image();
+    const QImage image = picture->Picture();
     const int pixels = image.width() * image.height();
     QVERIFY(CountPixels(image, qRgb(0, 0, 0)) > pixels / 2);
     QVERIFY(CountPixels(image, qRgb(255, 255, 255)) > 1000);
     QVERIFY(CountPixels(image, qRgb(0, 0, 255)) > 1000);
-    QVERIFY(!form_->commands().Running());
+    QVERIFY(!form_->Drawing());
 }
 
 void TestForm1::closingDuringADrawingEndsItFirst()
@@ -247,12 +247,12 @@ void TestForm1::closingDuringADrawingEndsItFirst()
     QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
 
-    QVERIFY(!form_->commands().Running());
+    QVERIFY(!form_->Drawing());
     QTRY_VERIFY(!form_->isVisible());
     // Cleared, and not one curve drawn after the close.
-    const QImage image = picture->canvas().Image();
+    const QImage image = picture->Picture();
     QCOMPARE(CountPixels(image, qRgb(0, 0, 0)), image.width() * image.height());
-    QCOMPARE(form_->plotter().State().PenX, 0.0);
+    QCOMPARE(form_->State().PenX, 0.0);
 }
 
 void TestForm1::copyPutsThePictureOnTheClipboard()
@@ -265,7 +265,7 @@ void TestForm1::copyPutsThePictureOnTheClipboard()
 
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data != nullptr && data->hasFormat(QStringLiteral("image/png")));
-    QImage expected = picture->canvas().Image().copy();
+    QImage expected = picture->Picture();
     expected.setDevicePixelRatio(1.0);
     const QImage png = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG");
     QCOMPARE(png.convertToFormat(QImage::Format_RGB32), expected);

@@ -47,8 +47,8 @@ QImage OnScreen(PictureBox &box)
     }
     const qreal ratio = box.devicePixelRatioF();
     const QPoint inner = box.mapTo(box.window(), box.contentsRect().topLeft());
-    const QRect shown(qRound(inner.x() * ratio), qRound(inner.y() * ratio), box.canvas().Image().width(),
-                      box.canvas().Image().height());
+    const QRect shown(qRound(inner.x() * ratio), qRound(inner.y() * ratio), box.Picture().width(),
+                      box.Picture().height());
     QImage image = static_cast<QImage *>(device)->copy(shown).convertToFormat(QImage::Format_RGB32);
     image.setDevicePixelRatio(1.0);
     return image;
@@ -56,7 +56,7 @@ QImage OnScreen(PictureBox &box)
 
 QImage ImageAsShown(const PictureBox &box)
 {
-    QImage image = box.canvas().Image().copy();
+    QImage image = box.Picture();
     image.setDevicePixelRatio(1.0);
     return image;
 }
@@ -108,8 +108,8 @@ void TestPictureBox::imageCoversTheInnerAreaInDevicePixels()
     QCOMPARE(box_->contentsRect(), QRect(2, 2, 573, 413));
     // Edges rounded to device pixels, as the window system clips the widget.
     const QSize device(qRound(575 * ratio) - qRound(2 * ratio), qRound(415 * ratio) - qRound(2 * ratio));
-    QCOMPARE(box_->canvas().Image().size(), device);
-    QCOMPARE(OnScreen(*box_).size(), box_->canvas().Image().size());
+    QCOMPARE(box_->Picture().size(), device);
+    QCOMPARE(OnScreen(*box_).size(), box_->Picture().size());
 }
 
 void TestPictureBox::startsInTheButtonFaceColour()
@@ -118,7 +118,7 @@ void TestPictureBox::startsInTheButtonFaceColour()
     const QImage image = OnScreen(*box_);
     QCOMPARE(image.pixel(0, 0), face);
     QCOMPARE(image.pixel(image.width() - 1, image.height() - 1), face);
-    QCOMPARE(box_->canvas().Image().pixel(10, 10), face);
+    QCOMPARE(box_->Picture().pixel(10, 10), face);
 }
 
 void TestPictureBox::refreshPaintsTheChangedBoxWhenAFrameIsDue()
@@ -230,14 +230,14 @@ void TestPictureBox::screenShowsTheImageAfterHideAndShow()
     plotter.SetPen(100, -200);
     plotter.CurveSegment(200, 0);
     box_->Refresh();
-    const QImage before = box_->canvas().Image().copy();
+    const QImage before = box_->Picture();
 
     box_->hide();
     box_->showMinimized();
     box_->showNormal();
     QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
     QCoreApplication::processEvents();
-    QCOMPARE(box_->canvas().Image(), before);
+    QCOMPARE(box_->Picture(), before);
     QCOMPARE(OnScreen(*box_), ImageAsShown(*box_));
 }
 

@@ -560,8 +560,8 @@ void TestRender::defaultSizeIsThePictureTheWindowShows()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
     auto *picture = form.findChild<PictureBox *>(QStringLiteral("Picture1"));
-    QCOMPARE(picture->canvas().Image().size(), rendered.size());
-    QVERIFY(picture->canvas().Image() == rendered);
+    QCOMPARE(picture->Picture().size(), rendered.size());
+    QVERIFY(picture->Picture() == rendered);
     const QImage onScreen = picture->grab(picture->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
     QVERIFY(onScreen == rendered);
 

@@ -43,7 +43,7 @@ void TestSoak::manyDrawsDoNotGrowMemory()
     for (int run = 0; run < Runs; ++run) {
         QTest::mouseClick(draw, Qt::LeftButton);
         QCoreApplication::processEvents();
-        QCOMPARE(form.plotter().State().PenX, 300.0); // the run completed
+        QCOMPARE(form.State().PenX, 300.0); // the run completed
         resident << ResidentBytes();
     }
     QVERIFY(resident.front() > 0);

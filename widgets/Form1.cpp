@@ -198,7 +198,7 @@ Form1::~Form1() = default;
 void Form1::Command1_Click()
 {
     commands_.Command1_Click();
-    if (closeWhenIdle_ && !commands_.Running()) {
+    if (closeWhenIdle_ && !Drawing()) {
         // Close from the event loop, with no drawing left on the stack.
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
@@ -211,7 +211,7 @@ void Form1::Command3_Click()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (commands_.Running()) {
+    if (Drawing()) {
         // The runs still on the stack draw on this window: let them end first.
         closeWhenIdle_ = true;
         commands_.Abandon();

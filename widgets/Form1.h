@@ -19,8 +19,10 @@ public:
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
 
-    [[nodiscard]] const Plotter<PictureBox> &plotter() const { return plotter_; }
-    [[nodiscard]] const DrawCommands<PictureBox> &commands() const { return commands_; }
+    // Whether a drawing runs, nested ones included.
+    [[nodiscard]] bool Drawing() const { return commands_.Running(); }
+    // What the drawings leave: the pen, the line count, the stop flag.
+    [[nodiscard]] const DrawingState &State() const { return plotter_.State(); }
 
     // Writes the picture as it stands to a PNG file; on failure a message box
     // gives the system's reason and the file is left as it was.

@@ -48,8 +48,6 @@ public:
         canvas_.Curve(reach, std::forward<Walk>(walk));
     }
 
-    [[nodiscard]] const Canvas &canvas() const { return canvas_; }
-
     // The shortest time between two updates of the screen: one display frame.
     [[nodiscard]] qint64 FrameIntervalNs() const;
 
