@@ -20,12 +20,12 @@ using namespace levyc;
 
 namespace {
 
-constexpr std::int64_t WholePictureLines = 3'522'560;
+constexpr std::int64_t WholePictureLines = PictureLines;
 
 std::unique_ptr<Canvas> PictureCanvas()
 {
     auto canvas = std::make_unique<Canvas>(PictureSize);
-    SetWorldWindow(*canvas, -300, 410, 510, -500);
+    SetWorldWindow(*canvas, PictureWorld);
     return canvas;
 }
 
@@ -78,10 +78,10 @@ public:
         : pixels_(static_cast<size_t>(size.width()) * static_cast<size_t>(size.height()))
         , stride_(size.width())
     {
-        mapping_.Left = -300;
-        mapping_.Top = 410;
-        mapping_.Width = 810;
-        mapping_.Height = -910;
+        mapping_.Left = static_cast<float>(PictureWorld.Left);
+        mapping_.Top = static_cast<float>(PictureWorld.Top);
+        mapping_.Width = static_cast<float>(PictureWorld.Right - PictureWorld.Left);
+        mapping_.Height = static_cast<float>(PictureWorld.Bottom - PictureWorld.Top);
         mapping_.PixelWidth = size.width();
         mapping_.PixelHeight = size.height();
         mapping_.Update();

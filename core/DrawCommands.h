@@ -2,6 +2,7 @@
 
 #include "DoEvents.h"
 #include "Passes.h"
+#include "PictureGeometry.h"
 #include "Plotter.h"
 #include "RampColor.h"
 
@@ -59,10 +60,6 @@ public:
     [[nodiscard]] bool Running() const { return depth_ > 0; }
 
 private:
-    static constexpr double WorldLeft = -300;
-    static constexpr double WorldTop = 410;
-    static constexpr double WorldRight = 510;
-    static constexpr double WorldBottom = -500;
     static constexpr double FirstLength = 100;
     static constexpr double LevelPerPass = 15;
     static constexpr double FinalCurveY = -200;
@@ -70,7 +67,7 @@ private:
 
     void Draw()
     {
-        SetWorldWindow(picture_, WorldLeft, WorldTop, WorldRight, WorldBottom);
+        SetWorldWindow(picture_, PictureWorld);
         picture_.SetBackColor(RGB(0, 0, 0));
         picture_.Cls();
         picture_.SetDrawWidth(1);

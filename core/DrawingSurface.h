@@ -4,6 +4,16 @@
 
 namespace levyc {
 
+// A world window by the world points at an area's corners: (Left, Top) at the
+// top-left, (Right, Bottom) at the bottom-right.
+struct WorldWindow
+{
+    double Left;
+    double Top;
+    double Right;
+    double Bottom;
+};
+
 // A box in world coordinates, by its least and greatest x and y.
 struct WorldBox
 {
@@ -61,6 +71,11 @@ template <DrawingSurface Surface> void SetWorldWindow(Surface &area, double x1, 
     area.SetScaleTop(static_cast<float>(y1));
     area.SetScaleWidth(static_cast<float>(x2 - x1));
     area.SetScaleHeight(static_cast<float>(y2 - y1));
+}
+
+template <DrawingSurface Surface> void SetWorldWindow(Surface &area, const WorldWindow &window)
+{
+    SetWorldWindow(area, window.Left, window.Top, window.Right, window.Bottom);
 }
 
 } // namespace levyc

@@ -1,9 +1,19 @@
 #pragma once
 
+#include "DrawingSurface.h"
+
 #include <QRect>
 #include <QSize>
 
+#include <cstdint>
+
 namespace levyc {
+
+// The picture a Draw makes, as the program, its tests, benchmarks and tools
+// know it: the world window its curves are drawn in (y grows upward), and the
+// lines of a whole run.
+constexpr WorldWindow PictureWorld{-300, 410, 510, -500};
+constexpr std::int64_t PictureLines = 3'522'560;
 
 // The window is laid out in twips, 15 to the pixel at scale 1.
 constexpr int TwipsPerPixel = 15;

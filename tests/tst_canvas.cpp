@@ -1,4 +1,5 @@
 #include "Canvas.h"
+#include "PictureGeometry.h"
 #include "Plotter.h"
 
 #include <QtTest>
@@ -9,14 +10,14 @@ using namespace levyc;
 
 namespace {
 
-constexpr int Width = 573;
-constexpr int Height = 413;
+constexpr int Width = PictureSize.width();
+constexpr int Height = PictureSize.height();
 
 // The picture's world window on an image of the picture area's size.
 std::unique_ptr<Canvas> PictureCanvas(qreal ratio = 1.0)
 {
     auto canvas = std::make_unique<Canvas>(QSize(qRound(Width * ratio), qRound(Height * ratio)), RGB(0, 0, 0), ratio);
-    SetWorldWindow(*canvas, -300, 410, 510, -500);
+    SetWorldWindow(*canvas, PictureWorld);
     return canvas;
 }
 
@@ -74,10 +75,12 @@ void TestCanvas::worldCornersMapToImageCorners_data()
         const int right = qRound(Width * ratio) - 1;
         const int bottom = qRound(Height * ratio) - 1;
         const QByteArray at = ratio == 1.0 ? " at 1x" : " at 2x";
-        QTest::newRow("top left" + at) << ratio << QPointF(-300, 410) << QPoint(0, 0);
-        QTest::newRow("top right" + at) << ratio << QPointF(510 - 0.25, 410) << QPoint(right, 0);
-        QTest::newRow("bottom left" + at) << ratio << QPointF(-300, -500 + 0.25) << QPoint(0, bottom);
-        QTest::newRow("bottom right" + at) << ratio << QPointF(510 - 0.25, -500 + 0.25) << QPoint(right, bottom);
+        const WorldWindow &w = PictureWorld;
+        QTest::newRow("top left" + at) << ratio << QPointF(w.Left, w.Top) << QPoint(0, 0);
+        QTest::newRow("top right" + at) << ratio << QPointF(w.Right - 0.25, w.Top) << QPoint(right, 0);
+        QTest::newRow("bottom left" + at) << ratio << QPointF(w.Left, w.Bottom + 0.25) << QPoint(0, bottom);
+        QTest::newRow("bottom right" + at)
+            << ratio << QPointF(w.Right - 0.25, w.Bottom + 0.25) << QPoint(right, bottom);
         QTest::newRow("centre" + at) << ratio << QPointF(105, -45) << QPoint((right + 1) / 2, (bottom + 1) / 2);
     }
 }
@@ -159,7 +162,9 @@ void TestCanvas::clsAndBackColorFillEverything()
 {
     const auto picture = PictureCanvas();
     Canvas &canvas = *picture;
-    canvas.Line(-300, 410, 510, -500, RGB(255, 255, 255));
+    const WorldWindow &w = PictureWorld;
+    canvas.Line(static_cast<float>(w.Left), static_cast<float>(w.Top), static_cast<float>(w.Right),
+                static_cast<float>(w.Bottom), RGB(255, 255, 255));
     QVERIFY(!PixelsOtherThan(canvas.Image(), RGB(0, 0, 0)).isEmpty());
 
     canvas.Cls();

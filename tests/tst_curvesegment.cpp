@@ -1,4 +1,5 @@
 #include "Canvas.h"
+#include "PictureGeometry.h"
 #include "Plotter.h"
 #include "RecordingSurface.h"
 
@@ -51,7 +52,7 @@ private:
 template <typename Surface> void DrawCurves(Surface &surface, int width, const QList<double> &curves)
 {
     Plotter<Surface> plotter(surface);
-    SetWorldWindow(surface, -300, 410, 510, -500);
+    SetWorldWindow(surface, PictureWorld);
     plotter.State().SegmentLimit = 1;
     surface.SetDrawWidth(width);
     for (qsizetype i = 0; i + 3 < curves.size(); i += 4) {
@@ -219,7 +220,7 @@ void TestCurveSegment::directDrawingMatchesLineByLine_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<QList<double>>("curves"); // x, y, p, q for each
 
-    const QSize picture(573, 413);
+    const QSize picture = PictureSize;
     QTest::newRow("the last curves") << picture << 1 << QList<double>{100, -200, 200, 0, 90.05, -197, 199, 0};
     QTest::newRow("slanted") << picture << 1 << QList<double>{0, 0, 60, -80, 10, 10, -30, 100};
     QTest::newRow("partly off the image") << picture << 1 << QList<double>{-250, 300, 200, 0, 350, -300, 0, -150};
@@ -237,10 +238,11 @@ void TestCurveSegment::directDrawingMatchesLineByLine_data()
         const double p = length * std::cos(angle);
         const double q = length * std::sin(angle);
         for (const double gap : {0.0, 20.0, 45.0, 70.0, 95.0}) {
-            nearEdges << -300 + gap << 0 << p << q;   // left edge
-            nearEdges << 510 - gap << 0 << p << q;    // right edge
-            nearEdges << 100 << 410 - gap << p << q;  // top edge
-            nearEdges << 100 << -500 + gap << p << q; // bottom edge
+            const WorldWindow &w = PictureWorld;
+            nearEdges << w.Left + gap << 0 << p << q;     // left edge
+            nearEdges << w.Right - gap << 0 << p << q;    // right edge
+            nearEdges << 100 << w.Top - gap << p << q;    // top edge
+            nearEdges << 100 << w.Bottom + gap << p << q; // bottom edge
         }
     }
     QTest::newRow("hugging the edges") << picture << 1 << nearEdges;

@@ -1,4 +1,5 @@
 #include "DrawCommands.h"
+#include "PictureGeometry.h"
 #include "RampColor.h"
 #include "RecordingSurface.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 using Commands = DrawCommands<RecordingSurface>;
 
-constexpr long WholeRun = 3'522'560;
+constexpr long WholeRun = PictureLines;
 
 // Lines of one curve: the smallest power of two 2^k with length^2 <= 2^k.
 long CurveLines(int length)
@@ -97,10 +98,10 @@ void TestDrawCommands::wholeRun()
     bench.commands.Command1_Click();
     const RecordingSurface &s = bench.surface;
 
-    QCOMPARE(s.ScaleLeft, -300.0F);
-    QCOMPARE(s.ScaleTop, 410.0F);
-    QCOMPARE(s.ScaleWidth, 810.0F);
-    QCOMPARE(s.ScaleHeight, -910.0F);
+    QCOMPARE(s.ScaleLeft, static_cast<float>(PictureWorld.Left));
+    QCOMPARE(s.ScaleTop, static_cast<float>(PictureWorld.Top));
+    QCOMPARE(s.ScaleWidth, static_cast<float>(PictureWorld.Right - PictureWorld.Left));
+    QCOMPARE(s.ScaleHeight, static_cast<float>(PictureWorld.Bottom - PictureWorld.Top));
     QCOMPARE(s.BackColor, RGB(0, 0, 0));
     QCOMPARE(s.DrawWidth, 1);
     QCOMPARE(s.ClsBeforeLine, std::vector<long>{0});

@@ -1,5 +1,6 @@
 #include "DoEvents.h"
 #include "PictureBox.h"
+#include "PictureGeometry.h"
 #include "Plotter.h"
 
 #include <QBackingStore>
@@ -105,7 +106,7 @@ void TestPictureBox::imageCoversTheInnerAreaInDevicePixels()
     if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
         QVERIFY(qAbs(ratio - qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()) < 1e-3);
     }
-    QCOMPARE(box_->contentsRect(), QRect(2, 2, 573, 413));
+    QCOMPARE(box_->contentsRect(), QRect(QPoint(2, 2), PictureSize));
     // Edges rounded to device pixels, as the window system clips the widget.
     const QSize device(qRound(575 * ratio) - qRound(2 * ratio), qRound(415 * ratio) - qRound(2 * ratio));
     QCOMPARE(box_->Picture().size(), device);
@@ -123,7 +124,7 @@ void TestPictureBox::startsInTheButtonFaceColour()
 
 void TestPictureBox::refreshPaintsTheChangedBoxWhenAFrameIsDue()
 {
-    SetWorldWindow(*box_, 0, 0, 573, 413);
+    SetWorldWindow(*box_, 0, 0, PictureSize.width(), PictureSize.height());
     PaintSpy spy(box_.get());
     box_->Line(100.5F, 50.5F, 120.5F, 60.5F, RGB(255, 0, 0));
     box_->Line(110.5F, 40.5F, 110.5F, 40.5F, RGB(255, 0, 0));
@@ -144,7 +145,7 @@ void TestPictureBox::refreshPaintsTheChangedBoxWhenAFrameIsDue()
 
 void TestPictureBox::handledEventsShowWhatWasDrawn()
 {
-    SetWorldWindow(*box_, 0, 0, 573, 413);
+    SetWorldWindow(*box_, 0, 0, PictureSize.width(), PictureSize.height());
     PaintSpy spy(box_.get());
     box_->Line(300.5F, 200.5F, 310.5F, 200.5F, RGB(0, 0, 255));
     DoEvents();
@@ -165,7 +166,7 @@ void TestPictureBox::changesWithinAFrameShowAtTheNext_data()
 void TestPictureBox::changesWithinAFrameShowAtTheNext()
 {
     QFETCH(int, second);
-    SetWorldWindow(*box_, 0, 0, 573, 413);
+    SetWorldWindow(*box_, 0, 0, PictureSize.width(), PictureSize.height());
     PaintSpy spy(box_.get());
     WaitOneFrame();
     box_->Line(10.5F, 10.5F, 20.5F, 10.5F, RGB(0, 0, 255));
@@ -194,7 +195,7 @@ void TestPictureBox::changesWithinAFrameShowAtTheNext()
 
 void TestPictureBox::aDrawingAsksForNoMoreFramesThanTheDisplayShows()
 {
-    SetWorldWindow(*box_, -300, 410, 510, -500);
+    SetWorldWindow(*box_, PictureWorld);
     box_->SetBackColor(RGB(0, 0, 0));
     Plotter<PictureBox> plotter(*box_);
     plotter.State().SegmentLimit = 1;
@@ -222,7 +223,7 @@ void TestPictureBox::aDrawingAsksForNoMoreFramesThanTheDisplayShows()
 
 void TestPictureBox::screenShowsTheImageAfterHideAndShow()
 {
-    SetWorldWindow(*box_, -300, 410, 510, -500);
+    SetWorldWindow(*box_, PictureWorld);
     box_->SetBackColor(RGB(0, 0, 0));
     Plotter<PictureBox> plotter(*box_);
     plotter.State().SegmentLimit = 1;

@@ -1,5 +1,6 @@
 #include "Form1.h"
 #include "PictureBox.h"
+#include "PictureGeometry.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
 
@@ -62,15 +63,15 @@ struct ExpectedCurve
     }
     static ExpectedCurve White() { return {100, -200, 200}; }
 
-    // In pixel coordinates: world x from -300 at the left edge to 510 at the
-    // right, y from 410 at the top to -500 at the bottom.
+    // In pixel coordinates, through the picture's world window.
     [[nodiscard]] QRectF Reach(QSize size) const
     {
         return {ToPixel(size, x - length / 2, y + length / 4), ToPixel(size, x + 3 * length / 2, y - length)};
     }
     static QPointF ToPixel(QSize size, double x, double y)
     {
-        return {(x + 300) * size.width() / 810.0, (y - 410) * size.height() / -910.0};
+        const WorldWindow &w = PictureWorld;
+        return {(x - w.Left) * size.width() / (w.Right - w.Left), (y - w.Top) * size.height() / (w.Bottom - w.Top)};
     }
 };
 
@@ -182,7 +183,7 @@ void TestRender::options_data()
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("error");
 
-    const QSize normal(573, 413);
+    const QSize normal = PictureSize;
     QTest::newRow("output only") << QStringList{"a.png"} << normal << false << "a.png"
                                  << "";
     QTest::newRow("size and time") << QStringList{"--size", "3840x2160", "--time", "b.png"} << QSize(3840, 2160) << true
@@ -226,7 +227,7 @@ void TestRender::options()
     for (const QString &argument : arguments) {
         bytes.append(argument.toUtf8());
     }
-    const RenderOptions options = ParseRenderOptions(bytes, QSize(573, 413));
+    const RenderOptions options = ParseRenderOptions(bytes, PictureSize);
     if (!error.isEmpty()) {
         QVERIFY2(options.error.contains(error), qPrintable(options.error));
         return;
@@ -274,7 +275,7 @@ void TestRender::badInputIsOneLineAndLeavesNoFile()
 void TestRender::fullDiskKeepsTheOldFile_data()
 {
     QTest::addColumn<QString>("size");
-    QTest::newRow("default size") << "573x413";
+    QTest::newRow("default size") << QStringLiteral("%1x%2").arg(PictureSize.width()).arg(PictureSize.height());
     QTest::newRow("2000x2000") << "2000x2000";
 }
 
@@ -473,7 +474,7 @@ void TestRender::aLinkKeepsPointingAtTheNewFile()
 void TestRender::referencesHoldTheCurvesGeometry_data()
 {
     QTest::addColumn<QSize>("size");
-    QTest::newRow("default") << QSize(573, 413);
+    QTest::newRow("default") << PictureSize;
     QTest::newRow("wide") << QSize(1200, 300);
 }
 
@@ -577,7 +578,7 @@ void TestRender::sizeAndTime()
     const QString path = dir.filePath(QStringLiteral("wide.png"));
     const Run run = Render({"--time", "--size", "1200x300", path});
     QCOMPARE(run.status, 0);
-    QVERIFY2(QRegularExpression(QStringLiteral("^levyc-render: 3522560 lines in \\d+\\.\\d ms\n$"))
+    QVERIFY2(QRegularExpression(QStringLiteral("^levyc-render: %1 lines in \\d+\\.\\d ms\n$").arg(PictureLines))
                  .match(QString::fromUtf8(run.err))
                  .hasMatch(),
              run.err.constData());
