@@ -138,9 +138,8 @@ void Canvas::Cls()
     MarkAllDirty();
 }
 
-void Canvas::Line(float x1, float y1, float x2, float y2, PackedColor color)
+void Canvas::DrawLine(float x1, float y1, float x2, float y2, PackedColor color)
 {
-    OwnPixels();
     ++linesDrawn_;
     const float px1 = mapping_.PixelX(x1);
     const float py1 = mapping_.PixelY(y1);

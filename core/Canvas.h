@@ -35,7 +35,11 @@ public:
     void SetDrawWidth(int width);
     void Cls();
     void Refresh() {}
-    void Line(float x1, float y1, float x2, float y2, PackedColor color);
+    void Line(float x1, float y1, float x2, float y2, PackedColor color)
+    {
+        OwnPixels();
+        DrawLine(x1, y1, x2, y2, color);
+    }
 
     // A curve's lines go straight into the image, inline. Each one after the
     // first starts on the pixel where the last one ended, which is set and
@@ -45,7 +49,7 @@ public:
     {
         OwnPixels();
         const auto first = [this](float x1, float y1, float x2, float y2, PackedColor color) {
-            Line(x1, y1, x2, y2, color);
+            DrawLine(x1, y1, x2, y2, color);
         };
         if (HoldsThinly(reach)) {
             walk(first, [this](float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/) {
@@ -92,13 +96,15 @@ private:
             pixels_ = reinterpret_cast<QRgb *>(image_.bits());
         }
     }
+    // Line, once the pixels are the canvas's own: a curve takes them once for all its lines.
+    void DrawLine(float x1, float y1, float x2, float y2, PackedColor color);
     // Line, for a line that starts where the last one drawn ended, in its colour.
     void ContinueLine(float x1, float y1, float x2, float y2, PackedColor color)
     {
         const float px2 = mapping_.PixelX(x2);
         const float py2 = mapping_.PixelY(y2);
         if (!haveLast_ || !OnImage(px2, py2)) {
-            Line(x1, y1, x2, y2, color);
+            DrawLine(x1, y1, x2, y2, color);
             return;
         }
         ContinueOnImage(px2, py2);

@@ -16,7 +16,6 @@ namespace {
 struct Sink
 {
     QByteArray *bytes = nullptr;
-    bool outOfMemory = false;
     char reason[200] = {};
 };
 
@@ -36,14 +35,14 @@ extern "C" void OnWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
 extern "C" void OnWrite(png_structp png, png_bytep data, png_size_t length)
 {
-    Sink &sink = SinkOf(png);
+    bool outOfMemory = false;
     try {
-        sink.bytes->append(reinterpret_cast<const char *>(data), static_cast<qsizetype>(length));
+        SinkOf(png).bytes->append(reinterpret_cast<const char *>(data), static_cast<qsizetype>(length));
     } catch (const std::bad_alloc &) {
-        sink.outOfMemory = true;
+        outOfMemory = true;
     }
     // Outside the handler: the jump must not leave an exception half caught.
-    if (sink.outOfMemory) {
+    if (outOfMemory) {
         png_error(png, "out of memory");
     }
 }
@@ -96,7 +95,8 @@ bool EncodePng(const QImage &image, QByteArray *png, QString *error)
         const bool written = !opaque.isNull() && WriteRows(writer, info, opaque, row.data());
         png_destroy_write_struct(&writer, &info);
         if (!written) {
-            *error = sink.outOfMemory || std::strstr(sink.reason, "memory") != nullptr || opaque.isNull()
+            // libpng's own allocation failures and ours both say "out of memory".
+            *error = opaque.isNull() || std::strstr(sink.reason, "memory") != nullptr
                          ? QString::fromLocal8Bit(std::strerror(ENOMEM))
                          : QString::fromLatin1(sink.reason);
         }

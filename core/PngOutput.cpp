@@ -1,7 +1,6 @@
 #include "PngOutput.h"
 
 #include "FileNames.h"
-
 #include "PngEncoder.h"
 
 #include <QImage>
