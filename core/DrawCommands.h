@@ -1,14 +1,15 @@
 #pragma once
 
+#include "CurveRecord.h"
 #include "DoEvents.h"
 #include "Passes.h"
 #include "PictureGeometry.h"
 #include "Plotter.h"
-#include "RampColor.h"
 
 #include <QtGlobal>
 
 #include <cstdint>
+#include <vector>
 
 namespace levyc {
 
@@ -59,11 +60,11 @@ public:
 
     [[nodiscard]] bool Running() const { return depth_ > 0; }
 
+    // The curves on the picture since the last Draw cleared it, in the order
+    // they were drawn: a nested Draw's, then the rest of the one it ran inside.
+    [[nodiscard]] const std::vector<CurveRecord> &Drawn() const { return drawn_; }
+
 private:
-    static constexpr double FirstLength = 100;
-    static constexpr double LevelPerPass = 15;
-    static constexpr double FinalCurveY = -200;
-    static constexpr double FinalCurveLength = 200;
 
     void Draw()
     {
@@ -76,22 +77,26 @@ private:
         state.StopFlag = FlagClear;
         state.SegmentLimit = 1.0;
 
-        // This run's own; a nested run started from DoEvents keeps its own pair.
-        double x = 0;
+        drawn_.clear();
+        drawn_.reserve(LastPass + 2);
+
         for (std::int16_t i = 0; i <= LastPass; ++i) {
             DoEvents();
             if (state.StopFlag != FlagClear || abandoned_) {
                 return;
             }
-            x = PassStartX(i);
-            plotter_.SetPen(x, PassStartY(i));
-            state.PenColor = RampColor(LevelPerPass * i);
-            plotter_.CurveSegment(FirstLength + i, 0);
+            DrawCurve(PassCurve(i));
         }
         // The last curve again, in white, with no chance to stop in between.
-        plotter_.SetPen(x, FinalCurveY);
-        state.PenColor = RGB(255, 255, 255);
-        plotter_.CurveSegment(FinalCurveLength, 0);
+        DrawCurve(FinalCurve());
+    }
+
+    void DrawCurve(const CurveRecord &curve)
+    {
+        drawn_.push_back(curve);
+        plotter_.SetPen(curve.X, curve.Y);
+        plotter_.State().PenColor = curve.Color;
+        plotter_.CurveSegment(curve.P, curve.Q);
     }
 
     Surface &picture_;
@@ -99,6 +104,7 @@ private:
     int depth_ = 0;
     int ignored_ = 0; // Draw presses refused at the cap during this drawing
     bool abandoned_ = false;
+    std::vector<CurveRecord> drawn_;
 };
 
 } // namespace levyc

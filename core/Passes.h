@@ -1,6 +1,9 @@
 #pragma once
 
+#include "CurveRecord.h"
+
 #include <cstdint>
+#include <vector>
 
 namespace levyc {
 
@@ -9,5 +12,12 @@ namespace levyc {
 constexpr std::int16_t LastPass = 100;
 double PassStartX(std::int16_t pass);
 double PassStartY(std::int16_t pass);
+
+// Pass i's curve, and the white one drawn over the last pass's curve at the end.
+CurveRecord PassCurve(std::int16_t pass);
+CurveRecord FinalCurve();
+
+// Every curve of a whole Draw, in the order it draws them.
+std::vector<CurveRecord> PictureCurves();
 
 } // namespace levyc
