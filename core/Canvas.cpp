@@ -259,6 +259,21 @@ void Canvas::Resize(QSize pixelSize, qreal devicePixelRatio)
     MarkAllDirty();
 }
 
+bool Canvas::Adopt(const QImage &picture)
+{
+    if (picture.isNull() || picture.size() != image_.size()) {
+        return false;
+    }
+    const qreal ratio = image_.devicePixelRatio();
+    image_ = picture.convertToFormat(QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio);
+    pixels_ = reinterpret_cast<QRgb *>(image_.bits());
+    stride_ = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    Forget();
+    MarkAllDirty();
+    return true;
+}
+
 QRect Canvas::TakeDirty()
 {
     if (dirtyLeft_ > dirtyRight_) {

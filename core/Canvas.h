@@ -66,6 +66,10 @@ public:
     // When the memory cannot be had the image is null and nothing is drawn.
     void Resize(QSize pixelSize, qreal devicePixelRatio);
 
+    // Shows a picture made elsewhere in place of the image, if it is the same
+    // size; false, and nothing changes, if not.
+    bool Adopt(const QImage &picture);
+
     // A copy of it keeps the pixels it had: the canvas writes to its own.
     [[nodiscard]] const QImage &Image() const { return image_; }
     [[nodiscard]] PackedColor BackColor() const { return backColor_; }

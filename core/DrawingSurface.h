@@ -12,6 +12,8 @@ struct WorldWindow
     double Top;
     double Right;
     double Bottom;
+
+    friend bool operator==(const WorldWindow &, const WorldWindow &) = default;
 };
 
 // A box in world coordinates, by its least and greatest x and y.

@@ -1,6 +1,7 @@
 #include "RenderOptions.h"
 
 #include "FileNames.h"
+#include "ViewRender.h"
 
 #include <QRegularExpression>
 
@@ -24,16 +25,54 @@ QSize ParseSize(const QByteArray &text)
     return {width, height};
 }
 
+// "X1,Y1,X2,Y2": four numbers making a window IsDrawableWindow accepts.
+bool ParseWindow(const QByteArray &text, WorldWindow &window)
+{
+    const QList<QByteArray> parts = text.split(',');
+    if (parts.size() != 4) {
+        return false;
+    }
+    double values[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = parts[i].trimmed().toDouble(&ok);
+        if (!ok) {
+            return false;
+        }
+    }
+    window = {values[0], values[1], values[2], values[3]};
+    return IsDrawableWindow(window);
+}
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; false when missing.
+bool OptionValue(const QList<QByteArray> &arguments, qsizetype &i, const QByteArray &name, QByteArray &value)
+{
+    const QByteArray &argument = arguments[i];
+    if (argument == name) {
+        if (i + 1 >= arguments.size()) {
+            return false;
+        }
+        value = arguments[++i];
+    } else {
+        value = argument.mid(name.size() + 1);
+    }
+    return true;
+}
+
 } // namespace
 
 QString RenderUsage(QSize defaultSize)
 {
     return QStringLiteral(
-               "Usage: levyc-render [--size WxH] [--time] OUTPUT.png\n"
+               "Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] OUTPUT.png\n"
                "Renders the complete Levy C picture without a display and writes it as PNG\n"
                "to OUTPUT.png, or to standard output when OUTPUT.png is '-'.\n"
                "\n"
                "  --size WxH    image size in pixels, each side 1 to %1 (default: the window's picture, %2x%3)\n"
+               "  --window X1,Y1,X2,Y2\n"
+               "                draw the world window with (X1, Y1) at the top-left corner and\n"
+               "                (X2, Y2) at the bottom-right, detail down to the pixel, as the\n"
+               "                window shows it zoomed there (default: the Draw's, %5,%6,%7,%8)\n"
                "  --time        print the lines drawn and the render time to standard error\n"
                "  --icon        write the application icon instead: the picture trimmed to its\n"
                "                curves on a black square (a square --size; default %4x%4)\n"
@@ -43,7 +82,11 @@ QString RenderUsage(QSize defaultSize)
         .arg(RenderOptions::MaxSide)
         .arg(defaultSize.width())
         .arg(defaultSize.height())
-        .arg(RenderOptions::DefaultIconSide);
+        .arg(RenderOptions::DefaultIconSide)
+        .arg(PictureWorld.Left)
+        .arg(PictureWorld.Top)
+        .arg(PictureWorld.Right)
+        .arg(PictureWorld.Bottom);
 }
 
 RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
@@ -52,6 +95,7 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     options.size = defaultSize;
     bool optionsEnded = false;
     bool sizeGiven = false;
+    bool windowGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray &argument = arguments[i];
         if (optionsEnded || !argument.startsWith('-') || argument == "-") {
@@ -74,16 +118,26 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
             options.time = true;
         } else if (argument == "--icon") {
             options.icon = true;
+        } else if (argument == "--window" || argument.startsWith("--window=")) {
+            QByteArray value;
+            if (!OptionValue(arguments, i, "--window", value)) {
+                options.error = QStringLiteral("--window needs a value such as -300,410,510,-500");
+                return options;
+            }
+            windowGiven = true;
+            if (!ParseWindow(value, options.window)) {
+                options.error = QStringLiteral("bad window '%1': expected X1,Y1,X2,Y2, each side from %2 to %3 world "
+                                               "units")
+                                    .arg(PrintableName(value))
+                                    .arg(MinViewSpan)
+                                    .arg(MaxViewSpan);
+                return options;
+            }
         } else if (argument == "--size" || argument.startsWith("--size=")) {
             QByteArray value;
-            if (argument == "--size") {
-                if (i + 1 >= arguments.size()) {
-                    options.error = QStringLiteral("--size needs a value such as 1920x1080");
-                    return options;
-                }
-                value = arguments[++i];
-            } else {
-                value = argument.mid(7);
+            if (!OptionValue(arguments, i, "--size", value)) {
+                options.error = QStringLiteral("--size needs a value such as 1920x1080");
+                return options;
             }
             options.size = ParseSize(value);
             sizeGiven = true;
@@ -106,6 +160,9 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
             options.size = QSize(RenderOptions::DefaultIconSide, RenderOptions::DefaultIconSide);
         } else if (options.size.width() != options.size.height()) {
             options.error = QStringLiteral("--icon needs a square size, such as 256x256");
+        }
+        if (windowGiven) {
+            options.error = QStringLiteral("--icon draws the whole picture: it takes no --window");
         }
     }
     return options;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DrawingSurface.h"
+#include "PictureGeometry.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QSize>
@@ -13,6 +16,7 @@ struct RenderOptions
     static constexpr int DefaultIconSide = 256;
 
     QSize size;
+    WorldWindow window = PictureWorld; // the world window drawn
     bool time = false;
     bool icon = false; // the application icon instead of the picture
     bool help = false;

@@ -2,7 +2,9 @@
 
 #include "Canvas.h"
 #include "DrawCommands.h"
+#include "Passes.h"
 #include "Plotter.h"
+#include "ViewRender.h"
 
 #include <QElapsedTimer>
 #include <QPainter>
@@ -54,6 +56,17 @@ RenderedPicture RenderPicture(QSize size)
     // Shared, not copied: the canvas goes now and draws nothing more.
     result.image = canvas->Image();
     return result;
+}
+
+RenderedPicture RenderPicture(QSize size, const WorldWindow &window)
+{
+    if (IsDrawWindow(window)) {
+        return RenderPicture(size);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const RenderedView view = RenderView(PictureCurves(), window, size);
+    return {view.image, view.lines, static_cast<double>(timer.nsecsElapsed()) / 1e6};
 }
 
 QImage RenderIcon(int side)

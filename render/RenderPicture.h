@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DrawingSurface.h"
+
 #include <QImage>
 #include <QSize>
 
@@ -16,6 +18,9 @@ struct RenderedPicture
 
 // Runs the Draw command on an image of the given size, without a screen.
 RenderedPicture RenderPicture(QSize size);
+
+// The Draw's curves at a world window, as the window shows them zoomed there.
+RenderedPicture RenderPicture(QSize size, const WorldWindow &window);
 
 // The application icon, `side` pixels square: the picture at one world unit
 // per pixel, trimmed to its curves and centred on a black square.

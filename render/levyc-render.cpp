@@ -92,7 +92,7 @@ int Run(int argc, char *argv[])
     }
 
     const RenderedPicture picture =
-        options.icon ? RenderedPicture{RenderIcon(options.size.width())} : RenderPicture(options.size);
+        options.icon ? RenderedPicture{RenderIcon(options.size.width())} : RenderPicture(options.size, options.window);
     if (picture.image.isNull()) {
         return Fail(
             QStringLiteral("not enough memory for a %1x%2 image").arg(options.size.width()).arg(options.size.height()));

@@ -197,7 +197,12 @@ Form1::~Form1() = default;
 
 void Form1::Command1_Click()
 {
+    // A Draw shows its own view, and nothing moves it until the drawing ends.
+    Picture1->StopExploring();
     commands_.Command1_Click();
+    if (!Drawing() && !closeWhenIdle_) {
+        Picture1->Explore(commands_.Drawn());
+    }
     if (closeWhenIdle_ && !Drawing()) {
         // Close from the event loop, with no drawing left on the stack.
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

@@ -3,13 +3,23 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGestureEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPinchGesture>
 #include <QScreen>
 #include <QTransform>
+#include <QWheelEvent>
+
+#include "ViewNavigation.h"
+#include "ViewRender.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,8 +29,18 @@ namespace levyc {
 
 namespace {
 
+// QT_LOGGING_RULES=levyc.view.debug=true prints each view as it reaches the
+// screen, in the form levyc-render --window takes.
+Q_LOGGING_CATEGORY(ViewLog, "levyc.view", QtWarningMsg)
+
 // When the screen does not say: most displays run at 60 Hz.
 constexpr qreal FallbackRefreshRate = 60.0;
+// One wheel notch, or one press of + or -, zooms by this.
+constexpr double ZoomStep = 1.25;
+// A wheel notch in angleDelta() units.
+constexpr double NotchAngle = 120.0;
+// An arrow key pans by this part of the view.
+constexpr double PanStep = 0.1;
 
 int Floor(qreal value)
 {
@@ -76,6 +96,13 @@ PictureBox::PictureBox(QWidget *parent)
     saveAction_.setShortcut(QKeySequence::Save);
     connect(&copyAction_, &QAction::triggered, this, &PictureBox::Copy);
     connect(&saveAction_, &QAction::triggered, this, &PictureBox::SaveRequested);
+    connect(&resetViewAction_, &QAction::triggered, this, &PictureBox::ResetView);
+    resetViewAction_.setEnabled(false);
+    connect(&renderer_, &ViewRenderThread::Rendered, this,
+            [this](const QImage &image, double left, double top, double right, double bottom) {
+                ShowRendered(image, {left, top, right, bottom});
+            });
+    grabGesture(Qt::PinchGesture);
     Retranslate();
     FitImage();
 }
@@ -84,10 +111,12 @@ void PictureBox::Retranslate()
 {
     copyAction_.setText(tr("&Copy"));
     saveAction_.setText(tr("&Save As…"));
-    setToolTip(tr("The picture. Right-click to copy it or save it as PNG."));
+    resetViewAction_.setText(tr("&Reset View"));
+    setToolTip(tr("The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG."));
     setAccessibleName(tr("Picture"));
     setAccessibleDescription(
-        tr("The Lévy C curves drawn so far. Ctrl+C copies the picture, Ctrl+S saves it as a PNG file."));
+        tr("The Lévy C curves drawn so far. Once drawn, + and - zoom, the arrow keys move the view and Home resets it. "
+           "Ctrl+C copies the picture, Ctrl+S saves it as a PNG file."));
 }
 
 void PictureBox::changeEvent(QEvent *event)
@@ -105,14 +134,172 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(&copyAction_);
     menu->addAction(&saveAction_);
+    menu->addAction(&resetViewAction_);
     menu->popup(event->globalPos());
 }
 
 QImage PictureBox::Picture() const
 {
-    QImage image = canvas_.Image().copy();
+    QImage image = shown_ == view_ || !Exploring() ? canvas_.Image().copy()
+                                                   : levyc::RenderView(*curves_, view_, canvas_.Image().size()).image;
     image.setDevicePixelRatio(1.0);
     return image;
+}
+
+void PictureBox::Explore(const std::vector<CurveRecord> &curves)
+{
+    curves_ = std::make_shared<const std::vector<CurveRecord>>(curves);
+    view_ = shown_ = PictureWorld;
+    resetViewAction_.setEnabled(true);
+}
+
+void PictureBox::StopExploring()
+{
+    renderer_.Drop();
+    curves_.reset();
+    dragFrom_.reset();
+    resetViewAction_.setEnabled(false);
+    if (view_ != PictureWorld || shown_ != PictureWorld) {
+        view_ = shown_ = PictureWorld;
+        update();
+    }
+}
+
+void PictureBox::SetView(const WorldWindow &window)
+{
+    if (!Exploring() || canvas_.Image().isNull() || window == view_) {
+        return;
+    }
+    view_ = window;
+    RenderView();
+}
+
+void PictureBox::RenderView()
+{
+    renderer_.Render(curves_, view_, canvas_.Image().size());
+    // The preview, at the next frame.
+    update();
+}
+
+void PictureBox::ShowRendered(const QImage &image, const WorldWindow &window)
+{
+    if (!Exploring() || window != view_ || !canvas_.Adopt(image)) {
+        return; // stale, or made for another size
+    }
+    shown_ = window;
+    static_cast<void>(canvas_.TakeDirty());
+    update();
+}
+
+QPointF PictureBox::ImagePoint(QPointF position) const
+{
+    return (position + WindowOrigin()) * devicePixelRatioF() - QPointF(DeviceInner().topLeft());
+}
+
+void PictureBox::ZoomAbout(QPointF position, double factor)
+{
+    SetView(levyc::ZoomedAbout(view_, ImageSize(), ImagePoint(position), factor));
+}
+
+void PictureBox::wheelEvent(QWheelEvent *event)
+{
+    if (!Exploring()) {
+        QFrame::wheelEvent(event);
+        return;
+    }
+    // Touchpads send parts of a notch, and zoom smoothly for it.
+    ZoomAbout(event->position(), std::pow(ZoomStep, event->angleDelta().y() / NotchAngle));
+    event->accept();
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    if (Exploring() && event->button() == Qt::LeftButton) {
+        dragFrom_ = event->position();
+        event->accept();
+        return;
+    }
+    QFrame::mousePressEvent(event);
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!Exploring() || !dragFrom_ || !(event->buttons() & Qt::LeftButton)) {
+        QFrame::mouseMoveEvent(event);
+        return;
+    }
+    const QPointF moved = (event->position() - *dragFrom_) * devicePixelRatioF();
+    dragFrom_ = event->position();
+    SetView(Panned(view_, ImageSize(), moved));
+    event->accept();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        dragFrom_.reset();
+    }
+    QFrame::mouseReleaseEvent(event);
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    if (!Exploring()) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    const QSizeF size = ImageSize();
+    const QPointF centre(contentsRect().center());
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: // + without Shift on many layouts
+        ZoomAbout(centre, ZoomStep);
+        break;
+    case Qt::Key_Minus:
+        ZoomAbout(centre, 1 / ZoomStep);
+        break;
+    case Qt::Key_Left:
+        SetView(Panned(view_, size, {PanStep * size.width(), 0}));
+        break;
+    case Qt::Key_Right:
+        SetView(Panned(view_, size, {-PanStep * size.width(), 0}));
+        break;
+    case Qt::Key_Up:
+        SetView(Panned(view_, size, {0, PanStep * size.height()}));
+        break;
+    case Qt::Key_Down:
+        SetView(Panned(view_, size, {0, -PanStep * size.height()}));
+        break;
+    case Qt::Key_Home:
+        ResetView();
+        break;
+    default:
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+bool PictureBox::event(QEvent *event)
+{
+    // A touchpad pinch on Wayland, and on X11 with XInput 2.4.
+    if (event->type() == QEvent::NativeGesture && Exploring()) {
+        const auto *gesture = static_cast<QNativeGestureEvent *>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+            ZoomAbout(gesture->position(), 1.0 + gesture->value());
+            return true;
+        }
+    }
+    // A touchscreen pinch.
+    if (event->type() == QEvent::Gesture && Exploring()) {
+        auto *gestures = static_cast<QGestureEvent *>(event);
+        if (auto *pinch = static_cast<QPinchGesture *>(gestures->gesture(Qt::PinchGesture))) {
+            ZoomAbout(mapFromGlobal(pinch->centerPoint()), pinch->scaleFactor());
+            gestures->accept(pinch);
+            return true;
+        }
+    }
+    return QFrame::event(event);
 }
 
 void PictureBox::Copy() const
@@ -211,6 +398,20 @@ void PictureBox::paintEvent(QPaintEvent *event)
     if (!contentsRect().contains(event->rect())) {
         drawFrame(&painter);
     }
+    if (shown_ != view_) {
+        PaintPreview(painter);
+        return;
+    }
+    if (previewOnScreen_) {
+        // The exact picture replaces the whole preview.
+        previewOnScreen_ = false;
+        if (!event->rect().contains(contentsRect())) {
+            update(contentsRect());
+            return;
+        }
+        qCDebug(ViewLog, "shown %.17g,%.17g,%.17g,%.17g", view_.Left, view_.Top, view_.Right, view_.Bottom);
+        emit ViewPainted();
+    }
     const QImage &image = canvas_.Image();
     const qreal ratio = devicePixelRatioF();
     const QRect device = DeviceInner();
@@ -226,6 +427,44 @@ void PictureBox::paintEvent(QPaintEvent *event)
     painter.setWorldTransform(
         QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
     painter.drawImage(QRectF(source), image, QRectF(source));
+}
+
+void PictureBox::PaintPreview(QPainter &painter)
+{
+    previewOnScreen_ = true;
+    painter.fillRect(contentsRect(), Qt::black);
+    const QImage &image = canvas_.Image();
+    if (image.isNull()) {
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const QRect device = DeviceInner();
+    const QPoint origin = WindowOrigin();
+    // Image pixel u of the shown view lands on pixel scale u + offset of the new one.
+    const QSizeF size = ImageSize();
+    const double scaleX = (shown_.Right - shown_.Left) / (view_.Right - view_.Left);
+    const double scaleY = (shown_.Bottom - shown_.Top) / (view_.Bottom - view_.Top);
+    const double offsetX = (shown_.Left - view_.Left) / (view_.Right - view_.Left) * size.width();
+    const double offsetY = (shown_.Top - view_.Top) / (view_.Bottom - view_.Top) * size.height();
+    if (!(scaleX > 0.0) || !(scaleY > 0.0)) {
+        return;
+    }
+    // Only the part of the image that stays in sight: deep in, a few pixels
+    // scaled a billionfold.
+    const QRectF wanted(QPointF(-offsetX / scaleX, -offsetY / scaleY),
+                        QPointF((size.width() - offsetX) / scaleX, (size.height() - offsetY) / scaleY));
+    const QRectF source = QRectF(QPointF(std::floor(wanted.left()), std::floor(wanted.top())),
+                                 QPointF(std::ceil(wanted.right()), std::ceil(wanted.bottom()))) &
+                          QRectF(image.rect());
+    if (source.isEmpty()) {
+        return;
+    }
+    const QRectF target(QPointF(source.left() * scaleX + offsetX, source.top() * scaleY + offsetY),
+                        QPointF(source.right() * scaleX + offsetX, source.bottom() * scaleY + offsetY));
+    painter.setClipRect(contentsRect());
+    painter.setWorldTransform(
+        QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
+    painter.drawImage(target, image, source);
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)
@@ -244,7 +483,14 @@ void PictureBox::moveEvent(QMoveEvent *event)
 
 void PictureBox::FitImage()
 {
+    const QSizeF before = ImageSize();
     canvas_.Resize(DeviceInner().size(), devicePixelRatioF());
+    if (Exploring() && ImageSize() != before && (view_ != PictureWorld || shown_ != PictureWorld)) {
+        // What fits stays where it was, at the same scale; the rest is drawn anew.
+        shown_ = Resized(shown_, before, ImageSize());
+        view_ = Resized(view_, before, ImageSize());
+        RenderView();
+    }
 }
 
 } // namespace levyc

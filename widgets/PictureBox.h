@@ -1,15 +1,19 @@
 #pragma once
 
 #include "Canvas.h"
+#include "CurveRecord.h"
 #include "DrawingSurface.h"
 #include "PictureGeometry.h"
+#include "ViewRenderThread.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QTimer>
 
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace levyc {
 
@@ -18,6 +22,9 @@ namespace levyc {
 // at Refresh and whenever pending events are handled, at most once per display
 // frame: a request that comes sooner keeps its box marked, and a timer shows it
 // when the next frame is due.
+// Between drawings the curves can be explored: zoomed with the wheel, a pinch
+// or + and -, panned by dragging or with the arrow keys. A view renders off
+// this thread; until it is ready the last one shows, moved and scaled.
 class PictureBox final : public QFrame
 {
     Q_OBJECT
@@ -51,7 +58,21 @@ public:
     // The shortest time between two updates of the screen: one display frame.
     [[nodiscard]] qint64 FrameIntervalNs() const;
 
-    // The picture as it stands, one pixel per device pixel.
+    // Lets the curves of the last Draw be explored, from the Draw's view.
+    void Explore(const std::vector<CurveRecord> &curves);
+    // Back to the Draw's view, and no exploring until Explore() is called again.
+    void StopExploring();
+    [[nodiscard]] bool Exploring() const { return curves_ != nullptr; }
+    // The world window the picture shows, or is about to show.
+    [[nodiscard]] const WorldWindow &View() const { return view_; }
+    // Whether the screen has the exact picture of View(), not a moved and scaled one.
+    [[nodiscard]] bool ViewShown() const { return shown_ == view_ && !previewOnScreen_; }
+    // While exploring: shows a view, or goes back to the Draw's.
+    void SetView(const WorldWindow &window);
+    void ResetView() { SetView(PictureWorld); }
+
+    // The picture as it stands, one pixel per device pixel; while exploring,
+    // the exact picture of View().
     [[nodiscard]] QImage Picture() const;
     // Puts Picture() on the clipboard, as an image and as PNG.
     void Copy() const;
@@ -59,6 +80,8 @@ public:
 signals:
     // Save As… was chosen, from the context menu or with Ctrl+S.
     void SaveRequested();
+    // The exact picture of a new view has been painted.
+    void ViewPainted();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -66,8 +89,24 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    // Zooms by a factor about a point given in widget coordinates.
+    void ZoomAbout(QPointF position, double factor);
+    // Widget coordinates to the image's pixels.
+    [[nodiscard]] QPointF ImagePoint(QPointF position) const;
+    [[nodiscard]] QSizeF ImageSize() const { return QSizeF(canvas_.Image().size()); }
+    // Asks for View() at the image's size, showing the preview meanwhile.
+    void RenderView();
+    void ShowRendered(const QImage &image, const WorldWindow &window);
+    // The last exact picture moved and scaled to View(), black around it.
+    void PaintPreview(QPainter &painter);
     // Shows the changed box when events are next handled, or when the next
     // frame is due if that is later.
     void ScheduleShow();
@@ -90,6 +129,16 @@ private:
     QTimer frameTimer_;
     QAction copyAction_;
     QAction saveAction_;
+    QAction resetViewAction_;
+
+    // The curves explored; null while not exploring.
+    SharedCurves curves_;
+    WorldWindow view_ = PictureWorld;
+    // The view the image holds.
+    WorldWindow shown_ = PictureWorld;
+    bool previewOnScreen_ = false;
+    std::optional<QPointF> dragFrom_;
+    ViewRenderThread renderer_;
 };
 
 } // namespace levyc

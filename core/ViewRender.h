@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CurveRecord.h"
+#include "DrawingSurface.h"
+
+#include <QImage>
+#include <QSize>
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+
+namespace levyc {
+
+// The narrowest side of a view, in world units, that double precision still
+// places to a small part of a pixel at any size up to the largest image.
+constexpr double MinViewSpan = 1e-10;
+// The widest: beyond it the whole picture is a dot.
+constexpr double MaxViewSpan = 1e7;
+
+struct ViewRenderOptions
+{
+    // Threads to draw with, and bands to split the image into; 0 for one
+    // thread per core and a few bands per thread.
+    int threads = 0;
+    int bands = 0;
+    // Once set, the render stops early and its image is null.
+    const std::atomic<bool> *cancel = nullptr;
+};
+
+struct RenderedView
+{
+    QImage image; // null when cancelled or when the memory cannot be had
+    std::int64_t lines = 0;
+};
+
+// Whether a world window is the Draw's own, which the view draws the Draw's way.
+bool IsDrawWindow(const WorldWindow &window);
+
+// Whether a world window can be drawn: finite, each side between MinViewSpan
+// and MaxViewSpan long.
+bool IsDrawableWindow(const WorldWindow &window);
+
+// The curves at a world window on a black image. At the Draw's own window the
+// picture is the Draw's, pixel for pixel. Anywhere else each curve is divided
+// until its lines are no longer than a pixel, or than a world unit if that is
+// shorter, mapped in double precision from the window's corner; parts that
+// cannot reach the image are skipped.
+RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
+                        const ViewRenderOptions &options = {});
+
+} // namespace levyc
