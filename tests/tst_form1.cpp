@@ -73,6 +73,7 @@ private slots:
     void keyboardPresses();
     void clickingDrawDrawsThePicture();
     void closingDuringADrawingEndsItFirst();
+    void aDrawShowsItsOwnPictureWhereverTheViewWas();
     void copyPutsThePictureOnTheClipboard();
     void saveThatCannotBeDoneShowsWhy_data();
     void saveThatCannotBeDoneShowsWhy();
@@ -238,6 +239,39 @@ void TestForm1::clickingDrawDrawsThePicture()
     QVERIFY(CountPixels(image, qRgb(255, 255, 255)) > 1000);
     QVERIFY(CountPixels(image, qRgb(0, 0, 255)) > 1000);
     QVERIFY(!form_->Drawing());
+}
+
+void TestForm1::aDrawShowsItsOwnPictureWhereverTheViewWas()
+{
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    const QImage drawn = picture->Picture();
+    QTest::keyClick(picture, Qt::Key_Plus);
+    QTest::keyClick(picture, Qt::Key_Left);
+    QTRY_VERIFY(picture->ViewShown());
+    QVERIFY(picture->View() != PictureWorld);
+    QVERIFY(picture->Picture() != drawn);
+
+    // Keys pressed while the next Draw handles events between its curves.
+    int tries = 0;
+    QList<WorldWindow> during;
+    QTimer zoomer;
+    connect(&zoomer, &QTimer::timeout, picture, [&] {
+        QTest::keyClick(picture, Qt::Key_Plus);
+        QTest::keyClick(picture, Qt::Key_Down);
+        during << picture->View();
+        ++tries;
+    });
+    zoomer.start(0);
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    zoomer.stop();
+    QVERIFY(tries > 0);
+    for (const WorldWindow &view : during) {
+        QCOMPARE(view, PictureWorld);
+    }
+    QCOMPARE(picture->View(), PictureWorld);
+    QTRY_VERIFY(picture->ViewShown());
+    QCOMPARE(picture->Picture(), drawn);
 }
 
 void TestForm1::closingDuringADrawingEndsItFirst()

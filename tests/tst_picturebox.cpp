@@ -1,7 +1,10 @@
 #include "DoEvents.h"
+#include "Passes.h"
 #include "PictureBox.h"
 #include "PictureGeometry.h"
 #include "Plotter.h"
+#include "ViewNavigation.h"
+#include "ViewRender.h"
 
 #include <QBackingStore>
 #include <QtTest>
@@ -79,6 +82,9 @@ private slots:
     void changesWithinAFrameShowAtTheNext();
     void aDrawingAsksForNoMoreFramesThanTheDisplayShows();
     void screenShowsTheImageAfterHideAndShow();
+    void exploringMovesTheView_data();
+    void exploringMovesTheView();
+    void nothingMovesUntilExploring();
 
 private:
     void WaitOneFrame() const { QTest::qWait(static_cast<int>(box_->FrameIntervalNs() / 1'000'000) + 2); }
@@ -240,6 +246,111 @@ void TestPictureBox::screenShowsTheImageAfterHideAndShow()
     QCoreApplication::processEvents();
     QCOMPARE(box_->Picture(), before);
     QCOMPARE(OnScreen(*box_), ImageAsShown(*box_));
+}
+
+void TestPictureBox::exploringMovesTheView_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<QPointF>("by"); // wheel angle, or drag distance
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QPointF>("shift"); // of the view, in view widths and heights
+
+    const QPointF centre(QRectF(QPoint(2, 2), PictureSize).center());
+    QTest::newRow("wheel notch in") << "wheel" << QPointF(100, 80) << QPointF(0, 120) << 1.25 << QPointF();
+    QTest::newRow("two notches out") << "wheel" << QPointF(400, 300) << QPointF(0, -240) << 1 / 1.5625 << QPointF();
+    QTest::newRow("touchpad part notch") << "wheel" << QPointF(300, 20) << QPointF(0, 30) << std::pow(1.25, 0.25)
+                                         << QPointF();
+    QTest::newRow("drag") << "drag" << QPointF(200, 200) << QPointF(57.3, -41.3) << 1.0 << QPointF(-0.1, 0.1);
+    QTest::newRow("key +") << "+" << centre << QPointF() << 1.25 << QPointF();
+    QTest::newRow("key -") << "-" << centre << QPointF() << 0.8 << QPointF();
+    QTest::newRow("key right") << "right" << QPointF() << QPointF() << 1.0 << QPointF(0.1, 0);
+    QTest::newRow("key up") << "up" << QPointF() << QPointF() << 1.0 << QPointF(0, -0.1);
+    QTest::newRow("home") << "home" << QPointF() << QPointF() << 1.0 << QPointF();
+    QTest::newRow("reset view") << "reset" << QPointF() << QPointF() << 1.0 << QPointF();
+}
+
+void TestPictureBox::exploringMovesTheView()
+{
+    QFETCH(QString, action);
+    QFETCH(QPointF, at);
+    QFETCH(QPointF, by);
+    QFETCH(double, zoom);
+    QFETCH(QPointF, shift);
+    const std::vector<CurveRecord> curves = PictureCurves();
+    box_->Explore(curves);
+    PictureBox &box = *box_;
+    const bool reset = action == u"home" || action == u"reset";
+    if (reset) {
+        box.SetView(ZoomedAt({100, -100}, 3));
+        QTRY_VERIFY(box.ViewShown());
+    }
+    const WorldWindow before = box.View();
+    const QSizeF size(box.Picture().size());
+    // Where a widget position falls on the image, to within a device pixel.
+    const auto worldAt = [&](const WorldWindow &window, QPointF position) {
+        return WorldAt(window, size, (position - QPointF(2, 2)) * box.devicePixelRatioF());
+    };
+    if (action == u"wheel") {
+        QWheelEvent wheel(at, box.mapToGlobal(at), {}, by.toPoint(), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(&box, &wheel);
+    } else if (action == u"drag") {
+        QTest::mousePress(&box, Qt::LeftButton, {}, at.toPoint());
+        QMouseEvent move(QEvent::MouseMove, at + by, box.mapToGlobal(at + by), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(&box, &move);
+        QTest::mouseRelease(&box, Qt::LeftButton, {}, (at + by).toPoint());
+    } else if (action == u"reset") {
+        box.ResetView();
+    } else {
+        const QHash<QString, Qt::Key> keys{{"+", Qt::Key_Plus},
+                                           {"-", Qt::Key_Minus},
+                                           {"right", Qt::Key_Right},
+                                           {"up", Qt::Key_Up},
+                                           {"home", Qt::Key_Home}};
+        QTest::keyClick(&box, keys.value(action));
+    }
+    const WorldWindow after = box.View();
+    const double width = before.Right - before.Left;
+    const double height = before.Bottom - before.Top;
+    if (reset) {
+        QCOMPARE(after, PictureWorld);
+    } else {
+        QVERIFY(qAbs(width / (after.Right - after.Left) - zoom) < 1e-9);
+        QVERIFY(qAbs(height / (after.Bottom - after.Top) - zoom) < 1e-9);
+        // A pixel's worth each way, for the pointer's place on the image.
+        const double tolerance = 1.5 / size.width();
+        if (zoom != 1.0) {
+            // The point under the pointer stays there.
+            const WorldPoint fixed = worldAt(before, at);
+            const WorldPoint now = worldAt(after, at);
+            QVERIFY(qAbs(fixed.X - now.X) < tolerance * qAbs(width));
+            QVERIFY(qAbs(fixed.Y - now.Y) < tolerance * qAbs(height));
+        } else {
+            QVERIFY(qAbs((after.Left - before.Left) / width - shift.x()) < tolerance);
+            QVERIFY(qAbs((after.Top - before.Top) / height - shift.y()) < tolerance);
+        }
+    }
+    // Until the exact picture comes, the last one moved and scaled; then the exact one.
+    QTRY_VERIFY(box.ViewShown());
+    QCOMPARE(OnScreen(box), RenderView(curves, after, box.Picture().size()).image);
+}
+
+void TestPictureBox::nothingMovesUntilExploring()
+{
+    QTest::keyClick(box_.get(), Qt::Key_Plus);
+    QWheelEvent wheel(QPointF(50, 50), box_->mapToGlobal(QPointF(50, 50)), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box_.get(), &wheel);
+    QCOMPARE(box_->View(), PictureWorld);
+    box_->Explore(PictureCurves());
+    QTest::keyClick(box_.get(), Qt::Key_Plus);
+    QVERIFY(box_->View() != PictureWorld);
+    // A Draw begins: back to its own view, and the keys do nothing again.
+    box_->StopExploring();
+    QCOMPARE(box_->View(), PictureWorld);
+    QTest::keyClick(box_.get(), Qt::Key_Plus);
+    QCOMPARE(box_->View(), PictureWorld);
 }
 
 QTEST_MAIN(TestPictureBox)

@@ -172,6 +172,7 @@ private slots:
     void matchesTheReference();
     void defaultSizeIsThePictureTheWindowShows();
     void sizeAndTime();
+    void theDrawsWindowIsTheDefault();
     void help();
 };
 
@@ -246,6 +247,12 @@ void TestRender::badInputIsOneLineAndLeavesNoFile_data()
     QTest::newRow("unknown option") << QStringList{"--fast", "%DIR%/out.png"} << "unknown option '--fast'";
     QTest::newRow("malformed size") << QStringList{"--size", "big", "%DIR%/out.png"} << "bad size 'big'";
     QTest::newRow("zero size") << QStringList{"--size", "0x0", "%DIR%/out.png"} << "bad size '0x0'";
+    QTest::newRow("three corners") << QStringList{"--window", "1,2,3", "%DIR%/out.png"} << "bad window '1,2,3'";
+    QTest::newRow("no width") << QStringList{"--window=5,1,5,0", "%DIR%/out.png"} << "bad window";
+    QTest::newRow("too narrow") << QStringList{"--window", "0,1,1e-11,0", "%DIR%/out.png"} << "bad window";
+    QTest::newRow("not a number") << QStringList{"--window", "nan,1,2,0", "%DIR%/out.png"} << "bad window";
+    QTest::newRow("window for the icon") << QStringList{"--icon", "--window", "0,1,1,0", "%DIR%/out.png"}
+                                         << "takes no --window";
     QTest::newRow("side over 16384") << QStringList{"--size", "16385x100", "%DIR%/out.png"} << "bad size";
     QTest::newRow("no output") << QStringList{} << "no output file";
     QTest::newRow("missing directory") << QStringList{"%DIR%/missing/out.png"} << "No such file or directory";
@@ -572,6 +579,19 @@ void TestRender::defaultSizeIsThePictureTheWindowShows()
     QVERIFY(QImage(saved).convertToFormat(QImage::Format_RGB32) == rendered);
 }
 
+void TestRender::theDrawsWindowIsTheDefault()
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.png"));
+    const QString windowed = dir.filePath(QStringLiteral("windowed.png"));
+    QCOMPARE(Render({plain}).status, 0);
+    QCOMPARE(Render({"--window", "-300,410,510,-500", windowed}).status, 0);
+    QFile a(plain);
+    QFile b(windowed);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(b.readAll(), a.readAll());
+}
+
 void TestRender::sizeAndTime()
 {
     QTemporaryDir dir;
@@ -592,8 +612,8 @@ void TestRender::help()
 {
     const Run run = Render({"--help"});
     QCOMPARE(run.status, 0);
-    QVERIFY(run.out.startsWith("Usage: levyc-render [--size WxH] [--time] OUTPUT.png\n"));
-    for (const char *option : {"--size", "--time", "-h, --help", "--version"}) {
+    QVERIFY(run.out.startsWith("Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] "));
+    for (const char *option : {"--size", "--window", "--time", "-h, --help", "--version"}) {
         QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
     }
     QCOMPARE(run.err, QByteArray());

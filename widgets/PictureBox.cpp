@@ -176,6 +176,7 @@ void PictureBox::SetView(const WorldWindow &window)
 
 void PictureBox::RenderView()
 {
+    exactOnScreen_ = false;
     renderer_.Render(curves_, view_, canvas_.Image().size());
     // The preview, at the next frame.
     update();
@@ -402,15 +403,15 @@ void PictureBox::paintEvent(QPaintEvent *event)
         PaintPreview(painter);
         return;
     }
-    if (previewOnScreen_) {
+    if (!exactOnScreen_) {
         // The exact picture replaces the whole preview.
-        previewOnScreen_ = false;
-        if (!event->rect().contains(contentsRect())) {
+        if (event->rect().contains(contentsRect())) {
+            exactOnScreen_ = true;
+            qCDebug(ViewLog, "shown %.17g,%.17g,%.17g,%.17g", view_.Left, view_.Top, view_.Right, view_.Bottom);
+            emit ViewPainted();
+        } else {
             update(contentsRect());
-            return;
         }
-        qCDebug(ViewLog, "shown %.17g,%.17g,%.17g,%.17g", view_.Left, view_.Top, view_.Right, view_.Bottom);
-        emit ViewPainted();
     }
     const QImage &image = canvas_.Image();
     const qreal ratio = devicePixelRatioF();
@@ -431,7 +432,6 @@ void PictureBox::paintEvent(QPaintEvent *event)
 
 void PictureBox::PaintPreview(QPainter &painter)
 {
-    previewOnScreen_ = true;
     painter.fillRect(contentsRect(), Qt::black);
     const QImage &image = canvas_.Image();
     if (image.isNull()) {

@@ -66,7 +66,7 @@ public:
     // The world window the picture shows, or is about to show.
     [[nodiscard]] const WorldWindow &View() const { return view_; }
     // Whether the screen has the exact picture of View(), not a moved and scaled one.
-    [[nodiscard]] bool ViewShown() const { return shown_ == view_ && !previewOnScreen_; }
+    [[nodiscard]] bool ViewShown() const { return shown_ == view_ && exactOnScreen_; }
     // While exploring: shows a view, or goes back to the Draw's.
     void SetView(const WorldWindow &window);
     void ResetView() { SetView(PictureWorld); }
@@ -136,7 +136,8 @@ private:
     WorldWindow view_ = PictureWorld;
     // The view the image holds.
     WorldWindow shown_ = PictureWorld;
-    bool previewOnScreen_ = false;
+    // Whether the exact picture of view_ has been painted since it was asked for.
+    bool exactOnScreen_ = true;
     std::optional<QPointF> dragFrom_;
     ViewRenderThread renderer_;
 };

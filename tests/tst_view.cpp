@@ -1,0 +1,165 @@
+#include "FarthestPoint.h"
+#include "Passes.h"
+#include "PictureGeometry.h"
+#include "ViewNavigation.h"
+#include "ViewRender.h"
+
+#include <QtTest>
+
+#include <set>
+
+using namespace levyc;
+
+Q_DECLARE_METATYPE(levyc::WorldWindow)
+
+namespace {
+
+// Points on the picture's edges, found to well under a pixel of the deepest view.
+WorldPoint WhiteEdge()
+{
+    return FarthestPoint(std::vector<CurveRecord>{FinalCurve()}, 0.3, -1.0, 1e-14);
+}
+
+WorldPoint InsideTheFan()
+{
+    return FarthestPoint(std::vector<CurveRecord>{PassCurve(50)}, 0.3, -1.0, 1e-14);
+}
+
+// Runs of one colour along each row, added up over the rows.
+std::int64_t ColourRuns(const QImage &image)
+{
+    std::int64_t runs = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            runs += x == 0 || image.pixel(x, y) != image.pixel(x - 1, y) ? 1 : 0;
+        }
+    }
+    return runs;
+}
+
+} // namespace
+
+class TestView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bandsDrawWhatOnePieceDraws_data();
+    void bandsDrawWhatOnePieceDraws();
+    void deepViewsKeepTheirDetail();
+    void theDrawsWindowIsTheDrawsPicture();
+    void navigation_data();
+    void navigation();
+};
+
+void TestView::bandsDrawWhatOnePieceDraws_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<WorldWindow>("window");
+
+    const std::vector<std::pair<const char *, WorldWindow>> views{
+        {"moved a little", {-290.5, 400.25, 519.5, -509.75}},
+        {"inside the fan at 10x", ZoomedAt(InsideTheFan(), 10)},
+        {"white edge at 1e6x", ZoomedAt(WhiteEdge(), 1e6)},
+    };
+    for (const QSize size : {PictureSize, QSize(301, 97)}) {
+        for (const auto &[name, window] : views) {
+            QTest::addRow("%dx%d, %s", size.width(), size.height(), name) << size << window;
+        }
+    }
+}
+
+void TestView::bandsDrawWhatOnePieceDraws()
+{
+    QFETCH(QSize, size);
+    QFETCH(WorldWindow, window);
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const RenderedView whole = RenderView(curves, window, size, {1, 1, nullptr});
+    QVERIFY(!whole.image.isNull());
+    QVERIFY(whole.lines > 0);
+    // Bands that split parts of curves between them, on more threads than cores.
+    for (const auto &[threads, bands] : {std::pair{3, 7}, {2, 64}}) {
+        const RenderedView banded = RenderView(curves, window, size, {threads, bands, nullptr});
+        QVERIFY2(banded.image == whole.image, qPrintable(QStringLiteral("%1 bands").arg(bands)));
+    }
+}
+
+void TestView::deepViewsKeepTheirDetail()
+{
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const RenderedView near = RenderView(curves, ZoomedAt(WhiteEdge(), 1e3), PictureSize);
+    const RenderedView deep = RenderView(curves, ZoomedAt(WhiteEdge(), 1e9), PictureSize);
+    const std::int64_t nearRuns = ColourRuns(near.image);
+    const std::int64_t deepRuns = ColourRuns(deep.image);
+    // Single precision collapses the deep view into a few flat blocks.
+    QVERIFY2(nearRuns > std::int64_t{4} * PictureSize.height(), qPrintable(QString::number(nearRuns)));
+    QVERIFY2(deepRuns * 3 > nearRuns && deepRuns < nearRuns * 3,
+             qPrintable(QStringLiteral("%1 runs at 1e9, %2 at 1e3").arg(deepRuns).arg(nearRuns)));
+    // Only the parts in sight are walked: far fewer lines than the whole picture.
+    QVERIFY2(deep.lines < PictureLines, qPrintable(QString::number(deep.lines)));
+}
+
+void TestView::theDrawsWindowIsTheDrawsPicture()
+{
+    // A stopped Draw's curves at its own window: the Draw's lines, mapped as
+    // the Draw maps them; a hair away, the view's.
+    std::vector<CurveRecord> curves = PictureCurves();
+    curves.resize(40);
+    const QSize wide(1200, 300);
+    const RenderedView own = RenderView(curves, PictureWorld, wide);
+    // Passes 0 to 28 are at most 128 units long: 2^14 one-unit lines each; the rest 2^15.
+    QCOMPARE(own.lines, std::int64_t{29} * 16384 + std::int64_t{11} * 32768);
+    const WorldWindow nudged{PictureWorld.Left - 1e-12, PictureWorld.Top, PictureWorld.Right, PictureWorld.Bottom};
+    const RenderedView view = RenderView(curves, nudged, wide);
+    int differing = 0;
+    for (int y = 0; y < wide.height(); ++y) {
+        for (int x = 0; x < wide.width(); ++x) {
+            differing += own.image.pixel(x, y) != view.image.pixel(x, y) ? 1 : 0;
+        }
+    }
+    // The same curves, in finer lines for the narrower pixel: few pixels apart.
+    QVERIFY2(differing > 0 && differing < wide.width() * wide.height() / 20, qPrintable(QString::number(differing)));
+}
+
+void TestView::navigation_data()
+{
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<WorldWindow>("expected");
+
+    // On a 100x100 image showing world 0..100 across and 100..0 down.
+    QTest::newRow("zoom in about the centre") << "zoom" << QPointF(50, 50) << 2.0 << WorldWindow{25, 75, 75, 25};
+    QTest::newRow("zoom in about a corner") << "zoom" << QPointF(0, 0) << 2.0 << WorldWindow{0, 100, 50, 50};
+    QTest::newRow("zoom out about a point") << "zoom" << QPointF(25, 75) << 0.5 << WorldWindow{-25, 175, 175, -25};
+    QTest::newRow("zoom past the narrowest") << "zoom" << QPointF(50, 50) << 1e13 << WorldWindow{0, 100, 100, 0};
+    QTest::newRow("zoom past the widest") << "zoom" << QPointF(50, 50) << 1e-6 << WorldWindow{0, 100, 100, 0};
+    QTest::newRow("drag right and up") << "pan" << QPointF(10, -20) << 0.0 << WorldWindow{-10, 80, 90, -20};
+    QTest::newRow("grow to the right") << "resize" << QPointF(200, 100) << 0.0 << WorldWindow{0, 100, 200, 0};
+    QTest::newRow("shrink from the bottom") << "resize" << QPointF(100, 25) << 0.0 << WorldWindow{0, 100, 100, 75};
+}
+
+void TestView::navigation()
+{
+    QFETCH(QString, move);
+    QFETCH(QPointF, at);
+    QFETCH(double, amount);
+    QFETCH(WorldWindow, expected);
+    const WorldWindow window{0, 100, 100, 0};
+    const QSizeF size(100, 100);
+    WorldWindow moved;
+    if (move == u"zoom") {
+        moved = ZoomedAbout(window, size, at, amount);
+    } else if (move == u"pan") {
+        moved = Panned(window, size, at);
+    } else {
+        moved = Resized(window, size, QSizeF(at.x(), at.y()));
+    }
+    QCOMPARE(moved.Left, expected.Left);
+    QCOMPARE(moved.Top, expected.Top);
+    QCOMPARE(moved.Right, expected.Right);
+    QCOMPARE(moved.Bottom, expected.Bottom);
+}
+
+QTEST_GUILESS_MAIN(TestView)
+#include "tst_view.moc"
