@@ -215,5 +215,50 @@ case_copy() {
     close_and_expect_exit 2
 }
 
+case_explore() {
+    QT_LOGGING_RULES=levyc.view.debug=true start_levyc "$out/levyc.log"
+    press_draw
+    expect_complete_picture drawn
+    local drawn=-300,410,510,-500 zoomed dragged keyed
+    # Three notches up with the pointer on the picture's pixel (282, 190).
+    xdotool mousemove --window "$win" 300 200 click --repeat 3 --delay 40 4
+    expect_view "$out/levyc.log" wheel
+    zoomed=$view
+    # The view is 1.25^3 times narrower, and the world point under the pointer stays.
+    expect_views "$drawn" "$zoomed" "(r1 - l1) / (r2 - l2) > 1.953124 && (r1 - l1) / (r2 - l2) < 1.953126 &&
+        (l1 + (r1 - l1) * 282 / 573) - (l2 + (r2 - l2) * 282 / 573) < 1e-9 &&
+        (l2 + (r2 - l2) * 282 / 573) - (l1 + (r1 - l1) * 282 / 573) < 1e-9 &&
+        (t1 + (b1 - t1) * 190 / 413) - (t2 + (b2 - t2) * 190 / 413) < 1e-9 &&
+        (t2 + (b2 - t2) * 190 / 413) - (t1 + (b1 - t1) * 190 / 413) < 1e-9" "three notches in"
+    # Dragged 100 pixels left and 50 up: the view moves right and down by as much.
+    xdotool mousedown 1
+    xdotool mousemove_relative --sync -- -50 -25
+    xdotool mousemove_relative --sync -- -50 -25
+    xdotool mouseup 1
+    expect_view "$out/levyc.log" drag
+    dragged=$view
+    expect_views "$zoomed" "$dragged" "(l2 - l1) / (r1 - l1) > 0.17452 && (l2 - l1) / (r1 - l1) < 0.17453 &&
+        (t2 - t1) / (b1 - t1) > 0.12106 && (t2 - t1) / (b1 - t1) < 0.12107" "drag"
+    # Keys, with the picture focused by the drag's click: in about the centre, then right.
+    xdotool key --delay 100 plus Right
+    expect_view "$out/levyc.log" keys
+    keyed=$view
+    expect_views "$dragged" "$keyed" "(r1 - l1) / (r2 - l2) > 1.2499 && (r1 - l1) / (r2 - l2) < 1.2501" "+ and Right"
+    # Reset View from the context menu: the Draw's picture again.
+    xdotool mousemove --window "$win" 300 200 click 3
+    sleep 0.5
+    xdotool key r
+    expect_view "$out/levyc.log" reset
+    [ "$view" = "$drawn" ] || fail "Reset View went to $view"
+    count_differing "$out/reset.png" "$reference"
+    ((differing == 0)) || fail "Reset View: the picture differs from the Draw's in $differing pixels"
+    # A Draw while zoomed: its own view and picture.
+    xdotool mousemove --window "$win" 300 200 click --repeat 2 --delay 40 4
+    expect_view "$out/levyc.log" zoomed-again
+    press_draw
+    expect_complete_picture draw-after-zoom
+    close_and_expect_exit 2
+}
+
 "case_$5"
 echo PASS

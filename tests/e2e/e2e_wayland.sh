@@ -69,5 +69,20 @@ case_scale() {
     done
 }
 
+case_explore() {
+    QT_LOGGING_RULES=levyc.view.debug=true start_levyc "$out/levyc.log"
+    keys -k Tab -k space
+    expect_complete_picture drawn
+    # Back to the picture, two steps in about its centre, one to the right.
+    keys -M shift -k Tab -m shift -k plus -k plus -k Right
+    expect_view "$out/levyc.log" keys
+    expect_views -300,410,510,-500 "$view" "(r1 - l1) / (r2 - l2) > 1.5624 && (r1 - l1) / (r2 - l2) < 1.5626" "+ + Right"
+    keys -k Home
+    expect_view "$out/levyc.log" home
+    count_differing "$out/home.png" "$reference"
+    ((differing == 0)) || fail "Home: the picture differs from the Draw's in $differing pixels"
+    close_and_expect_exit 5
+}
+
 "case_$4"
 echo PASS

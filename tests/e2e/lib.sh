@@ -156,3 +156,34 @@ expect_complete_picture() { # expect_complete_picture LABEL
 }
 
 alive() { kill -0 "$app_pid" 2>/dev/null || fail "the program is gone"; }
+
+# Exploring: the program prints each view that reaches the screen when asked
+# to (QT_LOGGING_RULES=levyc.view.debug=true), as levyc-render --window takes it.
+view_log() { { grep -o 'shown [^ ]*' "$1" || true; } | tail -n 1 | cut -d' ' -f2; }
+
+# Waits for the picture to settle on a view newer than the last one, then
+# compares the screen with levyc-render's picture of that view; sets view.
+expect_view() { # expect_view LOG LABEL
+    local previous=${view:-} i
+    for i in $(seq 1 100); do
+        view=$(view_log "$1")
+        [ -n "$view" ] && [ "$view" != "$previous" ] && break
+        sleep 0.05
+    done
+    [ -n "$view" ] && [ "$view" != "$previous" ] || fail "$2: no new view reached the screen"
+    wait_until_still "$out/$2.png"
+    view=$(view_log "$1")
+    "$levyc_render" --size "${inner_w}x${inner_h}" --window "$view" "$out/$2-expected.png" ||
+        fail "levyc-render --window $view failed"
+    count_differing "$out/$2.png" "$out/$2-expected.png"
+    ((differing == 0)) || fail "$2: the screen differs from levyc-render --window $view in $differing pixels"
+    echo "ok: $2: the screen is levyc-render --window $view"
+}
+
+# Fails unless awk finds CONDITION true of the views A and B, each split into
+# l1 t1 r1 b1 and l2 t2 r2 b2.
+expect_views() { # expect_views A B CONDITION MESSAGE
+    awk -v a="$1" -v b="$2" "BEGIN { split(a, v, \",\"); split(b, w, \",\");
+        l1 = v[1]; t1 = v[2]; r1 = v[3]; b1 = v[4]; l2 = w[1]; t2 = w[2]; r2 = w[3]; b2 = w[4];
+        exit !($3) }" || fail "$4: $1 then $2"
+}
