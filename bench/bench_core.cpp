@@ -3,17 +3,23 @@
 // line into a plain buffer, with no surface and no bookkeeping.
 #include "Canvas.h"
 #include "DrawCommands.h"
+#include "FarthestPoint.h"
 #include "Passes.h"
 #include "PictureGeometry.h"
 #include "Plotter.h"
 #include "RenderPicture.h"
+#include "ViewNavigation.h"
+#include "ViewRender.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace levyc;
@@ -139,10 +145,63 @@ void BM_Floor(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * WholePictureLines);
 }
 
+// Views of the whole fan, zoomed on points of its edges: the white curve's
+// lower right, the far left of the fan, and an edge deep inside it where
+// every curve crosses.
+constexpr std::array<const char *, 3> CentreNames{"white edge", "left edge", "inside the fan"};
+constexpr std::array<double, 6> Zooms{1, 10, 1e3, 1e6, 1e9, 1e12};
+
+WorldPoint Centre(std::size_t index)
+{
+    const std::vector<CurveRecord> all = PictureCurves();
+    switch (index) {
+    case 0:
+        return FarthestPoint(std::vector<CurveRecord>{FinalCurve()}, 0.3, -1.0, 1e-14);
+    case 1:
+        return FarthestPoint(all, -1.0, 0.2, 1e-14);
+    default:
+        return FarthestPoint(std::vector<CurveRecord>{PassCurve(50)}, 0.3, -1.0, 1e-14);
+    }
+}
+
+// Arguments: centre, zoom, threads (0 for every core).
+void BM_View(benchmark::State &state)
+{
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const WorldWindow window =
+        ZoomedAt(Centre(static_cast<std::size_t>(state.range(0))), Zooms.at(static_cast<std::size_t>(state.range(1))));
+    ViewRenderOptions options;
+    options.threads = static_cast<int>(state.range(2));
+    std::int64_t lines = 0;
+    for (auto _ : state) {
+        const RenderedView view = RenderView(curves, window, PictureSize, options);
+        lines = view.lines;
+        benchmark::DoNotOptimize(view.image.constBits());
+    }
+    state.counters["lines"] = static_cast<double>(lines);
+}
+
+void ViewArguments(benchmark::internal::Benchmark *benchmark)
+{
+    for (int centre = 0; centre < static_cast<int>(CentreNames.size()); ++centre) {
+        for (int zoom = 0; zoom < static_cast<int>(Zooms.size()); ++zoom) {
+            for (const int threads : {1, 0}) {
+                benchmark->Args({centre, zoom, threads});
+            }
+        }
+    }
+}
+
 BENCHMARK(BM_LineBy);
 BENCHMARK(BM_CurveSegment200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WholePicture)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_View)
+    ->Apply(ViewArguments)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // Keeps the medians to print the ratio at the end.
 class MedianReporter : public benchmark::ConsoleReporter
@@ -152,13 +211,46 @@ public:
     {
         for (const Run &run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+                const std::string &args = run.run_name.args;
+                const std::string name = run.run_name.function_name + (args.empty() ? "" : "/" + args);
+                medians[name] = run.GetAdjustedRealTime();
+                if (const auto lines = run.counters.find("lines"); lines != run.counters.end()) {
+                    viewLines[name] = lines->second.value;
+                }
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> medians;
+    std::map<std::string, double> viewLines;
 };
+
+// One line per view: lines walked, one core and all, against the whole picture on one core.
+void PrintViews(const MedianReporter &reporter, double wholeMs)
+{
+    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    std::printf("\nViews at %dx%d (medians; whole picture %.2f ms on one core, target: all cores at most 2x that)\n",
+                PictureSize.width(), PictureSize.height(), wholeMs);
+    std::printf("%-16s %8s %12s %10s %10s %8s %8s\n", "centre", "zoom", "lines", "1 core ms",
+                (std::to_string(cores) + " cores ms").c_str(), "speed-up", "/ whole");
+    double worst = 0;
+    for (std::size_t centre = 0; centre < CentreNames.size(); ++centre) {
+        for (std::size_t zoom = 0; zoom < Zooms.size(); ++zoom) {
+            const std::string name = "BM_View/" + std::to_string(centre) + "/" + std::to_string(zoom) + "/";
+            // The threads argument: 1, or 0 for every core.
+            const auto one = reporter.medians.find(name + "1");
+            const auto all = reporter.medians.find(name + "0");
+            if (one == reporter.medians.end() || all == reporter.medians.end()) {
+                continue;
+            }
+            worst = std::max(worst, all->second / wholeMs);
+            std::printf("%-16s %8.0e %12.0f %10.2f %10.2f %8.2f %8.2f\n", CentreNames.at(centre), Zooms.at(zoom),
+                        reporter.viewLines.at(name + "0"), one->second, all->second, one->second / all->second,
+                        all->second / wholeMs);
+        }
+    }
+    std::printf("Slowest view on all cores: %.2f times the whole picture on one core (target at most 2)\n", worst);
+}
 
 } // namespace
 
@@ -172,6 +264,9 @@ int main(int argc, char **argv)
     if (whole != reporter.medians.end() && floor != reporter.medians.end()) {
         std::printf("\nWhole picture %.2f ms, floor %.2f ms: ratio %.2f (target at most 1.2)\n", whole->second,
                     floor->second, whole->second / floor->second);
+    }
+    if (whole != reporter.medians.end()) {
+        PrintViews(reporter, whole->second);
     }
     benchmark::Shutdown();
     return 0;

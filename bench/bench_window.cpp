@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdio>
@@ -35,21 +36,89 @@ template <typename Work> double Milliseconds(Work &&work)
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-// Counts the paint events a widget receives.
+// Counts the paint events a widget receives, and when they come.
 class PaintCounter : public QObject
 {
 public:
     int paints = 0;
+    std::vector<qint64> times; // on clock
+    QElapsedTimer clock;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint) {
             ++paints;
+            times.push_back(clock.nsecsElapsed());
         }
         return QObject::eventFilter(watched, event);
     }
 };
+
+template <typename Done> void ProcessUntil(Done &&done, qint64 timeoutNs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.nsecsElapsed() < timeoutNs) {
+        QApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+}
+
+struct ZoomRun
+{
+    double settleMs = -1;        // from the last notch to the exact picture painted
+    double longestGapFrames = 0; // display frames between picture updates while notches come
+};
+
+// Ten wheel notches over the picture, one per display frame, as a quick turn
+// of the wheel sends them.
+ZoomRun ZoomTenNotches(PictureBox *picture, PaintCounter &counter)
+{
+    constexpr int Notches = 10;
+    const qint64 frame = picture->FrameIntervalNs();
+    picture->ResetView();
+    ProcessUntil([&] { return picture->ViewShown(); }, 2'000'000'000);
+    counter.times.clear();
+    counter.clock.start();
+    qint64 exactNs = -1;
+    const QMetaObject::Connection painted =
+        QObject::connect(picture, &PictureBox::ViewPainted, [&] { exactNs = counter.clock.nsecsElapsed(); });
+    const QPointF at(300, 200);
+    qint64 lastNotchNs = 0;
+    for (int notch = 0; notch < Notches; ++notch) {
+        lastNotchNs = counter.clock.nsecsElapsed();
+        QWheelEvent wheel(at, picture->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(picture, &wheel);
+        exactNs = -1;
+        const qint64 next = lastNotchNs + frame;
+        ProcessUntil([&] { return counter.clock.nsecsElapsed() >= next; }, frame);
+    }
+    ProcessUntil([&] { return exactNs >= 0; }, 2'000'000'000);
+    QObject::disconnect(painted);
+    if (qEnvironmentVariableIsSet("LEVYC_BENCH_TRACE")) {
+        for (const qint64 time : counter.times) {
+            std::fprintf(stderr, "paint %.1f\n", time / 1e6);
+        }
+        std::fprintf(stderr, "last notch %.1f exact %.1f\n", lastNotchNs / 1e6, exactNs / 1e6);
+    }
+    ZoomRun run;
+    if (exactNs < 0) {
+        return run;
+    }
+    run.settleMs = static_cast<double>(exactNs - lastNotchNs) / 1e6;
+    // From the first notch to the preview of the last: after it nothing
+    // changes on screen until the exact picture comes.
+    qint64 previous = 0;
+    for (const qint64 time : counter.times) {
+        run.longestGapFrames = std::max(run.longestGapFrames, static_cast<double>(time - previous) / frame);
+        previous = time;
+        if (time > lastNotchNs) {
+            break;
+        }
+    }
+    return run;
+}
 
 long PeakKiB(const QString &statusFile)
 {
@@ -97,6 +166,14 @@ int main(int argc, char *argv[])
     }
     const long windowPeak = PeakKiB(QStringLiteral("/proc/self/status"));
 
+    std::vector<double> settle;
+    std::vector<double> gaps;
+    for (int run = 0; run < Runs; ++run) {
+        const ZoomRun zoom = ZoomTenNotches(picture, counter);
+        settle.push_back(zoom.settleMs);
+        gaps.push_back(zoom.longestGapFrames);
+    }
+
     const double headlessMs = Median(headless);
     const double onScreenMs = Median(onScreen);
     std::printf("platform %s, device pixel ratio %.2f, display frame %.1f ms, medians of %d runs\n",
@@ -107,6 +184,12 @@ int main(int argc, char *argv[])
                 paintsPerDraw);
     std::printf("on screen / headless  %8.2f     (target at most 4)\n", onScreenMs / headlessMs);
 
+    std::printf("ten wheel notches, one per display frame: exact picture %.1f ms after the last (target at most 100;"
+                " slowest %.1f)\n",
+                Median(settle), *std::max_element(settle.begin(), settle.end()));
+    std::printf("  longest time between picture updates while the notches come: %.2f display frames (median;"
+                " worst %.2f; target at most 2, that is one frame with no update)\n",
+                Median(gaps), *std::max_element(gaps.begin(), gaps.end()));
     std::printf("peak memory of this window after %d Draws: %.1f MiB (at most 60)\n", Runs,
                 static_cast<double>(windowPeak) / 1024.0);
     return 0;
