@@ -96,12 +96,6 @@ ZoomRun ZoomTenNotches(PictureBox *picture, PaintCounter &counter)
     }
     ProcessUntil([&] { return exactNs >= 0; }, 2'000'000'000);
     QObject::disconnect(painted);
-    if (qEnvironmentVariableIsSet("LEVYC_BENCH_TRACE")) {
-        for (const qint64 time : counter.times) {
-            std::fprintf(stderr, "paint %.1f\n", time / 1e6);
-        }
-        std::fprintf(stderr, "last notch %.1f exact %.1f\n", lastNotchNs / 1e6, exactNs / 1e6);
-    }
     ZoomRun run;
     if (exactNs < 0) {
         return run;
@@ -111,7 +105,7 @@ ZoomRun ZoomTenNotches(PictureBox *picture, PaintCounter &counter)
     // changes on screen until the exact picture comes.
     qint64 previous = 0;
     for (const qint64 time : counter.times) {
-        run.longestGapFrames = std::max(run.longestGapFrames, static_cast<double>(time - previous) / frame);
+        run.longestGapFrames = std::max(run.longestGapFrames, static_cast<double>(time - previous) / static_cast<double>(frame));
         previous = time;
         if (time > lastNotchNs) {
             break;
