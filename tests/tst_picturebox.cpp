@@ -261,6 +261,7 @@ void TestPictureBox::exploringMovesTheView_data()
     QTest::newRow("two notches out") << "wheel" << QPointF(400, 300) << QPointF(0, -240) << 1 / 1.5625 << QPointF();
     QTest::newRow("touchpad part notch") << "wheel" << QPointF(300, 20) << QPointF(0, 30) << std::pow(1.25, 0.25)
                                          << QPointF();
+    QTest::newRow("pinch") << "pinch" << QPointF(150, 300) << QPointF() << 1.25 << QPointF();
     QTest::newRow("drag") << "drag" << QPointF(200, 200) << QPointF(57.3, -41.3) << 1.0 << QPointF(-0.1, 0.1);
     QTest::newRow("key +") << "+" << centre << QPointF() << 1.25 << QPointF();
     QTest::newRow("key -") << "-" << centre << QPointF() << 0.8 << QPointF();
@@ -295,6 +296,10 @@ void TestPictureBox::exploringMovesTheView()
         QWheelEvent wheel(at, box.mapToGlobal(at), {}, by.toPoint(), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
                           false);
         QApplication::sendEvent(&box, &wheel);
+    } else if (action == u"pinch") {
+        QNativeGestureEvent pinch(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 2, at, at,
+                                  box.mapToGlobal(at), 0.25, {});
+        QApplication::sendEvent(&box, &pinch);
     } else if (action == u"drag") {
         QTest::mousePress(&box, Qt::LeftButton, {}, at.toPoint());
         QMouseEvent move(QEvent::MouseMove, at + by, box.mapToGlobal(at + by), Qt::NoButton, Qt::LeftButton, {});
