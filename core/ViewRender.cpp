@@ -21,6 +21,8 @@ constexpr int MaxDepth = 160;
 // done in well under a millisecond.
 constexpr int CancelDepth = 20;
 constexpr int BandsPerThread = 4;
+// Parts at least this many pixels long are tested for cover.
+constexpr double CoverTestPixels = 8.0;
 
 RenderedView RenderDrawWindow(std::span<const CurveRecord> curves, QSize size)
 {
@@ -43,8 +45,8 @@ RenderedView RenderDrawWindow(std::span<const CurveRecord> curves, QSize size)
     return result;
 }
 
-// What every band of one view shares: the mapping from the window's corner and
-// the longest line.
+// What every band of one view shares: the mapping from the window's corner,
+// the longest line, and the shortest part worth testing for cover.
 struct ViewSetup
 {
     double left;
@@ -52,13 +54,39 @@ struct ViewSetup
     double scaleX;
     double scaleY;
     double limitSquared;
+    double coverTestSquared;
     const std::atomic<bool> *cancel;
+};
+
+// A part's reach in pixels: CurveReach's box in closed form. The part keeps
+// within -0.5 to 1.5 of its vector along it and -1 to 0.25 across.
+struct PixelBox
+{
+    double left;
+    double right;
+    double top;
+    double bottom;
+
+    PixelBox(const ViewSetup &setup, double sx, double sy, double p, double q)
+    {
+        const double centreX = (sx + 0.5 * p + 0.375 * q) * setup.scaleX;
+        const double centreY = (sy + 0.5 * q - 0.375 * p) * setup.scaleY;
+        const double halfX = (std::abs(p) + 0.625 * std::abs(q)) * std::abs(setup.scaleX);
+        const double halfY = (std::abs(q) + 0.625 * std::abs(p)) * std::abs(setup.scaleY);
+        left = centreX - halfX;
+        right = centreX + halfX;
+        top = centreY - halfY;
+        bottom = centreY + halfY;
+    }
 };
 
 // One band's rows of a view. Every point of a curve is computed from its
 // parent part's start, never by adding up a pen, so each band, culled as it
 // likes, reaches the same coordinates for every line; each line marks the
 // pixel of its end, and of its start after a skipped part.
+// The curves come last first and a pixel keeps the first colour it gets: the
+// one the last curve over it gives. A part whose reach lies on pixels that all
+// have theirs already is skipped, which inside the fan is most of them.
 class BandWalk
 {
 public:
@@ -69,9 +97,31 @@ public:
         , width_(width)
         , top_(top)
         , bottom_(bottom)
+        , tilesAcross_((width + TileSide - 1) / TileSide)
+        , open_(static_cast<std::size_t>(tilesAcross_) *
+                static_cast<std::size_t>((bottom - top + TileSide - 1) / TileSide))
+        , blocksAcross_((width + BlockSide - 1) / BlockSide)
+        , blockOpen_(static_cast<std::size_t>(blocksAcross_) *
+                     static_cast<std::size_t>((bottom - top + BlockSide - 1) / BlockSide))
     {
+        for (int row = top; row < bottom; ++row) {
+            std::fill(pixels + row * stride, pixels + row * stride + width, Unset);
+            for (int x = 0; x < width; ++x) {
+                ++open_[Tile(x, row)];
+                ++blockOpen_[Block(x, row)];
+            }
+        }
     }
 
+    // Pixels no curve reached are the background.
+    void Finish()
+    {
+        for (int row = top_; row < bottom_; ++row) {
+            std::replace(pixels_ + row * stride_, pixels_ + row * stride_ + width_, Unset, qRgb(0, 0, 0));
+        }
+    }
+
+    // Call for the curves in the reverse of their order.
     void Curve(const CurveRecord &curve)
     {
         if (!std::isfinite(curve.X) || !std::isfinite(curve.Y) || !std::isfinite(curve.P) || !std::isfinite(curve.Q)) {
@@ -91,6 +141,23 @@ public:
     [[nodiscard]] std::int64_t Lines() const { return lines_; }
 
 private:
+    // Cover is kept per square of pixels, how many in it have no colour yet,
+    // and again per block of such squares, so that a large part is judged
+    // mostly by its blocks.
+    static constexpr int TileSide = 8;
+    static constexpr int BlockSide = 64;
+    // Not a colour a curve gives: those are opaque.
+    static constexpr QRgb Unset = 0;
+
+    [[nodiscard]] std::size_t Tile(qsizetype x, qsizetype y) const
+    {
+        return static_cast<std::size_t>((y - top_) / TileSide * tilesAcross_ + x / TileSide);
+    }
+    [[nodiscard]] std::size_t Block(qsizetype x, qsizetype y) const
+    {
+        return static_cast<std::size_t>((y - top_) / BlockSide * blocksAcross_ + x / BlockSide);
+    }
+
     // A part from (sx, sy) to (ex, ey) along (p, q), whose lines may fall off the band.
     void Checked(double sx, double sy, double ex, double ey, double p, double q, int depth)
     {
@@ -107,22 +174,14 @@ private:
             gap_ = true;
             return;
         }
-        // CurveReach's box in closed form, in pixels: the part keeps within
-        // -0.5 to 1.5 of its vector along it and -1 to 0.25 across.
-        const double centreX = (sx + 0.5 * p + 0.375 * q) * setup_.scaleX;
-        const double centreY = (sy + 0.5 * q - 0.375 * p) * setup_.scaleY;
-        const double halfX = (std::abs(p) + 0.625 * std::abs(q)) * std::abs(setup_.scaleX);
-        const double halfY = (std::abs(q) + 0.625 * std::abs(p)) * std::abs(setup_.scaleY);
-        const double left = centreX - halfX;
-        const double right = centreX + halfX;
-        const double top = centreY - halfY;
-        const double bottom = centreY + halfY;
+        const PixelBox box(setup_, sx, sy, p, q);
         // A pixel to spare each way covers the rounding of every point on the part.
-        if (!(right >= -1.0 && left <= width_ + 1.0 && bottom >= top_ - 1.0 && top <= bottom_ + 1.0)) {
-            gap_ = true; // out of the band, or not a number
+        if (!(box.right >= -1.0 && box.left <= width_ + 1.0 && box.bottom >= top_ - 1.0 && box.top <= bottom_ + 1.0) ||
+            Covered(box)) {
+            gap_ = true; // out of the band, hidden, or not a number
             return;
         }
-        if (left >= 1.0 && right <= width_ - 1.0 && top >= top_ + 1.0 && bottom <= bottom_ - 1.0) {
+        if (box.left >= 1.0 && box.right <= width_ - 1.0 && box.top >= top_ + 1.0 && box.bottom <= bottom_ - 1.0) {
             if (gap_) {
                 Plot(sx, sy);
                 gap_ = false;
@@ -138,16 +197,21 @@ private:
         Checked(mx, my, ex, ey, (p - q) / 2, (p + q) / 2, depth + 1);
     }
 
-    // A part whose every line lies on the band: no tests but the length.
+    // A part whose every line lies on the band: no tests but the length, and
+    // the cover while the part is large enough to be worth it.
     void Inside(double sx, double sy, double ex, double ey, double p, double q, int depth)
     {
-        if (p * p + q * q <= setup_.limitSquared || depth >= MaxDepth) {
+        const double lengthSquared = p * p + q * q;
+        if (lengthSquared <= setup_.limitSquared || depth >= MaxDepth) {
             // On the band, so non-negative: truncation is floor.
             const auto ix = static_cast<qsizetype>(ex * setup_.scaleX);
             const auto iy = static_cast<qsizetype>(ey * setup_.scaleY);
-            pixels_[iy * stride_ + ix] = rgb_;
+            Set(ix, iy);
             ++lines_;
             return;
+        }
+        if (lengthSquared >= setup_.coverTestSquared && Covered(PixelBox(setup_, sx, sy, p, q))) {
+            return; // the lines after it start where it ends: on a pixel with its colour
         }
         const double p1 = (p + q) / 2;
         const double q1 = (q - p) / 2;
@@ -162,8 +226,58 @@ private:
         const double px = x * setup_.scaleX;
         const double py = y * setup_.scaleY;
         if (px >= 0.0 && px < width_ && py >= top_ && py < bottom_) { // false for NaN
-            pixels_[static_cast<qsizetype>(py) * stride_ + static_cast<qsizetype>(px)] = rgb_;
+            Set(static_cast<qsizetype>(px), static_cast<qsizetype>(py));
         }
+    }
+
+    void Set(qsizetype x, qsizetype y)
+    {
+        QRgb &pixel = pixels_[y * stride_ + x];
+        if (pixel == Unset) {
+            pixel = rgb_;
+            --open_[Tile(x, y)];
+            --blockOpen_[Block(x, y)];
+        }
+    }
+
+    // Whether every pixel of the band within the box, and one more each way, has its colour.
+    [[nodiscard]] bool Covered(const PixelBox &box) const
+    {
+        const auto first = [](double value, int low) {
+            return std::max(static_cast<qsizetype>(value) - 1, qsizetype{low});
+        };
+        const auto last = [](double value, int high) {
+            return std::min(static_cast<qsizetype>(value) + 1, qsizetype{high - 1});
+        };
+        // Out of the band's range only when the box is, and such a part is culled first.
+        const qsizetype x0 = first(std::max(box.left, -1.0), 0);
+        const qsizetype x1 = last(std::min(box.right, width_ + 1.0), width_);
+        const qsizetype y0 = first(std::max(box.top, top_ - 1.0), top_);
+        const qsizetype y1 = last(std::min(box.bottom, bottom_ + 1.0), bottom_);
+        for (qsizetype by = (y0 - top_) / BlockSide; by <= (y1 - top_) / BlockSide; ++by) {
+            for (qsizetype bx = x0 / BlockSide; bx <= x1 / BlockSide; ++bx) {
+                if (blockOpen_[static_cast<std::size_t>(by * blocksAcross_ + bx)] == 0) {
+                    continue;
+                }
+                // The block's part of the box, in its own rows.
+                const qsizetype left = std::max(x0, bx * BlockSide);
+                const qsizetype right = std::min(x1, bx * BlockSide + BlockSide - 1);
+                const qsizetype top = std::max(y0, top_ + by * BlockSide);
+                const qsizetype bottom = std::min(y1, top_ + by * BlockSide + BlockSide - 1);
+                if (left == bx * BlockSide && right == bx * BlockSide + BlockSide - 1 && top == top_ + by * BlockSide &&
+                    bottom == top_ + by * BlockSide + BlockSide - 1) {
+                    return false; // the whole block lies in the box, and it is not covered
+                }
+                for (qsizetype ty = (top - top_) / TileSide; ty <= (bottom - top_) / TileSide; ++ty) {
+                    for (qsizetype tx = left / TileSide; tx <= right / TileSide; ++tx) {
+                        if (open_[static_cast<std::size_t>(ty * tilesAcross_ + tx)] != 0) {
+                            return false;
+                        }
+                    }
+                }
+            }
+        }
+        return true;
     }
 
     const ViewSetup &setup_;
@@ -172,6 +286,10 @@ private:
     int width_;
     int top_;
     int bottom_;
+    int tilesAcross_;
+    std::vector<int> open_; // pixels of each tile with no colour yet
+    int blocksAcross_;
+    std::vector<int> blockOpen_;
     QRgb rgb_ = 0;
     bool gap_ = true;
     std::int64_t lines_ = 0;
@@ -212,7 +330,10 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
     // A line no longer than the shorter side of a pixel covers at most the
     // pixels of its two ends.
     const double limit = std::min({1.0, 1.0 / std::abs(scaleX), 1.0 / std::abs(scaleY)});
-    const ViewSetup setup{window.Left, window.Top, scaleX, scaleY, limit * limit, options.cancel};
+    // Testing cover costs about what a few dozen lines do.
+    const double coverTest = CoverTestPixels / std::min(std::abs(scaleX), std::abs(scaleY));
+    const ViewSetup setup{window.Left,           window.Top,    scaleX, scaleY, limit * limit,
+                          coverTest * coverTest, options.cancel};
 
     const int threads =
         options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -227,17 +348,15 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
         for (int band = nextBand++; band < bands; band = nextBand++) {
             const int top = static_cast<int>(static_cast<std::int64_t>(size.height()) * band / bands);
             const int bottom = static_cast<int>(static_cast<std::int64_t>(size.height()) * (band + 1) / bands);
-            for (int row = top; row < bottom; ++row) {
-                std::fill(pixels + row * stride, pixels + row * stride + size.width(), qRgb(0, 0, 0));
-            }
             BandWalk walk(setup, pixels, stride, size.width(), top, bottom);
-            for (const CurveRecord &curve : curves) {
+            for (std::size_t i = curves.size(); i-- > 0;) {
                 if (walk.Cancelled()) {
                     cancelled = true;
                     return;
                 }
-                walk.Curve(curve);
+                walk.Curve(curves[i]);
             }
+            walk.Finish();
             lines += walk.Lines();
         }
     };
