@@ -25,6 +25,63 @@ WorldPoint InsideTheFan()
     return FarthestPoint(std::vector<CurveRecord>{PassCurve(50)}, 0.3, -1.0, 1e-14);
 }
 
+// Every line of every curve, first curve first, nothing skipped: each line's
+// ends computed from its parent's start as the view does, and marked.
+class PlainView
+{
+public:
+    PlainView(const WorldWindow &window, QSize size)
+        : window_(window)
+        , image_(size, QImage::Format_RGB32)
+        , scaleX_(size.width() / (window.Right - window.Left))
+        , scaleY_(size.height() / (window.Bottom - window.Top))
+        , limitSquared_(std::pow(std::min({1.0, 1 / std::abs(scaleX_), 1 / std::abs(scaleY_)}), 2))
+    {
+        image_.fill(qRgb(0, 0, 0));
+    }
+
+    QImage Draw(const std::vector<CurveRecord> &curves)
+    {
+        for (const CurveRecord &curve : curves) {
+            rgb_ = qRgb(RedOf(curve.Color), GreenOf(curve.Color), BlueOf(curve.Color));
+            const double x = curve.X - window_.Left;
+            const double y = curve.Y - window_.Top;
+            Part(x, y, x + curve.P, y + curve.Q, curve.P, curve.Q);
+        }
+        return image_;
+    }
+
+private:
+    void Part(double sx, double sy, double ex, double ey, double p, double q)
+    {
+        if (p * p + q * q <= limitSquared_) {
+            Mark(sx, sy);
+            Mark(ex, ey);
+            return;
+        }
+        const double mx = sx + (p + q) / 2;
+        const double my = sy + (q - p) / 2;
+        Part(sx, sy, mx, my, (p + q) / 2, (q - p) / 2);
+        Part(mx, my, ex, ey, (p - q) / 2, (p + q) / 2);
+    }
+
+    void Mark(double x, double y)
+    {
+        const double px = std::floor(x * scaleX_);
+        const double py = std::floor(y * scaleY_);
+        if (px >= 0 && px < image_.width() && py >= 0 && py < image_.height()) {
+            image_.setPixel(static_cast<int>(px), static_cast<int>(py), rgb_);
+        }
+    }
+
+    WorldWindow window_;
+    QImage image_;
+    double scaleX_;
+    double scaleY_;
+    double limitSquared_;
+    QRgb rgb_ = 0;
+};
+
 // Runs of one colour along each row, added up over the rows.
 std::int64_t ColourRuns(const QImage &image)
 {
@@ -46,6 +103,8 @@ class TestView : public QObject
 private slots:
     void bandsDrawWhatOnePieceDraws_data();
     void bandsDrawWhatOnePieceDraws();
+    void skippingChangesNoPixel_data();
+    void skippingChangesNoPixel();
     void deepViewsKeepTheirDetail();
     void theDrawsWindowIsTheDrawsPicture();
     void navigation_data();
@@ -82,6 +141,24 @@ void TestView::bandsDrawWhatOnePieceDraws()
         const RenderedView banded = RenderView(curves, window, size, {threads, bands, nullptr});
         QVERIFY2(banded.image == whole.image, qPrintable(QStringLiteral("%1 bands").arg(bands)));
     }
+}
+
+void TestView::skippingChangesNoPixel_data()
+{
+    QTest::addColumn<WorldWindow>("window");
+    QTest::newRow("the whole fan, moved") << WorldWindow{-310, 420, 500, -490};
+    QTest::newRow("inside the fan") << ZoomedAt(InsideTheFan(), 8);
+    QTest::newRow("an edge") << ZoomedAt({20, 20}, 4);
+}
+
+void TestView::skippingChangesNoPixel()
+{
+    QFETCH(WorldWindow, window);
+    const QSize size(160, 120);
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const QImage plain = PlainView(window, size).Draw(curves);
+    const RenderedView view = RenderView(curves, window, size);
+    QVERIFY(view.image == plain);
 }
 
 void TestView::deepViewsKeepTheirDetail()
