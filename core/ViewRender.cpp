@@ -84,13 +84,15 @@ struct PixelBox
 // parent part's start, never by adding up a pen, so each band, culled as it
 // likes, reaches the same coordinates for every line; each line marks the
 // pixel of its end, and of its start after a skipped part.
-// The curves come last first and a pixel keeps the first colour it gets: the
-// one the last curve over it gives. A part whose reach lies on pixels that all
-// have theirs already is skipped, which inside the fan is most of them.
+// For a whole view the curves come last first and a pixel keeps the first
+// colour it gets: the one the last curve over it gives. A part whose reach lies
+// on pixels that all have theirs already is skipped, which inside the fan is
+// most of them. Over an image (`over`), the curves come in order, each over
+// what is there.
 class BandWalk
 {
 public:
-    BandWalk(const ViewSetup &setup, QRgb *pixels, qsizetype stride, int width, int top, int bottom)
+    BandWalk(const ViewSetup &setup, QRgb *pixels, qsizetype stride, int width, int top, int bottom, bool over)
         : setup_(setup)
         , pixels_(pixels)
         , stride_(stride)
@@ -103,8 +105,9 @@ public:
         , blocksAcross_((width + BlockSide - 1) / BlockSide)
         , blockOpen_(static_cast<std::size_t>(blocksAcross_) *
                      static_cast<std::size_t>((bottom - top + BlockSide - 1) / BlockSide))
+        , over_(over)
     {
-        for (int row = top; row < bottom; ++row) {
+        for (int row = top; row < bottom && !over; ++row) {
             std::fill(pixels + row * stride, pixels + row * stride + width, Unset);
             for (int x = 0; x < width; ++x) {
                 ++open_[Tile(x, row)];
@@ -116,12 +119,12 @@ public:
     // Pixels no curve reached are the background.
     void Finish()
     {
-        for (int row = top_; row < bottom_; ++row) {
+        for (int row = top_; row < bottom_ && !over_; ++row) {
             std::replace(pixels_ + row * stride_, pixels_ + row * stride_ + width_, Unset, qRgb(0, 0, 0));
         }
     }
 
-    // Call for the curves in the reverse of their order.
+    // Call for the curves in the reverse of their order, or in order when over an image.
     void Curve(const CurveRecord &curve)
     {
         if (!std::isfinite(curve.X) || !std::isfinite(curve.Y) || !std::isfinite(curve.P) || !std::isfinite(curve.Q)) {
@@ -177,7 +180,7 @@ private:
         const PixelBox box(setup_, sx, sy, p, q);
         // A pixel to spare each way covers the rounding of every point on the part.
         if (!(box.right >= -1.0 && box.left <= width_ + 1.0 && box.bottom >= top_ - 1.0 && box.top <= bottom_ + 1.0) ||
-            Covered(box)) {
+            (!over_ && Covered(box))) {
             gap_ = true; // out of the band, hidden, or not a number
             return;
         }
@@ -210,7 +213,7 @@ private:
             ++lines_;
             return;
         }
-        if (lengthSquared >= setup_.coverTestSquared && Covered(PixelBox(setup_, sx, sy, p, q))) {
+        if (!over_ && lengthSquared >= setup_.coverTestSquared && Covered(PixelBox(setup_, sx, sy, p, q))) {
             return; // the lines after it start where it ends: on a pixel with its colour
         }
         const double p1 = (p + q) / 2;
@@ -233,7 +236,9 @@ private:
     void Set(qsizetype x, qsizetype y)
     {
         QRgb &pixel = pixels_[y * stride_ + x];
-        if (pixel == Unset) {
+        if (over_) {
+            pixel = rgb_;
+        } else if (pixel == Unset) {
             pixel = rgb_;
             --open_[Tile(x, y)];
             --blockOpen_[Block(x, y)];
@@ -290,6 +295,7 @@ private:
     std::vector<int> open_; // pixels of each tile with no colour yet
     int blocksAcross_;
     std::vector<int> blockOpen_;
+    bool over_;
     QRgb rgb_ = 0;
     bool gap_ = true;
     std::int64_t lines_ = 0;
@@ -311,20 +317,14 @@ bool IsDrawableWindow(const WorldWindow &window)
     return drawable(window.Left, window.Right) && drawable(window.Top, window.Bottom);
 }
 
-RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
-                        const ViewRenderOptions &options)
+namespace {
+
+// Draws the curves on an image of the view in bands on every core: a whole
+// view, or over the image. The lines drawn, or -1 when cancelled.
+std::int64_t DrawBands(QImage &image, std::span<const CurveRecord> curves, const WorldWindow &window,
+                       const ViewRenderOptions &options, bool over)
 {
-    if (IsDrawWindow(window)) {
-        return RenderDrawWindow(curves, size);
-    }
-    RenderedView result;
-    if (size.isEmpty() || !IsDrawableWindow(window)) {
-        return result;
-    }
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull()) {
-        return result;
-    }
+    const QSize size = image.size();
     const double scaleX = size.width() / (window.Right - window.Left);
     const double scaleY = size.height() / (window.Bottom - window.Top);
     // A line no longer than the shorter side of a pixel covers at most the
@@ -348,13 +348,13 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
         for (int band = nextBand++; band < bands; band = nextBand++) {
             const int top = static_cast<int>(static_cast<std::int64_t>(size.height()) * band / bands);
             const int bottom = static_cast<int>(static_cast<std::int64_t>(size.height()) * (band + 1) / bands);
-            BandWalk walk(setup, pixels, stride, size.width(), top, bottom);
-            for (std::size_t i = curves.size(); i-- > 0;) {
+            BandWalk walk(setup, pixels, stride, size.width(), top, bottom, over);
+            for (std::size_t i = 0; i < curves.size(); ++i) {
                 if (walk.Cancelled()) {
                     cancelled = true;
                     return;
                 }
-                walk.Curve(curves[i]);
+                walk.Curve(curves[over ? i : curves.size() - 1 - i]);
             }
             walk.Finish();
             lines += walk.Lines();
@@ -368,12 +368,40 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
         }
         work();
     }
-    if (cancelled || (options.cancel != nullptr && options.cancel->load())) {
+    return cancelled || (options.cancel != nullptr && options.cancel->load()) ? -1 : lines.load();
+}
+
+} // namespace
+
+RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
+                        const ViewRenderOptions &options)
+{
+    if (IsDrawWindow(window)) {
+        return RenderDrawWindow(curves, size);
+    }
+    RenderedView result;
+    if (size.isEmpty() || !IsDrawableWindow(window)) {
         return result;
     }
-    result.image = std::move(image);
-    result.lines = lines;
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) {
+        return result;
+    }
+    const std::int64_t lines = DrawBands(image, curves, window, options, false);
+    if (lines >= 0) {
+        result.image = std::move(image);
+        result.lines = lines;
+    }
     return result;
+}
+
+bool DrawViewCurves(QImage &image, std::span<const CurveRecord> curves, const WorldWindow &window,
+                    const ViewRenderOptions &options)
+{
+    if (image.isNull() || image.format() != QImage::Format_RGB32 || IsDrawWindow(window) || !IsDrawableWindow(window)) {
+        return false;
+    }
+    return DrawBands(image, curves, window, options, true) >= 0;
 }
 
 } // namespace levyc

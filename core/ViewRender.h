@@ -49,4 +49,12 @@ bool IsDrawableWindow(const WorldWindow &window);
 RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
                         const ViewRenderOptions &options = {});
 
+// Draws the curves over an RGB32 image that shows the window, in order, each
+// over what is there: the view as it grows, a curve at a time. The pixels are
+// those RenderView gives once every curve is drawn. False, drawing nothing,
+// for the Draw's own window (which a Canvas draws), a window that cannot be
+// drawn, or when cancelled.
+bool DrawViewCurves(QImage &image, std::span<const CurveRecord> curves, const WorldWindow &window,
+                    const ViewRenderOptions &options = {});
+
 } // namespace levyc

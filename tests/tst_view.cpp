@@ -159,6 +159,13 @@ void TestView::skippingChangesNoPixel()
     const QImage plain = PlainView(window, size).Draw(curves);
     const RenderedView view = RenderView(curves, window, size);
     QVERIFY(view.image == plain);
+    // A curve at a time over the picture so far, as frames of it growing are.
+    QImage grown(size, QImage::Format_RGB32);
+    grown.fill(qRgb(0, 0, 0));
+    for (const CurveRecord &curve : curves) {
+        QVERIFY(DrawViewCurves(grown, std::span(&curve, 1), window));
+    }
+    QVERIFY(grown == plain);
 }
 
 void TestView::deepViewsKeepTheirDetail()
