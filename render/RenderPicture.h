@@ -4,6 +4,7 @@
 #include <QSize>
 
 #include <cstdint>
+#include <functional>
 
 namespace levyc {
 
@@ -14,8 +15,12 @@ struct RenderedPicture
     double milliseconds = 0;
 };
 
-// Runs the Draw command on an image of the given size, without a screen.
-RenderedPicture RenderPicture(QSize size);
+// Called with the number of curves drawn so far.
+using CurveProgress = std::function<void(int curvesDrawn)>;
+
+// Runs the Draw command on an image of the given size, without a screen;
+// `progress` is called each time the Draw handles events, before each curve.
+RenderedPicture RenderPicture(QSize size, const CurveProgress &progress = {});
 
 // The application icon, `side` pixels square: the picture at one world unit
 // per pixel, trimmed to its curves and centred on a black square.
