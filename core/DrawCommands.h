@@ -65,7 +65,6 @@ public:
     [[nodiscard]] const std::vector<CurveRecord> &Drawn() const { return drawn_; }
 
 private:
-
     void Draw()
     {
         SetWorldWindow(picture_, PictureWorld);

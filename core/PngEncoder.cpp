@@ -1,11 +1,16 @@
 #include "PngEncoder.h"
 
+#include "BlockDeflate.h"
+#include "Palette.h"
+
 #include <QImage>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -73,14 +78,100 @@ bool WriteRows(png_structp png, png_infop info, const QImage &image, png_bytep r
     return true;
 }
 
+// Rows without a filter and compressed as runs: on thin lines over black this
+// is several times faster than zlib's default and smaller than the RGB file it
+// replaced. A small image takes the strongest compression, which costs little there.
+BlockDeflate::Settings IndexedSettings(const QImage &image)
+{
+    constexpr qint64 SmallPixels = qint64{1} << 20;
+    if (qint64{image.width()} * image.height() <= SmallPixels) {
+        return {Z_BEST_COMPRESSION, Z_DEFAULT_STRATEGY};
+    }
+    return {1, Z_RLE};
+}
+
+void AppendBigEndian(QByteArray &bytes, quint32 value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        bytes.append(static_cast<char>(value >> shift));
+    }
+}
+
+void AppendChunk(QByteArray &png, const char (&type)[5], const std::uint8_t *data, std::size_t length)
+{
+    AppendBigEndian(png, static_cast<quint32>(length));
+    const qsizetype start = png.size();
+    png.append(type, 4);
+    png.append(reinterpret_cast<const char *>(data), static_cast<qsizetype>(length));
+    const auto *typed = reinterpret_cast<const Bytef *>(png.constData() + start);
+    AppendBigEndian(png, static_cast<quint32>(crc32(0, typed, static_cast<uInt>(length + 4))));
+}
+
+// An 8-bit indexed PNG; false only when memory runs out.
+bool WriteIndexed(const QImage &image, const Palette &palette, QByteArray *png, const EncodeProgress &progress)
+{
+    const int width = image.width();
+    BlockDeflate deflate(image.height(), static_cast<std::size_t>(width) + 1, IndexedSettings(image));
+    const bool compressed = deflate.Run(
+        [&image, &palette, width](int row, std::uint8_t *bytes) {
+            bytes[0] = PNG_FILTER_VALUE_NONE;
+            palette.IndexRow(reinterpret_cast<const QRgb *>(image.constScanLine(row)), width, bytes + 1);
+        },
+        progress);
+    if (!compressed) {
+        return false;
+    }
+    std::vector<std::vector<std::uint8_t>> &parts = deflate.Parts();
+    qsizetype size = 8 + 25 + 12 + 3 * static_cast<qsizetype>(palette.Colours().size()) + 12;
+    for (const std::vector<std::uint8_t> &part : parts) {
+        size += 12 + static_cast<qsizetype>(part.size());
+    }
+    png->clear();
+    png->reserve(size);
+    const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    png->append(reinterpret_cast<const char *>(signature), sizeof signature);
+    std::uint8_t header[13] = {};
+    for (int i = 0; i < 4; ++i) {
+        header[i] = static_cast<std::uint8_t>(static_cast<quint32>(width) >> (24 - 8 * i));
+        header[4 + i] = static_cast<std::uint8_t>(static_cast<quint32>(image.height()) >> (24 - 8 * i));
+    }
+    header[8] = 8; // bits per index
+    header[9] = PNG_COLOR_TYPE_PALETTE;
+    AppendChunk(*png, "IHDR", header, sizeof header);
+    std::vector<std::uint8_t> colours;
+    for (const QRgb colour : palette.Colours()) {
+        colours.insert(colours.end(),
+                       {static_cast<std::uint8_t>(qRed(colour)), static_cast<std::uint8_t>(qGreen(colour)),
+                        static_cast<std::uint8_t>(qBlue(colour))});
+    }
+    AppendChunk(*png, "PLTE", colours.data(), colours.size());
+    for (std::vector<std::uint8_t> &part : parts) {
+        AppendChunk(*png, "IDAT", part.data(), part.size());
+        std::vector<std::uint8_t>().swap(part); // each part goes as soon as it is copied
+    }
+    AppendChunk(*png, "IEND", nullptr, 0);
+    return true;
+}
+
 } // namespace
 
-bool EncodePng(const QImage &image, QByteArray *png, QString *error)
+bool EncodePng(const QImage &image, QByteArray *png, QString *error, const EncodeProgress &progress)
 {
     try {
         const QImage opaque = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
                                   ? image
                                   : image.convertToFormat(QImage::Format_RGB32);
+        if (opaque.isNull()) {
+            *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+            return false;
+        }
+        if (auto palette = std::make_unique<Palette>(); palette->Take(opaque)) {
+            if (!WriteIndexed(opaque, *palette, png, progress)) {
+                *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+                return false;
+            }
+            return true;
+        }
         std::vector<png_byte> row(static_cast<size_t>(opaque.width()) * 3);
         Sink sink;
         sink.bytes = png;
@@ -92,13 +183,12 @@ bool EncodePng(const QImage &image, QByteArray *png, QString *error)
             return false;
         }
         png_set_write_fn(writer, &sink, OnWrite, OnFlush);
-        const bool written = !opaque.isNull() && WriteRows(writer, info, opaque, row.data());
+        const bool written = WriteRows(writer, info, opaque, row.data());
         png_destroy_write_struct(&writer, &info);
         if (!written) {
             // libpng's own allocation failures and ours both say "out of memory".
-            *error = opaque.isNull() || std::strstr(sink.reason, "memory") != nullptr
-                         ? QString::fromLocal8Bit(std::strerror(ENOMEM))
-                         : QString::fromLatin1(sink.reason);
+            *error = std::strstr(sink.reason, "memory") != nullptr ? QString::fromLocal8Bit(std::strerror(ENOMEM))
+                                                                   : QString::fromLatin1(sink.reason);
         }
         return written;
     } catch (const std::bad_alloc &) {

@@ -199,6 +199,11 @@ bool PngOutput::Write(const QImage &image, QString *error)
     if (!EncodePng(image, &bytes, &reason)) {
         return Fail(error, reason);
     }
+    return WriteEncoded(bytes, error);
+}
+
+bool PngOutput::WriteEncoded(const QByteArray &bytes, QString *error)
+{
     if (streamFd_ >= 0) {
         return WriteAll(streamFd_, bytes, error);
     }

@@ -10,8 +10,8 @@ class QImage;
 
 namespace levyc {
 
-// Where a PNG image of the picture goes (levyc-render's output, the window's
-// Save As…), opened and checked before any work is done so that a destination
+// Where an image file of the picture goes (levyc-render's PNG or animation,
+// the window's Save As…), opened and checked before any work is done so that a destination
 // that cannot be written fails at once.
 // - "-" is standard output, and /dev/stdout, /dev/fd/N and the like are the
 //   descriptors they name (refused when a terminal), written at their offset.
@@ -43,6 +43,9 @@ public:
     // Encodes the image and writes it; false with a one-line reason on failure,
     // in which case an existing regular file is left as it was.
     bool Write(const QImage &image, QString *error);
+    // Writes bytes already encoded, in any format, the same way. Once only:
+    // the file is complete when it returns.
+    bool WriteEncoded(const QByteArray &bytes, QString *error);
 
     // Removes the temporary file of the output being written, if any: for a
     // signal handler, so it does only what such a handler may.

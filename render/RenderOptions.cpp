@@ -44,44 +44,38 @@ bool ParseWindow(const QByteArray &text, WorldWindow &window)
     return IsDrawableWindow(window);
 }
 
-// The value of an option given as "--name VALUE" or "--name=VALUE"; false when missing.
-bool OptionValue(const QList<QByteArray> &arguments, qsizetype &i, const QByteArray &name, QByteArray &value)
-{
-    const QByteArray &argument = arguments[i];
-    if (argument == name) {
-        if (i + 1 >= arguments.size()) {
-            return false;
-        }
-        value = arguments[++i];
-    } else {
-        value = argument.mid(name.size() + 1);
-    }
-    return true;
-}
-
 } // namespace
 
 QString RenderUsage(QSize defaultSize)
 {
     return QStringLiteral(
-               "Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] OUTPUT.png\n"
+               "Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"
+               "       levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--frame-ms N] [--time] [--quiet]\n"
+               "                    --animate OUTPUT.webp\n"
                "Renders the complete Levy C picture without a display and writes it as PNG\n"
                "to OUTPUT.png, or to standard output when OUTPUT.png is '-'.\n"
                "\n"
-               "  --size WxH    image size in pixels, each side 1 to %1 (default: the window's picture, %2x%3)\n"
+               "  --size WxH       image size in pixels, each side 1 to %1 (default: the window's picture, %2x%3)\n"
                "  --window X1,Y1,X2,Y2\n"
-               "                draw the world window with (X1, Y1) at the top-left corner and\n"
-               "                (X2, Y2) at the bottom-right, detail down to the pixel, as the\n"
-               "                window shows it zoomed there (default: the Draw's, %5,%6,%7,%8)\n"
-               "  --time        print the lines drawn and the render time to standard error\n"
-               "  --icon        write the application icon instead: the picture trimmed to its\n"
-               "                curves on a black square (a square --size; default %4x%4)\n"
-               "  -h, --help    print this help and exit\n"
-               "  --version     print the version and exit\n"
-               "  --            end of options: a later argument is the output file\n")
+               "                   draw the world window with (X1, Y1) at the top-left corner and\n"
+               "                   (X2, Y2) at the bottom-right, detail down to the pixel, as the\n"
+               "                   window shows it zoomed there (default: the Draw's, %8,%9,%10,%11)\n"
+               "  --animate FILE   write the drawing as a looping, lossless animated WebP instead: the\n"
+               "                   cleared picture, then one frame after each curve, the last held %4 s\n"
+               "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: about 5 s in all)\n"
+               "  --time           print the lines drawn, the render time and the encoding time to standard error\n"
+               "  --quiet          no progress line on a terminal\n"
+               "  --icon           write the application icon instead: the picture trimmed to its\n"
+               "                   curves on a black square (a square --size; default %7x%7)\n"
+               "  -h, --help       print this help and exit\n"
+               "  --version        print the version and exit\n"
+               "  --               end of options: a later argument is the output file\n")
         .arg(RenderOptions::MaxSide)
         .arg(defaultSize.width())
         .arg(defaultSize.height())
+        .arg(RenderOptions::HoldMs / 1000)
+        .arg(RenderOptions::MaxFrameMs)
+        .arg(RenderOptions::DefaultFrameMs)
         .arg(RenderOptions::DefaultIconSide)
         .arg(PictureWorld.Left)
         .arg(PictureWorld.Top)
@@ -95,19 +89,41 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     options.size = defaultSize;
     bool optionsEnded = false;
     bool sizeGiven = false;
+    bool frameMsGiven = false;
     bool windowGiven = false;
+    // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
+    const auto valueOf = [&arguments](qsizetype &i, const QByteArray &name, QByteArray *value) {
+        const QByteArray &argument = arguments[i];
+        if (argument != name) {
+            *value = argument.mid(name.size() + 1);
+            return true;
+        }
+        if (i + 1 >= arguments.size()) {
+            return false;
+        }
+        *value = arguments[++i];
+        return true;
+    };
+    const auto setOutput = [&options](const QByteArray &name) {
+        if (name.isEmpty()) {
+            options.error = QStringLiteral("an empty output file name");
+        } else if (!options.output.isEmpty()) {
+            options.error = QStringLiteral("more than one output file: '%1'").arg(PrintableName(name));
+        } else {
+            options.output = name;
+        }
+        return options.error.isEmpty();
+    };
+    const auto is = [](const QByteArray &argument, const char *name) {
+        return argument == name || argument.startsWith(QByteArray(name) + '=');
+    };
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray &argument = arguments[i];
+        QByteArray value;
         if (optionsEnded || !argument.startsWith('-') || argument == "-") {
-            if (argument.isEmpty()) {
-                options.error = QStringLiteral("an empty output file name");
+            if (!setOutput(argument)) {
                 return options;
             }
-            if (!options.output.isEmpty()) {
-                options.error = QStringLiteral("more than one output file: '%1'").arg(PrintableName(argument));
-                return options;
-            }
-            options.output = argument;
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
@@ -116,11 +132,31 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
             options.version = true;
         } else if (argument == "--time") {
             options.time = true;
+        } else if (argument == "--quiet") {
+            options.quiet = true;
         } else if (argument == "--icon") {
             options.icon = true;
-        } else if (argument == "--window" || argument.startsWith("--window=")) {
-            QByteArray value;
-            if (!OptionValue(arguments, i, "--window", value)) {
+        } else if (is(argument, "--animate")) {
+            if (!valueOf(i, "--animate", &value)) {
+                options.error = QStringLiteral("--animate needs an output file such as draw.webp");
+                return options;
+            }
+            options.animate = true;
+            if (!setOutput(value)) {
+                return options;
+            }
+        } else if (is(argument, "--frame-ms")) {
+            bool number = false;
+            options.frameMs = valueOf(i, "--frame-ms", &value) ? value.toInt(&number) : 0;
+            frameMsGiven = true;
+            if (!number || options.frameMs < 1 || options.frameMs > RenderOptions::MaxFrameMs) {
+                options.error = QStringLiteral("bad frame time '%1': expected milliseconds from 1 to %2")
+                                    .arg(PrintableName(value))
+                                    .arg(RenderOptions::MaxFrameMs);
+                return options;
+            }
+        } else if (is(argument, "--window")) {
+            if (!valueOf(i, "--window", &value)) {
                 options.error = QStringLiteral("--window needs a value such as -300,410,510,-500");
                 return options;
             }
@@ -133,9 +169,8 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                                     .arg(MaxViewSpan);
                 return options;
             }
-        } else if (argument == "--size" || argument.startsWith("--size=")) {
-            QByteArray value;
-            if (!OptionValue(arguments, i, "--size", value)) {
+        } else if (is(argument, "--size")) {
+            if (!valueOf(i, "--size", &value)) {
                 options.error = QStringLiteral("--size needs a value such as 1920x1080");
                 return options;
             }
@@ -155,14 +190,20 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     if (!options.help && !options.version && options.output.isEmpty()) {
         options.error = QStringLiteral("no output file given");
     }
-    if (options.icon && options.error.isEmpty()) {
+    if (!options.error.isEmpty()) {
+        return options;
+    }
+    if (options.animate && options.icon) {
+        options.error = QStringLiteral("--animate and --icon do not go together");
+    } else if (frameMsGiven && !options.animate) {
+        options.error = QStringLiteral("--frame-ms goes with --animate");
+    } else if (options.icon && windowGiven) {
+        options.error = QStringLiteral("--icon draws the whole picture: it takes no --window");
+    } else if (options.icon) {
         if (!sizeGiven) {
             options.size = QSize(RenderOptions::DefaultIconSide, RenderOptions::DefaultIconSide);
         } else if (options.size.width() != options.size.height()) {
             options.error = QStringLiteral("--icon needs a square size, such as 256x256");
-        }
-        if (windowGiven) {
-            options.error = QStringLiteral("--icon draws the whole picture: it takes no --window");
         }
     }
     return options;

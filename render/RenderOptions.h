@@ -14,11 +14,18 @@ struct RenderOptions
 {
     static constexpr int MaxSide = 16384;
     static constexpr int DefaultIconSide = 256;
+    // An animation's frames: the Draw's 102 curves in about 5 s, the finished picture held 2 s.
+    static constexpr int DefaultFrameMs = 49;
+    static constexpr int MaxFrameMs = 60000;
+    static constexpr int HoldMs = 2000;
 
     QSize size;
     WorldWindow window = PictureWorld; // the world window drawn
     bool time = false;
-    bool icon = false; // the application icon instead of the picture
+    bool icon = false;    // the application icon instead of the picture
+    bool animate = false; // the Draw as an animated WebP instead of a PNG
+    int frameMs = DefaultFrameMs;
+    bool quiet = false; // no progress line
     bool help = false;
     bool version = false;
     QByteArray output; // a file name is bytes, kept as the command line gave them

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QTimer>
 
 #include <memory>
 
@@ -38,7 +39,7 @@ QRect CurvesIn(const QImage &image)
 
 } // namespace
 
-RenderedPicture RenderPicture(QSize size)
+RenderedPicture RenderPicture(QSize size, const CurveProgress &progress)
 {
     RenderedPicture result;
     // On the heap: the image itself is, and a Canvas is not movable.
@@ -48,6 +49,14 @@ RenderedPicture RenderPicture(QSize size)
     }
     Plotter<Canvas> plotter(*canvas);
     DrawCommands<Canvas> commands(*canvas, plotter);
+    // A timer due at once fires whenever the Draw handles events.
+    QTimer progressTimer;
+    if (progress) {
+        progressTimer.setInterval(0);
+        QObject::connect(&progressTimer, &QTimer::timeout,
+                         [&commands, &progress] { progress(static_cast<int>(commands.Drawn().size())); });
+        progressTimer.start();
+    }
     QElapsedTimer timer;
     timer.start();
     commands.Command1_Click();
@@ -58,10 +67,10 @@ RenderedPicture RenderPicture(QSize size)
     return result;
 }
 
-RenderedPicture RenderPicture(QSize size, const WorldWindow &window)
+RenderedPicture RenderPicture(QSize size, const WorldWindow &window, const CurveProgress &progress)
 {
     if (IsDrawWindow(window)) {
-        return RenderPicture(size);
+        return RenderPicture(size, progress);
     }
     QElapsedTimer timer;
     timer.start();

@@ -6,6 +6,7 @@
 #include <QSize>
 
 #include <cstdint>
+#include <functional>
 
 namespace levyc {
 
@@ -16,11 +17,16 @@ struct RenderedPicture
     double milliseconds = 0;
 };
 
-// Runs the Draw command on an image of the given size, without a screen.
-RenderedPicture RenderPicture(QSize size);
+// Called with the number of curves drawn so far.
+using CurveProgress = std::function<void(int curvesDrawn)>;
 
-// The Draw's curves at a world window, as the window shows them zoomed there.
-RenderedPicture RenderPicture(QSize size, const WorldWindow &window);
+// Runs the Draw command on an image of the given size, without a screen;
+// `progress` is called each time the Draw handles events, before each curve.
+RenderedPicture RenderPicture(QSize size, const CurveProgress &progress = {});
+
+// The Draw's curves at a world window, as the window shows them zoomed there;
+// at the Draw's own window, the Draw.
+RenderedPicture RenderPicture(QSize size, const WorldWindow &window, const CurveProgress &progress = {});
 
 // The application icon, `side` pixels square: the picture at one world unit
 // per pixel, trimmed to its curves and centred on a black square.

@@ -1,9 +1,14 @@
+#include "CurveAnimation.h"
+#include "Passes.h"
 #include "PictureGeometry.h"
+#include "PngEncoder.h"
 #include "PngOutput.h"
+#include "ProgressLine.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -46,6 +51,7 @@ void OpenClosedStandardDescriptors()
 extern "C" void RemoveTemporaryAndDie(int signal)
 {
     levyc::PngOutput::RemovePendingTemporary();
+    levyc::ProgressLine::EndForSignal();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -91,17 +97,57 @@ int Run(int argc, char *argv[])
         return Fail(error);
     }
 
-    const RenderedPicture picture =
-        options.icon ? RenderedPicture{RenderIcon(options.size.width())} : RenderPicture(options.size, options.window);
-    if (picture.image.isNull()) {
-        return Fail(
-            QStringLiteral("not enough memory for a %1x%2 image").arg(options.size.width()).arg(options.size.height()));
+    ProgressLine progress(!options.quiet);
+    const auto fail = [&progress](const QString &message) {
+        progress.Clear();
+        return Fail(message);
+    };
+    QElapsedTimer timer;
+    timer.start();
+    QByteArray bytes;
+    if (options.animate) {
+        const std::vector<CurveRecord> curves = PictureCurves();
+        const int frames = static_cast<int>(curves.size()) + 1;
+        const auto shown = [&progress, frames](int added) {
+            progress.Show(QStringLiteral("drawing and encoding, frame %1 of %2").arg(added).arg(frames));
+        };
+        if (!AnimateCurves(options.size, options.window, curves, {options.frameMs, RenderOptions::HoldMs}, &bytes,
+                           &error, shown)) {
+            return fail(QStringLiteral("cannot make the animation: %1").arg(error));
+        }
+        progress.Clear();
+        if (options.time) {
+            std::fprintf(stderr, "levyc-render: %d frames drawn and encoded in %.1f ms, %lld bytes\n", frames,
+                         static_cast<double>(timer.nsecsElapsed()) / 1e6, static_cast<long long>(bytes.size()));
+        }
+    } else {
+        constexpr int Curves = LastPass + 2;
+        const RenderedPicture picture =
+            options.icon ? RenderedPicture{RenderIcon(options.size.width())}
+                         : RenderPicture(options.size, options.window, [&progress](int drawn) {
+                               progress.Show(QStringLiteral("drawing, curve %1 of %2").arg(drawn).arg(Curves));
+                           });
+        if (picture.image.isNull()) {
+            return fail(QStringLiteral("not enough memory for a %1x%2 image")
+                            .arg(options.size.width())
+                            .arg(options.size.height()));
+        }
+        timer.restart();
+        const auto encoded = [&progress](double done) {
+            progress.Show(QStringLiteral("encoding, %1%").arg(static_cast<int>(done * 100)));
+        };
+        if (!EncodePng(picture.image, &bytes, &error, encoded)) {
+            return fail(QStringLiteral("cannot encode the image: %1").arg(error));
+        }
+        progress.Clear();
+        if (options.time && !options.icon) {
+            std::fprintf(stderr, "levyc-render: %lld lines in %.1f ms\n", static_cast<long long>(picture.lines),
+                         picture.milliseconds);
+            std::fprintf(stderr, "levyc-render: PNG encoded in %.1f ms, %lld bytes\n",
+                         static_cast<double>(timer.nsecsElapsed()) / 1e6, static_cast<long long>(bytes.size()));
+        }
     }
-    if (options.time && !options.icon) {
-        std::fprintf(stderr, "levyc-render: %lld lines in %.1f ms\n", static_cast<long long>(picture.lines),
-                     picture.milliseconds);
-    }
-    if (!output.Write(picture.image, &error)) {
+    if (!output.WriteEncoded(bytes, &error)) {
         return Fail(error);
     }
     return 0;

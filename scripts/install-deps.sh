@@ -5,9 +5,10 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build make
+  g++ cmake ninja-build make pkg-config
   qt6-base-dev
-  libpng-dev          # PNG output, encoded through libpng directly
+  libpng-dev zlib1g-dev   # PNG output, encoded through libpng and zlib directly
+  libwebp-dev         # the animation, through libwebp's animation encoder
   libxcb1-dev         # to see the window destroyed by another X client
   qt6-tools-dev qt6-l10n-tools   # Qt's translation tools: .ts to .qm at build time
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
@@ -23,6 +24,7 @@ if [[ "${1:-}" != run ]]; then
     debhelper dpkg-dev lintian devscripts   # the Debian package, its checker and hardening-check
     desktop-file-utils appstream man-db   # the package's validators
     acl attr            # a replaced file keeps its ACL and attributes
+    webp                # webpinfo and webpmux check the animation
   )
 fi
 

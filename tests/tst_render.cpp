@@ -1,9 +1,11 @@
 #include "Form1.h"
 #include "PictureBox.h"
 #include "PictureGeometry.h"
+#include "PngEncoder.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
 
+#include <QImageReader>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -39,6 +41,19 @@ Run Execute(const QString &program, const QStringList &arguments)
 Run Render(const QStringList &arguments)
 {
     return Execute(QStringLiteral(LEVYC_RENDER_PATH), arguments);
+}
+
+// A bash script run in `directory`, with levyc-render as $1.
+Run Shell(const QString &script, const QString &directory)
+{
+    QProcess shell;
+    shell.setWorkingDirectory(directory);
+    shell.start(QStringLiteral("bash"),
+                {"-c", "set -o pipefail; " + script, "bash", QStringLiteral(LEVYC_RENDER_PATH)});
+    if (!shell.waitForFinished(120000) || shell.exitStatus() != QProcess::NormalExit) {
+        return {};
+    }
+    return {shell.exitCode(), shell.readAllStandardOutput(), shell.readAllStandardError()};
 }
 
 QImage Reference(QSize size)
@@ -157,6 +172,10 @@ class TestRender : public QObject
 private slots:
     void options_data();
     void options();
+    void palettePngRoundTrips_data();
+    void palettePngRoundTrips();
+    void progressLineOnATerminalOnly_data();
+    void progressLineOnATerminalOnly();
     void badInputIsOneLineAndLeavesNoFile_data();
     void badInputIsOneLineAndLeavesNoFile();
     void fullDiskKeepsTheOldFile_data();
@@ -183,36 +202,58 @@ void TestRender::options_data()
     QTest::addColumn<bool>("time");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("frameMs");
+    QTest::addColumn<bool>("quiet");
 
     const QSize normal = PictureSize;
+    const int normalMs = RenderOptions::DefaultFrameMs;
     QTest::newRow("output only") << QStringList{"a.png"} << normal << false << "a.png"
-                                 << "";
+                                 << "" << normalMs << false;
     QTest::newRow("size and time") << QStringList{"--size", "3840x2160", "--time", "b.png"} << QSize(3840, 2160) << true
                                    << "b.png"
-                                   << "";
+                                   << "" << normalMs << false;
     QTest::newRow("size with =") << QStringList{"--size=1x16384", "c.png"} << QSize(1, 16384) << false << "c.png"
-                                 << "";
+                                 << "" << normalMs << false;
     QTest::newRow("dash file after --") << QStringList{"--", "-x.png"} << normal << false << "-x.png"
-                                        << "";
+                                        << "" << normalMs << false;
     QTest::newRow("no output") << QStringList{"--time"} << normal << true << ""
-                               << "no output file";
+                               << "no output file" << normalMs << false;
     QTest::newRow("empty name") << QStringList{"", "o.png"} << normal << false << ""
-                                << "an empty output file name";
+                                << "an empty output file name" << normalMs << false;
     QTest::newRow("icon, default size") << QStringList{"--icon", "i.png"} << QSize(256, 256) << false << "i.png"
-                                        << "";
+                                        << "" << normalMs << false;
     QTest::newRow("icon, not square") << QStringList{"--icon", "--size", "64x32", "i.png"} << QSize() << false << ""
-                                      << "--icon needs a square size";
+                                      << "--icon needs a square size" << normalMs << false;
     QTest::newRow("two outputs") << QStringList{"a.png", "b.png"} << normal << false << "a.png"
-                                 << "more than one output";
+                                 << "more than one output" << normalMs << false;
     QTest::newRow("unknown option") << QStringList{"--colour", "a.png"} << normal << false << ""
-                                    << "unknown option";
+                                    << "unknown option" << normalMs << false;
     QTest::newRow("size missing its value") << QStringList{"--size"} << normal << false << ""
-                                            << "--size needs";
+                                            << "--size needs" << normalMs << false;
     for (const char *bad :
          {"0x10", "10x0", "16385x1", "1x16385", "12x", "x12", "axb", "-5x5", "5x5x5", "99999999999x1", " 5x5", "5X5"}) {
         QTest::addRow("bad size '%s'", bad)
             << QStringList{"--size", QString::fromLatin1(bad), "a.png"} << QSize() << false << ""
-            << "bad size";
+            << "bad size" << normalMs << false;
+    }
+    QTest::newRow("animate") << QStringList{"--animate", "a.webp"} << normal << false << "a.webp"
+                             << "" << normalMs << false;
+    QTest::newRow("animate= and frame-ms=") << QStringList{"--frame-ms=20", "--animate=-"} << normal << false << "-"
+                                            << "" << 20 << false;
+    QTest::newRow("quiet") << QStringList{"--quiet", "p.png"} << normal << false << "p.png"
+                           << "" << normalMs << true;
+    QTest::newRow("animation and a picture") << QStringList{"--animate", "a.webp", "p.png"} << normal << false << ""
+                                             << "more than one output file: 'p.png'" << normalMs << false;
+    QTest::newRow("animate without a file") << QStringList{"--animate"} << normal << false << ""
+                                            << "--animate needs an output file" << normalMs << false;
+    QTest::newRow("animated icon") << QStringList{"--icon", "--animate", "a.webp"} << normal << false << ""
+                                   << "--animate and --icon do not go together" << normalMs << false;
+    QTest::newRow("frame-ms alone") << QStringList{"--frame-ms", "20", "p.png"} << normal << false << ""
+                                    << "--frame-ms goes with --animate" << normalMs << false;
+    for (const char *bad : {"0", "-1", "60001", "1.5", "x", ""}) {
+        QTest::addRow("bad frame time '%s'", bad)
+            << QStringList{"--animate", "a.webp", "--frame-ms", QString::fromLatin1(bad)} << normal << false << ""
+            << "bad frame time" << normalMs << false;
     }
 }
 
@@ -223,6 +264,8 @@ void TestRender::options()
     QFETCH(bool, time);
     QFETCH(QString, output);
     QFETCH(QString, error);
+    QFETCH(int, frameMs);
+    QFETCH(bool, quiet);
 
     QList<QByteArray> bytes;
     for (const QString &argument : arguments) {
@@ -237,6 +280,93 @@ void TestRender::options()
     QCOMPARE(options.size, size);
     QCOMPARE(options.time, time);
     QCOMPARE(options.output, output.toUtf8());
+    QCOMPARE(options.animate, output.endsWith(u".webp") || output == u"-");
+    QCOMPARE(options.frameMs, frameMs);
+    QCOMPARE(options.quiet, quiet);
+}
+
+void TestRender::palettePngRoundTrips_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("colours");
+    QTest::addColumn<bool>("indexed");
+
+    // The encoder's row blocks hold 4 MiB: 3000 rows of 3000 make three of them.
+    QTest::newRow("one pixel") << QSize(1, 1) << 1 << true;
+    QTest::newRow("256 colours, one block") << QSize(640, 480) << 256 << true;
+    QTest::newRow("257 colours: no palette") << QSize(640, 480) << 257 << false;
+    QTest::newRow("3 blocks, 104 colours") << QSize(3000, 3000) << 104 << true;
+    QTest::newRow("4 rows a block, 3 blocks") << QSize(1000000, 9) << 2 << true;
+}
+
+void TestRender::palettePngRoundTrips()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, colours);
+    QFETCH(bool, indexed);
+
+    // Runs and scattered pixels of every colour, alpha ignored as the encoder does.
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    quint32 state = 12345;
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); x += 1 + static_cast<int>(state % 7)) {
+            state = state * 1103515245U + 12345U;
+            const int n = static_cast<int>((state >> 8) % static_cast<quint32>(colours));
+            line[x] = n == 0 ? qRgb(0, 0, 0) : qRgb(n * 37 % 256, n, 255 - n / 2);
+        }
+    }
+    QByteArray png;
+    QString error;
+    QVERIFY(EncodePng(image, &png, &error));
+    // IHDR's colour type: 3 for an indexed image, 2 for RGB.
+    QCOMPARE(static_cast<int>(png.at(25)), indexed ? 3 : 2);
+    QImageReader::setAllocationLimit(0);
+    const QImage decoded = QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(decoded.size(), size);
+    QVERIFY(decoded == image);
+}
+
+void TestRender::progressLineOnATerminalOnly_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArray>("shown");
+
+    // Long enough to be shown: half a second at the least.
+    const QString run = QStringLiteral("\"$1\" --size 16384x16384 %1 out.png");
+    const QString onTerminal = QStringLiteral(R"(R="$1" script -qec '%1' /dev/null </dev/null >err.txt; cat err.txt)");
+    QTest::newRow("terminal") << onTerminal.arg(run.arg(QString()).replace(QStringLiteral("$1"), QStringLiteral("$R")))
+                              << QByteArray("levyc-render: drawing, curve |levyc-render: encoding, ");
+    QTest::newRow("terminal, quiet") << onTerminal.arg(
+                                            run.arg(u"--quiet").replace(QStringLiteral("$1"), QStringLiteral("$R")))
+                                     << QByteArray();
+    QTest::newRow("pipe") << run.arg(QString()) + " 2>&1 | cat" << QByteArray();
+    QTest::newRow("animation on a terminal")
+        << onTerminal.arg(QStringLiteral("\"$R\" --size 2000x2000 --animate out.webp"))
+        << QByteArray("levyc-render: drawing and encoding, frame ");
+}
+
+void TestRender::progressLineOnATerminalOnly()
+{
+    QFETCH(QString, script);
+    QFETCH(QByteArray, shown);
+
+    QTemporaryDir dir;
+    const Run run = Shell(script, dir.path());
+    QCOMPARE(run.status, 0);
+    const QByteArray &out = run.out;
+    if (shown.isEmpty()) {
+        QCOMPARE(out, QByteArray());
+        return;
+    }
+    // Rewritten in place and wiped at the end: nothing but the line, no newline.
+    QVERIFY2(!out.contains('\n') && out.startsWith('\r') && out.endsWith('\r'), out.constData());
+    for (const QByteArray &part : shown.split('|')) {
+        QVERIFY2(out.contains(part), out.constData());
+    }
+    const QByteArray last = out.mid(out.lastIndexOf('\r', out.size() - 2));
+    QVERIFY2(last.trimmed().isEmpty(), last.constData());
 }
 
 void TestRender::badInputIsOneLineAndLeavesNoFile_data()
@@ -347,7 +477,7 @@ void TestRender::streamsAreWrittenThrough_data()
         << R"("$1" $'none/a\nb\e[31m\xff\\.png')" << 1
         << R"(cannot write 'none/a\x0ab\x1b[31m\xff\x5c.png': No such file or directory)";
     // A write past the file-size limit is an error like a full disk.
-    QTest::newRow("file size limit") << "ulimit -f 10; \"$1\" out.png" << 1 << "cannot write 'out.png': File too large";
+    QTest::newRow("file size limit") << "ulimit -f 4; \"$1\" out.png" << 1 << "cannot write 'out.png': File too large";
 #ifndef __SANITIZE_ADDRESS__
     // Address space for the image but little beyond it: wherever memory runs
     // out, the run ends in one line and leaves nothing behind.
@@ -376,6 +506,10 @@ void TestRender::streamsAreWrittenThrough_data()
                    .arg(128 + number)
             << 0 << "-";
     }
+    QTest::newRow("killed while animating")
+        << "\"$1\" --size 4000x4000 --animate out.webp & pid=$!; sleep 0.5; kill $pid; wait $pid; "
+           "test $? -eq 143 && test ! -e out.webp"
+        << 0 << "-";
     // An ignored signal stays ignored, as under nohup.
     QTest::newRow("ignored SIGHUP") << "trap '' HUP; \"$1\" --size 3000x3000 out.png & pid=$!; sleep 0.3; kill -HUP "
                                        "$pid; wait $pid && test -s out.png"
@@ -402,13 +536,9 @@ void TestRender::streamsAreWrittenThrough()
     QFETCH(QString, message);
 
     QTemporaryDir dir;
-    QProcess shell;
-    shell.setWorkingDirectory(dir.path());
-    shell.start(QStringLiteral("bash"),
-                {"-c", "set -o pipefail; " + script, "bash", QStringLiteral(LEVYC_RENDER_PATH)});
-    QVERIFY(shell.waitForFinished(120000));
-    const QByteArray err = shell.readAllStandardError().replace("\r", "");
-    QCOMPARE(shell.exitCode(), status);
+    const Run run = Shell(script, dir.path());
+    const QByteArray err = QByteArray(run.err).replace("\r", "");
+    QCOMPARE(run.status, status);
     if (message.isEmpty()) {
         QCOMPARE(err, QByteArray());
         QCOMPARE(QImage(dir.filePath(QStringLiteral("got.png"))).size(), QSize(64, 48));
@@ -598,7 +728,11 @@ void TestRender::sizeAndTime()
     const QString path = dir.filePath(QStringLiteral("wide.png"));
     const Run run = Render({"--time", "--size", "1200x300", path});
     QCOMPARE(run.status, 0);
-    QVERIFY2(QRegularExpression(QStringLiteral("^levyc-render: %1 lines in \\d+\\.\\d ms\n$").arg(PictureLines))
+    QVERIFY(QFileInfo::exists(path));
+    QVERIFY2(QRegularExpression(QStringLiteral("^levyc-render: %1 lines in \\d+\\.\\d ms\n"
+                                               "levyc-render: PNG encoded in \\d+\\.\\d ms, %2 bytes\n$")
+                                    .arg(PictureLines)
+                                    .arg(QFileInfo(path).size()))
                  .match(QString::fromUtf8(run.err))
                  .hasMatch(),
              run.err.constData());
@@ -612,8 +746,10 @@ void TestRender::help()
 {
     const Run run = Render({"--help"});
     QCOMPARE(run.status, 0);
-    QVERIFY(run.out.startsWith("Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] "));
-    for (const char *option : {"--size", "--window", "--time", "-h, --help", "--version"}) {
+    QVERIFY(
+        run.out.startsWith("Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"));
+    for (const char *option :
+         {"--size", "--window", "--animate FILE", "--frame-ms N", "--time", "--quiet", "-h, --help", "--version"}) {
         QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
     }
     QCOMPARE(run.err, QByteArray());

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "CurveRecord.h"
+#include "DrawingSurface.h"
+#include "WebPAnimation.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <vector>
+
+namespace levyc {
+
+// A drawing as an animation: the picture cleared to black, then the picture
+// after each curve, on a picture of `size` pixels showing `world`: at the
+// Draw's window drawn as a Draw draws them (a segment limit of one world unit,
+// a thin pen), elsewhere as a view of them.
+// Only the picture and the encoder's few frames are held, however many curves.
+bool AnimateCurves(QSize size, const WorldWindow &world, const std::vector<CurveRecord> &curves, AnimationTiming timing,
+                   QByteArray *webp, QString *error, const FrameProgress &progress = {});
+
+} // namespace levyc

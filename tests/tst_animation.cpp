@@ -1,0 +1,182 @@
+#include "Canvas.h"
+#include "DrawCommands.h"
+#include "PictureGeometry.h"
+#include "Plotter.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <webp/demux.h>
+
+#include <memory>
+
+using namespace levyc;
+
+namespace {
+
+constexpr int Curves = LastPass + 2;
+constexpr int HoldMs = 2000;
+
+int Render(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(LEVYC_RENDER_PATH), arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+        return -1;
+    }
+    return process.exitCode();
+}
+
+// The Draw command's picture once it has drawn `curves` curves: a Stop pressed
+// when it handles events before the next one.
+QImage DrawnUpTo(QSize size, int curves)
+{
+    const auto canvas = std::make_unique<Canvas>(size);
+    Plotter<Canvas> plotter(*canvas);
+    DrawCommands<Canvas> commands(*canvas, plotter);
+    QTimer stop;
+    stop.setInterval(0);
+    QObject::connect(&stop, &QTimer::timeout, [&] {
+        if (static_cast<int>(commands.Drawn().size()) >= curves) {
+            commands.Command3_Click();
+        }
+    });
+    stop.start();
+    commands.Command1_Click();
+    return canvas->Image().copy();
+}
+
+struct Frame
+{
+    int start = 0; // ms
+    int end = 0;
+    QImage image;
+};
+
+// Every frame as shown, whole, through libwebp's own animation decoder.
+bool Decode(const QByteArray &file, QSize *size, int *loops, QList<Frame> *frames)
+{
+    WebPData data = {reinterpret_cast<const uint8_t *>(file.constData()), static_cast<size_t>(file.size())};
+    WebPAnimDecoderOptions options;
+    WebPAnimDecoderOptionsInit(&options);
+    options.color_mode = MODE_BGRA; // QImage's ARGB32 in memory
+    WebPAnimDecoder *decoder = WebPAnimDecoderNew(&data, &options);
+    WebPAnimInfo info;
+    if (decoder == nullptr || WebPAnimDecoderGetInfo(decoder, &info) == 0) {
+        WebPAnimDecoderDelete(decoder);
+        return false;
+    }
+    *size = QSize(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height));
+    *loops = static_cast<int>(info.loop_count);
+    int start = 0;
+    while (WebPAnimDecoderHasMoreFrames(decoder) != 0) {
+        uint8_t *pixels = nullptr;
+        int end = 0;
+        if (WebPAnimDecoderGetNext(decoder, &pixels, &end) == 0) {
+            WebPAnimDecoderDelete(decoder);
+            return false;
+        }
+        const QImage image(pixels, size->width(), size->height(), QImage::Format_ARGB32);
+        frames->append({start, end, image.convertToFormat(QImage::Format_RGB32)});
+        start = end;
+    }
+    WebPAnimDecoderDelete(decoder);
+    return true;
+}
+
+} // namespace
+
+class TestAnimation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void framesAreTheDrawAfterEachCurve_data();
+    void framesAreTheDrawAfterEachCurve();
+    void webpToolsAcceptIt();
+};
+
+void TestAnimation::framesAreTheDrawAfterEachCurve_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("frameMs"); // 0: the default
+    QTest::newRow("default") << PictureSize << 0;
+    QTest::newRow("wide, 20 ms") << QSize(1200, 300) << 20;
+}
+
+void TestAnimation::framesAreTheDrawAfterEachCurve()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, frameMs);
+
+    QTemporaryDir dir;
+    const QString webp = dir.filePath(QStringLiteral("draw.webp"));
+    const QString png = dir.filePath(QStringLiteral("picture.png"));
+    const QString sizeText = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+    QStringList arguments{"--size", sizeText, "--animate", webp};
+    if (frameMs > 0) {
+        arguments << "--frame-ms" << QString::number(frameMs);
+    } else {
+        frameMs = 49;
+    }
+    QCOMPARE(Render(arguments), 0);
+    QCOMPARE(Render({"--size", sizeText, png}), 0);
+
+    QFile file(webp);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QSize canvas;
+    int loops = -1;
+    QList<Frame> frames;
+    QVERIFY(Decode(file.readAll(), &canvas, &loops, &frames));
+    QCOMPARE(canvas, size);
+    QCOMPARE(loops, 0);
+    QVERIFY(!frames.isEmpty());
+    QCOMPARE(frames.last().end, Curves * frameMs + HoldMs);
+
+    // The encoder may merge a frame that changes nothing into the one before
+    // (pass 0 is black on black), so frames are matched by their start time.
+    QImage black(size, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QCOMPARE(frames.first().start, 0);
+    QVERIFY(frames.first().image == black);
+    const QImage finished = QImage(png).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(frames.last().start, Curves * frameMs);
+    QVERIFY(frames.last().image == finished);
+    for (const Frame &frame : frames.mid(1, frames.size() - 2)) {
+        QCOMPARE(frame.start % frameMs, 0);
+        const int curves = frame.start / frameMs;
+        // The Draw cannot stop between the last pass and the white curve.
+        if (curves > LastPass) {
+            continue;
+        }
+        QVERIFY2(frame.image == DrawnUpTo(size, curves), qPrintable(QStringLiteral("after %1 curves").arg(curves)));
+    }
+}
+
+void TestAnimation::webpToolsAcceptIt()
+{
+    QTemporaryDir dir;
+    const QString webp = dir.filePath(QStringLiteral("draw.webp"));
+    QCOMPARE(Render({"--animate", webp}), 0);
+    for (const QStringList &command :
+         {QStringList{"webpinfo", "-quiet", webp}, QStringList{"webpmux", "-info", webp}}) {
+        if (QStandardPaths::findExecutable(command.first()).isEmpty()) {
+            QSKIP(qPrintable(command.first() + QStringLiteral(" is missing: scripts/install-deps.sh installs webp")));
+        }
+        QProcess tool;
+        tool.start(command.first(), command.mid(1));
+        QVERIFY(tool.waitForFinished(30000));
+        const QByteArray info = tool.readAllStandardOutput();
+        QVERIFY2(tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0,
+                 qPrintable(tool.readAllStandardError() + info));
+        if (command.first() == u"webpmux") {
+            QVERIFY2(info.contains("Canvas size: 573 x 413") && info.contains("Loop Count : 0"), info.constData());
+        }
+    }
+}
+
+QTEST_MAIN(TestAnimation)
+#include "tst_animation.moc"
