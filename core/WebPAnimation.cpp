@@ -129,8 +129,9 @@ bool EncodeAnimation(QSize size, int frames, const FrameSource &source, Animatio
         if (!animation.Add(source(frame), milliseconds, error)) {
             return false;
         }
-        if (progress) {
-            progress(frame + 1);
+        if (progress && !progress(frame + 1)) {
+            *error = QStringLiteral("cancelled");
+            return false;
         }
     }
     return animation.Finish(webp, error);

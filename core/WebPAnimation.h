@@ -46,8 +46,8 @@ struct AnimationTiming
 
 // The frame with the given index, from 0 up, asked for in order; valid until the next call.
 using FrameSource = std::function<const QImage &(int frame)>;
-// Called after each frame with the number added so far.
-using FrameProgress = std::function<void(int framesAdded)>;
+// Called after each frame with the number added so far; false gives up.
+using FrameProgress = std::function<bool(int framesAdded)>;
 
 // An animation of `frames` frames from `source`.
 bool EncodeAnimation(QSize size, int frames, const FrameSource &source, AnimationTiming timing, QByteArray *webp,

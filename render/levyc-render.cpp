@@ -110,6 +110,7 @@ int Run(int argc, char *argv[])
         const int frames = static_cast<int>(curves.size()) + 1;
         const auto shown = [&progress, frames](int added) {
             progress.Show(QStringLiteral("drawing and encoding, frame %1 of %2").arg(added).arg(frames));
+            return true;
         };
         if (!AnimateCurves(options.size, options.window, curves, {options.frameMs, RenderOptions::HoldMs}, &bytes,
                            &error, shown)) {

@@ -10,7 +10,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
@@ -78,6 +81,7 @@ private slots:
     void saveThatCannotBeDoneShowsWhy_data();
     void saveThatCannotBeDoneShowsWhy();
     void saveLeavesSignalsAlone();
+    void saveAsWebPWritesTheAnimation();
     void saveAsStartsOnlyWhereSavingCanWork();
     void windowAndPictureHaveTheirRoles();
     void controlsExplainThemselves_data();
@@ -352,6 +356,34 @@ void TestForm1::saveLeavesSignalsAlone()
     QTemporaryDir dir;
     QVERIFY(form_->SavePictureTo(dir.filePath(QStringLiteral("picture.png"))));
     QCOMPARE(handlers(), before);
+}
+
+void TestForm1::saveAsWebPWritesTheAnimation()
+{
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grow.webp"));
+    QString start;
+    AnswerNextFileDialog(&start, path);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    picture->setFocus();
+    QTest::keyClick(picture, Qt::Key_S, Qt::ControlModifier);
+    QTRY_VERIFY(QFile::exists(path));
+    if (QStandardPaths::findExecutable(QStringLiteral("webpmux")).isEmpty()) {
+        QSKIP("webpmux is not installed (scripts/install-deps.sh installs it)");
+    }
+    QProcess info;
+    info.start(QStringLiteral("webpmux"), {QStringLiteral("-info"), path});
+    QVERIFY(info.waitForFinished(30000));
+    QCOMPARE(info.exitCode(), 0);
+    const QByteArray out = info.readAllStandardOutput();
+    // The cleared picture and a frame after each of the 102 curves, at the
+    // picture's size; the first curve is black on black, and the encoder
+    // keeps the two frames alike as one.
+    QVERIFY2(out.contains("Number of frames: 102"), out.constData());
+    const QSize size = picture->Picture().size();
+    QVERIFY2(out.contains(QStringLiteral("Canvas size: %1 x %2").arg(size.width()).arg(size.height()).toUtf8()),
+             out.constData());
 }
 
 void TestForm1::saveAsStartsOnlyWhereSavingCanWork()

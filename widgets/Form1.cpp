@@ -2,6 +2,7 @@
 
 #include "PictureGeometry.h"
 
+#include "CurveAnimation.h"
 #include "NameOnlyIconProvider.h"
 #include "PngOutput.h"
 
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 #include <linux/magic.h>
@@ -47,6 +49,12 @@ bool IsVirtualFolder(const QString &folder)
         return false;
     }
 }
+
+// An animation's frame time: the whole Draw in about five seconds, the last
+// frame held for two.
+constexpr AnimationTiming SavedAnimationTiming{48, 2000};
+// A save that takes longer than this shows its progress.
+constexpr int ProgressAfterMs = 500;
 
 constexpr int ClientWidthTwips = 11985;
 constexpr int ClientHeightTwips = 6900;
@@ -163,11 +171,16 @@ void Form1::SaveAs()
         folder = QDir::homePath();
     }
     NameOnlyIconProvider icons;
-    QFileDialog dialog(this, tr("Save the Picture"), folder, tr("PNG images (*.png)"));
+    const QString png = tr("PNG images (*.png)");
+    const QString webp = tr("Animated WebP (*.webp)");
+    QFileDialog dialog(this, tr("Save the Picture"), folder, png + QStringLiteral(";;") + webp);
     dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("png"));
     dialog.selectFile(QStringLiteral("levyc.png"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, webp](const QString &filter) {
+        dialog.setDefaultSuffix(filter == webp ? QStringLiteral("webp") : QStringLiteral("png"));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
@@ -182,8 +195,16 @@ bool Form1::SavePictureTo(const QString &path)
 {
     PngOutput output(PngOutput::Wait::Never);
     QString error;
-    if (output.Open(QFile::encodeName(path), &error) && output.Write(Picture1->Picture(), &error)) {
-        return true;
+    if (output.Open(QFile::encodeName(path), &error)) {
+        const bool animation = path.endsWith(QStringLiteral(".webp"), Qt::CaseInsensitive);
+        QByteArray webp;
+        if (!animation ? output.Write(Picture1->Picture(), &error)
+                       : MakeAnimation(&webp, &error) && output.WriteEncoded(webp, &error)) {
+            return true;
+        }
+        if (error.isEmpty()) {
+            return false; // cancelled: the output goes, and with it its temporary file
+        }
     }
     // Not exec(): a drawing may be waiting for its next pass.
     auto *box = new QMessageBox(QMessageBox::Warning, tr("Cannot Save the Picture"), error, QMessageBox::Ok, this);
@@ -191,6 +212,26 @@ bool Form1::SavePictureTo(const QString &path)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
     return false;
+}
+
+bool Form1::MakeAnimation(QByteArray *webp, QString *error)
+{
+    const std::vector<CurveRecord> curves = commands_.Drawn();
+    const int frames = static_cast<int>(curves.size()) + 1;
+    QProgressDialog progress(tr("Saving the animation…"), tr("Cancel"), 0, frames, this);
+    progress.setObjectName(QStringLiteral("SaveProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(ProgressAfterMs);
+    const bool made = AnimateCurves(Picture1->Picture().size(), Picture1->View(), curves, SavedAnimationTiming, webp,
+                                    error, [&progress](int added) {
+                                        progress.setValue(added);
+                                        return !progress.wasCanceled();
+                                    });
+    if (progress.wasCanceled()) {
+        error->clear();
+        return false;
+    }
+    return made;
 }
 
 Form1::~Form1() = default;

@@ -24,8 +24,10 @@ public:
     // What the drawings leave: the pen, the line count, the stop flag.
     [[nodiscard]] const DrawingState &State() const { return plotter_.State(); }
 
-    // Writes the picture as it stands to a PNG file; on failure a message box
-    // gives the system's reason and the file is left as it was.
+    // Writes the picture as it stands to a PNG file, or, for a name ending in
+    // .webp, the last Draw as an animated WebP at the picture's size and view.
+    // On failure a message box gives the system's reason and the file is left
+    // as it was; a save cancelled from its progress dialog leaves it too.
     bool SavePictureTo(const QString &path);
 
 protected:
@@ -39,6 +41,8 @@ private:
     void Command3_Click();
     // Asks for a file name, then saves the picture there.
     void SaveAs();
+    // The last Draw's animation; false with the reason, or with none when cancelled.
+    bool MakeAnimation(QByteArray *webp, QString *error);
     // Tooltips and accessible names and descriptions, in the current language.
     void Retranslate();
 

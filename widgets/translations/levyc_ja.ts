@@ -59,6 +59,18 @@
         <source>Cannot Save the Picture</source>
         <translation>画像を保存できません</translation>
     </message>
+    <message>
+        <source>Animated WebP (*.webp)</source>
+        <translation>アニメーションWebP (*.webp)</translation>
+    </message>
+    <message>
+        <source>Saving the animation…</source>
+        <translation>アニメーションを保存しています…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
 </context>
 <context>
     <name>levyc::PictureBox</name>
@@ -71,16 +83,20 @@
         <translation>名前を付けて保存(&amp;S)…</translation>
     </message>
     <message>
-        <source>The picture. Right-click to copy it or save it as PNG.</source>
-        <translation>画像です。右クリックでコピーやPNGでの保存ができます。</translation>
+        <source>&amp;Reset View</source>
+        <translation>表示をリセット(&amp;R)</translation>
+    </message>
+    <message>
+        <source>The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG.</source>
+        <translation>画像です。ホイールで拡大縮小、ドラッグで移動、右クリックでコピーやPNGでの保存ができます。</translation>
     </message>
     <message>
         <source>Picture</source>
         <translation>画像</translation>
     </message>
     <message>
-        <source>The Lévy C curves drawn so far. Ctrl+C copies the picture, Ctrl+S saves it as a PNG file.</source>
-        <translation>これまでに描いたレヴィC曲線です。Ctrl+Cで画像をコピー、Ctrl+SでPNGファイルに保存します。</translation>
+        <source>The Lévy C curves drawn so far. Once drawn, + and - zoom, the arrow keys move the view and Home resets it. Ctrl+C copies the picture, Ctrl+S saves it as a PNG file.</source>
+        <translation>これまでに描いたレヴィC曲線です。描き終えたら、+と-で拡大縮小、矢印キーで表示を移動、Homeで元に戻します。Ctrl+Cで画像をコピー、Ctrl+SでPNGファイルに保存します。</translation>
     </message>
 </context>
 </TS>
