@@ -265,7 +265,7 @@ int main(int argc, char **argv)
         std::printf("\nWhole picture %.2f ms, floor %.2f ms: ratio %.2f (target at most 1.2)\n", whole->second,
                     floor->second, whole->second / floor->second);
     }
-    if (whole != reporter.medians.end()) {
+    if (whole != reporter.medians.end() && !reporter.viewLines.empty()) {
         PrintViews(reporter, whole->second);
     }
     benchmark::Shutdown();
