@@ -33,11 +33,15 @@ awk -v r="$(cat "$work/render.ms")" -v a="$(cat "$work/anim.ms")" -v b="$(stat -
     printf "default animation (573x413, 103 frames): %.0f ms to draw and encode, at most 3 x %.1f ms + 1000 ms = %.0f ms: %s\n",
         a, r, 3 * r + 1000, a <= 3 * r + 1000 ? "met" : "NOT MET"
     printf "default animation file: %d bytes, at most 2000000: %s\n", b, b <= 2000000 ? "met" : "NOT MET" }'
+# Medians of three runs at 8192x8192, where the targets are; one at 16384x16384.
 for side in 8192 16384; do
-    /usr/bin/time -f '%M' -o "$work/kib" "$render" --time --size "${side}x$side" "$work/p.png" 2>"$work/t"
-    awk -v side="$side" -v r="$(figure lines in "$work/t")" -v e="$(figure 'PNG encoded' in "$work/t")" \
-        -v b="$(stat -c %s "$work/p.png")" -v kib="$(cat "$work/kib")" 'BEGIN {
-        image = side * side * 4 / 1048576; peak = kib / 1024
+    runs=$((side == 8192 ? 3 : 1))
+    for ((i = 0; i < runs; i++)); do
+        /usr/bin/time -f '%M' -o "$work/kib" "$render" --time --size "${side}x$side" "$work/p.png" 2>"$work/t"
+        echo "$(figure lines in "$work/t") $(figure 'PNG encoded' in "$work/t") $(stat -c %s "$work/p.png") $(cat "$work/kib")"
+    done | sort -n -k2 | awk -v side="$side" '{ v[NR] = $0 } END {
+        split(v[int((NR + 1) / 2)], f, " "); r = f[1]; e = f[2]; b = f[3]; peak = f[4] / 1024
+        image = side * side * 4 / 1048576
         printf "%dx%d PNG: render %.0f ms, encode %.0f ms, %d bytes, peak %.0f MiB (image %.0f MiB)\n", side, side, r, e, b, peak, image
         if (side == 8192)
             printf "  targets: encode <= render %s; peak <= image + 64 MiB %s; file <= 8.6 MB %s\n",
