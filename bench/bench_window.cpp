@@ -105,7 +105,8 @@ ZoomRun ZoomTenNotches(PictureBox *picture, PaintCounter &counter)
     // changes on screen until the exact picture comes.
     qint64 previous = 0;
     for (const qint64 time : counter.times) {
-        run.longestGapFrames = std::max(run.longestGapFrames, static_cast<double>(time - previous) / static_cast<double>(frame));
+        run.longestGapFrames =
+            std::max(run.longestGapFrames, static_cast<double>(time - previous) / static_cast<double>(frame));
         previous = time;
         if (time > lastNotchNs) {
             break;

@@ -1,14 +1,11 @@
 #include "BlockDeflate.h"
 
+#include "EveryCore.h"
+
 #include <zlib.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
 
 namespace levyc {
 
@@ -84,9 +81,15 @@ bool BlockDeflate::Run(const RowSource &source, const Progress &progress)
     nextBlock_ = 0;
     rowsDone_ = 0;
     failed_ = false;
-    if (!RunOnThreads(source, progress)) {
-        // One block, or no thread to be had: all of it here.
+    if (blocks_ == 1) {
         Work(source, &progress);
+    } else {
+        OnEveryCore([&] { Work(source, nullptr); },
+                    [&] {
+                        if (progress) {
+                            progress(static_cast<double>(rowsDone_) / rows_);
+                        }
+                    });
     }
     if (failed_) {
         return false;
@@ -98,54 +101,6 @@ bool BlockDeflate::Run(const RowSource &source, const Progress &progress)
                                    static_cast<z_off_t>(static_cast<std::size_t>(rows) * rowBytes_));
     }
     AppendBigEndian(parts_.back(), checksum);
-    return true;
-}
-
-bool BlockDeflate::RunOnThreads(const RowSource &source, const Progress &progress)
-{
-    const int threads = std::min(blocks_, static_cast<int>(std::max(1U, std::thread::hardware_concurrency())));
-    if (threads < 2) {
-        return false;
-    }
-    std::mutex mutex;
-    std::condition_variable ended;
-    int running = 0;
-    std::vector<std::thread> workers;
-    for (int i = 0; i < threads; ++i) {
-        {
-            const std::lock_guard lock(mutex);
-            ++running;
-        }
-        try {
-            workers.emplace_back([&] {
-                Work(source, nullptr);
-                const std::lock_guard lock(mutex);
-                --running;
-                ended.notify_one();
-            });
-        } catch (const std::exception &) {
-            // No thread to be had: those that started take every block between them.
-            const std::lock_guard lock(mutex);
-            --running;
-            break;
-        }
-    }
-    if (workers.empty()) {
-        return false;
-    }
-    {
-        std::unique_lock lock(mutex);
-        while (!ended.wait_for(lock, std::chrono::milliseconds(100), [&] { return running == 0; })) {
-            lock.unlock();
-            if (progress) {
-                progress(static_cast<double>(rowsDone_) / rows_);
-            }
-            lock.lock();
-        }
-    }
-    for (std::thread &worker : workers) {
-        worker.join();
-    }
     return true;
 }
 

@@ -39,7 +39,6 @@ private:
     // progress, a worker passes none.
     void Work(const RowSource &source, const Progress *progress);
     bool Compress(int block, const RowSource &source, const Progress *progress);
-    bool RunOnThreads(const RowSource &source, const Progress &progress);
 
     int rows_;
     std::size_t rowBytes_;

@@ -1,14 +1,34 @@
 #include "Palette.h"
 
+#include "EveryCore.h"
+
 #include <QImage>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
 
 namespace levyc {
 
 namespace {
 
 constexpr QRgb ColourMask = 0x00ffffffU;
+// Pixels looked at together: a run of the last colour passes this many at a
+// time, without a branch per pixel.
+constexpr int Group = 8;
+// Rows a thread takes at a time while looking for the colours.
+constexpr int BandRows = 64;
+
+// Whether the group of pixels from `pixels` has only `colour`.
+bool GroupIs(const QRgb *pixels, QRgb colour)
+{
+    QRgb differs = 0;
+    for (int i = 0; i < Group; ++i) {
+        differs |= pixels[i] ^ colour;
+    }
+    return (differs & ColourMask) == 0;
+}
 
 } // namespace
 
@@ -35,15 +55,24 @@ bool Palette::Add(QRgb colour)
     return true;
 }
 
-bool Palette::Take(const QImage &image)
+void Palette::Clear()
 {
     colours_.clear();
     keys_.fill(Empty);
-    // Runs of one colour are the rule in a picture of thin lines on black.
+}
+
+bool Palette::AddRows(const QImage &image, int first, int end)
+{
+    const int width = image.width();
     QRgb last = Empty;
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = first; y < end; ++y) {
         const auto *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
+        int x = 0;
+        while (x < width) {
+            if (x + Group <= width && GroupIs(pixels + x, last)) {
+                x += Group;
+                continue;
+            }
             const QRgb colour = pixels[x] & ColourMask;
             if (colour != last) {
                 if (!Add(colour)) {
@@ -51,7 +80,34 @@ bool Palette::Take(const QImage &image)
                 }
                 last = colour;
             }
+            ++x;
         }
+    }
+    return true;
+}
+
+bool Palette::Take(const QImage &image)
+{
+    Clear();
+    std::atomic<int> nextBand = 0;
+    std::atomic<bool> tooMany = false;
+    std::mutex merging;
+    OnEveryCore([&] {
+        Palette found;
+        for (int first = nextBand++ * BandRows; first < image.height() && !tooMany; first = nextBand++ * BandRows) {
+            if (!found.AddRows(image, first, std::min(image.height(), first + BandRows))) {
+                tooMany = true;
+            }
+        }
+        const std::lock_guard lock(merging);
+        for (const QRgb colour : found.colours_) {
+            if (!tooMany && !Add(colour)) {
+                tooMany = true;
+            }
+        }
+    });
+    if (tooMany) {
+        return false;
     }
     std::sort(colours_.begin(), colours_.end());
     for (std::size_t i = 0; i < colours_.size(); ++i) {
@@ -64,14 +120,20 @@ void Palette::IndexRow(const QRgb *pixels, int width, std::uint8_t *indices) con
 {
     QRgb last = Empty;
     std::uint8_t index = 0;
-    for (int x = 0; x < width; ++x) {
+    int x = 0;
+    while (x < width) {
+        if (x + Group <= width && GroupIs(pixels + x, last)) {
+            std::memset(indices + x, index, Group);
+            x += Group;
+            continue;
+        }
         const QRgb colour = pixels[x] & ColourMask;
         if (colour != last) {
             last = colour;
             // Every colour of the image is in the table.
             index = indices_[Find(colour)];
         }
-        indices[x] = index;
+        indices[x++] = index;
     }
 }
 

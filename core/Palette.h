@@ -18,6 +18,8 @@ class Palette
 public:
     static constexpr int MaxColours = 256;
 
+    Palette() { Clear(); }
+
     // False when the image has more colours than a palette holds.
     bool Take(const QImage &image);
 
@@ -30,6 +32,9 @@ private:
     static constexpr int TableBits = 10;       // four times the most colours: short probes
     static constexpr QRgb Empty = 0xffffffffU; // not a colour: colours have no alpha
 
+    void Clear();
+    // Adds the colours of rows first to end - 1; false past 256 of them.
+    bool AddRows(const QImage &image, int first, int end);
     // The colour's slot in the table, or the empty one where it would go.
     [[nodiscard]] std::size_t Find(QRgb colour) const;
     // False when a colour beyond the 256th would be added.

@@ -62,7 +62,7 @@ QString RenderUsage(QSize defaultSize)
                "                   window shows it zoomed there (default: the Draw's, %8,%9,%10,%11)\n"
                "  --animate FILE   write the drawing as a looping, lossless animated WebP instead: the\n"
                "                   cleared picture, then one frame after each curve, the last held %4 s\n"
-               "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: about 5 s in all)\n"
+               "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: the curves in about 5 s)\n"
                "  --time           print the lines drawn, the render time and the encoding time to standard error\n"
                "  --quiet          no progress line on a terminal\n"
                "  --icon           write the application icon instead: the picture trimmed to its\n"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The performance figures: the drawing core against its floor, the full Draw
-# on screen under Xvfb against the headless render, and peak memory.
+# on screen under Xvfb against the headless render, peak memory, and
+# levyc-render's PNG encoding and animation against their targets.
 # Usage: bench.sh BUILD_DIR   (a release build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,6 +13,43 @@ if [ -x "$build/bench/bench_core" ]; then
 else
     echo "skipped: built without Google Benchmark"
 fi
+
+echo
+echo "== levyc-render: large pictures and the animation"
+render=$build/render/levyc-render
+work=$(mktemp -d)
+# The figure after "$2" on the --time line matching $1, in the file $3.
+figure() { sed -n "s/.*$1.* $2 \([0-9.]*\).*/\1/p" "$3"; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+for i in 1 2 3 4 5; do
+    "$render" --time "$work/p.png" 2>"$work/t"
+    figure lines in "$work/t"
+done | median >"$work/render.ms"
+for i in 1 2 3; do
+    "$render" --time --animate "$work/a.webp" 2>"$work/t"
+    figure frames in "$work/t"
+done | median >"$work/anim.ms"
+awk -v r="$(cat "$work/render.ms")" -v a="$(cat "$work/anim.ms")" -v b="$(stat -c %s "$work/a.webp")" 'BEGIN {
+    printf "default animation (573x413, 103 frames): %.0f ms to draw and encode, at most 3 x %.1f ms + 1000 ms = %.0f ms: %s\n",
+        a, r, 3 * r + 1000, a <= 3 * r + 1000 ? "met" : "NOT MET"
+    printf "default animation file: %d bytes, at most 2000000: %s\n", b, b <= 2000000 ? "met" : "NOT MET" }'
+# Medians of three runs at 8192x8192, where the targets are; one at 16384x16384.
+for side in 8192 16384; do
+    runs=$((side == 8192 ? 3 : 1))
+    for ((i = 0; i < runs; i++)); do
+        /usr/bin/time -f '%M' -o "$work/kib" "$render" --time --size "${side}x$side" "$work/p.png" 2>"$work/t"
+        echo "$(figure lines in "$work/t") $(figure 'PNG encoded' in "$work/t") $(stat -c %s "$work/p.png") $(cat "$work/kib")"
+    done | sort -n -k2 | awk -v side="$side" '{ v[NR] = $0 } END {
+        split(v[int((NR + 1) / 2)], f, " "); r = f[1]; e = f[2]; b = f[3]; peak = f[4] / 1024
+        image = side * side * 4 / 1048576
+        printf "%dx%d PNG: render %.0f ms, encode %.0f ms, %d bytes, peak %.0f MiB (image %.0f MiB)\n", side, side, r, e, b, peak, image
+        if (side == 8192)
+            printf "  targets: encode <= render %s; peak <= image + 64 MiB %s; file <= 8.6 MB %s\n",
+                e <= r ? "met" : "NOT MET", peak <= image + 64 ? "met" : "NOT MET", b <= 8600000 ? "met" : "NOT MET" }'
+done
+/usr/bin/time -f '%M' -o "$work/kib" "$render" --time --size 4096x4096 --animate "$work/a.webp" 2>"$work/t"
+echo "4096x4096 animation: $(figure frames in "$work/t") ms, $(stat -c %s "$work/a.webp") bytes, peak $(($(cat "$work/kib") / 1024)) MiB (a frame is 64 MiB)"
+rm -rf "$work"
 
 echo
 echo "== On screen, X11 (Xvfb)"

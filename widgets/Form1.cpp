@@ -52,7 +52,7 @@ bool IsVirtualFolder(const QString &folder)
 
 // An animation's frame time: the whole Draw in about five seconds, the last
 // frame held for two.
-constexpr AnimationTiming SavedAnimationTiming{48, 2000};
+constexpr AnimationTiming SavedAnimationTiming{49, 2000};
 // A save that takes longer than this shows its progress.
 constexpr int ProgressAfterMs = 500;
 

@@ -1,0 +1,57 @@
+#include "EveryCore.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace levyc {
+
+void OnEveryCore(const std::function<void()> &work, const std::function<void()> &poll)
+{
+    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
+    std::vector<std::thread> threads;
+    for (unsigned i = 0; cores > 1 && i < cores; ++i) {
+        {
+            const std::lock_guard lock(mutex);
+            ++running;
+        }
+        try {
+            threads.emplace_back([&] {
+                work();
+                const std::lock_guard lock(mutex);
+                --running;
+                ended.notify_one();
+            });
+        } catch (const std::exception &) {
+            // No more threads to be had: those that started share the work.
+            const std::lock_guard lock(mutex);
+            --running;
+            break;
+        }
+    }
+    if (threads.empty()) {
+        work();
+        return;
+    }
+    {
+        std::unique_lock lock(mutex);
+        while (!ended.wait_for(lock, std::chrono::milliseconds(100), [&] { return running == 0; })) {
+            lock.unlock();
+            if (poll) {
+                poll();
+            }
+            lock.lock();
+        }
+    }
+    for (std::thread &thread : threads) {
+        thread.join();
+    }
+}
+
+} // namespace levyc
