@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -82,6 +83,7 @@ private slots:
     void saveThatCannotBeDoneShowsWhy();
     void saveLeavesSignalsAlone();
     void saveAsWebPWritesTheAnimation();
+    void aCancelledSaveLeavesNothing();
     void saveAsStartsOnlyWhereSavingCanWork();
     void windowAndPictureHaveTheirRoles();
     void controlsExplainThemselves_data();
@@ -384,6 +386,32 @@ void TestForm1::saveAsWebPWritesTheAnimation()
     const QSize size = picture->Picture().size();
     QVERIFY2(out.contains(QStringLiteral("Canvas size: %1 x %2").arg(size.width()).arg(size.height()).toUtf8()),
              out.constData());
+}
+
+void TestForm1::aCancelledSaveLeavesNothing()
+{
+    // A picture large enough for the animation to take more than half a second.
+    form_->resize(2400, 1800);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    picture->resize(2300, 1700);
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grow.webp"));
+    bool shown = false;
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, form_.get(), [&] {
+        if (auto *progress = form_->findChild<QProgressDialog *>(QStringLiteral("SaveProgress"));
+            progress != nullptr && progress->isVisible()) {
+            shown = true;
+            progress->cancel();
+        }
+    });
+    canceller.start(20);
+    QVERIFY(!form_->SavePictureTo(path));
+    QVERIFY(shown);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
+    // No message: the user asked for it.
+    QVERIFY(form_->findChild<QMessageBox *>(QStringLiteral("SaveError")) == nullptr);
 }
 
 void TestForm1::saveAsStartsOnlyWhereSavingCanWork()
