@@ -391,9 +391,9 @@ void TestForm1::saveAsWebPWritesTheAnimation()
 void TestForm1::aCancelledSaveLeavesNothing()
 {
     // A picture large enough for the animation to take more than half a second.
-    form_->resize(2400, 1800);
+    form_->resize(3300, 2500);
     auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
-    picture->resize(2300, 1700);
+    picture->resize(3200, 2400);
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("grow.webp"));
