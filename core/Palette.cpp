@@ -69,7 +69,7 @@ bool Palette::AddRows(const QImage &image, int first, int end)
         const auto *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         int x = 0;
         while (x < width) {
-            if (x + Group <= width && GroupIs(pixels + x, last)) {
+            if (last != Empty && x + Group <= width && GroupIs(pixels + x, last)) {
                 x += Group;
                 continue;
             }
@@ -122,7 +122,7 @@ void Palette::IndexRow(const QRgb *pixels, int width, std::uint8_t *indices) con
     std::uint8_t index = 0;
     int x = 0;
     while (x < width) {
-        if (x + Group <= width && GroupIs(pixels + x, last)) {
+        if (last != Empty && x + Group <= width && GroupIs(pixels + x, last)) {
             std::memset(indices + x, index, Group);
             x += Group;
             continue;

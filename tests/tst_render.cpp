@@ -297,6 +297,8 @@ void TestRender::palettePngRoundTrips_data()
     QTest::newRow("257 colours: no palette") << QSize(640, 480) << 257 << false;
     QTest::newRow("3 blocks, 104 colours") << QSize(3000, 3000) << 104 << true;
     QTest::newRow("4 rows a block, 3 blocks") << QSize(1000000, 9) << 2 << true;
+    // White is the one colour whose bits all match the table's empty mark.
+    QTest::newRow("white runs at row starts") << QSize(64, 64) << -3 << true;
 }
 
 void TestRender::palettePngRoundTrips()
@@ -308,8 +310,16 @@ void TestRender::palettePngRoundTrips()
     // Runs and scattered pixels of every colour, alpha ignored as the encoder does.
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::black);
+    if (colours < 0) {
+        // Every row begins with white, for one pixel up to a whole row, then black and blue.
+        for (int y = 0; y < size.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            std::fill(line, line + y + 1, qRgb(255, 255, 255));
+            std::fill(line + y + 1, line + std::min(y + 9, size.width()), qRgb(0, 0, 255));
+        }
+    }
     quint32 state = 12345;
-    for (int y = 0; y < size.height(); ++y) {
+    for (int y = 0; y < size.height() && colours > 0; ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < size.width(); x += 1 + static_cast<int>(state % 7)) {
             state = state * 1103515245U + 12345U;
