@@ -44,9 +44,7 @@ bool AnimateCurves(QSize size, const WorldWindow &world, const std::vector<Curve
     const auto frame = [&](int index) -> const QImage & {
         if (index > 0) {
             const CurveRecord &curve = curves[static_cast<std::size_t>(index - 1)];
-            plotter.SetPen(curve.X, curve.Y);
-            plotter.State().PenColor = curve.Color;
-            plotter.CurveSegment(curve.P, curve.Q);
+            plotter.DrawCurve(curve);
         }
         return canvas->Image();
     };

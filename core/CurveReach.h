@@ -2,9 +2,21 @@
 
 #include "DrawingSurface.h"
 
+#include <cmath>
+
 namespace levyc {
 
 // The world box that a Levy C curve from (x, y) along (p, q) keeps within.
-WorldBox CurveReach(double x, double y, double p, double q);
+// The curve along (L, 0) stays within x -0.5 L to 1.5 L and y -L to 0.25 L of
+// its start: a rectangle along and across the vector, whose bounding box this
+// is. Inline: views ask for it at every part they might skip.
+inline WorldBox CurveReach(double x, double y, double p, double q)
+{
+    const double centreX = x + 0.5 * p + 0.375 * q;
+    const double centreY = y + 0.5 * q - 0.375 * p;
+    const double halfX = std::abs(p) + 0.625 * std::abs(q);
+    const double halfY = std::abs(q) + 0.625 * std::abs(p);
+    return {centreX - halfX, centreY - halfY, centreX + halfX, centreY + halfY};
+}
 
 } // namespace levyc

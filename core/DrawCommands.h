@@ -93,9 +93,7 @@ private:
     void DrawCurve(const CurveRecord &curve)
     {
         drawn_.push_back(curve);
-        plotter_.SetPen(curve.X, curve.Y);
-        plotter_.State().PenColor = curve.Color;
-        plotter_.CurveSegment(curve.P, curve.Q);
+        plotter_.DrawCurve(curve);
     }
 
     Surface &picture_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CurveReach.h"
+#include "CurveRecord.h"
 #include "DrawingState.h"
 #include "DrawingSurface.h"
 
@@ -54,6 +55,14 @@ public:
         surface_.Curve(CurveReach(state_.PenX, state_.PenY, p, q), [this, p, q, limit](auto &&first, auto &&next) {
             Walk<decltype(first), decltype(next)>{*this, first, next, limit * limit}.Subdivide(p, q, false);
         });
+    }
+
+    // A recorded curve: from its start, in its colour.
+    void DrawCurve(const CurveRecord &curve)
+    {
+        SetPen(curve.X, curve.Y);
+        state_.PenColor = curve.Color;
+        CurveSegment(curve.P, curve.Q);
     }
 
 private:

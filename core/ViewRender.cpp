@@ -1,6 +1,7 @@
 #include "ViewRender.h"
 
 #include "Canvas.h"
+#include "CurveReach.h"
 #include "PictureGeometry.h"
 #include "Plotter.h"
 
@@ -36,9 +37,7 @@ RenderedView RenderDrawWindow(std::span<const CurveRecord> curves, QSize size)
     Plotter<Canvas> plotter(*canvas);
     plotter.State().SegmentLimit = 1.0;
     for (const CurveRecord &curve : curves) {
-        plotter.SetPen(curve.X, curve.Y);
-        plotter.State().PenColor = curve.Color;
-        plotter.CurveSegment(curve.P, curve.Q);
+        plotter.DrawCurve(curve);
     }
     result.image = canvas->Image();
     result.lines = canvas->LinesDrawn();
@@ -58,8 +57,30 @@ struct ViewSetup
     const std::atomic<bool> *cancel;
 };
 
-// A part's reach in pixels: CurveReach's box in closed form. The part keeps
-// within -0.5 to 1.5 of its vector along it and -1 to 0.25 across.
+// A part's two halves: its vector turned 45 degrees clockwise, then
+// counter-clockwise, each shortened by sqrt(2); the second starts at the
+// midpoint, computed once, where the first ends.
+struct Halves
+{
+    double p1;
+    double q1;
+    double p2;
+    double q2;
+    double midX;
+    double midY;
+
+    Halves(double sx, double sy, double p, double q)
+        : p1((p + q) / 2)
+        , q1((q - p) / 2)
+        , p2((p - q) / 2)
+        , q2((p + q) / 2)
+        , midX(sx + p1)
+        , midY(sy + q1)
+    {
+    }
+};
+
+// A part's reach in pixels.
 struct PixelBox
 {
     double left;
@@ -69,14 +90,16 @@ struct PixelBox
 
     PixelBox(const ViewSetup &setup, double sx, double sy, double p, double q)
     {
-        const double centreX = (sx + 0.5 * p + 0.375 * q) * setup.scaleX;
-        const double centreY = (sy + 0.5 * q - 0.375 * p) * setup.scaleY;
-        const double halfX = (std::abs(p) + 0.625 * std::abs(q)) * std::abs(setup.scaleX);
-        const double halfY = (std::abs(q) + 0.625 * std::abs(p)) * std::abs(setup.scaleY);
-        left = centreX - halfX;
-        right = centreX + halfX;
-        top = centreY - halfY;
-        bottom = centreY + halfY;
+        const WorldBox reach = CurveReach(sx, sy, p, q);
+        // Either way up: each axis maps on its own.
+        const double x1 = reach.MinX * setup.scaleX;
+        const double x2 = reach.MaxX * setup.scaleX;
+        const double y1 = reach.MinY * setup.scaleY;
+        const double y2 = reach.MaxY * setup.scaleY;
+        left = std::min(x1, x2);
+        right = std::max(x1, x2);
+        top = std::min(y1, y2);
+        bottom = std::max(y1, y2);
     }
 };
 
@@ -192,12 +215,9 @@ private:
             Inside(sx, sy, ex, ey, p, q, depth);
             return;
         }
-        const double p1 = (p + q) / 2;
-        const double q1 = (q - p) / 2;
-        const double mx = sx + p1;
-        const double my = sy + q1;
-        Checked(sx, sy, mx, my, p1, q1, depth + 1);
-        Checked(mx, my, ex, ey, (p - q) / 2, (p + q) / 2, depth + 1);
+        const Halves h(sx, sy, p, q);
+        Checked(sx, sy, h.midX, h.midY, h.p1, h.q1, depth + 1);
+        Checked(h.midX, h.midY, ex, ey, h.p2, h.q2, depth + 1);
     }
 
     // A part whose every line lies on the band: no tests but the length, and
@@ -216,12 +236,9 @@ private:
         if (!over_ && lengthSquared >= setup_.coverTestSquared && Covered(PixelBox(setup_, sx, sy, p, q))) {
             return; // the lines after it start where it ends: on a pixel with its colour
         }
-        const double p1 = (p + q) / 2;
-        const double q1 = (q - p) / 2;
-        const double mx = sx + p1;
-        const double my = sy + q1;
-        Inside(sx, sy, mx, my, p1, q1, depth + 1);
-        Inside(mx, my, ex, ey, (p - q) / 2, (p + q) / 2, depth + 1);
+        const Halves h(sx, sy, p, q);
+        Inside(sx, sy, h.midX, h.midY, h.p1, h.q1, depth + 1);
+        Inside(h.midX, h.midY, ex, ey, h.p2, h.q2, depth + 1);
     }
 
     void Plot(double x, double y)
