@@ -19,7 +19,7 @@ if [[ "${1:-}" != run ]]; then
     libx11-dev          # the end-to-end tests' window-close helper
     libbenchmark-dev
     xvfb xdotool imagemagick x11-utils xclip time valgrind
-    sway wtype grim     # the Wayland end-to-end tests
+    sway wtype grim jq  # the Wayland end-to-end tests
     clang-format clang-tidy
     debhelper dpkg-dev lintian devscripts   # the Debian package, its checker and hardening-check
     desktop-file-utils appstream man-db   # the package's validators
