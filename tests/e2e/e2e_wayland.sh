@@ -16,16 +16,7 @@ source "$(dirname "$0")/lib.sh"
 reference=$out/reference.png
 "$levyc_render" "$reference" || fail "levyc-render failed"
 
-# A virtual keyboard for the whole run, there before the program starts: the
-# program takes its keyboard at start, and keeps it while each run of wtype
-# adds a keyboard and takes it away again, held or not.
-wtype -s 3600000 &
-pids+=($!)
-for _ in $(seq 1 200); do
-    swaymsg -t get_inputs | jq -e 'any(.[]; .type == "keyboard")' >/dev/null && break
-    sleep 0.05
-done
-swaymsg -t get_inputs | jq -e 'any(.[]; .type == "keyboard")' >/dev/null || fail "no virtual keyboard"
+start_keyboard
 keys() { wtype "$@"; }
 # Enter twenty times.
 returns=()
@@ -37,8 +28,20 @@ case_draw() {
     # Focus starts on the picture; Tab reaches Draw and Space presses it.
     keys -k Tab -k space
     expect_complete_picture tab-space
+    cp "/proc/$app_pid/maps" "$out/maps"
     close_and_expect_exit 5
     echo "ok: idle window closed, exit status 0 after $close_ms ms"
+    # The compositor decorates windows: no GL stack is loaded, and nothing is said.
+    ! grep -q -e wayland-egl -e LLVM "$out/maps" || fail "a GL stack was loaded: $(grep -m 1 -e wayland-egl -e LLVM "$out/maps")"
+    [ ! -s "$out/levyc.log" ] || fail "the program said: $(cat "$out/levyc.log")"
+    echo "ok: no GL stack loaded, nothing printed"
+    # The user's own choice wins.
+    QT_WAYLAND_DISABLE_WINDOWDECORATION=0 start_levyc "$out/levyc-chosen.log"
+    keys -k Tab -k space
+    expect_complete_picture chosen
+    grep -q wayland-egl "/proc/$app_pid/maps" || fail "the user's QT_WAYLAND_DISABLE_WINDOWDECORATION=0 was overridden"
+    close_and_expect_exit 5
+    echo "ok: with the user's own setting, Qt's EGL integration is loaded"
 }
 
 case_stop() {

@@ -54,6 +54,20 @@ start_levyc() { # start_levyc LOG -> sets app_pid and win
     fail "the window was never painted ($colours)"
 }
 
+# Wayland: a virtual keyboard for the whole run, there before the program
+# starts. The program takes its keyboard at start and keeps it while each run
+# of wtype adds a keyboard and takes it away again, whether or not the program
+# was held meanwhile.
+start_keyboard() {
+    wtype -s 3600000 &
+    pids+=($!)
+    for _ in $(seq 1 200); do
+        swaymsg -t get_inputs | jq -e 'any(.[]; .type == "keyboard")' >/dev/null && return
+        sleep 0.05
+    done
+    fail "no virtual keyboard"
+}
+
 shot() { # shot FILE [WxH+X+Y relative to the window]
     local geometry=${2:-799x460+0+0}
     local w=${geometry%%x*} rest=${geometry#*x}
