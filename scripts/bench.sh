@@ -69,9 +69,10 @@ echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB
 window_peak() {
     levyc=$build/levyc wm_delete=$build/tests/e2e/wm_delete
     source tests/e2e/lib.sh
+    reference=$out/picture.png
     start_levyc "$out/levyc.log"
     press_draw
-    wait_until_still "$out/picture.png"
+    expect_complete_picture x11 >/dev/null
     local kib
     kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")
     close_and_expect_exit 10
