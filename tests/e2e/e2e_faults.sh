@@ -18,6 +18,11 @@ case_flood() {
     press_draw
     press_draw 200 1
     alive
+    # The summary comes when the outermost drawing ends.
+    for _ in $(seq 1 2400); do
+        grep -q 'ignored' "$out/levyc.log" && break
+        sleep 0.05
+    done
     expect_complete_picture after-flood
     local lines ignored
     lines=$(grep -c 'ignored' "$out/levyc.log" || true)

@@ -26,8 +26,8 @@ start_levyc() { # start_levyc LOG -> sets app_pid and win
         $LEVYC_AS_USER "$levyc" >"$1" 2>&1 &
         app_pid=$!
         pids+=("$app_pid")
-        # The compositor floats the window at 0,0 (a rule in its config).
-        # Mapped once painted; focused, and moved to 0,0 by the compositor's rule.
+        # Mapped once painted; focused, and floated at 0,0 by a rule in the
+        # compositor's config.
         local ready='.. | objects | select(.name? == "Form1" and .focused and .rect.x == 0 and .rect.y == 0)'
         for _ in $(seq 1 200); do
             swaymsg -t get_tree | jq -e "$ready" >/dev/null && break
