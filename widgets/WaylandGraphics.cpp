@@ -25,9 +25,17 @@ void Withdrawn(void * /*data*/, wl_registry * /*registry*/, std::uint32_t /*name
 constexpr wl_registry_listener Listener = {Announced, Withdrawn};
 
 // Whether the compositor, if there is one, offers to decorate windows. Qt asks
-// it to whenever it can, so then Qt's own decorations are never drawn.
+// it to whenever it can, so then Qt's own decorations are never drawn. A socket
+// handed down in WAYLAND_SOCKET serves one connection only, Qt's; without a
+// named display nothing is asked, which also keeps the client library from
+// complaining about a missing runtime directory.
 bool CompositorDecorates()
 {
+    const QByteArray name = qgetenv("WAYLAND_DISPLAY");
+    if (qEnvironmentVariableIsSet("WAYLAND_SOCKET") || name.isEmpty() ||
+        (!name.startsWith('/') && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))) {
+        return false;
+    }
     wl_display *display = wl_display_connect(nullptr);
     if (display == nullptr) {
         return false;
