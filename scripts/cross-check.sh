@@ -122,10 +122,12 @@ as_root chmod 755 "$root/usr/sbin/policy-rc.d"
 # The emulator is static: this machine's copy runs inside the root as it is.
 as_root install -m 755 /usr/bin/qemu-aarch64-static "$root/usr/local/bin/qemu-aarch64-static"
 
+# The encoders' libraries for each architecture; one pkg-config finds them all
+# through the toolchain's PKG_CONFIG_LIBDIR.
 packages=(
-  cmake ninja-build g++ qt6-base-dev libpng-dev
-  g++-aarch64-linux-gnu qt6-base-dev:arm64 libpng-dev:arm64
-  g++-i686-linux-gnu qt6-base-dev:i386 libpng-dev:i386
+  cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev libwebp-dev zlib1g-dev
+  g++-aarch64-linux-gnu qt6-base-dev:arm64 libpng-dev:arm64 libwebp-dev:arm64 zlib1g-dev:arm64
+  g++-i686-linux-gnu qt6-base-dev:i386 libpng-dev:i386 libwebp-dev:i386 zlib1g-dev:i386
   imagemagick
 )
 if [[ "$(cat "$root/.levyc-packages" 2>/dev/null)" != "${packages[*]}" ]]; then
