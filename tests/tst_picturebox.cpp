@@ -1,12 +1,12 @@
 #include "DoEvents.h"
+#include "FrameInterval.h"
 #include "Passes.h"
 #include "PictureBox.h"
 #include "PictureGeometry.h"
+#include "PictureOnScreen.h"
 #include "Plotter.h"
-#include "ViewNavigation.h"
 #include "ViewRender.h"
 
-#include <QBackingStore>
 #include <QtTest>
 
 using namespace levyc;
@@ -41,28 +41,32 @@ private:
     QElapsedTimer clock_;
 };
 
-// The widget's inner area as the window system has it, in device pixels: the
-// top-level window's backing store, a plain image on the offscreen platform.
-QImage OnScreen(PictureBox &box)
-{
-    QPaintDevice *device = box.backingStore()->paintDevice();
-    if (device->devType() != QInternal::Image) {
-        return {};
-    }
-    const qreal ratio = box.devicePixelRatioF();
-    const QPoint inner = box.mapTo(box.window(), box.contentsRect().topLeft());
-    const QRect shown(qRound(inner.x() * ratio), qRound(inner.y() * ratio), box.Picture().width(),
-                      box.Picture().height());
-    QImage image = static_cast<QImage *>(device)->copy(shown).convertToFormat(QImage::Format_RGB32);
-    image.setDevicePixelRatio(1.0);
-    return image;
-}
-
 QImage ImageAsShown(const PictureBox &box)
 {
     QImage image = box.Picture();
     image.setDevicePixelRatio(1.0);
     return image;
+}
+
+// The curves drawn in the Draw's view, as the window has them when exploring begins.
+void DrawPicture(PictureBox &box, const std::vector<CurveRecord> &curves)
+{
+    SetWorldWindow(box, PictureWorld);
+    box.SetBackColor(RGB(0, 0, 0));
+    box.Cls();
+    Plotter<PictureBox> plotter(box);
+    plotter.State().SegmentLimit = 1;
+    for (const CurveRecord &curve : curves) {
+        plotter.DrawCurve(curve);
+    }
+    box.Refresh();
+}
+
+// The world point at a position in an image of `size` pixels showing `window`.
+QPointF WorldPointAt(const WorldWindow &window, QSizeF size, QPointF pixel)
+{
+    return {window.Left + pixel.x() / size.width() * (window.Right - window.Left),
+            window.Top + pixel.y() / size.height() * (window.Bottom - window.Top)};
 }
 
 } // namespace
@@ -87,7 +91,8 @@ private slots:
     void nothingMovesUntilExploring();
 
 private:
-    void WaitOneFrame() const { QTest::qWait(static_cast<int>(box_->FrameIntervalNs() / 1'000'000) + 2); }
+    [[nodiscard]] qint64 FrameNs() const { return FrameIntervalNs(box_->screen()); }
+    void WaitOneFrame() const { QTest::qWait(static_cast<int>(FrameNs() / 1'000'000) + 2); }
     std::unique_ptr<PictureBox> box_;
 };
 
@@ -196,7 +201,7 @@ void TestPictureBox::changesWithinAFrameShowAtTheNext()
     const QPoint at(qFloor(15.5 * ratio), qFloor(10.5 * ratio));
     QTRY_COMPARE(OnScreen(*box_).pixel(at), expected);
     QCOMPARE(spy.rects.size(), 2);
-    QVERIFY(spy.gapsNs.back() >= box_->FrameIntervalNs() - AllowedEarlyNs);
+    QVERIFY(spy.gapsNs.back() >= FrameNs() - AllowedEarlyNs);
 }
 
 void TestPictureBox::aDrawingAsksForNoMoreFramesThanTheDisplayShows()
@@ -219,7 +224,7 @@ void TestPictureBox::aDrawingAsksForNoMoreFramesThanTheDisplayShows()
     QTRY_COMPARE(OnScreen(*box_), ImageAsShown(*box_));
 
     QVERIFY(!spy.rects.isEmpty());
-    const qint64 interval = box_->FrameIntervalNs();
+    const qint64 interval = FrameNs();
     QVERIFY2(spy.rects.size() <= drawingNs / interval + 2,
              qPrintable(QStringLiteral("%1 frames in %2 ms").arg(spy.rects.size()).arg(drawingNs / 1e6)));
     for (const qint64 gap : spy.gapsNs) {
@@ -279,18 +284,24 @@ void TestPictureBox::exploringMovesTheView()
     QFETCH(double, zoom);
     QFETCH(QPointF, shift);
     const std::vector<CurveRecord> curves = PictureCurves();
-    box_->Explore(curves);
     PictureBox &box = *box_;
     const bool reset = action == u"home" || action == u"reset";
     if (reset) {
-        box.SetView(ZoomedAt({100, -100}, 3));
-        QTRY_VERIFY(box.ViewShown());
+        DrawPicture(box, curves);
+    }
+    box.Explore(curves);
+    const QSizeF size(box.ImageSize());
+    if (reset) {
+        // A view a third of the Draw's wide and high, about (100, -100).
+        const WorldWindow third{100 - 810.0 / 6, -100 + 910.0 / 6, 100 + 810.0 / 6, -100 - 910.0 / 6};
+        box.SetView(third);
+        const QImage zoomed = RenderView(curves, third, size.toSize()).image;
+        QTRY_COMPARE(OnScreen(box), zoomed);
     }
     const WorldWindow before = box.View();
-    const QSizeF size(box.Picture().size());
     // Where a widget position falls on the image, to within a device pixel.
     const auto worldAt = [&](const WorldWindow &window, QPointF position) {
-        return WorldAt(window, size, (position - QPointF(2, 2)) * box.devicePixelRatioF());
+        return WorldPointAt(window, size, (position - QPointF(2, 2)) * box.devicePixelRatioF());
     };
     if (action == u"wheel") {
         QWheelEvent wheel(at, box.mapToGlobal(at), {}, by.toPoint(), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
@@ -327,18 +338,18 @@ void TestPictureBox::exploringMovesTheView()
         const double tolerance = 1.5 / size.width();
         if (zoom != 1.0) {
             // The point under the pointer stays there.
-            const WorldPoint fixed = worldAt(before, at);
-            const WorldPoint now = worldAt(after, at);
-            QVERIFY(qAbs(fixed.X - now.X) < tolerance * qAbs(width));
-            QVERIFY(qAbs(fixed.Y - now.Y) < tolerance * qAbs(height));
+            const QPointF fixed = worldAt(before, at);
+            const QPointF now = worldAt(after, at);
+            QVERIFY(qAbs(fixed.x() - now.x()) < tolerance * qAbs(width));
+            QVERIFY(qAbs(fixed.y() - now.y()) < tolerance * qAbs(height));
         } else {
             QVERIFY(qAbs((after.Left - before.Left) / width - shift.x()) < tolerance);
             QVERIFY(qAbs((after.Top - before.Top) / height - shift.y()) < tolerance);
         }
     }
     // Until the exact picture comes, the last one moved and scaled; then the exact one.
-    QTRY_VERIFY(box.ViewShown());
-    QCOMPARE(OnScreen(box), RenderView(curves, after, box.Picture().size()).image);
+    const QImage exact = RenderView(curves, after, size.toSize()).image;
+    QTRY_COMPARE(OnScreen(box), exact);
 }
 
 void TestPictureBox::nothingMovesUntilExploring()

@@ -222,8 +222,8 @@ bool Form1::MakeAnimation(QByteArray *webp, QString *error)
     progress.setObjectName(QStringLiteral("SaveProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(ProgressAfterMs);
-    const bool made = AnimateCurves(Picture1->Picture().size(), Picture1->View(), curves, SavedAnimationTiming, webp,
-                                    error, [&progress](int added) {
+    const bool made = AnimateCurves(Picture1->ImageSize(), Picture1->View(), curves, SavedAnimationTiming, webp, error,
+                                    [&progress](int added) {
                                         progress.setValue(added);
                                         return !progress.wasCanceled();
                                     });

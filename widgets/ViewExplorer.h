@@ -1,0 +1,80 @@
+#pragma once
+
+#include "CurveRecord.h"
+#include "DrawingSurface.h"
+#include "ViewRenderThread.h"
+
+#include <QImage>
+#include <QObject>
+#include <QPointF>
+#include <QSize>
+
+#include <optional>
+#include <vector>
+
+namespace levyc {
+
+// Exploring the curves of a Draw: the view asked for, the view the last exact
+// image holds, a drag in progress, and the thread that renders each view.
+// Positions are in the image's pixels from its top-left corner.
+class ViewExplorer final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ViewExplorer)
+
+public:
+    explicit ViewExplorer(ViewRenderFunction render = {}, QObject *parent = nullptr);
+    ~ViewExplorer() override = default;
+
+    // Lets the curves be explored from the Draw's view, whose picture `drawn`
+    // is; its size is the size of every view.
+    void Explore(const std::vector<CurveRecord> &curves, const QImage &drawn);
+    // Back to the Draw's view; nothing moves until Explore() is called again.
+    void Stop();
+    [[nodiscard]] bool Exploring() const { return curves_ != nullptr; }
+
+    // The view asked for, and the view the last image given out holds.
+    [[nodiscard]] const WorldWindow &View() const { return view_; }
+    [[nodiscard]] const WorldWindow &Shown() const { return shown_; }
+    [[nodiscard]] QSize Size() const { return size_; }
+
+    void SetView(const WorldWindow &window);
+    void ResetView();
+    // Zoomed in by a factor (out when below 1) about a point that stays put.
+    void ZoomAbout(QPointF pixel, double factor);
+    // The picture follows the pointer by `pixels`.
+    void Pan(QPointF pixels);
+    // A drag: the picture follows the pointer from the press to the release.
+    void Press(QPointF pixel) { dragFrom_ = pixel; }
+    void DragTo(QPointF pixel);
+    void Release() { dragFrom_.reset(); }
+    [[nodiscard]] bool Dragging() const { return dragFrom_.has_value(); }
+    // The image is now `size` pixels: what fits stays where it was, at the
+    // same scale, unless the Draw's view is on screen.
+    void Resize(QSize size);
+
+    // The exact picture of View(), rendered here and now if it has not come yet.
+    [[nodiscard]] QImage RenderNow() const;
+
+signals:
+    // View() has changed: until Ready(), show the last image moved and scaled.
+    void ViewChanged();
+    // The exact picture of View(), now Shown().
+    void Ready(const QImage &image);
+
+private:
+    void Request();
+    void Take(quint64 number, const QImage &image);
+
+    SharedCurves curves_; // null while not exploring
+    QImage drawn_;        // the Draw's picture, while it fits the size
+    QSize size_;
+    WorldWindow view_;
+    WorldWindow shown_;
+    WorldWindow requested_;
+    quint64 wanted_ = 0; // the render that will be taken; 0 for none
+    std::optional<QPointF> dragFrom_;
+    ViewRenderThread renderer_;
+};
+
+} // namespace levyc
