@@ -89,6 +89,8 @@ private slots:
     void exploringMovesTheView_data();
     void exploringMovesTheView();
     void nothingMovesUntilExploring();
+    void plusAndMinusKeepTheCentre_data();
+    void plusAndMinusKeepTheCentre();
 
 private:
     [[nodiscard]] qint64 FrameNs() const { return FrameIntervalNs(box_->screen()); }
@@ -367,6 +369,43 @@ void TestPictureBox::nothingMovesUntilExploring()
     QCOMPARE(box_->View(), PictureWorld);
     QTest::keyClick(box_.get(), Qt::Key_Plus);
     QCOMPARE(box_->View(), PictureWorld);
+}
+
+void TestPictureBox::plusAndMinusKeepTheCentre_data()
+{
+    QTest::addColumn<QSize>("inner");
+    QTest::addColumn<int>("key");
+    QTest::newRow("odd size, +") << QSize(573, 413) << int(Qt::Key_Plus);
+    QTest::newRow("odd size, -") << QSize(573, 413) << int(Qt::Key_Minus);
+    QTest::newRow("even size, +") << QSize(574, 414) << int(Qt::Key_Plus);
+    QTest::newRow("even size, -") << QSize(574, 414) << int(Qt::Key_Minus);
+}
+
+void TestPictureBox::plusAndMinusKeepTheCentre()
+{
+    QFETCH(QSize, inner);
+    QFETCH(int, key);
+    box_->resize(inner + QSize(4, 4));
+    box_->Explore(PictureCurves());
+    const auto centre = [this] {
+        const WorldWindow &view = box_->View();
+        return QPointF((view.Left + view.Right) / 2, (view.Top + view.Bottom) / 2);
+    };
+    const QPointF before = centre();
+    // Ten presses: a drift of half a pixel each would add up to five.
+    for (int press = 0; press < 10; ++press) {
+        QTest::keyClick(box_.get(), static_cast<Qt::Key>(key));
+    }
+    const WorldWindow &view = box_->View();
+    const double pixel = (view.Right - view.Left) / box_->ImageSize().width();
+    QVERIFY(box_->View() != PictureWorld);
+    QVERIFY2(qAbs(centre().x() - before.x()) < 1e-6 * qAbs(pixel) &&
+                 qAbs(centre().y() - before.y()) < 1e-6 * qAbs(pixel),
+             qPrintable(QStringLiteral("centre moved from (%1, %2) to (%3, %4)")
+                            .arg(before.x(), 0, 'g', 17)
+                            .arg(before.y(), 0, 'g', 17)
+                            .arg(centre().x(), 0, 'g', 17)
+                            .arg(centre().y(), 0, 'g', 17)));
 }
 
 QTEST_MAIN(TestPictureBox)

@@ -216,14 +216,15 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
         return;
     }
     const QSizeF size(ImageSize());
-    const QPointF centre(contentsRect().center());
+    // The middle of the image, which at an odd size is the middle of its middle pixel.
+    const QPointF centre(size.width() / 2, size.height() / 2);
     switch (event->key()) {
     case Qt::Key_Plus:
     case Qt::Key_Equal: // + without Shift on many layouts
-        ZoomAbout(centre, ZoomStep);
+        explorer_.ZoomAbout(centre, ZoomStep);
         break;
     case Qt::Key_Minus:
-        ZoomAbout(centre, 1 / ZoomStep);
+        explorer_.ZoomAbout(centre, 1 / ZoomStep);
         break;
     case Qt::Key_Left:
         explorer_.Pan({PanStep * size.width(), 0});
