@@ -485,6 +485,12 @@ void TestForm1::controlsExplainThemselves()
     for (const char *name : {"Picture1", "Command1", "Command3"}) {
         QVERIFY(!Child(name)->toolTip().isEmpty());
     }
+    // Each field's tip names its caption's meaning and says the drawing does not read it.
+    const QString unread = japanese ? QStringLiteral("描画はこの入力欄を読みません") : QStringLiteral("does not read");
+    for (const qsizetype field : {2, 3}) {
+        const QString tip = Child(controls[field].toLatin1().constData())->toolTip();
+        QVERIFY2(tip.startsWith(names[field]) && tip.contains(unread), qPrintable(tip));
+    }
     // The captions stay as they are.
     QCOMPARE(qobject_cast<QPushButton *>(Child("Command1"))->text(), QStringLiteral("描画"));
     QCOMPARE(qobject_cast<QPushButton *>(Child("Command3"))->text(), QStringLiteral("描画中止"));
