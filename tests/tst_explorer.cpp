@@ -1,6 +1,7 @@
 #include "PictureGeometry.h"
 #include "PreviewPlacement.h"
 #include "ViewExplorer.h"
+#include "ViewHistory.h"
 
 #include <QMutex>
 #include <QWaitCondition>
@@ -102,6 +103,8 @@ private slots:
     void previewPlacement();
     void onlyTheNewestRenderIsShown_data();
     void onlyTheNewestRenderIsShown();
+    void history_data();
+    void history();
 };
 
 void TestExplorer::previewPlacement_data()
@@ -235,6 +238,62 @@ void TestExplorer::onlyTheNewestRenderIsShown()
     for (const WorldWindow &window : gate.Windows()) {
         QVERIFY(window != PictureWorld);
     }
+}
+
+void TestExplorer::history_data()
+{
+    // Steps: a letter settles that view, < goes back, > goes forward; the
+    // list starts at view 0.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("visited"); // the views each < and > went to
+    QTest::addColumn<QChar>("current");
+    QTest::addColumn<bool>("canBack");
+    QTest::addColumn<bool>("canForward");
+    QTest::newRow("back and forward") << "abcde<<>"
+                                      << "dcd" << QChar('d') << true << true;
+    QTest::newRow("all the way back and past it") << "ab<<<"
+                                                  << "a0" << QChar('0') << false << true;
+    QTest::newRow("all the way forward and past it") << "ab<<>>>"
+                                                     << "a0ab" << QChar('b') << true << false;
+    QTest::newRow("a new view drops what lay ahead") << "abc<<d>"
+                                                     << "ba" << QChar('d') << true << false;
+    QTest::newRow("the same view again is no step") << "aab<<"
+                                                    << "a0" << QChar('0') << false << true;
+    QTest::newRow("settling where it stands is no step") << "ab<a>"
+                                                         << "ab" << QChar('b') << true << false;
+}
+
+void TestExplorer::history()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, visited);
+    QFETCH(QChar, current);
+    QFETCH(bool, canBack);
+    QFETCH(bool, canForward);
+    // View c is the window with c as each side.
+    const auto view = [](QChar name) {
+        const double side = name.unicode();
+        return WorldWindow{side, side, side, side};
+    };
+    ViewHistory history;
+    history.Start(view('0'));
+    WorldWindow at = view('0');
+    QString went;
+    for (const QChar step : steps) {
+        if (step == u'<' || step == u'>') {
+            if (const std::optional<WorldWindow> moved = step == u'<' ? history.Back() : history.Forward()) {
+                at = *moved;
+                went += QChar(static_cast<char16_t>(moved->Left));
+            }
+        } else {
+            history.Settle(view(step));
+            at = view(step);
+        }
+    }
+    QCOMPARE(went, visited);
+    QCOMPARE(at, view(current));
+    QCOMPARE(history.CanGoBack(), canBack);
+    QCOMPARE(history.CanGoForward(), canForward);
 }
 
 QTEST_MAIN(TestExplorer)

@@ -91,6 +91,8 @@ private slots:
     void nothingMovesUntilExploring();
     void plusAndMinusKeepTheCentre_data();
     void plusAndMinusKeepTheCentre();
+    void backAndForwardShowTheViewsSeenBefore_data();
+    void backAndForwardShowTheViewsSeenBefore();
 
 private:
     [[nodiscard]] qint64 FrameNs() const { return FrameIntervalNs(box_->screen()); }
@@ -406,6 +408,100 @@ void TestPictureBox::plusAndMinusKeepTheCentre()
                             .arg(before.y(), 0, 'g', 17)
                             .arg(centre().x(), 0, 'g', 17)
                             .arg(centre().y(), 0, 'g', 17)));
+}
+
+void TestPictureBox::backAndForwardShowTheViewsSeenBefore_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::newRow("Backspace, Alt+Right") << "keys";
+    QTest::newRow("Alt+Left, Alt+Right") << "alt";
+    QTest::newRow("mouse buttons") << "mouse";
+    QTest::newRow("context menu") << "menu";
+}
+
+void TestPictureBox::backAndForwardShowTheViewsSeenBefore()
+{
+    QFETCH(QString, input);
+    const std::vector<CurveRecord> curves = PictureCurves();
+    PictureBox &box = *box_;
+    box.Explore(curves);
+    const auto action = [&box](const char *text) {
+        for (QAction *each : box.actions()) {
+            if (each->text() == QLatin1String(text)) {
+                return each;
+            }
+        }
+        return static_cast<QAction *>(nullptr);
+    };
+    QAction *back = action("&Back");
+    QAction *forward = action("&Forward");
+    QVERIFY(back != nullptr && forward != nullptr);
+    QVERIFY(!back->isEnabled());
+    const auto exactScreen = [&] {
+        const QImage exact =
+            box.View() == PictureWorld ? box.Picture() : RenderView(curves, box.View(), box.ImageSize()).image;
+        QTRY_COMPARE(OnScreen(box), exact);
+    };
+    QList<QImage> screens{OnScreen(box)};
+
+    // Five steps, each of a kind that settles: a wheel that rests, a key, a drag.
+    const QPointF at(200, 150);
+    QWheelEvent wheel(at, box.mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&box, &wheel);
+    QTRY_VERIFY(back->isEnabled());
+    exactScreen();
+    screens << OnScreen(box);
+    for (const Qt::Key key : {Qt::Key_Plus, Qt::Key_Right}) {
+        QTest::keyClick(&box, key);
+        exactScreen();
+        screens << OnScreen(box);
+    }
+    QTest::mousePress(&box, Qt::LeftButton, {}, at.toPoint());
+    QMouseEvent move(QEvent::MouseMove, at + QPointF(40, 30), box.mapToGlobal(at + QPointF(40, 30)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(&box, &move);
+    QTest::mouseRelease(&box, Qt::LeftButton, {}, (at + QPointF(40, 30)).toPoint());
+    exactScreen();
+    screens << OnScreen(box);
+    QTest::keyClick(&box, Qt::Key_Minus);
+    exactScreen();
+    screens << OnScreen(box);
+    QVERIFY(!forward->isEnabled());
+
+    const auto go = [&](bool backward) {
+        if (input == u"keys" && backward) {
+            QTest::keyClick(&box, Qt::Key_Backspace);
+        } else if (input == u"keys" || input == u"alt") {
+            QTest::keyClick(&box, backward ? Qt::Key_Left : Qt::Key_Right, Qt::AltModifier);
+        } else if (input == u"mouse") {
+            QTest::mouseClick(&box, backward ? Qt::BackButton : Qt::ForwardButton, {}, at.toPoint());
+        } else {
+            (backward ? back : forward)->trigger();
+        }
+    };
+    for (qsizetype step = screens.size() - 2; step >= 0; --step) {
+        go(true);
+        QTRY_COMPARE(OnScreen(box), screens[step]);
+    }
+    QVERIFY(!back->isEnabled());
+    for (qsizetype step = 1; step < screens.size(); ++step) {
+        go(false);
+        QTRY_COMPARE(OnScreen(box), screens[step]);
+    }
+    QVERIFY(!forward->isEnabled());
+    // Back, back, forward: a new step then drops what lay ahead.
+    go(true);
+    go(true);
+    go(false);
+    QTRY_COMPARE(OnScreen(box), screens[4]);
+    QTest::keyClick(&box, Qt::Key_Up);
+    QVERIFY(!forward->isEnabled());
+
+    // A Draw starts a new list.
+    box.StopExploring();
+    box.Explore(curves);
+    QVERIFY(!back->isEnabled());
+    QVERIFY(!forward->isEnabled());
 }
 
 QTEST_MAIN(TestPictureBox)

@@ -96,6 +96,20 @@ PictureBox::PictureBox(QWidget *parent)
     connect(&saveAction_, &QAction::triggered, this, &PictureBox::SaveRequested);
     connect(&resetViewAction_, &QAction::triggered, this, &PictureBox::ResetView);
     resetViewAction_.setEnabled(false);
+    // Alt+arrows as in a browser, Backspace as in many image viewers.
+    backAction_.setShortcuts({QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Left)});
+    forwardAction_.setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    for (QAction *action : {&backAction_, &forwardAction_}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setEnabled(false);
+        addAction(action);
+    }
+    connect(&backAction_, &QAction::triggered, this, &PictureBox::Back);
+    connect(&forwardAction_, &QAction::triggered, this, &PictureBox::Forward);
+    connect(&explorer_, &ViewExplorer::HistoryChanged, this, [this] {
+        backAction_.setEnabled(explorer_.CanGoBack());
+        forwardAction_.setEnabled(explorer_.CanGoForward());
+    });
     connect(&explorer_, &ViewExplorer::ViewChanged, this, [this] {
         exactOnScreen_ = false;
         // The preview, at the next frame.
@@ -112,6 +126,8 @@ void PictureBox::Retranslate()
     copyAction_.setText(tr("&Copy"));
     saveAction_.setText(tr("&Save As…"));
     resetViewAction_.setText(tr("&Reset View"));
+    backAction_.setText(tr("&Back"));
+    forwardAction_.setText(tr("&Forward"));
     setToolTip(tr("The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG."));
     setAccessibleName(tr("Picture"));
     setAccessibleDescription(
@@ -135,6 +151,8 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->addAction(&copyAction_);
     menu->addAction(&saveAction_);
     menu->addAction(&resetViewAction_);
+    menu->addAction(&backAction_);
+    menu->addAction(&forwardAction_);
     menu->popup(event->globalPos());
 }
 
@@ -155,6 +173,24 @@ void PictureBox::StopExploring()
 {
     explorer_.Stop();
     resetViewAction_.setEnabled(false);
+}
+
+void PictureBox::SetView(const WorldWindow &window)
+{
+    explorer_.SetView(window);
+    explorer_.Settle();
+}
+
+void PictureBox::ResetView()
+{
+    explorer_.ResetView();
+    explorer_.Settle();
+}
+
+void PictureBox::ZoomAbout(QPointF position, double factor)
+{
+    explorer_.ZoomAbout(ImagePoint(position), factor);
+    explorer_.SettleLater();
 }
 
 void PictureBox::ShowRendered(const QImage &image)
@@ -183,6 +219,16 @@ void PictureBox::wheelEvent(QWheelEvent *event)
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
+    if (Exploring() && event->button() == Qt::BackButton) {
+        Back();
+        event->accept();
+        return;
+    }
+    if (Exploring() && event->button() == Qt::ForwardButton) {
+        Forward();
+        event->accept();
+        return;
+    }
     if (Exploring() && event->button() == Qt::LeftButton) {
         explorer_.Press(ImagePoint(event->position()));
         event->accept();
@@ -245,6 +291,7 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
         QFrame::keyPressEvent(event);
         return;
     }
+    explorer_.Settle();
     event->accept();
 }
 

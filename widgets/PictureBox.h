@@ -62,9 +62,13 @@ public:
     [[nodiscard]] bool Exploring() const { return explorer_.Exploring(); }
     // The world window the picture shows, or is about to show.
     [[nodiscard]] const WorldWindow &View() const { return explorer_.View(); }
-    // While exploring: shows a view, or goes back to the Draw's.
-    void SetView(const WorldWindow &window) { explorer_.SetView(window); }
-    void ResetView() { explorer_.ResetView(); }
+    // While exploring: shows a view, or goes back to the Draw's, and either
+    // goes on the back and forward list.
+    void SetView(const WorldWindow &window);
+    void ResetView();
+    // One step back or forward along the views that settled.
+    void Back() { explorer_.Back(); }
+    void Forward() { explorer_.Forward(); }
 
     // The picture's size in pixels, one pixel per device pixel.
     [[nodiscard]] QSize ImageSize() const { return canvas_.Image().size(); }
@@ -92,8 +96,9 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    // Zooms by a factor about a point given in widget coordinates.
-    void ZoomAbout(QPointF position, double factor) { explorer_.ZoomAbout(ImagePoint(position), factor); }
+    // Zooms by a factor about a point given in widget coordinates, as the
+    // wheel and a pinch do: the view settles once they rest.
+    void ZoomAbout(QPointF position, double factor);
     // Widget coordinates to the image's pixels.
     [[nodiscard]] QPointF ImagePoint(QPointF position) const;
     void ShowRendered(const QImage &image);
@@ -122,6 +127,8 @@ private:
     QAction copyAction_;
     QAction saveAction_;
     QAction resetViewAction_;
+    QAction backAction_;
+    QAction forwardAction_;
 
     ViewExplorer explorer_;
     // Whether the exact picture of the view has been painted since it was asked for.

@@ -5,6 +5,13 @@
 
 namespace levyc {
 
+namespace {
+
+// A wheel that rests this long has settled on its view.
+constexpr int SettleAfterMs = 300;
+
+} // namespace
+
 ViewExplorer::ViewExplorer(ViewRenderFunction render, QObject *parent)
     : QObject(parent)
     , view_(PictureWorld)
@@ -13,6 +20,9 @@ ViewExplorer::ViewExplorer(ViewRenderFunction render, QObject *parent)
     , renderer_(std::move(render))
 {
     connect(&renderer_, &ViewRenderThread::Rendered, this, &ViewExplorer::Take);
+    settleTimer_.setSingleShot(true);
+    settleTimer_.setInterval(SettleAfterMs);
+    connect(&settleTimer_, &QTimer::timeout, this, &ViewExplorer::Settle);
 }
 
 void ViewExplorer::Explore(const std::vector<CurveRecord> &curves, const QImage &drawn)
@@ -21,6 +31,8 @@ void ViewExplorer::Explore(const std::vector<CurveRecord> &curves, const QImage 
     curves_ = std::make_shared<const std::vector<CurveRecord>>(curves);
     drawn_ = drawn;
     size_ = drawn.size();
+    history_.Start(view_);
+    emit HistoryChanged();
 }
 
 void ViewExplorer::Stop()
@@ -30,6 +42,9 @@ void ViewExplorer::Stop()
     curves_.reset();
     drawn_ = {};
     dragFrom_.reset();
+    settleTimer_.stop();
+    history_.Start(PictureWorld);
+    emit HistoryChanged();
     const bool moved = view_ != PictureWorld || shown_ != PictureWorld;
     view_ = shown_ = requested_ = PictureWorld;
     if (moved) {
@@ -69,6 +84,48 @@ void ViewExplorer::DragTo(QPointF pixel)
     const QPointF moved = pixel - *dragFrom_;
     dragFrom_ = pixel;
     Pan(moved);
+}
+
+void ViewExplorer::Release()
+{
+    if (dragFrom_) {
+        dragFrom_.reset();
+        Settle();
+    }
+}
+
+void ViewExplorer::Settle()
+{
+    settleTimer_.stop();
+    if (Exploring()) {
+        history_.Settle(view_);
+        emit HistoryChanged();
+    }
+}
+
+void ViewExplorer::SettleLater()
+{
+    if (Exploring()) {
+        settleTimer_.start();
+    }
+}
+
+void ViewExplorer::Back()
+{
+    Settle();
+    if (const std::optional<WorldWindow> view = history_.Back()) {
+        SetView(*view);
+        emit HistoryChanged();
+    }
+}
+
+void ViewExplorer::Forward()
+{
+    Settle();
+    if (const std::optional<WorldWindow> view = history_.Forward()) {
+        SetView(*view);
+        emit HistoryChanged();
+    }
 }
 
 void ViewExplorer::Resize(QSize size)

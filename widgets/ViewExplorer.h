@@ -2,12 +2,14 @@
 
 #include "CurveRecord.h"
 #include "DrawingSurface.h"
+#include "ViewHistory.h"
 #include "ViewRenderThread.h"
 
 #include <QImage>
 #include <QObject>
 #include <QPointF>
 #include <QSize>
+#include <QTimer>
 
 #include <optional>
 #include <vector>
@@ -15,7 +17,8 @@
 namespace levyc {
 
 // Exploring the curves of a Draw: the view asked for, the view the last exact
-// image holds, a drag in progress, and the thread that renders each view.
+// image holds, a drag in progress, the views that settled, and the thread
+// that renders each view.
 // Positions are in the image's pixels from its top-left corner.
 class ViewExplorer final : public QObject
 {
@@ -47,11 +50,21 @@ public:
     // A drag: the picture follows the pointer from the press to the release.
     void Press(QPointF pixel) { dragFrom_ = pixel; }
     void DragTo(QPointF pixel);
-    void Release() { dragFrom_.reset(); }
+    void Release();
     [[nodiscard]] bool Dragging() const { return dragFrom_.has_value(); }
     // The image is now `size` pixels: what fits stays where it was, at the
     // same scale, unless the Draw's view is on screen.
     void Resize(QSize size);
+
+    // The view has settled: it goes on the back and forward list. Later: once
+    // no other view comes for a moment, as between the notches of a wheel.
+    void Settle();
+    void SettleLater();
+    // One step back or forward along the views that settled.
+    void Back();
+    void Forward();
+    [[nodiscard]] bool CanGoBack() const { return history_.CanGoBack(); }
+    [[nodiscard]] bool CanGoForward() const { return history_.CanGoForward(); }
 
     // The exact picture of View(), rendered here and now if it has not come yet.
     [[nodiscard]] QImage RenderNow() const;
@@ -61,6 +74,8 @@ signals:
     void ViewChanged();
     // The exact picture of View(), now Shown().
     void Ready(const QImage &image);
+    // CanGoBack() or CanGoForward() may have changed.
+    void HistoryChanged();
 
 private:
     void Request();
@@ -74,6 +89,8 @@ private:
     WorldWindow requested_;
     quint64 wanted_ = 0; // the render that will be taken; 0 for none
     std::optional<QPointF> dragFrom_;
+    ViewHistory history_;
+    QTimer settleTimer_;
     ViewRenderThread renderer_;
 };
 

@@ -95,6 +95,14 @@
         <translation>表示をリセット(&amp;R)</translation>
     </message>
     <message>
+        <source>&amp;Back</source>
+        <translation>戻る(&amp;B)</translation>
+    </message>
+    <message>
+        <source>&amp;Forward</source>
+        <translation>進む(&amp;F)</translation>
+    </message>
+    <message>
         <source>The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG.</source>
         <translation>画像です。ホイールで拡大縮小、ドラッグで移動、右クリックでコピーやPNGでの保存ができます。</translation>
     </message>
