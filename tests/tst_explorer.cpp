@@ -1,3 +1,4 @@
+#include "BoxZoom.h"
 #include "PictureGeometry.h"
 #include "PreviewPlacement.h"
 #include "ViewExplorer.h"
@@ -105,6 +106,8 @@ private slots:
     void onlyTheNewestRenderIsShown();
     void history_data();
     void history();
+    void zoomToABox_data();
+    void zoomToABox();
 };
 
 void TestExplorer::previewPlacement_data()
@@ -294,6 +297,26 @@ void TestExplorer::history()
     QCOMPARE(at, view(current));
     QCOMPARE(history.CanGoBack(), canBack);
     QCOMPARE(history.CanGoForward(), canForward);
+}
+
+void TestExplorer::zoomToABox_data()
+{
+    // The image, 100 by 80 pixels, shows x from 0 to 100 and y from 80 down to 0.
+    QTest::addColumn<QRectF>("box");
+    QTest::addColumn<QList<double>>("view");
+    QTest::newRow("the middle quarter") << QRectF(25, 20, 50, 40) << QList<double>{25, 60, 75, 20};
+    QTest::newRow("drawn up and left") << QRectF(75, 60, -50, -40) << QList<double>{25, 60, 75, 20};
+    // The width sets the scale; the height shows more than the box.
+    QTest::newRow("wide") << QRectF(0, 0, 50, 10) << QList<double>{0, 95, 50, 55};
+    QTest::newRow("tall") << QRectF(10, 10, 10, 40) << QList<double>{-10, 70, 40, 30};
+    QTest::newRow("no area") << QRectF(10, 10, 0, 20) << QList<double>{0, 80, 100, 0};
+}
+
+void TestExplorer::zoomToABox()
+{
+    QFETCH(QRectF, box);
+    QFETCH(QList<double>, view);
+    QCOMPARE(ZoomedToBox({0, 80, 100, 0}, QSizeF(100, 80), box), FromList(view));
 }
 
 QTEST_MAIN(TestExplorer)

@@ -93,6 +93,8 @@ private slots:
     void plusAndMinusKeepTheCentre();
     void backAndForwardShowTheViewsSeenBefore_data();
     void backAndForwardShowTheViewsSeenBefore();
+    void boxAndDoubleClickZoom_data();
+    void boxAndDoubleClickZoom();
 
 private:
     [[nodiscard]] qint64 FrameNs() const { return FrameIntervalNs(box_->screen()); }
@@ -502,6 +504,60 @@ void TestPictureBox::backAndForwardShowTheViewsSeenBefore()
     box.Explore(curves);
     QVERIFY(!back->isEnabled());
     QVERIFY(!forward->isEnabled());
+}
+
+void TestPictureBox::boxAndDoubleClickZoom_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("double-click") << "double" << QPointF(150, 300) << QPointF() << 2.0;
+    // The box's wider side, against the picture's, sets the zoom.
+    QTest::newRow("wide box") << "box" << QPointF(102, 102) << QPointF(302, 152) << 573.0 / 200;
+    QTest::newRow("tall box") << "box" << QPointF(402, 302) << QPointF(352, 202) << 413.0 / 100;
+    QTest::newRow("Esc cancels the box") << "cancel" << QPointF(102, 102) << QPointF(302, 152) << 1.0;
+}
+
+void TestPictureBox::boxAndDoubleClickZoom()
+{
+    QFETCH(QString, action);
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    QFETCH(double, zoom);
+    PictureBox &box = *box_;
+    box.Explore(PictureCurves());
+    const WorldWindow before = box.View();
+    const QSizeF size(box.ImageSize());
+    const double ratio = box.devicePixelRatioF();
+    if (action == u"double") {
+        QTest::mouseDClick(&box, Qt::LeftButton, {}, from.toPoint());
+    } else {
+        QTest::mousePress(&box, Qt::LeftButton, Qt::ShiftModifier, from.toPoint());
+        QMouseEvent move(QEvent::MouseMove, to, box.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(&box, &move);
+        if (action == u"cancel") {
+            QTest::keyClick(&box, Qt::Key_Escape);
+        }
+        QTest::mouseRelease(&box, Qt::LeftButton, Qt::ShiftModifier, to.toPoint());
+    }
+    const WorldWindow after = box.View();
+    const double width = before.Right - before.Left;
+    const double height = before.Bottom - before.Top;
+    // The same zoom on both axes, to within the rounding of the box to device pixels.
+    const double tolerance = action == u"double" ? 1e-9 : 2 * ratio / 100;
+    QVERIFY2(qAbs(width / (after.Right - after.Left) / zoom - 1) < tolerance,
+             qPrintable(QString::number(width / (after.Right - after.Left))));
+    QVERIFY(qAbs(height / (after.Bottom - after.Top) / zoom - 1) < tolerance);
+    // Centred on the box, or the point double-clicked stays put.
+    const QPointF centre = action == u"double" ? from : (from + to) / 2;
+    const QPointF expected = action == u"cancel"
+                                 ? QPointF((before.Left + before.Right) / 2, (before.Top + before.Bottom) / 2)
+                                 : WorldPointAt(before, size, (centre - QPointF(2, 2)) * ratio);
+    const QPointF now = action == u"double" ? WorldPointAt(after, size, (centre - QPointF(2, 2)) * ratio)
+                                            : QPointF((after.Left + after.Right) / 2, (after.Top + after.Bottom) / 2);
+    QVERIFY(qAbs(now.x() - expected.x()) < 1.5 / size.width() * qAbs(width));
+    QVERIFY(qAbs(now.y() - expected.y()) < 1.5 / size.height() * qAbs(height));
 }
 
 QTEST_MAIN(TestPictureBox)

@@ -116,6 +116,7 @@ PictureBox::PictureBox(QWidget *parent)
         update();
     });
     connect(&explorer_, &ViewExplorer::Ready, this, &PictureBox::ShowRendered);
+    connect(&explorer_, &ViewExplorer::BoxChanged, this, [this] { update(); });
     grabGesture(Qt::PinchGesture);
     Retranslate();
     FitImage();
@@ -229,6 +230,11 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
         event->accept();
         return;
     }
+    if (Exploring() && event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier)) {
+        explorer_.BeginBox(ImagePoint(event->position()));
+        event->accept();
+        return;
+    }
     if (Exploring() && event->button() == Qt::LeftButton) {
         explorer_.Press(ImagePoint(event->position()));
         event->accept();
@@ -239,6 +245,11 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)
 {
+    if (explorer_.Box() && (event->buttons() & Qt::LeftButton)) {
+        explorer_.BoxTo(ImagePoint(event->position()));
+        event->accept();
+        return;
+    }
     if (!Exploring() || !explorer_.Dragging() || !(event->buttons() & Qt::LeftButton)) {
         QFrame::mouseMoveEvent(event);
         return;
@@ -250,15 +261,32 @@ void PictureBox::mouseMoveEvent(QMouseEvent *event)
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
+        explorer_.EndBox();
         explorer_.Release();
     }
     QFrame::mouseReleaseEvent(event);
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (Exploring() && event->button() == Qt::LeftButton && !event->modifiers().testFlag(Qt::ShiftModifier)) {
+        explorer_.ZoomAbout(ImagePoint(event->position()), 2);
+        explorer_.Settle();
+        event->accept();
+        return;
+    }
+    QFrame::mouseDoubleClickEvent(event);
 }
 
 void PictureBox::keyPressEvent(QKeyEvent *event)
 {
     if (!Exploring()) {
         QFrame::keyPressEvent(event);
+        return;
+    }
+    if (explorer_.Box() && event->key() == Qt::Key_Escape) {
+        explorer_.CancelBox();
+        event->accept();
         return;
     }
     const QSizeF size(ImageSize());
@@ -409,6 +437,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
     const WorldWindow &view = explorer_.View();
     if (explorer_.Shown() != view) {
         PaintPreview(painter);
+        PaintBox(painter);
         return;
     }
     if (!exactOnScreen_) {
@@ -435,6 +464,27 @@ void PictureBox::paintEvent(QPaintEvent *event)
     painter.setWorldTransform(
         QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
     painter.drawImage(QRectF(source), image, QRectF(source));
+    PaintBox(painter);
+}
+
+void PictureBox::PaintBox(QPainter &painter) const
+{
+    const std::optional<QRectF> &box = explorer_.Box();
+    if (!box) {
+        return;
+    }
+    painter.resetTransform();
+    painter.setClipRect(contentsRect());
+    // Image pixels to widget coordinates.
+    const qreal ratio = devicePixelRatioF();
+    const QPointF corner = QPointF(DeviceInner().topLeft()) / ratio - QPointF(WindowOrigin());
+    const QRectF drawn(box->normalized().topLeft() / ratio + corner, box->normalized().size() / ratio);
+    // Black under white dashes: seen on any colour.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(drawn);
+    painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+    painter.drawRect(drawn);
 }
 
 void PictureBox::PaintPreview(QPainter &painter)

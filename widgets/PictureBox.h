@@ -92,6 +92,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
 
@@ -104,6 +105,8 @@ private:
     void ShowRendered(const QImage &image);
     // The last exact picture moved and scaled to View(), black around it.
     void PaintPreview(QPainter &painter);
+    // The zoom box being drawn, over the picture.
+    void PaintBox(QPainter &painter) const;
     // Shows the changed box when events are next handled, or when the next
     // frame is due if that is later.
     void ScheduleShow();

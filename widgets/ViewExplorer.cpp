@@ -1,5 +1,6 @@
 #include "ViewExplorer.h"
 
+#include "BoxZoom.h"
 #include "PictureGeometry.h"
 #include "ViewNavigation.h"
 
@@ -42,6 +43,7 @@ void ViewExplorer::Stop()
     curves_.reset();
     drawn_ = {};
     dragFrom_.reset();
+    CancelBox();
     settleTimer_.stop();
     history_.Start(PictureWorld);
     emit HistoryChanged();
@@ -91,6 +93,39 @@ void ViewExplorer::Release()
     if (dragFrom_) {
         dragFrom_.reset();
         Settle();
+    }
+}
+
+void ViewExplorer::BeginBox(QPointF pixel)
+{
+    if (Exploring()) {
+        box_ = QRectF(pixel, pixel);
+        emit BoxChanged();
+    }
+}
+
+void ViewExplorer::BoxTo(QPointF pixel)
+{
+    if (box_) {
+        box_->setBottomRight(pixel);
+        emit BoxChanged();
+    }
+}
+
+void ViewExplorer::EndBox()
+{
+    if (const std::optional<QRectF> box = box_) {
+        CancelBox();
+        SetView(ZoomedToBox(view_, QSizeF(size_), *box));
+        Settle();
+    }
+}
+
+void ViewExplorer::CancelBox()
+{
+    if (box_) {
+        box_.reset();
+        emit BoxChanged();
     }
 }
 

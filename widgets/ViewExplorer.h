@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPointF>
+#include <QRectF>
 #include <QSize>
 #include <QTimer>
 
@@ -52,6 +53,14 @@ public:
     void DragTo(QPointF pixel);
     void Release();
     [[nodiscard]] bool Dragging() const { return dragFrom_.has_value(); }
+    // A box drawn from one corner to the other; at its end the view zooms to
+    // show all of it, centred. Cancelling leaves the view as it was.
+    void BeginBox(QPointF pixel);
+    void BoxTo(QPointF pixel);
+    void EndBox();
+    void CancelBox();
+    // The box being drawn, in the image's pixels.
+    [[nodiscard]] const std::optional<QRectF> &Box() const { return box_; }
     // The image is now `size` pixels: what fits stays where it was, at the
     // same scale, unless the Draw's view is on screen.
     void Resize(QSize size);
@@ -76,6 +85,8 @@ signals:
     void Ready(const QImage &image);
     // CanGoBack() or CanGoForward() may have changed.
     void HistoryChanged();
+    // Box() has changed.
+    void BoxChanged();
 
 private:
     void Request();
@@ -89,6 +100,7 @@ private:
     WorldWindow requested_;
     quint64 wanted_ = 0; // the render that will be taken; 0 for none
     std::optional<QPointF> dragFrom_;
+    std::optional<QRectF> box_;
     ViewHistory history_;
     QTimer settleTimer_;
     ViewRenderThread renderer_;
