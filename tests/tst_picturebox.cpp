@@ -7,6 +7,7 @@
 #include "Plotter.h"
 #include "ViewRender.h"
 
+#include <QPushButton>
 #include <QtTest>
 
 using namespace levyc;
@@ -95,6 +96,8 @@ private slots:
     void backAndForwardShowTheViewsSeenBefore();
     void boxAndDoubleClickZoom_data();
     void boxAndDoubleClickZoom();
+    void aClickOrAWheelTurnGivesTheFocus_data();
+    void aClickOrAWheelTurnGivesTheFocus();
 
 private:
     [[nodiscard]] qint64 FrameNs() const { return FrameIntervalNs(box_->screen()); }
@@ -558,6 +561,54 @@ void TestPictureBox::boxAndDoubleClickZoom()
                                             : QPointF((after.Left + after.Right) / 2, (after.Top + after.Bottom) / 2);
     QVERIFY(qAbs(now.x() - expected.x()) < 1.5 / size.width() * qAbs(width));
     QVERIFY(qAbs(now.y() - expected.y()) < 1.5 / size.height() * qAbs(height));
+}
+
+void TestPictureBox::aClickOrAWheelTurnGivesTheFocus_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("click") << "click";
+    QTest::newRow("wheel") << "wheel";
+}
+
+void TestPictureBox::aClickOrAWheelTurnGivesTheFocus()
+{
+    QFETCH(QString, action);
+    box_.reset();
+    QWidget window;
+    auto *box = new PictureBox(&window);
+    box->setGeometry(QRect(QPoint(0, 0), PictureSize + QSize(4, 4)));
+    auto *button = new QPushButton(QStringLiteral("other"), &window);
+    button->move(600, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->Explore(PictureCurves());
+    button->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), button);
+    const auto frame = [box] {
+        // The frame's inner ring: the second logical pixel from the corner.
+        const QImage shot = box->grab().toImage();
+        const int at = qFloor(1.5 * shot.devicePixelRatio());
+        return shot.pixel(at, at);
+    };
+    const QRgb unfocused = frame();
+    const QImage picture = OnScreen(*box);
+
+    const QPointF at(100, 100);
+    if (action == u"click") {
+        QTest::mouseClick(box, Qt::LeftButton, {}, at.toPoint());
+    } else {
+        QWheelEvent wheel(at, box->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(box, &wheel);
+        QVERIFY(box->View() != PictureWorld);
+    }
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+    // Shown on the frame, never on the picture.
+    QTRY_VERIFY(frame() != unfocused);
+    if (action == u"click") {
+        QCOMPARE(OnScreen(*box), picture);
+        QCOMPARE(box->Picture(), picture);
+    }
 }
 
 QTEST_MAIN(TestPictureBox)

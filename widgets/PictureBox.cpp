@@ -77,7 +77,8 @@ PictureBox::PictureBox(QWidget *parent)
 {
     // A sunken WinPanel frame is always PictureBorderWidth (two) pixels wide.
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    setFocusPolicy(Qt::StrongFocus);
+    // A click or a wheel turn on the picture gives it the keys that explore.
+    setFocusPolicy(Qt::WheelFocus);
     // Every pixel is painted from the image; nothing to erase first, nothing to redo on growth.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_StaticContents);
@@ -209,6 +210,9 @@ QPointF PictureBox::ImagePoint(QPointF position) const
 
 void PictureBox::wheelEvent(QWheelEvent *event)
 {
+    // As the window system's wheel events do for a wheel-focus widget, and
+    // for one sent straight to the widget too.
+    setFocus(Qt::MouseFocusReason);
     if (!Exploring()) {
         QFrame::wheelEvent(event);
         return;
@@ -433,6 +437,16 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     if (!contentsRect().contains(event->rect())) {
         drawFrame(&painter);
+        if (hasFocus()) {
+            // The frame's inner ring, never the picture: Copy and the screen's
+            // picture stay the same.
+            const QRect ring = contentsRect().adjusted(-1, -1, 1, 1);
+            const QColor highlight = palette().color(QPalette::Highlight);
+            painter.fillRect(QRect(ring.topLeft(), QSize(ring.width(), 1)), highlight);
+            painter.fillRect(QRect(ring.bottomLeft(), QSize(ring.width(), 1)), highlight);
+            painter.fillRect(QRect(ring.topLeft(), QSize(1, ring.height())), highlight);
+            painter.fillRect(QRect(ring.topRight(), QSize(1, ring.height())), highlight);
+        }
     }
     const WorldWindow &view = explorer_.View();
     if (explorer_.Shown() != view) {
