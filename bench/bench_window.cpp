@@ -3,7 +3,7 @@
 // display (make bench starts Xvfb).
 #include "Form1.h"
 #include "PictureBox.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "RenderPicture.h"
 
 #include <QApplication>

@@ -1,9 +1,10 @@
 #include "DoEvents.h"
 #include "Passes.h"
 #include "PictureBox.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "Plotter.h"
 #include "ViewNavigation.h"
+#include "ViewPoints.h"
 #include "ViewRender.h"
 
 #include <QBackingStore>

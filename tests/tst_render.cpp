@@ -1,6 +1,6 @@
 #include "Form1.h"
 #include "PictureBox.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "PngEncoder.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
@@ -486,6 +486,9 @@ void TestRender::streamsAreWrittenThrough_data()
     QTest::newRow("name with control bytes")
         << R"("$1" $'none/a\nb\e[31m\xff\\.png')" << 1
         << R"(cannot write 'none/a\x0ab\x1b[31m\xff\x5c.png': No such file or directory)";
+    // A lead byte that starts a sequence followed by one that cannot go on with it.
+    QTest::newRow("name with a broken sequence")
+        << R"("$1" $'none/\xc3(.png')" << 1 << R"(cannot write 'none/\xc3(.png': No such file or directory)";
     // A write past the file-size limit is an error like a full disk.
     QTest::newRow("file size limit") << "ulimit -f 4; \"$1\" out.png" << 1 << "cannot write 'out.png': File too large";
 #ifndef __SANITIZE_ADDRESS__

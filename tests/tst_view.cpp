@@ -1,7 +1,7 @@
-#include "FarthestPoint.h"
 #include "Passes.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "ViewNavigation.h"
+#include "ViewPoints.h"
 #include "ViewRender.h"
 
 #include <QtTest>
@@ -54,6 +54,9 @@ public:
 private:
     void Part(double sx, double sy, double ex, double ey, double p, double q)
     {
+        if (OutOfSight(sx, sy, p, q)) {
+            return;
+        }
         if (p * p + q * q <= limitSquared_) {
             Mark(sx, sy);
             Mark(ex, ey);
@@ -63,6 +66,19 @@ private:
         const double my = sy + (q - p) / 2;
         Part(sx, sy, mx, my, (p + q) / 2, (q - p) / 2);
         Part(mx, my, ex, ey, (p - q) / 2, (p + q) / 2);
+    }
+
+    // A curve along v never strays from its start by more than
+    // |v| (1/sqrt2 + 1/2 + 1/(2 sqrt2) + ...) = |v| / (sqrt2 - 1), as each
+    // half starts at most |v| / sqrt2 away and is 1/sqrt2 as long.
+    [[nodiscard]] bool OutOfSight(double sx, double sy, double p, double q) const
+    {
+        const double reach = std::hypot(p, q) / (std::sqrt(2.0) - 1) * 1.01;
+        const double px = sx * scaleX_;
+        const double py = sy * scaleY_;
+        const double rx = reach * std::abs(scaleX_) + 2;
+        const double ry = reach * std::abs(scaleY_) + 2;
+        return px + rx < 0 || px - rx > image_.width() || py + ry < 0 || py - ry > image_.height();
     }
 
     void Mark(double x, double y)
@@ -149,6 +165,9 @@ void TestView::skippingChangesNoPixel_data()
     QTest::newRow("the whole fan, moved") << WorldWindow{-310, 420, 500, -490};
     QTest::newRow("inside the fan") << ZoomedAt(InsideTheFan(), 8);
     QTest::newRow("an edge") << ZoomedAt({20, 20}, 4);
+    QTest::newRow("white edge at 1e6x") << ZoomedAt(WhiteEdge(), 1e6);
+    QTest::newRow("white edge at 1e10x") << ZoomedAt(WhiteEdge(), 1e10);
+    QTest::newRow("inside the fan at 1e6x") << ZoomedAt(InsideTheFan(), 1e6);
 }
 
 void TestView::skippingChangesNoPixel()
