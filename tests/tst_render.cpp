@@ -299,6 +299,10 @@ void TestRender::palettePngRoundTrips_data()
     QTest::newRow("4 rows a block, 3 blocks") << QSize(1000000, 9) << 2 << true;
     // White is the one colour whose bits all match the table's empty mark.
     QTest::newRow("white runs at row starts") << QSize(64, 64) << -3 << true;
+    // Rows that end part way through eight pixels, in a run or on a lone pixel.
+    QTest::newRow("rows of 13") << QSize(13, 40) << 5 << true;
+    QTest::newRow("runs open at the ends of rows of 11") << QSize(11, 11) << -3 << true;
+    QTest::newRow("rows of 1001, 3 blocks") << QSize(1001, 4200) << 30 << true;
 }
 
 void TestRender::palettePngRoundTrips()

@@ -123,6 +123,8 @@ private slots:
     void skippingChangesNoPixel();
     void deepViewsKeepTheirDetail();
     void theDrawsWindowIsTheDrawsPicture();
+    void cancelledRendersLeaveNothing_data();
+    void cancelledRendersLeaveNothing();
     void navigation_data();
     void navigation();
 };
@@ -178,6 +180,11 @@ void TestView::skippingChangesNoPixel()
     const QImage plain = PlainView(window, size).Draw(curves);
     const RenderedView view = RenderView(curves, window, size);
     QVERIFY(view.image == plain);
+    // Bands that cut parts of curves, each culling at its own edges.
+    for (const auto &[threads, bands] : {std::pair{3, 7}, {2, 64}, {1, size.height()}}) {
+        const RenderedView banded = RenderView(curves, window, size, {threads, bands, nullptr});
+        QVERIFY2(banded.image == plain, qPrintable(QStringLiteral("%1 bands").arg(bands)));
+    }
     // A curve at a time over the picture so far, as frames of it growing are.
     QImage grown(size, QImage::Format_RGB32);
     grown.fill(qRgb(0, 0, 0));
@@ -222,6 +229,43 @@ void TestView::theDrawsWindowIsTheDrawsPicture()
     }
     // The same curves, in finer lines for the narrower pixel: few pixels apart.
     QVERIFY2(differing > 0 && differing < wide.width() * wide.height() / 20, qPrintable(QString::number(differing)));
+}
+
+void TestView::cancelledRendersLeaveNothing_data()
+{
+    QTest::addColumn<WorldWindow>("window");
+    QTest::addColumn<bool>("over"); // drawn over an image, or a whole view
+    QTest::newRow("the Draw's window") << PictureWorld << false;
+    QTest::newRow("a view") << WorldWindow{-310, 420, 500, -490} << false;
+    QTest::newRow("a view over an image") << WorldWindow{-310, 420, 500, -490} << true;
+}
+
+void TestView::cancelledRendersLeaveNothing()
+{
+    QFETCH(WorldWindow, window);
+    QFETCH(bool, over);
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const QSize size(160, 120);
+    std::atomic<bool> cancel{false};
+    const ViewRenderOptions options{0, 0, &cancel};
+    if (!over) {
+        // Not cancelled, the flag given changes nothing; cancelled, the render is dropped.
+        QVERIFY(RenderView(curves, window, size, options).image == RenderView(curves, window, size).image);
+        cancel = true;
+        const RenderedView dropped = RenderView(curves, window, size, options);
+        QVERIFY(dropped.image.isNull());
+        QCOMPARE(dropped.lines, 0);
+        return;
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(qRgb(1, 2, 3));
+    const QImage before = image.copy();
+    cancel = true;
+    QVERIFY(!DrawViewCurves(image, curves, window, options));
+    QVERIFY(image == before);
+    cancel = false;
+    QVERIFY(DrawViewCurves(image, curves, window, options));
+    QVERIFY(image != before);
 }
 
 void TestView::navigation_data()
