@@ -3,12 +3,12 @@
 // line into a plain buffer, with no surface and no bookkeeping.
 #include "Canvas.h"
 #include "DrawCommands.h"
-#include "FarthestPoint.h"
 #include "Passes.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "Plotter.h"
 #include "RenderPicture.h"
 #include "ViewNavigation.h"
+#include "ViewPoints.h"
 #include "ViewRender.h"
 
 #include <benchmark/benchmark.h>
@@ -97,9 +97,9 @@ public:
     {
         double x = 0;
         for (std::int16_t i = 0; i <= LastPass; ++i) {
-            x = PassStartX(i);
+            x = PassCurve(i).X;
             penX_ = x;
-            penY_ = PassStartY(i);
+            penY_ = PassCurve(i).Y;
             color_ = static_cast<std::uint32_t>(i);
             Curve(100 + i, 0);
         }

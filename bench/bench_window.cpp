@@ -4,7 +4,7 @@
 #include "Form1.h"
 #include "FrameInterval.h"
 #include "PictureBox.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "RenderPicture.h"
 
 #include <QApplication>

@@ -72,7 +72,6 @@ public:
 
     // A copy of it keeps the pixels it had: the canvas writes to its own.
     [[nodiscard]] const QImage &Image() const { return image_; }
-    [[nodiscard]] PackedColor BackColor() const { return backColor_; }
     [[nodiscard]] std::int64_t LinesDrawn() const { return linesDrawn_; }
 
     // The box of pixels changed since the last call, in image pixels.

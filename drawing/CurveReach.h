@@ -19,4 +19,20 @@ inline WorldBox CurveReach(double x, double y, double p, double q)
     return {centreX - halfX, centreY - halfY, centreX + halfX, centreY + halfY};
 }
 
+// A part's two halves: its vector (p, q) turned 45 degrees clockwise, then
+// counter-clockwise, each shortened by sqrt(2). The second starts where the
+// first ends.
+struct PartHalves
+{
+    double P1;
+    double Q1;
+    double P2;
+    double Q2;
+};
+
+constexpr PartHalves Halve(double p, double q)
+{
+    return {(p + q) / 2, (q - p) / 2, (p - q) / 2, (p + q) / 2};
+}
+
 } // namespace levyc

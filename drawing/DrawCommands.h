@@ -3,7 +3,7 @@
 #include "CurveRecord.h"
 #include "DoEvents.h"
 #include "Passes.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "Plotter.h"
 
 #include <QtGlobal>
@@ -12,6 +12,20 @@
 #include <vector>
 
 namespace levyc {
+
+// Makes a surface and its plotter's state ready for the Draw's curves: the
+// Draw's world window, cleared to black, a thin pen, lines no longer than a
+// world unit, the refresh count and the stop flag cleared.
+template <DrawingSurface Surface> void SetUpDraw(Surface &picture, DrawingState &state)
+{
+    SetWorldWindow(picture, PictureWorld);
+    picture.SetBackColor(RGB(0, 0, 0));
+    picture.Cls();
+    picture.SetDrawWidth(1);
+    state.LineCount = 0;
+    state.StopFlag = FlagClear;
+    state.SegmentLimit = 1.0;
+}
 
 // The Draw and Stop commands behind the window's buttons. Draw composes the
 // whole picture, handling pending events before each curve, so a Stop or even
@@ -67,14 +81,8 @@ public:
 private:
     void Draw()
     {
-        SetWorldWindow(picture_, PictureWorld);
-        picture_.SetBackColor(RGB(0, 0, 0));
-        picture_.Cls();
-        picture_.SetDrawWidth(1);
         DrawingState &state = plotter_.State();
-        state.LineCount = 0;
-        state.StopFlag = FlagClear;
-        state.SegmentLimit = 1.0;
+        SetUpDraw(picture_, state);
 
         drawn_.clear();
         drawn_.reserve(LastPass + 2);

@@ -12,8 +12,6 @@ constexpr double LevelPerPass = 15;
 constexpr double FinalCurveY = -200;
 constexpr double FinalCurveLength = 200;
 
-} // namespace
-
 double PassStartX(std::int16_t pass)
 {
     return 100 - Sqr(50.0 * 50.0 - (pass - 50.0) * (pass - 50.0));
@@ -23,6 +21,8 @@ double PassStartY(std::int16_t pass)
 {
     return 100 - 3.0 * pass;
 }
+
+} // namespace
 
 CurveRecord PassCurve(std::int16_t pass)
 {

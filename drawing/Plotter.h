@@ -103,10 +103,10 @@ private:
                 }
                 return;
             }
-            // Turned 45 degrees clockwise, then counter-clockwise, each shortened
-            // by sqrt(2). Every line of the second half follows one of the first.
-            Subdivide((p + q) / 2, (q - p) / 2, continuing);
-            Subdivide((p - q) / 2, (p + q) / 2, true);
+            // Every line of the second half follows one of the first.
+            const PartHalves halves = Halve(p, q);
+            Subdivide(halves.P1, halves.Q1, continuing);
+            Subdivide(halves.P2, halves.Q2, true);
         }
     };
 

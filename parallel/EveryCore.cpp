@@ -1,5 +1,6 @@
 #include "EveryCore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -11,18 +12,24 @@ namespace levyc {
 
 void OnEveryCore(const std::function<void()> &work, const std::function<void()> &poll)
 {
-    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    OnThreads(0, work, poll);
+}
+
+void OnThreads(int threads, const std::function<void()> &work, const std::function<void()> &poll)
+{
+    const unsigned cores =
+        threads > 0 ? static_cast<unsigned>(threads) : std::max(1U, std::thread::hardware_concurrency());
     std::mutex mutex;
     std::condition_variable ended;
     int running = 0;
-    std::vector<std::thread> threads;
+    std::vector<std::thread> helpers;
     for (unsigned i = 0; cores > 1 && i < cores; ++i) {
         {
             const std::lock_guard lock(mutex);
             ++running;
         }
         try {
-            threads.emplace_back([&] {
+            helpers.emplace_back([&] {
                 work();
                 const std::lock_guard lock(mutex);
                 --running;
@@ -35,7 +42,7 @@ void OnEveryCore(const std::function<void()> &work, const std::function<void()> 
             break;
         }
     }
-    if (threads.empty()) {
+    if (helpers.empty()) {
         work();
         return;
     }
@@ -49,7 +56,7 @@ void OnEveryCore(const std::function<void()> &work, const std::function<void()> 
             lock.lock();
         }
     }
-    for (std::thread &thread : threads) {
+    for (std::thread &thread : helpers) {
         thread.join();
     }
 }

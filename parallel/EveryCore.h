@@ -11,4 +11,7 @@ namespace levyc {
 // throw.
 void OnEveryCore(const std::function<void()> &work, const std::function<void()> &poll = {});
 
+// The same on `threads` threads, or on one per core when `threads` is 0 or less.
+void OnThreads(int threads, const std::function<void()> &work, const std::function<void()> &poll = {});
+
 } // namespace levyc

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "CurveAnimation.h"
 #include "DrawingSurface.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,10 +15,9 @@ struct RenderOptions
 {
     static constexpr int MaxSide = 16384;
     static constexpr int DefaultIconSide = 256;
-    // An animation's frames: the Draw's 102 curves in about 5 s, the finished picture held 2 s.
-    static constexpr int DefaultFrameMs = 49;
+    static constexpr int DefaultFrameMs = DrawAnimationTiming.frameMs;
     static constexpr int MaxFrameMs = 60000;
-    static constexpr int HoldMs = 2000;
+    static constexpr int HoldMs = DrawAnimationTiming.holdMs;
 
     QSize size;
     WorldWindow window = PictureWorld; // the world window drawn

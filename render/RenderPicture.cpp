@@ -17,7 +17,7 @@ namespace levyc {
 namespace {
 
 // One world unit per pixel across the whole world window.
-constexpr QSize IconSource(810, 910);
+constexpr QSize IconSource(static_cast<int>(PictureWorld.Width()), static_cast<int>(-PictureWorld.Height()));
 // Black left around the curves on each side, in those pixels.
 constexpr int IconMargin = 12;
 

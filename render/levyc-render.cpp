@@ -1,9 +1,9 @@
 #include "CurveAnimation.h"
 #include "FileNames.h"
+#include "FileOutput.h"
 #include "Passes.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "PngEncoder.h"
-#include "PngOutput.h"
 #include "ProgressLine.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
@@ -51,7 +51,7 @@ void OpenClosedStandardDescriptors()
 
 extern "C" void RemoveTemporaryAndDie(int signal)
 {
-    levyc::PngOutput::RemovePendingTemporary();
+    levyc::FileOutput::RemovePendingTemporary();
     levyc::ProgressLine::EndForSignal();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -89,7 +89,7 @@ int Run(int argc, char *argv[])
         return Fail(options.error + QStringLiteral(" (see --help)"), 2);
     }
     // Before rendering, which can take a while and much memory at large sizes.
-    PngOutput output;
+    FileOutput output;
     QString error;
     if (!output.Open(options.output, &error)) {
         return Fail(error);
@@ -146,7 +146,7 @@ int Run(int argc, char *argv[])
                          static_cast<double>(timer.nsecsElapsed()) / 1e6, static_cast<long long>(bytes.size()));
         }
     }
-    if (!output.WriteEncoded(bytes, &error)) {
+    if (!output.Write(bytes, &error)) {
         return Fail(error);
     }
     return 0;

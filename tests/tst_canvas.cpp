@@ -1,5 +1,5 @@
 #include "Canvas.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "Plotter.h"
 
 #include <QtTest>
@@ -57,6 +57,8 @@ private slots:
     void continuingLineDrawsItsStartWhenItMayHaveChanged_data();
     void continuingLineDrawsItsStartWhenItMayHaveChanged();
     void dirtyBoxCoversWhatChanged();
+    void dirtyBoxOfALineEitherWay_data();
+    void dirtyBoxOfALineEitherWay();
     void dirtyBoxAfterARefreshInsideACurve();
     void curvesNearTheEdgeStayOnTheImage_data();
     void curvesNearTheEdgeStayOnTheImage();
@@ -173,7 +175,9 @@ void TestCanvas::clsAndBackColorFillEverything()
     canvas.Line(0, 0, 100, 100, RGB(255, 255, 255));
     canvas.SetBackColor(RGB(1, 2, 3));
     QVERIFY(PixelsOtherThan(canvas.Image(), RGB(1, 2, 3)).isEmpty());
-    QCOMPARE(canvas.BackColor(), RGB(1, 2, 3));
+    canvas.Line(0, 0, 100, 100, RGB(255, 255, 255));
+    canvas.Cls();
+    QVERIFY(PixelsOtherThan(canvas.Image(), RGB(1, 2, 3)).isEmpty());
 }
 
 void TestCanvas::wideLinesCoverTheirWidth()
@@ -287,6 +291,44 @@ void TestCanvas::dirtyBoxCoversWhatChanged()
 
     canvas.Cls();
     QCOMPARE(canvas.TakeDirty(), QRect(0, 0, 100, 100));
+}
+
+void TestCanvas::dirtyBoxOfALineEitherWay_data()
+{
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    const QPointF centre(50.5, 50.5);
+    for (int dx = -1; dx <= 1; ++dx) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            if (dx != 0 || dy != 0) {
+                QTest::addRow("towards %+d,%+d", dx, dy) << centre << centre + QPointF(20 * dx, 10 * dy);
+            }
+        }
+    }
+}
+
+void TestCanvas::dirtyBoxOfALineEitherWay()
+{
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    const auto pixel = [](QPointF point) { return QPoint(static_cast<int>(point.x()), static_cast<int>(point.y())); };
+    const QRect expected(QPoint(std::min(pixel(from).x(), pixel(to).x()), std::min(pixel(from).y(), pixel(to).y())),
+                         QPoint(std::max(pixel(from).x(), pixel(to).x()), std::max(pixel(from).y(), pixel(to).y())));
+    Canvas canvas(QSize(100, 100), RGB(0, 0, 0));
+    SetWorldWindow(canvas, 0, 0, 100, 100);
+    canvas.TakeDirty();
+    canvas.Line(static_cast<float>(from.x()), static_cast<float>(from.y()), static_cast<float>(to.x()),
+                static_cast<float>(to.y()), RGB(255, 0, 0));
+    QCOMPARE(canvas.TakeDirty(), expected);
+    // And as a curve's later line, far from the last one's end.
+    canvas.Curve({0, 0, 100, 100}, [&](auto &&first, auto &&next) {
+        first(static_cast<float>(to.x()), static_cast<float>(to.y()), static_cast<float>(from.x()),
+              static_cast<float>(from.y()), RGB(0, 255, 0));
+        canvas.TakeDirty();
+        next(static_cast<float>(from.x()), static_cast<float>(from.y()), static_cast<float>(to.x()),
+             static_cast<float>(to.y()), RGB(0, 255, 0));
+    });
+    QCOMPARE(canvas.TakeDirty(), expected);
 }
 
 void TestCanvas::dirtyBoxAfterARefreshInsideACurve()

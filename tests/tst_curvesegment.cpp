@@ -1,5 +1,5 @@
 #include "Canvas.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "Plotter.h"
 #include "RecordingSurface.h"
 

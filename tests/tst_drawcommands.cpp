@@ -1,5 +1,5 @@
 #include "DrawCommands.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "RampColor.h"
 #include "RecordingSurface.h"
 
@@ -114,9 +114,9 @@ void TestDrawCommands::wholeRun()
     for (int i = 0; i <= 100; ++i) {
         const Stroke &curve = s.Strokes[static_cast<size_t>(i)];
         const auto pass = static_cast<std::int16_t>(i);
-        QCOMPARE(curve.startX, static_cast<float>(PassStartX(pass)));
-        QCOMPARE(curve.startY, static_cast<float>(PassStartY(pass)));
-        QCOMPARE(curve.endX, static_cast<float>(PassStartX(pass) + 100 + i));
+        QCOMPARE(curve.startX, static_cast<float>(PassCurve(pass).X));
+        QCOMPARE(curve.startY, static_cast<float>(PassCurve(pass).Y));
+        QCOMPARE(curve.endX, static_cast<float>(PassCurve(pass).X + 100 + i));
         QCOMPARE(curve.color, RampColor(15.0 * i));
         QCOMPARE(curve.lines, CurveLines(100 + i));
     }

@@ -1,5 +1,5 @@
 #include "BoxZoom.h"
-#include "PictureGeometry.h"
+#include "PictureWorld.h"
 #include "PreviewPlacement.h"
 #include "ViewExplorer.h"
 #include "ViewHistory.h"

@@ -2,8 +2,8 @@
 #include "FrameInterval.h"
 #include "Passes.h"
 #include "PictureBox.h"
-#include "PictureGeometry.h"
 #include "PictureOnScreen.h"
+#include "PictureSize.h"
 #include "Plotter.h"
 #include "ViewRender.h"
 

@@ -80,8 +80,8 @@ void TestRampColor::passTable()
     QFETCH(QList<int>, rgb);
 
     const auto i = static_cast<std::int16_t>(pass);
-    QCOMPARE(std::round(PassStartX(i) * 10000) / 10000, startX);
-    QCOMPARE(PassStartY(i), startY);
+    QCOMPARE(std::round(PassCurve(i).X * 10000) / 10000, startX);
+    QCOMPARE(PassCurve(i).Y, startY);
     QCOMPARE(Components(RampColor(15.0 * pass)), rgb);
 }
 

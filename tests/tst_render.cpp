@@ -1,6 +1,6 @@
 #include "Form1.h"
 #include "PictureBox.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "PngEncoder.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
@@ -334,6 +334,10 @@ void TestRender::palettePngRoundTrips_data()
     QTest::newRow("4 rows a block, 3 blocks") << QSize(1000000, 9) << 2 << true;
     // White is the one colour whose bits all match the table's empty mark.
     QTest::newRow("white runs at row starts") << QSize(64, 64) << -3 << true;
+    // Rows that end part way through eight pixels, in a run or on a lone pixel.
+    QTest::newRow("rows of 13") << QSize(13, 40) << 5 << true;
+    QTest::newRow("runs open at the ends of rows of 11") << QSize(11, 11) << -3 << true;
+    QTest::newRow("rows of 1001, 3 blocks") << QSize(1001, 4200) << 30 << true;
 }
 
 void TestRender::palettePngRoundTrips()
@@ -561,6 +565,9 @@ void TestRender::streamsAreWrittenThrough_data()
     QTest::newRow("name with control bytes")
         << R"("$1" $'none/a\nb\e[31m\xff\\.png')" << 1
         << R"(cannot write 'none/a\x0ab\x1b[31m\xff\x5c.png': No such file or directory)";
+    // A lead byte that starts a sequence followed by one that cannot go on with it.
+    QTest::newRow("name with a broken sequence")
+        << R"("$1" $'none/\xc3(.png')" << 1 << R"(cannot write 'none/\xc3(.png': No such file or directory)";
     // A write past the file-size limit is an error like a full disk.
     QTest::newRow("file size limit") << "ulimit -f 4; \"$1\" out.png" << 1 << "cannot write 'out.png': File too large";
 #ifndef __SANITIZE_ADDRESS__

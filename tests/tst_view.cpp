@@ -1,7 +1,7 @@
-#include "FarthestPoint.h"
 #include "Passes.h"
-#include "PictureGeometry.h"
+#include "PictureSize.h"
 #include "ViewNavigation.h"
+#include "ViewPoints.h"
 #include "ViewRender.h"
 
 #include <QtTest>
@@ -54,6 +54,9 @@ public:
 private:
     void Part(double sx, double sy, double ex, double ey, double p, double q)
     {
+        if (OutOfSight(sx, sy, p, q)) {
+            return;
+        }
         if (p * p + q * q <= limitSquared_) {
             Mark(sx, sy);
             Mark(ex, ey);
@@ -63,6 +66,19 @@ private:
         const double my = sy + (q - p) / 2;
         Part(sx, sy, mx, my, (p + q) / 2, (q - p) / 2);
         Part(mx, my, ex, ey, (p - q) / 2, (p + q) / 2);
+    }
+
+    // A curve along v never strays from its start by more than
+    // |v| (1/sqrt2 + 1/2 + 1/(2 sqrt2) + ...) = |v| / (sqrt2 - 1), as each
+    // half starts at most |v| / sqrt2 away and is 1/sqrt2 as long.
+    [[nodiscard]] bool OutOfSight(double sx, double sy, double p, double q) const
+    {
+        const double reach = std::hypot(p, q) / (std::sqrt(2.0) - 1) * 1.01;
+        const double px = sx * scaleX_;
+        const double py = sy * scaleY_;
+        const double rx = reach * std::abs(scaleX_) + 2;
+        const double ry = reach * std::abs(scaleY_) + 2;
+        return px + rx < 0 || px - rx > image_.width() || py + ry < 0 || py - ry > image_.height();
     }
 
     void Mark(double x, double y)
@@ -107,6 +123,8 @@ private slots:
     void skippingChangesNoPixel();
     void deepViewsKeepTheirDetail();
     void theDrawsWindowIsTheDrawsPicture();
+    void cancelledRendersLeaveNothing_data();
+    void cancelledRendersLeaveNothing();
     void navigation_data();
     void navigation();
 };
@@ -149,6 +167,9 @@ void TestView::skippingChangesNoPixel_data()
     QTest::newRow("the whole fan, moved") << WorldWindow{-310, 420, 500, -490};
     QTest::newRow("inside the fan") << ZoomedAt(InsideTheFan(), 8);
     QTest::newRow("an edge") << ZoomedAt({20, 20}, 4);
+    QTest::newRow("white edge at 1e6x") << ZoomedAt(WhiteEdge(), 1e6);
+    QTest::newRow("white edge at 1e10x") << ZoomedAt(WhiteEdge(), 1e10);
+    QTest::newRow("inside the fan at 1e6x") << ZoomedAt(InsideTheFan(), 1e6);
 }
 
 void TestView::skippingChangesNoPixel()
@@ -159,6 +180,11 @@ void TestView::skippingChangesNoPixel()
     const QImage plain = PlainView(window, size).Draw(curves);
     const RenderedView view = RenderView(curves, window, size);
     QVERIFY(view.image == plain);
+    // Bands that cut parts of curves, each culling at its own edges.
+    for (const auto &[threads, bands] : {std::pair{3, 7}, {2, 64}, {1, size.height()}}) {
+        const RenderedView banded = RenderView(curves, window, size, {threads, bands, nullptr});
+        QVERIFY2(banded.image == plain, qPrintable(QStringLiteral("%1 bands").arg(bands)));
+    }
     // A curve at a time over the picture so far, as frames of it growing are.
     QImage grown(size, QImage::Format_RGB32);
     grown.fill(qRgb(0, 0, 0));
@@ -203,6 +229,43 @@ void TestView::theDrawsWindowIsTheDrawsPicture()
     }
     // The same curves, in finer lines for the narrower pixel: few pixels apart.
     QVERIFY2(differing > 0 && differing < wide.width() * wide.height() / 20, qPrintable(QString::number(differing)));
+}
+
+void TestView::cancelledRendersLeaveNothing_data()
+{
+    QTest::addColumn<WorldWindow>("window");
+    QTest::addColumn<bool>("over"); // drawn over an image, or a whole view
+    QTest::newRow("the Draw's window") << PictureWorld << false;
+    QTest::newRow("a view") << WorldWindow{-310, 420, 500, -490} << false;
+    QTest::newRow("a view over an image") << WorldWindow{-310, 420, 500, -490} << true;
+}
+
+void TestView::cancelledRendersLeaveNothing()
+{
+    QFETCH(WorldWindow, window);
+    QFETCH(bool, over);
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const QSize size(160, 120);
+    std::atomic<bool> cancel{false};
+    const ViewRenderOptions options{0, 0, &cancel};
+    if (!over) {
+        // Not cancelled, the flag given changes nothing; cancelled, the render is dropped.
+        QVERIFY(RenderView(curves, window, size, options).image == RenderView(curves, window, size).image);
+        cancel = true;
+        const RenderedView dropped = RenderView(curves, window, size, options);
+        QVERIFY(dropped.image.isNull());
+        QCOMPARE(dropped.lines, 0);
+        return;
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(qRgb(1, 2, 3));
+    const QImage before = image.copy();
+    cancel = true;
+    QVERIFY(!DrawViewCurves(image, curves, window, options));
+    QVERIFY(image == before);
+    cancel = false;
+    QVERIFY(DrawViewCurves(image, curves, window, options));
+    QVERIFY(image != before);
 }
 
 void TestView::navigation_data()

@@ -1,14 +1,11 @@
 #include "ViewNavigation.h"
 
-#include "PictureGeometry.h"
-#include "ViewRender.h"
-
 namespace levyc {
 
 WorldPoint WorldAt(const WorldWindow &window, QSizeF size, QPointF pixel)
 {
-    return {window.Left + (window.Right - window.Left) * (pixel.x() / size.width()),
-            window.Top + (window.Bottom - window.Top) * (pixel.y() / size.height())};
+    return {window.Left + window.Width() * (pixel.x() / size.width()),
+            window.Top + window.Height() * (pixel.y() / size.height())};
 }
 
 WorldWindow ZoomedAbout(const WorldWindow &window, QSizeF size, QPointF pixel, double factor)
@@ -21,8 +18,8 @@ WorldWindow ZoomedAbout(const WorldWindow &window, QSizeF size, QPointF pixel, d
 
 WorldWindow Panned(const WorldWindow &window, QSizeF size, QPointF pixels)
 {
-    const double dx = -(window.Right - window.Left) * (pixels.x() / size.width());
-    const double dy = -(window.Bottom - window.Top) * (pixels.y() / size.height());
+    const double dx = -window.Width() * (pixels.x() / size.width());
+    const double dy = -window.Height() * (pixels.y() / size.height());
     const WorldWindow panned{window.Left + dx, window.Top + dy, window.Right + dx, window.Bottom + dy};
     return IsDrawableWindow(panned) ? panned : window;
 }
@@ -32,17 +29,9 @@ WorldWindow Resized(const WorldWindow &window, QSizeF from, QSizeF to)
     if (from.isEmpty() || to.isEmpty()) {
         return window;
     }
-    const WorldWindow resized{window.Left, window.Top,
-                              window.Left + (window.Right - window.Left) * (to.width() / from.width()),
-                              window.Top + (window.Bottom - window.Top) * (to.height() / from.height())};
+    const WorldWindow resized{window.Left, window.Top, window.Left + window.Width() * (to.width() / from.width()),
+                              window.Top + window.Height() * (to.height() / from.height())};
     return IsDrawableWindow(resized) ? resized : window;
-}
-
-WorldWindow ZoomedAt(WorldPoint centre, double zoom)
-{
-    const double halfWidth = (PictureWorld.Right - PictureWorld.Left) / (2 * zoom);
-    const double halfHeight = (PictureWorld.Bottom - PictureWorld.Top) / (2 * zoom);
-    return {centre.X - halfWidth, centre.Y - halfHeight, centre.X + halfWidth, centre.Y + halfHeight};
 }
 
 } // namespace levyc

@@ -31,7 +31,4 @@ WorldWindow Panned(const WorldWindow &window, QSizeF size, QPointF pixels);
 // world size of a pixel stay.
 WorldWindow Resized(const WorldWindow &window, QSizeF from, QSizeF to);
 
-// The Draw's window zoomed in by `zoom` and centred on a world point.
-WorldWindow ZoomedAt(WorldPoint centre, double zoom);
-
 } // namespace levyc

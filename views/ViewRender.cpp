@@ -2,8 +2,10 @@
 
 #include "Canvas.h"
 #include "CurveReach.h"
-#include "PictureGeometry.h"
+#include "DrawCommands.h"
+#include "EveryCore.h"
 #include "Plotter.h"
+#include "WorldMapping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,22 +27,30 @@ constexpr int BandsPerThread = 4;
 // Parts at least this many pixels long are tested for cover.
 constexpr double CoverTestPixels = 8.0;
 
-RenderedView RenderDrawWindow(std::span<const CurveRecord> curves, QSize size)
+bool Cancelled(const std::atomic<bool> *cancel)
+{
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
+RenderedView RenderDrawWindow(std::span<const CurveRecord> curves, QSize size, const std::atomic<bool> *cancel)
 {
     RenderedView result;
-    const auto canvas = std::make_unique<Canvas>(size, RGB(0, 0, 0));
+    const auto canvas = std::make_unique<Canvas>(size);
     if (canvas->Image().isNull()) {
         return result;
     }
-    SetWorldWindow(*canvas, PictureWorld);
-    canvas->Cls();
     Plotter<Canvas> plotter(*canvas);
-    plotter.State().SegmentLimit = 1.0;
+    SetUpDraw(*canvas, plotter.State());
     for (const CurveRecord &curve : curves) {
+        if (Cancelled(cancel)) {
+            return result;
+        }
         plotter.DrawCurve(curve);
     }
-    result.image = canvas->Image();
-    result.lines = canvas->LinesDrawn();
+    if (!Cancelled(cancel)) {
+        result.image = canvas->Image();
+        result.lines = canvas->LinesDrawn();
+    }
     return result;
 }
 
@@ -57,9 +67,8 @@ struct ViewSetup
     const std::atomic<bool> *cancel;
 };
 
-// A part's two halves: its vector turned 45 degrees clockwise, then
-// counter-clockwise, each shortened by sqrt(2); the second starts at the
-// midpoint, computed once, where the first ends.
+// A part's two halves, and the midpoint, computed once, where the first ends
+// and the second starts.
 struct Halves
 {
     double p1;
@@ -70,12 +79,18 @@ struct Halves
     double midY;
 
     Halves(double sx, double sy, double p, double q)
-        : p1((p + q) / 2)
-        , q1((q - p) / 2)
-        , p2((p - q) / 2)
-        , q2((p + q) / 2)
-        , midX(sx + p1)
-        , midY(sy + q1)
+        : Halves(sx, sy, Halve(p, q))
+    {
+    }
+
+private:
+    Halves(double sx, double sy, const PartHalves &halves)
+        : p1(halves.P1)
+        , q1(halves.Q1)
+        , p2(halves.P2)
+        , q2(halves.Q2)
+        , midX(sx + halves.P1)
+        , midY(sy + halves.Q1)
     {
     }
 };
@@ -160,10 +175,7 @@ public:
         Checked(x, y, x + curve.P, y + curve.Q, curve.P, curve.Q, 0);
     }
 
-    [[nodiscard]] bool Cancelled() const
-    {
-        return setup_.cancel != nullptr && setup_.cancel->load(std::memory_order_relaxed);
-    }
+    [[nodiscard]] bool Cancelled() const { return levyc::Cancelled(setup_.cancel); }
     [[nodiscard]] std::int64_t Lines() const { return lines_; }
 
 private:
@@ -320,28 +332,10 @@ private:
 
 } // namespace
 
-bool IsDrawWindow(const WorldWindow &window)
-{
-    return window == PictureWorld;
-}
-
-bool IsDrawableWindow(const WorldWindow &window)
-{
-    const auto drawable = [](double from, double to) {
-        const double span = std::abs(to - from);
-        // Typed as decimals, both ends round to doubles: a side typed as
-        // MinViewSpan may come out a few units in the last place short of it.
-        const double larger = std::max(std::abs(from), std::abs(to));
-        const double slack = std::min(4 * (std::nextafter(larger, HUGE_VAL) - larger), MinViewSpan / 2);
-        return std::isfinite(from) && std::isfinite(to) && span >= MinViewSpan - slack && span <= MaxViewSpan;
-    };
-    return drawable(window.Left, window.Right) && drawable(window.Top, window.Bottom);
-}
-
 double PixelAspect(const WorldWindow &window, QSize size)
 {
-    const double width = std::abs(window.Right - window.Left) / size.width();
-    const double height = std::abs(window.Bottom - window.Top) / size.height();
+    const double width = std::abs(window.Width()) / size.width();
+    const double height = std::abs(window.Height()) / size.height();
     return std::max(width, height) / std::min(width, height);
 }
 
@@ -353,15 +347,16 @@ std::int64_t DrawBands(QImage &image, std::span<const CurveRecord> curves, const
                        const ViewRenderOptions &options, bool over)
 {
     const QSize size = image.size();
-    const double scaleX = size.width() / (window.Right - window.Left);
-    const double scaleY = size.height() / (window.Bottom - window.Top);
+    const auto mapping = BasicWorldMapping<double>::Of(window, size.width(), size.height());
+    const double scaleX = mapping.ScaleX();
+    const double scaleY = mapping.ScaleY();
     // A line no longer than the shorter side of a pixel covers at most the
     // pixels of its two ends.
     const double limit = std::min({1.0, 1.0 / std::abs(scaleX), 1.0 / std::abs(scaleY)});
     // Testing cover costs about what a few dozen lines do.
     const double coverTest = CoverTestPixels / std::min(std::abs(scaleX), std::abs(scaleY));
-    const ViewSetup setup{window.Left,           window.Top,    scaleX, scaleY, limit * limit,
-                          coverTest * coverTest, options.cancel};
+    const ViewSetup setup{mapping.Left,  mapping.Top,           scaleX,        scaleY,
+                          limit * limit, coverTest * coverTest, options.cancel};
 
     const int threads =
         options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -388,15 +383,10 @@ std::int64_t DrawBands(QImage &image, std::span<const CurveRecord> curves, const
             lines += walk.Lines();
         }
     };
-    {
-        std::vector<std::jthread> helpers;
-        helpers.reserve(static_cast<std::size_t>(threads - 1));
-        for (int i = 1; i < threads; ++i) {
-            helpers.emplace_back(work);
-        }
-        work();
-    }
-    return cancelled || (options.cancel != nullptr && options.cancel->load()) ? -1 : lines.load();
+    OnThreads(threads, work);
+    // A cancel that came after every band was done still drops the view: the
+    // caller has moved on, and the contract is that a cancelled call gives nothing.
+    return cancelled || Cancelled(options.cancel) ? -1 : lines.load();
 }
 
 } // namespace
@@ -405,7 +395,7 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
                         const ViewRenderOptions &options)
 {
     if (IsDrawWindow(window)) {
-        return RenderDrawWindow(curves, size);
+        return RenderDrawWindow(curves, size, options.cancel);
     }
     RenderedView result;
     if (size.isEmpty() || !IsDrawableWindow(window) || !(PixelAspect(window, size) <= MaxPixelAspect)) {
@@ -430,7 +420,15 @@ bool DrawViewCurves(QImage &image, std::span<const CurveRecord> curves, const Wo
         !(PixelAspect(window, image.size()) <= MaxPixelAspect)) {
         return false;
     }
-    return DrawBands(image, curves, window, options, true) >= 0;
+    if (options.cancel == nullptr) {
+        return DrawBands(image, curves, window, options, true) >= 0;
+    }
+    QImage drawn = image.copy();
+    if (drawn.isNull() || DrawBands(drawn, curves, window, options, true) < 0) {
+        return false;
+    }
+    image = std::move(drawn);
+    return true;
 }
 
 } // namespace levyc

@@ -2,6 +2,7 @@
 
 #include "CurveRecord.h"
 #include "DrawingSurface.h"
+#include "PictureWorld.h"
 
 #include <QImage>
 #include <QSize>
@@ -12,15 +13,13 @@
 
 namespace levyc {
 
-// The narrowest side of a view, in world units, that double precision still
-// places to a small part of a pixel at any size up to the largest image.
-constexpr double MinViewSpan = 1e-10;
-// The widest: beyond it the whole picture is a dot.
-constexpr double MaxViewSpan = 1e7;
-// How many times a pixel's width and height in world units may differ. Lines
-// are cut to the shorter side, so the work per pixel grows with the ratio;
-// the window's own views stay near the Draw's, about 1.56.
-constexpr double MaxPixelAspect = 16;
+// Cancelling. A render given `cancel` looks at it before every curve, and in
+// a view also at each part within a curve's first levels of division, so that
+// it ends within a fraction of a millisecond's work of the flag being set. A
+// cancelled call leaves nothing behind: RenderView gives a null image and
+// DrawViewCurves returns false with the image as it was. A flag set after the
+// work is done but before the call returns still cancels it, so a caller that
+// has moved on never gets a stale picture.
 
 struct ViewRenderOptions
 {
@@ -28,7 +27,6 @@ struct ViewRenderOptions
     // thread per core and a few bands per thread.
     int threads = 0;
     int bands = 0;
-    // Once set, the render stops early and its image is null.
     const std::atomic<bool> *cancel = nullptr;
 };
 
@@ -38,12 +36,10 @@ struct RenderedView
     std::int64_t lines = 0;
 };
 
-// Whether a world window is the Draw's own, which the view draws the Draw's way.
-bool IsDrawWindow(const WorldWindow &window);
-
-// Whether a world window can be drawn: finite, each side between MinViewSpan
-// and MaxViewSpan long, to within the rounding of its corners.
-bool IsDrawableWindow(const WorldWindow &window);
+// How many times a pixel's width and height in world units may differ. Lines
+// are cut to the shorter side, so the work per pixel grows with the ratio;
+// the window's own views stay near the Draw's, about 1.56.
+constexpr double MaxPixelAspect = 16;
 
 // How many times longer a pixel's longer side is than its shorter one, for a
 // world window shown at `size` pixels: 1 for square pixels.
@@ -62,7 +58,8 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
 // over what is there: the view as it grows, a curve at a time. The pixels are
 // those RenderView gives once every curve is drawn. False, drawing nothing,
 // for the Draw's own window (which a Canvas draws), a window that cannot be
-// drawn or whose pixels are too unequal, or when cancelled.
+// drawn or whose pixels are too unequal, or when cancelled; with a cancel
+// flag the curves are drawn on a copy of the image, which then takes its place.
 bool DrawViewCurves(QImage &image, std::span<const CurveRecord> curves, const WorldWindow &window,
                     const ViewRenderOptions &options = {});
 

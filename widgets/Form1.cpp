@@ -1,10 +1,11 @@
 #include "Form1.h"
 
-#include "PictureGeometry.h"
+#include "WindowLayout.h"
 
 #include "CurveAnimation.h"
+#include "FileOutput.h"
 #include "NameOnlyIconProvider.h"
-#include "PngOutput.h"
+#include "PngEncoder.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
@@ -50,9 +51,16 @@ bool IsVirtualFolder(const QString &folder)
     }
 }
 
-// An animation's frame time: the whole Draw in about five seconds, the last
-// frame held for two.
-constexpr AnimationTiming SavedAnimationTiming{49, 2000};
+// The picture as PNG bytes, or false with the reason.
+bool EncodePicture(const QImage &picture, QByteArray *png, QString *error)
+{
+    if (EncodePng(picture, png, error)) {
+        return true;
+    }
+    *error = QStringLiteral("cannot encode the picture: %1").arg(*error);
+    return false;
+}
+
 // A save that takes longer than this shows its progress.
 constexpr int ProgressAfterMs = 500;
 
@@ -196,13 +204,13 @@ void Form1::SaveAs()
 
 bool Form1::SavePictureTo(const QString &path)
 {
-    PngOutput output(PngOutput::Wait::Never);
+    FileOutput output(FileOutput::Wait::Never);
     QString error;
     if (output.Open(QFile::encodeName(path), &error)) {
         const bool animation = path.endsWith(QStringLiteral(".webp"), Qt::CaseInsensitive);
-        QByteArray webp;
-        if (!animation ? output.Write(Picture1->Picture(), &error)
-                       : MakeAnimation(&webp, &error) && output.WriteEncoded(webp, &error)) {
+        QByteArray bytes;
+        if ((!animation ? EncodePicture(Picture1->Picture(), &bytes, &error) : MakeAnimation(&bytes, &error)) &&
+            output.Write(bytes, &error)) {
             return true;
         }
         if (error.isEmpty()) {
@@ -223,7 +231,7 @@ bool Form1::MakeAnimation(QByteArray *webp, QString *error)
         // No Draw to show: the picture as it stands, a still image.
         const QImage picture = Picture1->Picture().convertToFormat(QImage::Format_RGB32);
         return EncodeAnimation(
-            picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, SavedAnimationTiming, webp,
+            picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, DrawAnimationTiming, webp,
             error);
     }
     const std::vector<CurveRecord> curves = commands_.Drawn();
@@ -232,7 +240,7 @@ bool Form1::MakeAnimation(QByteArray *webp, QString *error)
     progress.setObjectName(QStringLiteral("SaveProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(ProgressAfterMs);
-    const bool made = AnimateCurves(Picture1->ImageSize(), Picture1->View(), curves, SavedAnimationTiming, webp, error,
+    const bool made = AnimateCurves(Picture1->ImageSize(), Picture1->View(), curves, DrawAnimationTiming, webp, error,
                                     [&progress](int added) {
                                         progress.setValue(added);
                                         return !progress.wasCanceled();

@@ -3,8 +3,8 @@
 #include "Canvas.h"
 #include "CurveRecord.h"
 #include "DrawingSurface.h"
-#include "PictureGeometry.h"
 #include "ViewExplorer.h"
+#include "WindowLayout.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "DestroyedWindowWatcher.h"
 #include "FileNames.h"
 #include "Form1.h"
-#include "PngOutput.h"
+#include "FileOutput.h"
 #include "Translations.h"
 #include "WaylandGraphics.h"
 

@@ -1,7 +1,7 @@
 #include "ViewExplorer.h"
 
 #include "BoxZoom.h"
-#include "PictureGeometry.h"
+#include "PictureWorld.h"
 #include "ViewNavigation.h"
 
 namespace levyc {

@@ -1,34 +1,56 @@
 #pragma once
 
+#include "WorldWindow.h"
+
 namespace levyc {
 
 // Maps world coordinates linearly onto an image, each axis on its own: world
 // (Left, Top) is the image's top-left corner, (Left + Width, Top + Height) its
-// bottom-right corner. Single precision, as the surface receives it.
-struct WorldMapping
+// bottom-right corner. The Draw maps in single precision, as its surface
+// receives coordinates; views in double.
+template <typename Real> struct BasicWorldMapping
 {
-    float Left = 0.0F;
-    float Top = 0.0F;
-    float Width = 1.0F;
-    float Height = 1.0F;
+    Real Left = 0;
+    Real Top = 0;
+    Real Width = 1;
+    Real Height = 1;
     int PixelWidth = 0;
     int PixelHeight = 0;
 
+    // A world window shown on an image of the given size.
+    static BasicWorldMapping Of(const WorldWindow &window, int pixelWidth, int pixelHeight)
+    {
+        BasicWorldMapping mapping;
+        mapping.Left = static_cast<Real>(window.Left);
+        mapping.Top = static_cast<Real>(window.Top);
+        mapping.Width = static_cast<Real>(window.Width());
+        mapping.Height = static_cast<Real>(window.Height());
+        mapping.PixelWidth = pixelWidth;
+        mapping.PixelHeight = pixelHeight;
+        mapping.Update();
+        return mapping;
+    }
+
     // Pixel coordinate: the pixel holding a point is (floor(PixelX), floor(PixelY)).
-    [[nodiscard]] float PixelX(float x) const { return (x - Left) * scaleX; }
-    [[nodiscard]] float PixelY(float y) const { return (y - Top) * scaleY; }
+    [[nodiscard]] Real PixelX(Real x) const { return (x - Left) * scaleX; }
+    [[nodiscard]] Real PixelY(Real y) const { return (y - Top) * scaleY; }
+    // Pixels per world unit, negative where the axis runs the other way.
+    [[nodiscard]] Real ScaleX() const { return scaleX; }
+    [[nodiscard]] Real ScaleY() const { return scaleY; }
 
     // Call after changing any field above.
     void Update()
     {
-        scaleX = static_cast<float>(PixelWidth) / Width;
-        scaleY = static_cast<float>(PixelHeight) / Height;
+        scaleX = static_cast<Real>(PixelWidth) / Width;
+        scaleY = static_cast<Real>(PixelHeight) / Height;
     }
 
 private:
     // Cached so the per-line path multiplies instead of divides.
-    float scaleX = 0.0F;
-    float scaleY = 0.0F;
+    Real scaleX = 0;
+    Real scaleY = 0;
 };
+
+using WorldMapping = BasicWorldMapping<float>;
 
 } // namespace levyc

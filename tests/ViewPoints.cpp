@@ -1,6 +1,7 @@
-#include "FarthestPoint.h"
+#include "ViewPoints.h"
 
 #include "CurveReach.h"
+#include "PictureWorld.h"
 
 #include <algorithm>
 #include <limits>
@@ -27,10 +28,7 @@ public:
         if (p * p + q * q <= toleranceSquared_ || Bound(x, y, p, q) <= best_) {
             return;
         }
-        const double p1 = (p + q) / 2;
-        const double q1 = (q - p) / 2;
-        const double p2 = (p - q) / 2;
-        const double q2 = (p + q) / 2;
+        const auto [p1, q1, p2, q2] = Halve(p, q);
         if (Bound(x + p1, y + q1, p2, q2) > Bound(x, y, p1, q1)) {
             Part(x + p1, y + q1, p2, q2);
             Part(x, y, p1, q1);
@@ -76,6 +74,13 @@ WorldPoint FarthestPoint(std::span<const CurveRecord> curves, double dx, double 
         search.Part(curve.X, curve.Y, curve.P, curve.Q);
     }
     return search.Point();
+}
+
+WorldWindow ZoomedAt(WorldPoint centre, double zoom)
+{
+    const double halfWidth = PictureWorld.Width() / (2 * zoom);
+    const double halfHeight = PictureWorld.Height() / (2 * zoom);
+    return {centre.X - halfWidth, centre.Y - halfHeight, centre.X + halfWidth, centre.Y + halfHeight};
 }
 
 } // namespace levyc

@@ -1,7 +1,7 @@
 #include "CurveAnimation.h"
 
 #include "Canvas.h"
-#include "Plotter.h"
+#include "DrawCommands.h"
 #include "ViewRender.h"
 
 #include <cerrno>
@@ -35,12 +35,8 @@ bool AnimateCurves(QSize size, const WorldWindow &world, const std::vector<Curve
         *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
         return false;
     }
-    SetWorldWindow(*canvas, world);
-    canvas->SetBackColor(RGB(0, 0, 0));
-    canvas->Cls();
-    canvas->SetDrawWidth(1);
     Plotter<Canvas> plotter(*canvas);
-    plotter.State().SegmentLimit = 1.0;
+    SetUpDraw(*canvas, plotter.State());
     const auto frame = [&](int index) -> const QImage & {
         if (index > 0) {
             const CurveRecord &curve = curves[static_cast<std::size_t>(index - 1)];

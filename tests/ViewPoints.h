@@ -12,4 +12,7 @@ namespace levyc {
 // zoomed in as far as it goes still has detail.
 WorldPoint FarthestPoint(std::span<const CurveRecord> curves, double dx, double dy, double tolerance);
 
+// The Draw's window zoomed in by `zoom` and centred on a world point.
+WorldWindow ZoomedAt(WorldPoint centre, double zoom);
+
 } // namespace levyc

@@ -1,9 +1,8 @@
-#include "PngOutput.h"
+#include "FileOutput.h"
 
 #include "FileNames.h"
-#include "PngEncoder.h"
 
-#include <QImage>
+#include <QList>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -121,14 +120,14 @@ bool WriteAllTo(int fd, const QByteArray &bytes)
 
 } // namespace
 
-void PngOutput::RemovePendingTemporary()
+void FileOutput::RemovePendingTemporary()
 {
     if (PendingTemporary[0] != '\0') {
         ::unlink(PendingTemporary.data());
     }
 }
 
-PngOutput::~PngOutput()
+FileOutput::~FileOutput()
 {
     if (!temporary_.isEmpty()) {
         ::unlink(temporary_.constData());
@@ -142,18 +141,18 @@ PngOutput::~PngOutput()
     }
 }
 
-bool PngOutput::Fail(QString *error, const QString &why) const
+bool FileOutput::Fail(QString *error, const QString &why) const
 {
     *error = QStringLiteral("cannot write %1: %2").arg(shownName_, why);
     return false;
 }
 
-bool PngOutput::FailErrno(QString *error) const
+bool FileOutput::FailErrno(QString *error) const
 {
     return Fail(error, SystemReason(errno));
 }
 
-bool PngOutput::Open(const QByteArray &path, QString *error)
+bool FileOutput::Open(const QByteArray &path, QString *error)
 {
     path_ = path;
     if (path == "-") {
@@ -224,7 +223,7 @@ bool PngOutput::Open(const QByteArray &path, QString *error)
     return true;
 }
 
-bool PngOutput::OpenDescriptor(int fd, QString *error)
+bool FileOutput::OpenDescriptor(int fd, QString *error)
 {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0) {
@@ -240,7 +239,7 @@ bool PngOutput::OpenDescriptor(int fd, QString *error)
     return true;
 }
 
-bool PngOutput::CheckReplaceable(const struct stat &status, QString *error) const
+bool FileOutput::CheckReplaceable(const struct stat &status, QString *error) const
 {
     // In a sticky directory such as /tmp only the file's or the directory's
     // owner may replace the file; the rename would say so after the work.
@@ -253,19 +252,7 @@ bool PngOutput::CheckReplaceable(const struct stat &status, QString *error) cons
     return true;
 }
 
-bool PngOutput::Write(const QImage &image, QString *error)
-{
-    // Encoded in memory first, so that the encoder never meets a failing file
-    // and every write error comes from one write call with its reason.
-    QByteArray bytes;
-    QString reason;
-    if (!EncodePng(image, &bytes, &reason)) {
-        return Fail(error, reason);
-    }
-    return WriteEncoded(bytes, error);
-}
-
-bool PngOutput::WriteEncoded(const QByteArray &bytes, QString *error)
+bool FileOutput::Write(const QByteArray &bytes, QString *error)
 {
     if (streamFd_ >= 0) {
         return WriteAll(streamFd_, bytes, error);
@@ -273,7 +260,7 @@ bool PngOutput::WriteEncoded(const QByteArray &bytes, QString *error)
     return Replace(bytes, error);
 }
 
-bool PngOutput::WriteAll(int fd, const QByteArray &bytes, QString *error) const
+bool FileOutput::WriteAll(int fd, const QByteArray &bytes, QString *error) const
 {
     return WriteAllTo(fd, bytes) || FailErrno(error);
 }
@@ -288,7 +275,7 @@ bool WriteStandardOutput(const QByteArray &text, QString *error)
     return true;
 }
 
-bool PngOutput::KeepAttributes(int fd, QString *error) const
+bool FileOutput::KeepAttributes(int fd, QString *error) const
 {
     if (!replacing_) {
         return true;
@@ -324,7 +311,7 @@ bool PngOutput::KeepAttributes(int fd, QString *error) const
     return true;
 }
 
-bool PngOutput::Replace(const QByteArray &bytes, QString *error)
+bool FileOutput::Replace(const QByteArray &bytes, QString *error)
 {
     const int fd = temporaryFd_;
     temporaryFd_ = -1;

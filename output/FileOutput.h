@@ -6,11 +6,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-class QImage;
-
 namespace levyc {
 
-// Where an image file of the picture goes (levyc-render's PNG or animation,
+// Where a file of the picture goes (levyc-render's PNG or animation,
 // the window's Save As…), opened and checked before any work is done so that a destination
 // that cannot be written fails at once.
 // - "-" is standard output, and /dev/stdout, /dev/fd/N and the like are the
@@ -21,31 +19,29 @@ namespace levyc {
 //   extended attributes (its ACL among them); a new file gets the usual mode
 //   for new files.
 // Every error is one line with the system's reason, and no temporary file is left.
-class PngOutput
+class FileOutput
 {
 public:
     // Whether opening may wait for a FIFO's reader. The window must never
     // block, so it refuses a FIFO that nothing reads yet.
     enum class Wait { ForReader, Never };
 
-    explicit PngOutput(Wait wait = Wait::ForReader)
+    explicit FileOutput(Wait wait = Wait::ForReader)
         : wait_(wait)
     {
     }
-    ~PngOutput();
-    PngOutput(const PngOutput &) = delete;
-    PngOutput &operator=(const PngOutput &) = delete;
-    PngOutput(PngOutput &&) = delete;
-    PngOutput &operator=(PngOutput &&) = delete;
+    ~FileOutput();
+    FileOutput(const FileOutput &) = delete;
+    FileOutput &operator=(const FileOutput &) = delete;
+    FileOutput(FileOutput &&) = delete;
+    FileOutput &operator=(FileOutput &&) = delete;
 
     // False with a one-line reason when the destination cannot be written.
     bool Open(const QByteArray &path, QString *error);
-    // Encodes the image and writes it; false with a one-line reason on failure,
-    // in which case an existing regular file is left as it was.
-    bool Write(const QImage &image, QString *error);
-    // Writes bytes already encoded, in any format, the same way. Once only:
-    // the file is complete when it returns.
-    bool WriteEncoded(const QByteArray &bytes, QString *error);
+    // Writes the file's bytes, encoded already; false with a one-line reason on
+    // failure, in which case an existing regular file is left as it was. Once
+    // only: the file is complete when it returns.
+    bool Write(const QByteArray &bytes, QString *error);
 
     // Removes the temporary file of the output being written, if any: for a
     // signal handler, so it does only what such a handler may.

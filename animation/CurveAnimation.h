@@ -12,6 +12,10 @@
 
 namespace levyc {
 
+// The Draw's animation: its 102 curves in about five seconds, the finished
+// picture held for two.
+constexpr AnimationTiming DrawAnimationTiming{49, 2000};
+
 // A drawing as an animation: the picture cleared to black, then the picture
 // after each curve, on a picture of `size` pixels showing `world`: at the
 // Draw's window drawn as a Draw draws them (a segment limit of one world unit,
