@@ -204,16 +204,25 @@ bool PngOutput::Write(const QImage &image, QString *error)
 
 bool PngOutput::WriteEncoded(const QByteArray &bytes, QString *error)
 {
-    if (streamFd_ >= 0) {
-        return WriteAll(streamFd_, bytes, error);
-    }
-    return Replace(bytes, error);
+    return WritePart(bytes.constData(), bytes.size(), error) && Commit(error);
 }
 
-bool PngOutput::WriteAll(int fd, const QByteArray &bytes, QString *error) const
+bool PngOutput::WritePart(const char *data, qint64 size, QString *error)
 {
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
+    return WriteAll(streamFd_ >= 0 ? streamFd_ : temporaryFd_, data, size, error);
+}
+
+qint64 PngOutput::Seek(qint64 offset, int whence)
+{
+    return streamFd_ >= 0 ? -1 : ::lseek(temporaryFd_, offset, whence);
+}
+
+bool PngOutput::WriteAll(int fd, const char *data, qint64 size, QString *error) const
+{
+    if (fd < 0) {
+        return Fail(error, SystemReason(EBADF));
+    }
+    qint64 left = size;
     while (left > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
         if (written < 0) {
@@ -264,13 +273,19 @@ bool PngOutput::KeepAttributes(int fd, QString *error) const
     return true;
 }
 
-bool PngOutput::Replace(const QByteArray &bytes, QString *error)
+bool PngOutput::Commit(QString *error)
 {
+    if (streamFd_ >= 0) {
+        return true;
+    }
     const int fd = temporaryFd_;
     temporaryFd_ = -1;
-    bool written = WriteAll(fd, bytes, error);
+    if (fd < 0) {
+        return Fail(error, SystemReason(EBADF));
+    }
+    bool written = true;
     // fsync catches a full disk that the file system reports only late.
-    if (written && ::fsync(fd) != 0) {
+    if (::fsync(fd) != 0) {
         written = FailErrno(error);
     }
     // The attributes first: a mode set after the ACL keeps the ACL's mask.

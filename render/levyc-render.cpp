@@ -4,6 +4,7 @@
 #include "PngEncoder.h"
 #include "PngOutput.h"
 #include "ProgressLine.h"
+#include "RenderDive.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
 
@@ -105,6 +106,13 @@ int Run(int argc, char *argv[])
     QElapsedTimer timer;
     timer.start();
     QByteArray bytes;
+    if (options.dive) {
+        // Written as it is made.
+        if (!RenderDive(options, output, progress, &error)) {
+            return fail(error);
+        }
+        return 0;
+    }
     if (options.animate) {
         const std::vector<CurveRecord> curves = PictureCurves();
         const int frames = static_cast<int>(curves.size()) + 1;

@@ -96,6 +96,7 @@ PictureBox::PictureBox(QWidget *parent)
     saveAction_.setShortcut(QKeySequence::Save);
     connect(&copyAction_, &QAction::triggered, this, &PictureBox::Copy);
     connect(&saveAction_, &QAction::triggered, this, &PictureBox::SaveRequested);
+    connect(&saveDiveAction_, &QAction::triggered, this, &PictureBox::SaveDiveRequested);
     connect(&resetViewAction_, &QAction::triggered, this, &PictureBox::ResetView);
     resetViewAction_.setEnabled(false);
     connect(&renderer_, &ViewRenderThread::Rendered, this,
@@ -111,6 +112,7 @@ void PictureBox::Retranslate()
 {
     copyAction_.setText(tr("&Copy"));
     saveAction_.setText(tr("&Save As…"));
+    saveDiveAction_.setText(tr("Save &Dive…"));
     resetViewAction_.setText(tr("&Reset View"));
     setToolTip(tr("The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG."));
     setAccessibleName(tr("Picture"));
@@ -134,6 +136,7 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(&copyAction_);
     menu->addAction(&saveAction_);
+    menu->addAction(&saveDiveAction_);
     menu->addAction(&resetViewAction_);
     menu->popup(event->globalPos());
 }

@@ -80,6 +80,8 @@ public:
 signals:
     // Save As… was chosen, from the context menu or with Ctrl+S.
     void SaveRequested();
+    // Save Dive… was chosen from the context menu.
+    void SaveDiveRequested();
     // The exact picture of a new view has been painted.
     void ViewPainted();
 
@@ -129,6 +131,7 @@ private:
     QTimer frameTimer_;
     QAction copyAction_;
     QAction saveAction_;
+    QAction saveDiveAction_;
     QAction resetViewAction_;
 
     // The curves explored; null while not exploring.
