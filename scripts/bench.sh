@@ -86,14 +86,30 @@ echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB
 window_peak() {
     levyc=$build/levyc wm_delete=$build/tests/e2e/wm_delete
     source tests/e2e/lib.sh
+    reference=$out/picture.png
     start_levyc "$out/levyc.log"
     press_draw
-    wait_until_still "$out/picture.png"
+    expect_complete_picture x11 >/dev/null
     local kib
     kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")
     close_and_expect_exit 10
-    echo "levyc window after a full Draw: $((kib / 1024)) MiB (at most 60)"
+    echo "levyc window after a full Draw, X11: $((kib / 1024)) MiB (at most 60)"
+}
+window_peak_wayland() {
+    levyc=$XDG_RUNTIME_DIR/levyc
+    install -m 755 "$build/levyc" "$levyc"
+    source tests/e2e/lib.sh
+    reference=$out/picture.png
+    start_keyboard
+    start_levyc "$out/levyc-wayland.log"
+    wtype -k Tab -k space
+    expect_complete_picture wayland >/dev/null
+    local kib
+    kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")
+    close_and_expect_exit 10
+    echo "levyc window after a full Draw, Wayland: $((kib / 1024)) MiB (at most 40)"
 }
 export build out
-export -f window_peak
+export -f window_peak window_peak_wayland
 scripts/with-xvfb.sh bash -c window_peak
+scripts/with-sway.sh bash -c window_peak_wayland

@@ -11,6 +11,7 @@ packages=(
   libwebp-dev         # the animation, through libwebp's animation encoder
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev   # the dive's MP4 (libx264) and WebM (VP9)
   libxcb1-dev         # to see the window destroyed by another X client
+  libwayland-dev      # to ask a Wayland compositor whether it decorates windows
   qt6-tools-dev qt6-l10n-tools   # Qt's translation tools: .ts to .qm at build time
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
   qt6-wayland         # native on a Wayland desktop
@@ -20,7 +21,7 @@ if [[ "${1:-}" != run ]]; then
     libx11-dev          # the end-to-end tests' window-close helper
     libbenchmark-dev
     xvfb xdotool imagemagick x11-utils xclip time valgrind
-    sway wtype grim     # the Wayland end-to-end tests
+    sway wtype grim jq  # the Wayland end-to-end tests
     clang-format clang-tidy
     debhelper dpkg-dev lintian devscripts   # the Debian package, its checker and hardening-check
     desktop-file-utils appstream man-db   # the package's validators

@@ -3,6 +3,7 @@
 #include "DestroyedWindowWatcher.h"
 #include "Form1.h"
 #include "Translations.h"
+#include "WaylandGraphics.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -81,6 +82,7 @@ int RunProgram(int argc, char *argv[])
             return EXIT_SUCCESS;
         }
     }
+    SkipGraphicsIntegrationOnWayland();
     ToolkitHandler = qInstallMessageHandler(HoldWhileConnecting);
     QApplication app(argc, argv);
     qInstallMessageHandler(ToolkitHandler);

@@ -16,8 +16,11 @@ source "$(dirname "$0")/lib.sh"
 reference=$out/reference.png
 "$levyc_render" "$reference" || fail "levyc-render failed"
 
-# Each run of wtype adds a virtual keyboard; give the compositor time to take it.
-keys() { wtype -s 300 "$@"; }
+start_keyboard
+keys() { wtype "$@"; }
+# Enter twenty times.
+returns=()
+for _ in $(seq 1 20); do returns+=(-k Return); done
 
 case_draw() {
     start_levyc "$out/levyc.log"
@@ -25,14 +28,29 @@ case_draw() {
     # Focus starts on the picture; Tab reaches Draw and Space presses it.
     keys -k Tab -k space
     expect_complete_picture tab-space
+    cp "/proc/$app_pid/maps" "$out/maps"
     close_and_expect_exit 5
     echo "ok: idle window closed, exit status 0 after $close_ms ms"
+    # The compositor decorates windows: no GL stack is loaded, and nothing is said.
+    ! grep -q -e wayland-egl -e LLVM "$out/maps" || fail "a GL stack was loaded: $(grep -m 1 -e wayland-egl -e LLVM "$out/maps")"
+    [ ! -s "$out/levyc.log" ] || fail "the program said: $(cat "$out/levyc.log")"
+    echo "ok: no GL stack loaded, nothing printed"
+    # The user's own choice wins.
+    QT_WAYLAND_DISABLE_WINDOWDECORATION=0 start_levyc "$out/levyc-chosen.log"
+    keys -k Tab -k space
+    expect_complete_picture chosen
+    grep -q wayland-egl "/proc/$app_pid/maps" || fail "the user's QT_WAYLAND_DISABLE_WINDOWDECORATION=0 was overridden"
+    close_and_expect_exit 5
+    echo "ok: with the user's own setting, Qt's EGL integration is loaded"
 }
 
 case_stop() {
     start_levyc "$out/levyc.log"
-    # Enter on Draw, five times: nested drawings. Three Tabs reach Stop; Space presses it.
-    keys -k Tab -d 5 -k Return -k Return -k Return -k Return -k Return -k Tab -k Tab -k Tab -k space
+    # Enter on Draw, again and again: nested drawings. Held, Enter once more,
+    # three Tabs to Stop and Space: handled inside the drawing that Enter starts.
+    keys -k Tab -d 2 "${returns[@]}"
+    expect_drawing_running
+    while_held keys -k Return -k Tab -k Tab -k Tab -k space
     wait_until_still "$out/stopped.png"
     alive
     local white black
@@ -46,11 +64,9 @@ case_stop() {
 
 case_close() {
     start_levyc "$out/levyc-drawing.log"
-    local returns=()
-    for _ in $(seq 1 20); do returns+=(-k Return); done
     keys -k Tab -d 2 "${returns[@]}"
     expect_drawing_running
-    close_and_expect_exit 2
+    close_and_expect_exit 2 keys -k Return
     echo "ok: closed while drawing: exit status 0 after $close_ms ms"
 }
 
@@ -75,10 +91,12 @@ case_explore() {
     expect_complete_picture drawn
     # Back to the picture, two steps in about its centre, one to the right.
     keys -M shift -k Tab -m shift -k plus -k plus -k Right
-    expect_view "$out/levyc.log" keys
-    expect_views -300,410,510,-500 "$view" "(r1 - l1) / (r2 - l2) > 1.5624 && (r1 - l1) / (r2 - l2) < 1.5626" "+ + Right"
+    local keyed
+    expect_view "$out/levyc.log" keys -300,410,510,-500 \
+        "(r1 - l1) / (r2 - l2) > 1.5624 && (r1 - l1) / (r2 - l2) < 1.5626" "+ + Right"
+    keyed=$view
     keys -k Home
-    expect_view "$out/levyc.log" home
+    expect_view "$out/levyc.log" home "$keyed" "l2 == -300 && t2 == 410 && r2 == 510 && b2 == -500" "Home"
     count_differing "$out/home.png" "$reference"
     ((differing == 0)) || fail "Home: the picture differs from the Draw's in $differing pixels"
     close_and_expect_exit 5

@@ -96,9 +96,8 @@ done
 # 3. Close while drawing: a burst of presses makes nested runs, so it stays busy.
 start_levyc "$out/levyc-close.log"
 long_drawing
-sleep 0.2
 expect_drawing_running
 changing=$differing
-close_and_expect_exit 20
+close_and_expect_exit 20 press_draw
 echo "ok: closed during a drawing ($changing pixels changing), exit status 0 after $close_ms ms"
 echo "PASS"

@@ -10,7 +10,7 @@ fail() {
 
 pids=()
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do { kill "$pid" && kill -CONT "$pid"; } 2>/dev/null || true; done
 }
 trap cleanup EXIT
 
@@ -26,14 +26,15 @@ start_levyc() { # start_levyc LOG -> sets app_pid and win
         $LEVYC_AS_USER "$levyc" >"$1" 2>&1 &
         app_pid=$!
         pids+=("$app_pid")
-        # The compositor floats the window at 0,0 (a rule in its config).
+        # Mapped once painted; focused, and floated at 0,0 by a rule in the
+        # compositor's config.
+        local ready='.. | objects | select(.name? == "Form1" and .focused and .rect.x == 0 and .rect.y == 0)'
         for _ in $(seq 1 200); do
-            swaymsg -t get_tree | grep -q '"name": "Form1"' && break
+            swaymsg -t get_tree | jq -e "$ready" >/dev/null && break
             sleep 0.05
         done
-        swaymsg -t get_tree | grep -q '"name": "Form1"' || fail "no window Form1"
+        swaymsg -t get_tree | jq -e "$ready" >/dev/null || fail "no window Form1, focused at 0,0"
         win=Form1 win_x=0 win_y=0
-        sleep 0.3
         return
     fi
     "$levyc" >"$1" 2>&1 &
@@ -42,6 +43,29 @@ start_levyc() { # start_levyc LOG -> sets app_pid and win
     win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "no window Form1"
     eval "$(xdotool getwindowgeometry --shell "$win")"
     win_x=$X win_y=$Y
+    # Mapped is not yet painted: the idle picture area is one colour, not black.
+    local colours
+    for _ in $(seq 1 200); do
+        picture "$out/start.png"
+        colours=$(convert "$out/start.png" -format '%k %[pixel:p{0,0}]' info:)
+        [[ "$colours" == 1\ * && "$colours" != *'(0,0,0)' && "$colours" != *black ]] && return
+        sleep 0.05
+    done
+    fail "the window was never painted ($colours)"
+}
+
+# Wayland: a virtual keyboard for the whole run, there before the program
+# starts. The program takes its keyboard at start and keeps it while each run
+# of wtype adds a keyboard and takes it away again, whether or not the program
+# was held meanwhile.
+start_keyboard() {
+    wtype -s 3600000 &
+    pids+=($!)
+    for _ in $(seq 1 200); do
+        swaymsg -t get_inputs | jq -e 'any(.[]; .type == "keyboard")' >/dev/null && return
+        sleep 0.05
+    done
+    fail "no virtual keyboard"
 }
 
 shot() { # shot FILE [WxH+X+Y relative to the window]
@@ -117,23 +141,44 @@ close_window() {
 # Draw pressed again and again: nested drawings make the run long.
 long_drawing() { press_draw 20 2; }
 
-# Fails unless the picture area is changing, that is, a drawing runs; sets differing.
+# Fails unless the picture area changes, that is, a drawing runs; sets differing.
 expect_drawing_running() {
     picture "$out/busy-1.png"
-    sleep 0.1
-    picture "$out/busy-2.png"
-    count_differing "$out/busy-1.png" "$out/busy-2.png"
-    ((differing > 0)) || fail "no drawing was running"
+    for _ in $(seq 1 50); do
+        picture "$out/busy-2.png"
+        count_differing "$out/busy-1.png" "$out/busy-2.png"
+        ((differing > 0)) && return
+    done
+    fail "no drawing was running"
 }
+
+# Runs COMMAND with the program held stopped: what COMMAND sends waits, in
+# order, until the program goes on. A Draw press sent so is handled by a new
+# drawing, nested in any that runs, and what follows it by that drawing.
+while_held() { # while_held COMMAND [ARG ...]
+    kill -STOP "$app_pid"
+    until grep -q '^State:[[:space:]]*T' "/proc/$app_pid/status"; do sleep 0.01; done
+    "$@"
+    kill -CONT "$app_pid"
+}
+
+draw_then_close() { "$@" && close_window; }
 
 # Ends the program with a window manager's close request; fails unless it exits
 # with status 0 within SECONDS. Sets close_ms to the milliseconds it took. Not
-# for $(...): only this shell can reap the program.
-close_and_expect_exit() { # close_and_expect_exit SECONDS
-    local started status=0
-    started=$(date +%s%N)
-    close_window
-    wait_for_exit "$app_pid" "$1" || fail "the program did not end within $1 s of the close request"
+# for $(...): only this shell can reap the program. With DRAW_COMMAND, the
+# request comes while the drawing that the command's Draw press starts runs.
+close_and_expect_exit() { # close_and_expect_exit SECONDS [DRAW_COMMAND ...]
+    local started status=0 seconds=$1
+    shift
+    if (($#)); then
+        while_held draw_then_close "$@"
+        started=$(date +%s%N)
+    else
+        started=$(date +%s%N)
+        close_window
+    fi
+    wait_for_exit "$app_pid" "$seconds" || fail "the program did not end within $seconds s of the close request"
     wait "$app_pid" || status=$?
     ((status == 0)) || fail "exit status $status after the close request"
     close_ms=$((($(date +%s%N) - started) / 1000000))
@@ -146,44 +191,68 @@ count_differing() { # count_differing A B
     [[ "$differing" =~ ^[0-9]+$ ]] || fail "cannot compare $1 and $2: $differing"
 }
 
-# Waits for the drawing to end, then compares with $reference, the complete
-# picture as levyc-render draws it.
+# Waits until the picture area is $reference, the complete picture as
+# levyc-render draws it; fails when it is not, two minutes on.
 expect_complete_picture() { # expect_complete_picture LABEL
-    wait_until_still "$out/$1.png"
-    count_differing "$out/$1.png" "$reference"
-    ((differing == 0)) || fail "$1: the picture differs from the complete one in $differing pixels"
+    local deadline=$(($(date +%s) + 120))
+    while :; do
+        picture "$out/$1.png"
+        count_differing "$out/$1.png" "$reference"
+        ((differing == 0)) && break
+        (($(date +%s) < deadline)) || fail "$1: the picture differs from the complete one in $differing pixels"
+        sleep 0.2
+    done
     echo "ok: $1: the picture area is the complete picture"
 }
 
 alive() { kill -0 "$app_pid" 2>/dev/null || fail "the program is gone"; }
 
+# Copies the focused text field with the keyboard and waits until the clipboard
+# holds TEXT: by then the program has handled all that was sent before. X only.
+expect_field_text() { # expect_field_text TEXT MESSAGE
+    local got=''
+    xclip -selection clipboard -i </dev/null >/dev/null 2>&1
+    xdotool key ctrl+a ctrl+c
+    for _ in $(seq 1 200); do
+        got=$(timeout 5 xclip -selection clipboard -o 2>/dev/null) || true
+        [ "$got" = "$1" ] && return
+        sleep 0.05
+    done
+    fail "$2 (the field holds '$got')"
+}
+
 # Exploring: the program prints each view that reaches the screen when asked
 # to (QT_LOGGING_RULES=levyc.view.debug=true), as levyc-render --window takes it.
 view_log() { { grep -o 'shown [^ ]*' "$1" || true; } | tail -n 1 | cut -d' ' -f2; }
 
-# Waits for the picture to settle on a view newer than the last one, then
-# compares the screen with levyc-render's picture of that view; sets view.
-expect_view() { # expect_view LOG LABEL
-    local previous=${view:-} i
-    for i in $(seq 1 100); do
+# Waits until the latest view to reach the screen is one that, after the view
+# FROM, makes awk find CONDITION true (see views_hold) and the screen shows
+# levyc-render's picture of it; sets view. Fails with MESSAGE two minutes on.
+expect_view() { # expect_view LOG LABEL FROM CONDITION MESSAGE
+    local rendered='' deadline=$(($(date +%s) + 120))
+    while :; do
         view=$(view_log "$1")
-        [ -n "$view" ] && [ "$view" != "$previous" ] && break
+        if [ -n "$view" ] && views_hold "$3" "$view" "$4"; then
+            if [ "$view" != "$rendered" ]; then
+                "$levyc_render" --size "${inner_w}x${inner_h}" --window "$view" "$out/$2-expected.png" ||
+                    fail "levyc-render --window $view failed"
+                rendered=$view
+            fi
+            picture "$out/$2.png"
+            count_differing "$out/$2.png" "$out/$2-expected.png"
+            ((differing == 0)) && break
+        fi
+        (($(date +%s) < deadline)) ||
+            fail "$2: $5: $3 then ${view:-no view}, the screen differing from its picture in ${differing:-all} pixels"
         sleep 0.05
     done
-    [ -n "$view" ] && [ "$view" != "$previous" ] || fail "$2: no new view reached the screen"
-    wait_until_still "$out/$2.png"
-    view=$(view_log "$1")
-    "$levyc_render" --size "${inner_w}x${inner_h}" --window "$view" "$out/$2-expected.png" ||
-        fail "levyc-render --window $view failed"
-    count_differing "$out/$2.png" "$out/$2-expected.png"
-    ((differing == 0)) || fail "$2: the screen differs from levyc-render --window $view in $differing pixels"
     echo "ok: $2: the screen is levyc-render --window $view"
 }
 
-# Fails unless awk finds CONDITION true of the views A and B, each split into
+# Whether awk finds CONDITION true of the views A and B, each split into
 # l1 t1 r1 b1 and l2 t2 r2 b2.
-expect_views() { # expect_views A B CONDITION MESSAGE
+views_hold() { # views_hold A B CONDITION
     awk -v a="$1" -v b="$2" "BEGIN { split(a, v, \",\"); split(b, w, \",\");
         l1 = v[1]; t1 = v[2]; r1 = v[3]; b1 = v[4]; l2 = w[1]; t2 = w[2]; r2 = w[3]; b2 = w[4];
-        exit !($3) }" || fail "$4: $1 then $2"
+        exit !($3) }"
 }
