@@ -839,7 +839,8 @@ void TestRender::help()
     QVERIFY(
         run.out.startsWith("Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"));
     for (const char *option :
-         {"--size", "--window", "--animate FILE", "--frame-ms N", "--time", "--quiet", "-h, --help", "--version"}) {
+         {"--size", "--window", "--animate FILE", "--frame-ms N", "--dive FILE", "--from", "--seconds S", "--fps N",
+          "--format FMT", "--time", "--quiet", "-h, --help", "--version"}) {
         QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
     }
     QCOMPARE(run.err, QByteArray());
