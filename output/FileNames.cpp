@@ -3,7 +3,14 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace levyc {
 
@@ -24,7 +31,53 @@ qsizetype SequenceLength(unsigned char byte)
     return (byte >> 3) == 0x1E ? 4 : 0;
 }
 
+// The descriptors open at the start, in order; unset before the note.
+struct Inherited
+{
+    bool noted = false;
+    std::vector<int> descriptors;
+};
+
+Inherited &InheritedDescriptors()
+{
+    static Inherited inherited;
+    return inherited;
+}
+
 } // namespace
+
+void NoteInheritedDescriptors()
+{
+    Inherited &inherited = InheritedDescriptors();
+    inherited.descriptors.clear();
+    if (DIR *directory = ::opendir("/proc/self/fd"); directory != nullptr) {
+        while (const dirent *entry = ::readdir(directory)) {
+            char *end = nullptr;
+            const long fd = std::strtol(entry->d_name, &end, 10);
+            if (end != entry->d_name && *end == '\0' && fd != ::dirfd(directory)) {
+                inherited.descriptors.push_back(static_cast<int>(fd));
+            }
+        }
+        ::closedir(directory);
+    } else {
+        // Without /proc: ask each descriptor the limit allows, up to a bound.
+        struct rlimit limit = {};
+        const rlim_t last = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? std::min<rlim_t>(limit.rlim_cur, 65536) : 1024;
+        for (int fd = 0; static_cast<rlim_t>(fd) < last; ++fd) {
+            if (::fcntl(fd, F_GETFD) >= 0) {
+                inherited.descriptors.push_back(fd);
+            }
+        }
+    }
+    std::sort(inherited.descriptors.begin(), inherited.descriptors.end());
+    inherited.noted = true;
+}
+
+bool IsInheritedDescriptor(int fd)
+{
+    const Inherited &inherited = InheritedDescriptors();
+    return !inherited.noted || std::binary_search(inherited.descriptors.begin(), inherited.descriptors.end(), fd);
+}
 
 QString PrintableName(const QByteArray &name)
 {

@@ -17,4 +17,11 @@ QString PrintableName(const QByteArray &name);
 // /proc/self/fd/3 do; -1 for any other name.
 int DescriptorNamed(const QByteArray &name);
 
+// Notes the descriptors open now: call first thing in main(), before any
+// library opens its own. From then on only those, which the caller passed
+// in, are descriptors that a name may stand for.
+void NoteInheritedDescriptors();
+// Whether a descriptor was passed in; every one is until the note is taken.
+bool IsInheritedDescriptor(int fd);
+
 } // namespace levyc

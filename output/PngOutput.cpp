@@ -12,9 +12,8 @@
 
 #include <array>
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace levyc {
 
@@ -23,6 +22,12 @@ namespace {
 QString SystemReason(int number)
 {
     return QString::fromLocal8Bit(std::strerror(number));
+}
+
+// Binary data would garble a terminal, whatever name it goes by.
+QString TerminalRefused()
+{
+    return QStringLiteral("it is a terminal; redirect it or name a file");
 }
 
 mode_t NewFileMode()
@@ -57,6 +62,60 @@ QByteArray DirectoryOf(const QByteArray &path)
         return ".";
     }
     return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// The name a link finally stands for, followed link by link, relative names
+// from the link's own directory, so that no length limit on whole paths
+// applies: the file to replace, or to create for a link that dangles. False
+// with errno set when it cannot be told.
+bool LinkTarget(QByteArray path, QByteArray *target)
+{
+    constexpr int MaxLinks = 40; // as the system follows them
+    for (int link = 0; link < MaxLinks; ++link) {
+        struct stat status = {};
+        if (::lstat(path.constData(), &status) != 0) {
+            if (errno != ENOENT) {
+                return false;
+            }
+            *target = path; // the file a dangling link names
+            return true;
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            *target = path;
+            return true;
+        }
+        QByteArray text(static_cast<qsizetype>(status.st_size) + 1, '\0');
+        const ssize_t length = ::readlink(path.constData(), text.data(), static_cast<size_t>(text.size()));
+        if (length < 0) {
+            return false;
+        }
+        if (length >= text.size()) {
+            errno = EAGAIN; // changed while it was read
+            return false;
+        }
+        text.truncate(length);
+        path = text.startsWith('/') || !path.contains('/') ? text : DirectoryOf(path) + '/' + text;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// False with errno set when not every byte could be written.
+bool WriteAllTo(int fd, const char *data, qint64 size)
+{
+    qint64 left = size;
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
 }
 
 } // namespace
@@ -105,15 +164,15 @@ bool PngOutput::Open(const QByteArray &path, QString *error)
         return Fail(error, SystemReason(ENOENT));
     }
     if (const int fd = DescriptorNamed(path); fd >= 0) {
-        return OpenDescriptor(fd, error);
+        // One of the program's own, such as the toolkit's, is none of the caller's business.
+        return IsInheritedDescriptor(fd) ? OpenDescriptor(fd, error) : Fail(error, SystemReason(EBADF));
     }
     struct stat status = {};
-    // A link to a file: the file is replaced, the link stays.
-    if (::lstat(path.constData(), &status) == 0 && S_ISLNK(status.st_mode)) {
-        const std::unique_ptr<char, decltype(&std::free)> target(::realpath(path.constData(), nullptr), &std::free);
-        if (target) {
-            path_ = target.get();
-        }
+    // A link to a file, or to none yet: that file is written, the link stays.
+    // A link to anything else is opened through, as it is.
+    if (::lstat(path.constData(), &status) == 0 && S_ISLNK(status.st_mode) &&
+        (::stat(path.constData(), &status) != 0 || S_ISREG(status.st_mode)) && !LinkTarget(path, &path_)) {
+        return Fail(error, QStringLiteral("cannot follow the link: %1").arg(SystemReason(errno)));
     }
     if (::stat(path_.constData(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) {
@@ -128,6 +187,9 @@ bool PngOutput::Open(const QByteArray &path, QString *error)
                                                                   : FailErrno(error);
             }
             ownsStream_ = true;
+            if (::isatty(streamFd_) != 0) {
+                return Fail(error, TerminalRefused());
+            }
             // The reader is there: from now on it sets the pace.
             ::fcntl(streamFd_, F_SETFL, ::fcntl(streamFd_, F_GETFL) & ~O_NONBLOCK);
             return true;
@@ -171,7 +233,7 @@ bool PngOutput::OpenDescriptor(int fd, QString *error)
         return Fail(error, SystemReason(EBADF));
     }
     if (::isatty(fd) != 0) {
-        return Fail(error, QStringLiteral("it is a terminal; redirect it or name a file"));
+        return Fail(error, TerminalRefused());
     }
     streamFd_ = fd;
     return true;
@@ -222,17 +284,15 @@ bool PngOutput::WriteAll(int fd, const char *data, qint64 size, QString *error) 
     if (fd < 0) {
         return Fail(error, SystemReason(EBADF));
     }
-    qint64 left = size;
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return FailErrno(error);
-        }
-        data += written;
-        left -= written;
+    return WriteAllTo(fd, data, size) || FailErrno(error);
+}
+
+bool WriteStandardOutput(const QByteArray &text, QString *error)
+{
+    std::fflush(stdout); // whatever went before comes first
+    if (!WriteAllTo(STDOUT_FILENO, text.constData(), text.size())) {
+        *error = QStringLiteral("cannot write standard output: %1").arg(SystemReason(errno));
+        return false;
     }
     return true;
 }

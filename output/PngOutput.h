@@ -80,4 +80,8 @@ private:
     int temporaryFd_ = -1;
 };
 
+// Writes text such as --help's to standard output, terminal or not; false
+// with a one-line reason when it cannot all be written.
+bool WriteStandardOutput(const QByteArray &text, QString *error);
+
 } // namespace levyc

@@ -1,7 +1,9 @@
 #include "ProgressLine.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -13,6 +15,29 @@ constexpr qint64 FirstShowMs = 500;
 constexpr qint64 EveryMs = 100;
 
 volatile std::sig_atomic_t LineShowing = 0;
+
+// The terminal's width in columns, asked each time since it may change; 0 when unknown.
+int TerminalColumns()
+{
+    struct winsize size = {};
+    return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+// Short of the last column: a line that reaches it wraps on some terminals,
+// and '\r' goes back to the start of the last row only.
+QString Fitted(QString text)
+{
+    if (const int columns = TerminalColumns(); columns > 0) {
+        text.truncate(columns - 1);
+    }
+    return text;
+}
+
+qsizetype Fitted(qsizetype width)
+{
+    const int columns = TerminalColumns();
+    return columns > 0 ? std::min<qsizetype>(width, columns - 1) : width;
+}
 
 void Put(const QByteArray &bytes)
 {
@@ -38,9 +63,9 @@ void ProgressLine::Show(const QString &text)
         return;
     }
     shownAt_ = now;
-    const QByteArray line = ("levyc-render: " + text).toLocal8Bit();
+    const QByteArray line = Fitted(QStringLiteral("levyc-render: ") + text).toLocal8Bit();
     // Spaces over what a longer line before left.
-    Put('\r' + line + QByteArray(qMax<qsizetype>(0, width_ - line.size()), ' '));
+    Put('\r' + line + QByteArray(qMax<qsizetype>(0, Fitted(width_) - line.size()), ' '));
     width_ = line.size();
     LineShowing = 1;
 }
@@ -50,7 +75,7 @@ void ProgressLine::Clear()
     if (width_ == 0) {
         return;
     }
-    Put('\r' + QByteArray(width_, ' ') + '\r');
+    Put('\r' + QByteArray(Fitted(width_), ' ') + '\r');
     width_ = 0;
     LineShowing = 0;
 }

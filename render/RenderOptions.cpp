@@ -44,6 +44,16 @@ bool ParseWindow(const QByteArray &text, WorldWindow &window)
     return IsDrawableWindow(window);
 }
 
+// The image format a name's ending promises, such as "PNG"; empty for none.
+QString FormatNamed(const QByteArray &name)
+{
+    const QByteArray lower = name.toLower();
+    if (lower.endsWith(".png")) {
+        return QStringLiteral("PNG");
+    }
+    return lower.endsWith(".webp") ? QStringLiteral("WebP") : QString();
+}
+
 QString BadWindow(const QByteArray &value)
 {
     return QStringLiteral("bad window '%1': expected X1,Y1,X2,Y2, each side from %2 to %3 world units")
@@ -106,9 +116,11 @@ QString RenderUsage(QSize defaultSize)
                "  --window X1,Y1,X2,Y2\n"
                "                   draw the world window with (X1, Y1) at the top-left corner and\n"
                "                   (X2, Y2) at the bottom-right, detail down to the pixel, as the\n"
-               "                   window shows it zoomed there (default: the Draw's, %8,%9,%10,%11)\n"
+               "                   window shows it zoomed there (default: the Draw's, %8,%9,%10,%11);\n"
+               "                   its pixels at most %12 times as long as wide, as the work grows with that\n"
                "  --animate FILE   write the drawing as a looping, lossless animated WebP instead: the\n"
-               "                   cleared picture, then one frame after each curve, the last held %4 s\n"
+               "                   cleared picture, then one frame after each curve, the last held %4 s;\n"
+               "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT\n"
                "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: the curves in about 5 s)\n"
                "  --dive FILE      write a zoom movie instead, from --from to --window: a steady zoom about the\n"
                "                   point that stays in place on screen, easing in and out over half a second,\n"
@@ -117,10 +129,10 @@ QString RenderUsage(QSize defaultSize)
                "                   and WebM, with --format. The end view takes the first one's shape\n"
                "  --from X1,Y1,X2,Y2\n"
                "                   the view a dive starts at (default: the Draw's)\n"
-               "  --seconds S      a dive's length, %12 to %13 (default %14)\n"
-               "  --fps N          a dive's frames a second, 1 to %15 (default %16)\n"
+               "  --seconds S      a dive's length, %13 to %14 (default %15)\n"
+               "  --fps N          a dive's frames a second, 1 to %16 (default %17)\n"
                "  --format FMT     a dive's format, mp4, webm or webp, when the name does not end in one\n"
-               "                   (a dive's default --size is %17x%18; MP4 and WebM need even sides)\n"
+               "                   (a dive's default --size is %18x%19; MP4 and WebM need even sides)\n"
                "  --time           print the lines drawn, the render time and the encoding time to standard error\n"
                "  --quiet          no progress line on a terminal\n"
                "  --icon           write the application icon instead: the picture trimmed to its\n"
@@ -139,6 +151,7 @@ QString RenderUsage(QSize defaultSize)
         .arg(PictureWorld.Top)
         .arg(PictureWorld.Right)
         .arg(PictureWorld.Bottom)
+        .arg(MaxPixelAspect)
         .arg(MinDiveSeconds)
         .arg(RenderOptions::MaxDiveSeconds)
         .arg(RenderOptions::DefaultDiveSeconds)
@@ -156,6 +169,7 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     bool sizeGiven = false;
     bool frameMsGiven = false;
     bool windowGiven = false;
+    QByteArray windowText;
     bool diveOptionGiven = false; // --from, --seconds, --fps or --format
     // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
     const auto valueOf = [&arguments](qsizetype &i, const QByteArray &name, QByteArray *value) {
@@ -203,12 +217,13 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
         } else if (argument == "--icon") {
             options.icon = true;
         } else if (is(argument, "--animate")) {
-            if (!valueOf(i, "--animate", &value)) {
-                options.error = QStringLiteral("--animate needs an output file such as draw.webp");
-                return options;
-            }
             options.animate = true;
-            if (!setOutput(value)) {
+            // A name that begins with '-' is an option, not the file: the file
+            // then comes as OUTPUT, after "--" if it begins with '-' too.
+            const bool named =
+                argument != "--animate" ||
+                (i + 1 < arguments.size() && (!arguments[i + 1].startsWith('-') || arguments[i + 1] == "-"));
+            if (named && (!valueOf(i, "--animate", &value) || !setOutput(value))) {
                 return options;
             }
         } else if (is(argument, "--dive")) {
@@ -255,8 +270,12 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                 return options;
             }
         } else if (is(argument, "--frame-ms")) {
+            if (!valueOf(i, "--frame-ms", &value)) {
+                options.error = QStringLiteral("--frame-ms needs a value such as 30");
+                return options;
+            }
             bool number = false;
-            options.frameMs = valueOf(i, "--frame-ms", &value) ? value.toInt(&number) : 0;
+            options.frameMs = value.toInt(&number);
             frameMsGiven = true;
             if (!number || options.frameMs < 1 || options.frameMs > RenderOptions::MaxFrameMs) {
                 options.error = QStringLiteral("bad frame time '%1': expected milliseconds from 1 to %2")
@@ -270,8 +289,13 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                 return options;
             }
             windowGiven = true;
+            windowText = value;
             if (!ParseWindow(value, options.window)) {
-                options.error = BadWindow(value);
+                options.error = QStringLiteral("bad window '%1': expected X1,Y1,X2,Y2, each side from %2 to %3 world "
+                                               "units")
+                                    .arg(PrintableName(value))
+                                    .arg(MinViewSpan)
+                                    .arg(MaxViewSpan);
                 return options;
             }
         } else if (is(argument, "--size")) {
@@ -293,7 +317,8 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
         }
     }
     if (!options.help && !options.version && options.output.isEmpty()) {
-        options.error = QStringLiteral("no output file given");
+        options.error = options.animate ? QStringLiteral("--animate needs an output file such as draw.webp")
+                                        : QStringLiteral("no output file given");
     }
     if (!options.error.isEmpty()) {
         return options;
@@ -308,6 +333,23 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
         options.error = QStringLiteral("--frame-ms goes with --animate");
     } else if (options.icon && windowGiven) {
         options.error = QStringLiteral("--icon draws the whole picture: it takes no --window");
+    } else if (const QString format = FormatNamed(options.output);
+               !format.isEmpty() && format != u"WebP" && options.animate) {
+        options.error =
+            QStringLiteral("--animate writes WebP, not %1: '%2'").arg(format, PrintableName(options.output));
+    } else if (!format.isEmpty() && format != u"PNG" && !options.animate) {
+        options.error = QStringLiteral("'%1' would hold PNG, not %2: --animate writes WebP")
+                            .arg(PrintableName(options.output), format);
+    } else if (windowGiven && !IsDrawWindow(options.window) &&
+               !(PixelAspect(options.window, options.size) <= MaxPixelAspect)) {
+        const double aspect = PixelAspect(options.window, options.size);
+        options.error = QStringLiteral("bad window '%1': at %2x%3 its pixels are %4 times as long as wide, at most %5 "
+                                       "(the work grows with it); give the window the image's shape")
+                            .arg(PrintableName(windowText))
+                            .arg(options.size.width())
+                            .arg(options.size.height())
+                            .arg(aspect, 0, 'f', aspect < 100 ? 1 : 0)
+                            .arg(MaxPixelAspect);
     } else if (options.icon) {
         if (!sizeGiven) {
             options.size = QSize(RenderOptions::DefaultIconSide, RenderOptions::DefaultIconSide);

@@ -78,9 +78,12 @@ RenderedPicture RenderPicture(QSize size, const WorldWindow &window, const Curve
     return {view.image, view.lines, static_cast<double>(timer.nsecsElapsed()) / 1e6};
 }
 
-QImage RenderIcon(int side)
+RenderedPicture RenderIcon(int side)
 {
-    const QImage picture = RenderPicture(IconSource).image;
+    QElapsedTimer timer;
+    timer.start();
+    const RenderedPicture drawn = RenderPicture(IconSource);
+    const QImage &picture = drawn.image;
     if (picture.isNull()) {
         return {};
     }
@@ -92,7 +95,8 @@ QImage RenderIcon(int side)
         QPainter painter(&icon);
         painter.drawImage(QPoint((square - curves.width()) / 2, (square - curves.height()) / 2), picture, curves);
     }
-    return icon.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return {icon.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), drawn.lines,
+            static_cast<double>(timer.nsecsElapsed()) / 1e6};
 }
 
 } // namespace levyc

@@ -29,7 +29,8 @@ RenderedPicture RenderPicture(QSize size, const CurveProgress &progress = {});
 RenderedPicture RenderPicture(QSize size, const WorldWindow &window, const CurveProgress &progress = {});
 
 // The application icon, `side` pixels square: the picture at one world unit
-// per pixel, trimmed to its curves and centred on a black square.
-QImage RenderIcon(int side);
+// per pixel, trimmed to its curves and centred on a black square; its lines
+// and time are the picture's and the whole icon's.
+RenderedPicture RenderIcon(int side);
 
 } // namespace levyc

@@ -1,4 +1,5 @@
 #include "CurveAnimation.h"
+#include "FileNames.h"
 #include "Passes.h"
 #include "PictureGeometry.h"
 #include "PngEncoder.h"
@@ -80,13 +81,10 @@ int Run(int argc, char *argv[])
         arguments.append(QByteArray(argv[i]));
     }
     const RenderOptions options = ParseRenderOptions(arguments, defaultSize);
-    if (options.help) {
-        std::fputs(qPrintable(RenderUsage(defaultSize)), stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::fputs("levyc-render " LEVYC_VERSION "\n", stdout);
-        return 0;
+    if (options.help || options.version) {
+        const QByteArray text = options.help ? RenderUsage(defaultSize).toUtf8() : "levyc-render " LEVYC_VERSION "\n";
+        QString error;
+        return WriteStandardOutput(text, &error) ? 0 : Fail(error);
     }
     if (!options.error.isEmpty()) {
         return Fail(options.error + QStringLiteral(" (see --help)"), 2);
@@ -132,7 +130,7 @@ int Run(int argc, char *argv[])
     } else {
         constexpr int Curves = LastPass + 2;
         const RenderedPicture picture =
-            options.icon ? RenderedPicture{RenderIcon(options.size.width())}
+            options.icon ? RenderIcon(options.size.width())
                          : RenderPicture(options.size, options.window, [&progress](int drawn) {
                                progress.Show(QStringLiteral("drawing, curve %1 of %2").arg(drawn).arg(Curves));
                            });
@@ -149,7 +147,7 @@ int Run(int argc, char *argv[])
             return fail(QStringLiteral("cannot encode the image: %1").arg(error));
         }
         progress.Clear();
-        if (options.time && !options.icon) {
+        if (options.time) {
             std::fprintf(stderr, "levyc-render: %lld lines in %.1f ms\n", static_cast<long long>(picture.lines),
                          picture.milliseconds);
             std::fprintf(stderr, "levyc-render: PNG encoded in %.1f ms, %lld bytes\n",
@@ -166,6 +164,7 @@ int Run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    levyc::NoteInheritedDescriptors();
     OpenClosedStandardDescriptors();
     qInstallMessageHandler(Quiet);
     // A closed pipe and a file past the size limit are errors to report, not

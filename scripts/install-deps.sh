@@ -15,6 +15,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools   # Qt's translation tools: .ts to .qm at build time
   fonts-vlgothic      # Japanese captions; nothing else pulls a CJK font in
   qt6-wayland         # native on a Wayland desktop
+  qt6-translations-l10n   # Qt's own dialogs, the file dialog's buttons among them, in the user's language
 )
 if [[ "${1:-}" != run ]]; then
   packages+=(

@@ -19,7 +19,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <memory>
 #include <sys/stat.h>
+#include <webp/decode.h>
 
 using namespace levyc;
 
@@ -82,6 +84,8 @@ private slots:
     void saveThatCannotBeDoneShowsWhy_data();
     void saveThatCannotBeDoneShowsWhy();
     void saveLeavesSignalsAlone();
+    void saveBeforeAnyDrawIsWhatTheScreenShows_data();
+    void saveBeforeAnyDrawIsWhatTheScreenShows();
     void saveAsWebPWritesTheAnimation();
     void aCancelledSaveLeavesNothing();
     void saveDive_data();
@@ -90,6 +94,7 @@ private slots:
     void windowAndPictureHaveTheirRoles();
     void controlsExplainThemselves_data();
     void controlsExplainThemselves();
+    void qtsOwnTextsFollowTheLocale();
 
 private:
     QWidget *Child(const char *name) const { return form_->findChild<QWidget *>(QString::fromLatin1(name)); }
@@ -362,6 +367,40 @@ void TestForm1::saveLeavesSignalsAlone()
     QCOMPARE(handlers(), before);
 }
 
+void TestForm1::saveBeforeAnyDrawIsWhatTheScreenShows_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("PNG") << "picture.png";
+    QTest::newRow("WebP") << "picture.webp";
+}
+
+void TestForm1::saveBeforeAnyDrawIsWhatTheScreenShows()
+{
+    QFETCH(QString, name);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    const QImage shown = picture->grab(picture->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(shown.pixel(0, 0) != qRgb(0, 0, 0)); // the background, not yet a Draw's black
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(form_->SavePictureTo(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QImage saved;
+    if (name.endsWith(u".webp")) {
+        int width = 0;
+        int height = 0;
+        uint8_t *pixels = WebPDecodeBGRA(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                         static_cast<size_t>(bytes.size()), &width, &height);
+        QVERIFY2(pixels != nullptr, "not a still WebP image");
+        saved = QImage(pixels, width, height, QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
+        WebPFree(pixels);
+    } else {
+        saved = QImage::fromData(bytes, "PNG").convertToFormat(QImage::Format_RGB32);
+    }
+    QCOMPARE(saved, shown);
+}
+
 void TestForm1::saveAsWebPWritesTheAnimation()
 {
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
@@ -525,6 +564,17 @@ void TestForm1::controlsExplainThemselves()
     // The captions stay as they are.
     QCOMPARE(qobject_cast<QPushButton *>(Child("Command1"))->text(), QStringLiteral("描画"));
     QCOMPARE(qobject_cast<QPushButton *>(Child("Command3"))->text(), QStringLiteral("描画中止"));
+}
+
+void TestForm1::qtsOwnTextsFollowTheLocale()
+{
+    // The file dialog's own buttons, among Qt's texts.
+    const std::unique_ptr<QTranslator> translator(
+        InstallQtTranslations(*QCoreApplication::instance(), QLocale(QLocale::Japanese)));
+    if (translator == nullptr) {
+        QSKIP("Qt's own translations are not installed (scripts/install-deps.sh installs qt6-translations-l10n)");
+    }
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
 }
 
 QTEST_MAIN(TestForm1)

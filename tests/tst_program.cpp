@@ -19,31 +19,62 @@ void TestProgram::withoutADisplay_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
+    QTest::addColumn<QString>("outFile"); // where standard output goes, when not to the test
 
     QTest::newRow("--help") << QStringList{"--help"} << ""
                             << "" << 0 << "Usage: levyc [--help | --version]\n"
+                            << ""
                             << "";
     QTest::newRow("-h") << QStringList{"-h"} << ""
                         << "" << 0 << "Usage: levyc [--help | --version]\n"
+                        << ""
                         << "";
     QTest::newRow("--version") << QStringList{"--version"} << ""
                                << "" << 0 << "levyc 1."
+                               << ""
                                << "";
     // The toolkit's own reason, held back while it connects, on the line after.
     QTest::newRow("no display") << QStringList{} << ""
                                 << "" << 1 << ""
                                 << "levyc: no display could be opened (DISPLAY is not set, WAYLAND_DISPLAY is not "
-                                   "set)\nlevyc: could not connect to display\n";
+                                   "set)\nlevyc: could not connect to display\n"
+                                << "";
     QTest::newRow("a display that is not there")
         << QStringList{} << ":9999"
         << "" << 1 << ""
         << "levyc: no display could be opened (DISPLAY is ':9999', WAYLAND_DISPLAY is not set)\nlevyc: could not "
-           "connect to display :9999\n";
+           "connect to display :9999\n"
+        << "";
     QTest::newRow("no such platform plugin")
         << QStringList{} << ":9999"
         << "nonsense" << 1 << ""
         << "levyc: no display could be opened (QT_QPA_PLATFORM is 'nonsense', DISPLAY is ':9999', WAYLAND_DISPLAY is "
-           "not set)\nlevyc: Could not find the Qt platform plugin \"nonsense\" in \"\"\n";
+           "not set)\nlevyc: Could not find the Qt platform plugin \"nonsense\" in \"\"\n"
+        << "";
+    // Qt's own options are let through; anything else is refused before a display is looked for.
+    QTest::newRow("Qt's -platform") << QStringList{"-platform", "nonsense"} << ":9999"
+                                    << "" << 1 << ""
+                                    << "levyc: no display could be opened (DISPLAY is ':9999', WAYLAND_DISPLAY is not "
+                                       "set)\nlevyc: Could not find the Qt platform plugin \"nonsense\" in \"\"\n"
+                                    << "";
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << ":9999"
+                                    << "" << 2 << ""
+                                    << "levyc: unknown option '--bogus' (see --help)\n"
+                                    << "";
+    QTest::newRow("a file name") << QStringList{"picture.png"} << ":9999"
+                                 << "" << 2 << ""
+                                 << "levyc: unexpected argument 'picture.png': levyc opens no file (see --help)\n"
+                                 << "";
+    QTest::newRow("Qt's option without its value") << QStringList{"-style"} << ":9999"
+                                                   << "" << 2 << ""
+                                                   << "levyc: option '-style' needs a value (see --help)\n"
+                                                   << "";
+    for (const char *option : {"--help", "--version"}) {
+        QTest::addRow("%s to a full disk", option) << QStringList{QString::fromLatin1(option)} << ""
+                                                   << "" << 1 << ""
+                                                   << "levyc: cannot write standard output: No space left on device\n"
+                                                   << "/dev/full";
+    }
 }
 
 void TestProgram::withoutADisplay()
@@ -54,6 +85,7 @@ void TestProgram::withoutADisplay()
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
+    QFETCH(QString, outFile);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -67,6 +99,9 @@ void TestProgram::withoutADisplay()
     }
     QProcess levyc;
     levyc.setProcessEnvironment(environment);
+    if (!outFile.isEmpty()) {
+        levyc.setStandardOutputFile(outFile);
+    }
     levyc.start(QStringLiteral(LEVYC_PATH), arguments);
     QVERIFY(levyc.waitForFinished(30000));
     // Not a crash: an exit of its own, with one line of its own.

@@ -190,6 +190,7 @@ private slots:
     void matchesTheReference_data();
     void matchesTheReference();
     void defaultSizeIsThePictureTheWindowShows();
+    void sizeAndTime_data();
     void sizeAndTime();
     void theDrawsWindowIsTheDefault();
     void help();
@@ -246,6 +247,40 @@ void TestRender::options_data()
                                              << "more than one output file: 'p.png'" << normalMs << false;
     QTest::newRow("animate without a file") << QStringList{"--animate"} << normal << false << ""
                                             << "--animate needs an output file" << normalMs << false;
+    // A name that begins with '-' is an option; the file comes as OUTPUT.
+    for (const char *option : {"--quiet", "--"}) {
+        QTest::addRow("animate, then %s", option) << QStringList{"--animate", option} << normal << false << ""
+                                                  << "--animate needs an output file" << normalMs << false;
+    }
+    QTest::newRow("animate, then a dash name") << QStringList{"--animate", "-x.webp"} << normal << false << ""
+                                               << "unknown option '-x.webp'" << normalMs << false;
+    QTest::newRow("animate, an option, the file")
+        << QStringList{"--animate", "--time", "x.webp"} << normal << true << "x.webp"
+        << "" << normalMs << false;
+    QTest::newRow("animate, a dash file after --")
+        << QStringList{"--animate", "--", "-x.webp"} << normal << false << "-x.webp"
+        << "" << normalMs << false;
+    QTest::newRow("animation named .png") << QStringList{"--animate", "x.PNG"} << normal << false << ""
+                                          << "--animate writes WebP, not PNG: 'x.PNG'" << normalMs << false;
+    QTest::newRow("picture named .webp") << QStringList{"x.webp"} << normal << false << ""
+                                         << "'x.webp' would hold PNG, not WebP" << normalMs << false;
+    QTest::newRow("frame-ms missing its value")
+        << QStringList{"--animate", "a.webp", "--frame-ms"} << normal << false << ""
+        << "--frame-ms needs a value" << normalMs << false;
+    // Typed as decimals, the narrowest side comes out a hair short of 1e-10.
+    QTest::newRow("the narrowest window, typed")
+        << QStringList{"--size", "8x8", "--window", "300,-400,300.0000000001,-400.0000000001", "n.png"} << QSize(8, 8)
+        << false << "n.png"
+        << "" << normalMs << false;
+    // Pixels up to 16 times as tall as wide, not more.
+    QTest::newRow("pixels 16 times as tall")
+        << QStringList{"--size", "64x64", "--window", "0,0,1,-16", "v.png"} << QSize(64, 64) << false << "v.png"
+        << "" << normalMs << false;
+    QTest::newRow("pixels 17 times as tall")
+        << QStringList{"--window", "0,0,1,-17", "--size", "64x64", "v.png"} << normal << false << ""
+        << "bad window '0,0,1,-17': at 64x64 its pixels are 17.0 times as long "
+           "as wide, at most 16"
+        << normalMs << false;
     QTest::newRow("animated icon") << QStringList{"--icon", "--animate", "a.webp"} << normal << false << ""
                                    << "--animate and --icon do not go together" << normalMs << false;
     QTest::newRow("frame-ms alone") << QStringList{"--frame-ms", "20", "p.png"} << normal << false << ""
@@ -382,25 +417,31 @@ void TestRender::progressLineOnATerminalOnly_data()
 {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QByteArray>("shown");
+    QTest::addColumn<int>("columns"); // the terminal's width, 0 when it does not say
 
     // Long enough to be shown: half a second at the least.
     const QString run = QStringLiteral("\"$1\" --size 16384x16384 %1 out.png");
     const QString onTerminal = QStringLiteral(R"(R="$1" script -qec '%1' /dev/null </dev/null >err.txt; cat err.txt)");
     QTest::newRow("terminal") << onTerminal.arg(run.arg(QString()).replace(QStringLiteral("$1"), QStringLiteral("$R")))
-                              << QByteArray("levyc-render: drawing, curve |levyc-render: encoding, ");
+                              << QByteArray("levyc-render: drawing, curve |levyc-render: encoding, ") << 0;
     QTest::newRow("terminal, quiet") << onTerminal.arg(
                                             run.arg(u"--quiet").replace(QStringLiteral("$1"), QStringLiteral("$R")))
-                                     << QByteArray();
-    QTest::newRow("pipe") << run.arg(QString()) + " 2>&1 | cat" << QByteArray();
+                                     << QByteArray() << 0;
+    QTest::newRow("pipe") << run.arg(QString()) + " 2>&1 | cat" << QByteArray() << 0;
     QTest::newRow("animation on a terminal")
         << onTerminal.arg(QStringLiteral("\"$R\" --size 2000x2000 --animate out.webp"))
-        << QByteArray("levyc-render: drawing and encoding, frame ");
+        << QByteArray("levyc-render: drawing and encoding, frame ") << 0;
+    // Cut short of the last column, so that it never wraps.
+    QTest::newRow("animation on a narrow terminal")
+        << onTerminal.arg(QStringLiteral("stty cols 30; \"$R\" --size 2000x2000 --animate out.webp"))
+        << QByteArray("levyc-render: drawing and enc") << 30;
 }
 
 void TestRender::progressLineOnATerminalOnly()
 {
     QFETCH(QString, script);
     QFETCH(QByteArray, shown);
+    QFETCH(int, columns);
 
     QTemporaryDir dir;
     const Run run = Shell(script, dir.path());
@@ -414,6 +455,9 @@ void TestRender::progressLineOnATerminalOnly()
     QVERIFY2(!out.contains('\n') && out.startsWith('\r') && out.endsWith('\r'), out.constData());
     for (const QByteArray &part : shown.split('|')) {
         QVERIFY2(out.contains(part), out.constData());
+    }
+    for (const QByteArray &line : out.split('\r')) {
+        QVERIFY2(columns == 0 || line.size() < columns, line.constData());
     }
     const QByteArray last = out.mid(out.lastIndexOf('\r', out.size() - 2));
     QVERIFY2(last.trimmed().isEmpty(), last.constData());
@@ -430,6 +474,9 @@ void TestRender::badInputIsOneLineAndLeavesNoFile_data()
     QTest::newRow("three corners") << QStringList{"--window", "1,2,3", "%DIR%/out.png"} << "bad window '1,2,3'";
     QTest::newRow("no width") << QStringList{"--window=5,1,5,0", "%DIR%/out.png"} << "bad window";
     QTest::newRow("too narrow") << QStringList{"--window", "0,1,1e-11,0", "%DIR%/out.png"} << "bad window";
+    // Lines are cut to a pixel's shorter side: this one's work would be 580,000 times a square pixel's.
+    QTest::newRow("pixels far from square")
+        << QStringList{"--window", "-300,-400,510,-400.001", "%DIR%/out.png"} << "times as long as wide, at most 16";
     QTest::newRow("not a number") << QStringList{"--window", "nan,1,2,0", "%DIR%/out.png"} << "bad window";
     QTest::newRow("window for the icon") << QStringList{"--icon", "--window", "0,1,1,0", "%DIR%/out.png"}
                                          << "takes no --window";
@@ -521,6 +568,34 @@ void TestRender::streamsAreWrittenThrough_data()
         << "cannot write standard output: it is a terminal";
     QTest::newRow("standard output closed")
         << "\"$1\" - >&-" << 1 << "cannot write standard output: Bad file descriptor";
+    // A terminal is refused whatever its name.
+    QTest::newRow("/dev/tty")
+        << R"(R="$1" script -qec '"$R" /dev/tty' /dev/null </dev/null >err.txt; status=$?; cat err.txt >&2; exit $status)"
+        << 1 << "cannot write '/dev/tty': it is a terminal";
+    QTest::newRow("the terminal by its own name")
+        << R"sh(R="$1" script -qec '"$R" "$(tty)"' /dev/null </dev/null >err.txt; status=$?; cat err.txt >&2; exit $status)sh"
+        << 1 << "cannot write '/dev/pts/";
+    // --help and --version write too, and say so when they cannot.
+    for (const char *option : {"--help", "--version"}) {
+        QTest::addRow("%s to a full disk", option) << QStringLiteral("\"$1\" %1 >/dev/full").arg(QLatin1String(option))
+                                                   << 1 << "cannot write standard output: No space left on device";
+    }
+    // Only a descriptor the caller passed in, never one of the program's own.
+    for (const char *name : {"/dev/fd/3", "/proc/self/fd/3"}) {
+        QTest::addRow("%s not passed in", name)
+            << QStringLiteral("exec 3>&-; \"$1\" --size 64x48 %1").arg(QLatin1String(name)) << 1
+            << QStringLiteral("cannot write '%1': Bad file descriptor").arg(QLatin1String(name));
+    }
+    // A link stays a link: the file it names is written, made if need be.
+    QTest::newRow("a dangling link")
+        << "mkdir t; ln -s t/missing.png dang.png; \"$1\" --size 64x48 dang.png && test -L dang.png && "
+           "cp t/missing.png got.png"
+        << 0 << "";
+    QTest::newRow("a link where the folder's path is longer than PATH_MAX")
+        << "top=$PWD; d=$(printf 'd%.0s' {1..250}); for i in $(seq 20); do mkdir $d && cd $d || exit 1; done; "
+           "echo old > real.png; ln -s real.png link.png; \"$1\" --size 64x48 link.png && test -L link.png && "
+           "cp real.png \"$top/got.png\"; status=$?; cd \"$top\" && rm -rf $d; exit $status"
+        << 0 << "";
     // A name for a descriptor writes through it, appending where it appends.
     for (const char *name : {"/dev/stdout", "/dev/fd/3", "/proc/self/fd/3"}) {
         QTest::addRow("%s appended to", name)
@@ -812,11 +887,22 @@ void TestRender::theDrawsWindowIsTheDefault()
     QCOMPARE(b.readAll(), a.readAll());
 }
 
+void TestRender::sizeAndTime_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("picture") << QStringList{"--size", "1200x300"} << QSize(1200, 300);
+    // The icon is made from the whole picture.
+    QTest::newRow("icon") << QStringList{"--icon", "--size", "64x64"} << QSize(64, 64);
+}
+
 void TestRender::sizeAndTime()
 {
+    QFETCH(QStringList, options);
+    QFETCH(QSize, size);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("wide.png"));
-    const Run run = Render({"--time", "--size", "1200x300", path});
+    const Run run = Render(QStringList{"--time"} + options + QStringList{path});
     QCOMPARE(run.status, 0);
     QVERIFY(QFileInfo::exists(path));
     QVERIFY2(QRegularExpression(QStringLiteral("^levyc-render: %1 lines in \\d+\\.\\d ms\n"
@@ -827,13 +913,15 @@ void TestRender::sizeAndTime()
                  .hasMatch(),
              run.err.constData());
     const QImage image(path);
-    QCOMPARE(image.size(), QSize(1200, 300));
+    QCOMPARE(image.size(), size);
     QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 0));
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"wide.png"});
 }
 
 void TestRender::help()
 {
+    // An option after --animate is no file name.
+    QCOMPARE(Render({"--animate", "-h"}).out, Render({"--help"}).out);
     const Run run = Render({"--help"});
     QCOMPARE(run.status, 0);
     QVERIFY(

@@ -329,9 +329,20 @@ bool IsDrawableWindow(const WorldWindow &window)
 {
     const auto drawable = [](double from, double to) {
         const double span = std::abs(to - from);
-        return std::isfinite(from) && std::isfinite(to) && span >= MinViewSpan && span <= MaxViewSpan;
+        // Typed as decimals, both ends round to doubles: a side typed as
+        // MinViewSpan may come out a few units in the last place short of it.
+        const double larger = std::max(std::abs(from), std::abs(to));
+        const double slack = std::min(4 * (std::nextafter(larger, HUGE_VAL) - larger), MinViewSpan / 2);
+        return std::isfinite(from) && std::isfinite(to) && span >= MinViewSpan - slack && span <= MaxViewSpan;
     };
     return drawable(window.Left, window.Right) && drawable(window.Top, window.Bottom);
+}
+
+double PixelAspect(const WorldWindow &window, QSize size)
+{
+    const double width = std::abs(window.Right - window.Left) / size.width();
+    const double height = std::abs(window.Bottom - window.Top) / size.height();
+    return std::max(width, height) / std::min(width, height);
 }
 
 namespace {
@@ -397,7 +408,7 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
         return RenderDrawWindow(curves, size);
     }
     RenderedView result;
-    if (size.isEmpty() || !IsDrawableWindow(window)) {
+    if (size.isEmpty() || !IsDrawableWindow(window) || !(PixelAspect(window, size) <= MaxPixelAspect)) {
         return result;
     }
     QImage image(size, QImage::Format_RGB32);
@@ -415,7 +426,8 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
 bool DrawViewCurves(QImage &image, std::span<const CurveRecord> curves, const WorldWindow &window,
                     const ViewRenderOptions &options)
 {
-    if (image.isNull() || image.format() != QImage::Format_RGB32 || IsDrawWindow(window) || !IsDrawableWindow(window)) {
+    if (image.isNull() || image.format() != QImage::Format_RGB32 || IsDrawWindow(window) || !IsDrawableWindow(window) ||
+        !(PixelAspect(window, image.size()) <= MaxPixelAspect)) {
         return false;
     }
     return DrawBands(image, curves, window, options, true) >= 0;

@@ -17,6 +17,10 @@ namespace levyc {
 constexpr double MinViewSpan = 1e-10;
 // The widest: beyond it the whole picture is a dot.
 constexpr double MaxViewSpan = 1e7;
+// How many times a pixel's width and height in world units may differ. Lines
+// are cut to the shorter side, so the work per pixel grows with the ratio;
+// the window's own views stay near the Draw's, about 1.56.
+constexpr double MaxPixelAspect = 16;
 
 struct ViewRenderOptions
 {
@@ -38,14 +42,19 @@ struct RenderedView
 bool IsDrawWindow(const WorldWindow &window);
 
 // Whether a world window can be drawn: finite, each side between MinViewSpan
-// and MaxViewSpan long.
+// and MaxViewSpan long, to within the rounding of its corners.
 bool IsDrawableWindow(const WorldWindow &window);
+
+// How many times longer a pixel's longer side is than its shorter one, for a
+// world window shown at `size` pixels: 1 for square pixels.
+double PixelAspect(const WorldWindow &window, QSize size);
 
 // The curves at a world window on a black image. At the Draw's own window the
 // picture is the Draw's, pixel for pixel. Anywhere else each curve is divided
 // until its lines are no longer than a pixel, or than a world unit if that is
 // shorter, mapped in double precision from the window's corner; parts that
-// cannot reach the image are skipped.
+// cannot reach the image are skipped. A null image for pixels more than
+// MaxPixelAspect times as long as wide.
 RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
                         const ViewRenderOptions &options = {});
 
@@ -53,7 +62,7 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
 // over what is there: the view as it grows, a curve at a time. The pixels are
 // those RenderView gives once every curve is drawn. False, drawing nothing,
 // for the Draw's own window (which a Canvas draws), a window that cannot be
-// drawn, or when cancelled.
+// drawn or whose pixels are too unequal, or when cancelled.
 bool DrawViewCurves(QImage &image, std::span<const CurveRecord> curves, const WorldWindow &window,
                     const ViewRenderOptions &options = {});
 

@@ -262,6 +262,13 @@ void Form1::ShowSaveError(const QString &error)
 
 bool Form1::MakeAnimation(QByteArray *webp, QString *error)
 {
+    if (!everDrawn_) {
+        // No Draw to show: the picture as it stands, a still image.
+        const QImage picture = Picture1->Picture().convertToFormat(QImage::Format_RGB32);
+        return EncodeAnimation(
+            picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, SavedAnimationTiming, webp,
+            error);
+    }
     const std::vector<CurveRecord> curves = commands_.Drawn();
     const int frames = static_cast<int>(curves.size()) + 1;
     QProgressDialog progress(tr("Saving the animation…"), tr("Cancel"), 0, frames, this);
@@ -286,6 +293,7 @@ void Form1::Command1_Click()
 {
     // A Draw shows its own view, and nothing moves it until the drawing ends.
     Picture1->StopExploring();
+    everDrawn_ = true;
     commands_.Command1_Click();
     if (!Drawing() && !closeWhenIdle_) {
         Picture1->Explore(commands_.Drawn());

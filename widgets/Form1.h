@@ -25,7 +25,8 @@ public:
     [[nodiscard]] const DrawingState &State() const { return plotter_.State(); }
 
     // Writes the picture as it stands to a PNG file, or, for a name ending in
-    // .webp, the last Draw as an animated WebP at the picture's size and view.
+    // .webp, the last Draw as an animated WebP at the picture's size and view
+    // (before any Draw, the picture as a still WebP).
     // On failure a message box gives the system's reason and the file is left
     // as it was; a save cancelled from its progress dialog leaves it too.
     bool SavePictureTo(const QString &path);
@@ -59,7 +60,8 @@ private:
     Plotter<PictureBox> plotter_;
     DrawCommands<PictureBox> commands_;
     bool closeWhenIdle_ = false;
-    QString saveDirectory_; // where the last save that worked went
+    bool everDrawn_ = false; // until the first Draw the picture is the background
+    QString saveDirectory_;  // where the last save that worked went
 };
 
 } // namespace levyc

@@ -1,7 +1,9 @@
 #include "Program.h"
 
 #include "DestroyedWindowWatcher.h"
+#include "FileNames.h"
 #include "Form1.h"
+#include "PngOutput.h"
 #include "Translations.h"
 #include "WaylandGraphics.h"
 
@@ -9,6 +11,8 @@
 #include <QLocale>
 #include <QStringList>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -26,6 +30,38 @@ constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
                               "  -h, --help  print this help and exit\n"
                               "  --version   print the version and exit\n"
                               "Qt's own options, such as -platform, are taken as well.\n";
+
+// Qt's own options, which QApplication takes out of the arguments: with one
+// dash or two, a value after them or after '='.
+constexpr std::array<std::string_view, 14> QtOptionsWithValue = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+    "style",       "stylesheet",         "name",          "title"};
+constexpr std::array<std::string_view, 9> QtFlags = {"reverse",       "widgetcount", "nograb",     "dograb",     "sync",
+                                                     "qmljsdebugger", "dialogs",     "fontengine", "testability"};
+
+// Why the arguments, all of them Qt's but --help and --version, will not do;
+// empty when they will.
+QString ArgumentsRefused(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QString shown = PrintableName(QByteArray(argv[i]));
+        std::string_view argument(argv[i]);
+        if (argument.size() < 2 || argument[0] != '-') {
+            return QStringLiteral("unexpected argument '%1': levyc opens no file").arg(shown);
+        }
+        argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+        const std::string_view name = argument.substr(0, argument.find('='));
+        if (std::find(QtOptionsWithValue.begin(), QtOptionsWithValue.end(), name) != QtOptionsWithValue.end()) {
+            if (name.size() == argument.size() && ++i >= argc) {
+                return QStringLiteral("option '%1' needs a value").arg(shown);
+            }
+        } else if (std::find(QtFlags.begin(), QtFlags.end(), name) == QtFlags.end()) {
+            return QStringLiteral("unknown option '%1'").arg(shown);
+        }
+    }
+    return {};
+}
 
 // What the toolkit said while it connected to the window system: held back,
 // since a failure there is told in one line of our own instead.
@@ -71,16 +107,22 @@ void HoldWhileConnecting(QtMsgType type, const QMessageLogContext & /*context*/,
 
 int RunProgram(int argc, char *argv[])
 {
+    NoteInheritedDescriptors();
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
-        if (argument == "--help" || argument == "-h") {
-            std::fputs(Usage, stdout);
+        if (argument == "--help" || argument == "-h" || argument == "--version") {
+            QString error;
+            if (!WriteStandardOutput(
+                    argument == "--version" ? QByteArray("levyc " LEVYC_VERSION "\n") : QByteArray(Usage), &error)) {
+                std::fprintf(stderr, "levyc: %s\n", qPrintable(error));
+                return EXIT_FAILURE;
+            }
             return EXIT_SUCCESS;
         }
-        if (argument == "--version") {
-            std::puts("levyc " LEVYC_VERSION);
-            return EXIT_SUCCESS;
-        }
+    }
+    if (const QString refused = ArgumentsRefused(argc, argv); !refused.isEmpty()) {
+        std::fprintf(stderr, "levyc: %s (see --help)\n", qPrintable(refused));
+        return 2;
     }
     SkipGraphicsIntegrationOnWayland();
     ToolkitHandler = qInstallMessageHandler(HoldWhileConnecting);
@@ -90,6 +132,7 @@ int RunProgram(int argc, char *argv[])
         ToolkitHandler(type, QMessageLogContext(), message);
     }
 
+    InstallQtTranslations(app, QLocale());
     InstallTranslations(app, QLocale());
     Form1 form;
     form.show();
