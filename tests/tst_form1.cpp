@@ -1,5 +1,6 @@
 #include "Form1.h"
 #include "PictureBox.h"
+#include "PictureOnScreen.h"
 
 #include "Translations.h"
 
@@ -231,15 +232,22 @@ void TestForm1::keyboardPresses()
     QFETCH(bool, draws);
     QFETCH(bool, stops);
 
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
     QWidget *target = Child(focus.toLatin1().constData());
     target->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), target);
     QTest::keyClick(target, static_cast<Qt::Key>(key));
+    // A complete drawing ends with the white curve.
+    QCOMPARE(CountPixels(picture->Picture(), qRgb(255, 255, 255)) > 1000, draws);
 
-    const DrawingState &state = form_->State();
-    // A complete drawing leaves the pen at the end of the white curve.
-    QCOMPARE(state.PenX == 300.0 && state.PenY == -200.0, draws);
-    QCOMPARE(state.StopFlag == FlagSet, stops);
+    // Pressed again at a drawing's first pass: a stop leaves no white curve.
+    QTimer::singleShot(0, target, [target, key] {
+        target->setFocus();
+        QTest::keyClick(target, static_cast<Qt::Key>(key));
+    });
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QVERIFY(!form_->Drawing());
+    QCOMPARE(CountPixels(picture->Picture(), qRgb(255, 255, 255)) == 0, stops);
 }
 
 void TestForm1::clickingDrawDrawsThePicture()
@@ -261,9 +269,10 @@ void TestForm1::aDrawShowsItsOwnPictureWhereverTheViewWas()
     const QImage drawn = picture->Picture();
     QTest::keyClick(picture, Qt::Key_Plus);
     QTest::keyClick(picture, Qt::Key_Left);
-    QTRY_VERIFY(picture->ViewShown());
+    const QImage moved = picture->Picture();
+    QTRY_COMPARE(OnScreen(*picture), moved);
     QVERIFY(picture->View() != PictureWorld);
-    QVERIFY(picture->Picture() != drawn);
+    QVERIFY(moved != drawn);
 
     // Keys pressed while the next Draw handles events between its curves.
     int tries = 0;
@@ -283,23 +292,26 @@ void TestForm1::aDrawShowsItsOwnPictureWhereverTheViewWas()
         QCOMPARE(view, PictureWorld);
     }
     QCOMPARE(picture->View(), PictureWorld);
-    QTRY_VERIFY(picture->ViewShown());
+    QTRY_COMPARE(OnScreen(*picture), drawn);
     QCOMPARE(picture->Picture(), drawn);
 }
 
 void TestForm1::closingDuringADrawingEndsItFirst()
 {
     auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
-    // Handled at the drawing's first pass.
-    QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
+    // Handled at the drawing's first pass, once the picture is cleared: the
+    // picture is cleared again, to a colour no curve has, as the window closes.
+    QTimer::singleShot(0, form_.get(), [this, picture] {
+        picture->SetBackColor(RGB(1, 2, 3));
+        form_->close();
+    });
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
 
     QVERIFY(!form_->Drawing());
     QTRY_VERIFY(!form_->isVisible());
-    // Cleared, and not one curve drawn after the close.
+    // Not one curve drawn after the close, not even the first, black one.
     const QImage image = picture->Picture();
-    QCOMPARE(CountPixels(image, qRgb(0, 0, 0)), image.width() * image.height());
-    QCOMPARE(form_->State().PenX, 0.0);
+    QCOMPARE(CountPixels(image, qRgb(1, 2, 3)), image.width() * image.height());
 }
 
 void TestForm1::copyPutsThePictureOnTheClipboard()
@@ -560,6 +572,12 @@ void TestForm1::controlsExplainThemselves()
     }
     for (const char *name : {"Picture1", "Command1", "Command3"}) {
         QVERIFY(!Child(name)->toolTip().isEmpty());
+    }
+    // Each field's tip names its caption's meaning and says the drawing does not read it.
+    const QString unread = japanese ? QStringLiteral("描画はこの入力欄を読みません") : QStringLiteral("does not read");
+    for (const qsizetype field : {2, 3}) {
+        const QString tip = Child(controls[field].toLatin1().constData())->toolTip();
+        QVERIFY2(tip.startsWith(names[field]) && tip.contains(unread), qPrintable(tip));
     }
     // The captions stay as they are.
     QCOMPARE(qobject_cast<QPushButton *>(Child("Command1"))->text(), QStringLiteral("描画"));

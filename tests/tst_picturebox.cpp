@@ -1,12 +1,13 @@
 #include "DoEvents.h"
+#include "FrameInterval.h"
 #include "Passes.h"
 #include "PictureBox.h"
 #include "PictureGeometry.h"
+#include "PictureOnScreen.h"
 #include "Plotter.h"
-#include "ViewNavigation.h"
 #include "ViewRender.h"
 
-#include <QBackingStore>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace levyc;
@@ -41,28 +42,32 @@ private:
     QElapsedTimer clock_;
 };
 
-// The widget's inner area as the window system has it, in device pixels: the
-// top-level window's backing store, a plain image on the offscreen platform.
-QImage OnScreen(PictureBox &box)
-{
-    QPaintDevice *device = box.backingStore()->paintDevice();
-    if (device->devType() != QInternal::Image) {
-        return {};
-    }
-    const qreal ratio = box.devicePixelRatioF();
-    const QPoint inner = box.mapTo(box.window(), box.contentsRect().topLeft());
-    const QRect shown(qRound(inner.x() * ratio), qRound(inner.y() * ratio), box.Picture().width(),
-                      box.Picture().height());
-    QImage image = static_cast<QImage *>(device)->copy(shown).convertToFormat(QImage::Format_RGB32);
-    image.setDevicePixelRatio(1.0);
-    return image;
-}
-
 QImage ImageAsShown(const PictureBox &box)
 {
     QImage image = box.Picture();
     image.setDevicePixelRatio(1.0);
     return image;
+}
+
+// The curves drawn in the Draw's view, as the window has them when exploring begins.
+void DrawPicture(PictureBox &box, const std::vector<CurveRecord> &curves)
+{
+    SetWorldWindow(box, PictureWorld);
+    box.SetBackColor(RGB(0, 0, 0));
+    box.Cls();
+    Plotter<PictureBox> plotter(box);
+    plotter.State().SegmentLimit = 1;
+    for (const CurveRecord &curve : curves) {
+        plotter.DrawCurve(curve);
+    }
+    box.Refresh();
+}
+
+// The world point at a position in an image of `size` pixels showing `window`.
+QPointF WorldPointAt(const WorldWindow &window, QSizeF size, QPointF pixel)
+{
+    return {window.Left + pixel.x() / size.width() * (window.Right - window.Left),
+            window.Top + pixel.y() / size.height() * (window.Bottom - window.Top)};
 }
 
 } // namespace
@@ -85,9 +90,18 @@ private slots:
     void exploringMovesTheView_data();
     void exploringMovesTheView();
     void nothingMovesUntilExploring();
+    void plusAndMinusKeepTheCentre_data();
+    void plusAndMinusKeepTheCentre();
+    void backAndForwardShowTheViewsSeenBefore_data();
+    void backAndForwardShowTheViewsSeenBefore();
+    void boxAndDoubleClickZoom_data();
+    void boxAndDoubleClickZoom();
+    void aClickOrAWheelTurnGivesTheFocus_data();
+    void aClickOrAWheelTurnGivesTheFocus();
 
 private:
-    void WaitOneFrame() const { QTest::qWait(static_cast<int>(box_->FrameIntervalNs() / 1'000'000) + 2); }
+    [[nodiscard]] qint64 FrameNs() const { return FrameIntervalNs(box_->screen()); }
+    void WaitOneFrame() const { QTest::qWait(static_cast<int>(FrameNs() / 1'000'000) + 2); }
     std::unique_ptr<PictureBox> box_;
 };
 
@@ -196,7 +210,7 @@ void TestPictureBox::changesWithinAFrameShowAtTheNext()
     const QPoint at(qFloor(15.5 * ratio), qFloor(10.5 * ratio));
     QTRY_COMPARE(OnScreen(*box_).pixel(at), expected);
     QCOMPARE(spy.rects.size(), 2);
-    QVERIFY(spy.gapsNs.back() >= box_->FrameIntervalNs() - AllowedEarlyNs);
+    QVERIFY(spy.gapsNs.back() >= FrameNs() - AllowedEarlyNs);
 }
 
 void TestPictureBox::aDrawingAsksForNoMoreFramesThanTheDisplayShows()
@@ -219,7 +233,7 @@ void TestPictureBox::aDrawingAsksForNoMoreFramesThanTheDisplayShows()
     QTRY_COMPARE(OnScreen(*box_), ImageAsShown(*box_));
 
     QVERIFY(!spy.rects.isEmpty());
-    const qint64 interval = box_->FrameIntervalNs();
+    const qint64 interval = FrameNs();
     QVERIFY2(spy.rects.size() <= drawingNs / interval + 2,
              qPrintable(QStringLiteral("%1 frames in %2 ms").arg(spy.rects.size()).arg(drawingNs / 1e6)));
     for (const qint64 gap : spy.gapsNs) {
@@ -279,18 +293,24 @@ void TestPictureBox::exploringMovesTheView()
     QFETCH(double, zoom);
     QFETCH(QPointF, shift);
     const std::vector<CurveRecord> curves = PictureCurves();
-    box_->Explore(curves);
     PictureBox &box = *box_;
     const bool reset = action == u"home" || action == u"reset";
     if (reset) {
-        box.SetView(ZoomedAt({100, -100}, 3));
-        QTRY_VERIFY(box.ViewShown());
+        DrawPicture(box, curves);
+    }
+    box.Explore(curves);
+    const QSizeF size(box.ImageSize());
+    if (reset) {
+        // A view a third of the Draw's wide and high, about (100, -100).
+        const WorldWindow third{100 - 810.0 / 6, -100 + 910.0 / 6, 100 + 810.0 / 6, -100 - 910.0 / 6};
+        box.SetView(third);
+        const QImage zoomed = RenderView(curves, third, size.toSize()).image;
+        QTRY_COMPARE(OnScreen(box), zoomed);
     }
     const WorldWindow before = box.View();
-    const QSizeF size(box.Picture().size());
     // Where a widget position falls on the image, to within a device pixel.
     const auto worldAt = [&](const WorldWindow &window, QPointF position) {
-        return WorldAt(window, size, (position - QPointF(2, 2)) * box.devicePixelRatioF());
+        return WorldPointAt(window, size, (position - QPointF(2, 2)) * box.devicePixelRatioF());
     };
     if (action == u"wheel") {
         QWheelEvent wheel(at, box.mapToGlobal(at), {}, by.toPoint(), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
@@ -327,18 +347,18 @@ void TestPictureBox::exploringMovesTheView()
         const double tolerance = 1.5 / size.width();
         if (zoom != 1.0) {
             // The point under the pointer stays there.
-            const WorldPoint fixed = worldAt(before, at);
-            const WorldPoint now = worldAt(after, at);
-            QVERIFY(qAbs(fixed.X - now.X) < tolerance * qAbs(width));
-            QVERIFY(qAbs(fixed.Y - now.Y) < tolerance * qAbs(height));
+            const QPointF fixed = worldAt(before, at);
+            const QPointF now = worldAt(after, at);
+            QVERIFY(qAbs(fixed.x() - now.x()) < tolerance * qAbs(width));
+            QVERIFY(qAbs(fixed.y() - now.y()) < tolerance * qAbs(height));
         } else {
             QVERIFY(qAbs((after.Left - before.Left) / width - shift.x()) < tolerance);
             QVERIFY(qAbs((after.Top - before.Top) / height - shift.y()) < tolerance);
         }
     }
     // Until the exact picture comes, the last one moved and scaled; then the exact one.
-    QTRY_VERIFY(box.ViewShown());
-    QCOMPARE(OnScreen(box), RenderView(curves, after, box.Picture().size()).image);
+    const QImage exact = RenderView(curves, after, size.toSize()).image;
+    QTRY_COMPARE(OnScreen(box), exact);
 }
 
 void TestPictureBox::nothingMovesUntilExploring()
@@ -356,6 +376,239 @@ void TestPictureBox::nothingMovesUntilExploring()
     QCOMPARE(box_->View(), PictureWorld);
     QTest::keyClick(box_.get(), Qt::Key_Plus);
     QCOMPARE(box_->View(), PictureWorld);
+}
+
+void TestPictureBox::plusAndMinusKeepTheCentre_data()
+{
+    QTest::addColumn<QSize>("inner");
+    QTest::addColumn<int>("key");
+    QTest::newRow("odd size, +") << QSize(573, 413) << int(Qt::Key_Plus);
+    QTest::newRow("odd size, -") << QSize(573, 413) << int(Qt::Key_Minus);
+    QTest::newRow("even size, +") << QSize(574, 414) << int(Qt::Key_Plus);
+    QTest::newRow("even size, -") << QSize(574, 414) << int(Qt::Key_Minus);
+}
+
+void TestPictureBox::plusAndMinusKeepTheCentre()
+{
+    QFETCH(QSize, inner);
+    QFETCH(int, key);
+    box_->resize(inner + QSize(4, 4));
+    box_->Explore(PictureCurves());
+    const auto centre = [this] {
+        const WorldWindow &view = box_->View();
+        return QPointF((view.Left + view.Right) / 2, (view.Top + view.Bottom) / 2);
+    };
+    const QPointF before = centre();
+    // Ten presses: a drift of half a pixel each would add up to five.
+    for (int press = 0; press < 10; ++press) {
+        QTest::keyClick(box_.get(), static_cast<Qt::Key>(key));
+    }
+    const WorldWindow &view = box_->View();
+    const double pixel = (view.Right - view.Left) / box_->ImageSize().width();
+    QVERIFY(box_->View() != PictureWorld);
+    QVERIFY2(qAbs(centre().x() - before.x()) < 1e-6 * qAbs(pixel) &&
+                 qAbs(centre().y() - before.y()) < 1e-6 * qAbs(pixel),
+             qPrintable(QStringLiteral("centre moved from (%1, %2) to (%3, %4)")
+                            .arg(before.x(), 0, 'g', 17)
+                            .arg(before.y(), 0, 'g', 17)
+                            .arg(centre().x(), 0, 'g', 17)
+                            .arg(centre().y(), 0, 'g', 17)));
+}
+
+void TestPictureBox::backAndForwardShowTheViewsSeenBefore_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::newRow("Backspace, Alt+Right") << "keys";
+    QTest::newRow("Alt+Left, Alt+Right") << "alt";
+    QTest::newRow("mouse buttons") << "mouse";
+    QTest::newRow("context menu") << "menu";
+}
+
+void TestPictureBox::backAndForwardShowTheViewsSeenBefore()
+{
+    QFETCH(QString, input);
+    const std::vector<CurveRecord> curves = PictureCurves();
+    PictureBox &box = *box_;
+    box.Explore(curves);
+    const auto action = [&box](const char *text) {
+        for (QAction *each : box.actions()) {
+            if (each->text() == QLatin1String(text)) {
+                return each;
+            }
+        }
+        return static_cast<QAction *>(nullptr);
+    };
+    QAction *back = action("&Back");
+    QAction *forward = action("&Forward");
+    QVERIFY(back != nullptr && forward != nullptr);
+    QVERIFY(!back->isEnabled());
+    const auto exactScreen = [&] {
+        const QImage exact =
+            box.View() == PictureWorld ? box.Picture() : RenderView(curves, box.View(), box.ImageSize()).image;
+        QTRY_COMPARE(OnScreen(box), exact);
+    };
+    QList<QImage> screens{OnScreen(box)};
+
+    // Five steps, each of a kind that settles: a wheel that rests, a key, a drag.
+    const QPointF at(200, 150);
+    QWheelEvent wheel(at, box.mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&box, &wheel);
+    QTRY_VERIFY(back->isEnabled());
+    exactScreen();
+    screens << OnScreen(box);
+    for (const Qt::Key key : {Qt::Key_Plus, Qt::Key_Right}) {
+        QTest::keyClick(&box, key);
+        exactScreen();
+        screens << OnScreen(box);
+    }
+    QTest::mousePress(&box, Qt::LeftButton, {}, at.toPoint());
+    QMouseEvent move(QEvent::MouseMove, at + QPointF(40, 30), box.mapToGlobal(at + QPointF(40, 30)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(&box, &move);
+    QTest::mouseRelease(&box, Qt::LeftButton, {}, (at + QPointF(40, 30)).toPoint());
+    exactScreen();
+    screens << OnScreen(box);
+    QTest::keyClick(&box, Qt::Key_Minus);
+    exactScreen();
+    screens << OnScreen(box);
+    QVERIFY(!forward->isEnabled());
+
+    const auto go = [&](bool backward) {
+        if (input == u"keys" && backward) {
+            QTest::keyClick(&box, Qt::Key_Backspace);
+        } else if (input == u"keys" || input == u"alt") {
+            QTest::keyClick(&box, backward ? Qt::Key_Left : Qt::Key_Right, Qt::AltModifier);
+        } else if (input == u"mouse") {
+            QTest::mouseClick(&box, backward ? Qt::BackButton : Qt::ForwardButton, {}, at.toPoint());
+        } else {
+            (backward ? back : forward)->trigger();
+        }
+    };
+    for (qsizetype step = screens.size() - 2; step >= 0; --step) {
+        go(true);
+        QTRY_COMPARE(OnScreen(box), screens[step]);
+    }
+    QVERIFY(!back->isEnabled());
+    for (qsizetype step = 1; step < screens.size(); ++step) {
+        go(false);
+        QTRY_COMPARE(OnScreen(box), screens[step]);
+    }
+    QVERIFY(!forward->isEnabled());
+    // Back, back, forward: a new step then drops what lay ahead.
+    go(true);
+    go(true);
+    go(false);
+    QTRY_COMPARE(OnScreen(box), screens[4]);
+    QTest::keyClick(&box, Qt::Key_Up);
+    QVERIFY(!forward->isEnabled());
+
+    // A Draw starts a new list.
+    box.StopExploring();
+    box.Explore(curves);
+    QVERIFY(!back->isEnabled());
+    QVERIFY(!forward->isEnabled());
+}
+
+void TestPictureBox::boxAndDoubleClickZoom_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("double-click") << "double" << QPointF(150, 300) << QPointF() << 2.0;
+    // The box's wider side, against the picture's, sets the zoom.
+    QTest::newRow("wide box") << "box" << QPointF(102, 102) << QPointF(302, 152) << 573.0 / 200;
+    QTest::newRow("tall box") << "box" << QPointF(402, 302) << QPointF(352, 202) << 413.0 / 100;
+    QTest::newRow("Esc cancels the box") << "cancel" << QPointF(102, 102) << QPointF(302, 152) << 1.0;
+}
+
+void TestPictureBox::boxAndDoubleClickZoom()
+{
+    QFETCH(QString, action);
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    QFETCH(double, zoom);
+    PictureBox &box = *box_;
+    box.Explore(PictureCurves());
+    const WorldWindow before = box.View();
+    const QSizeF size(box.ImageSize());
+    const double ratio = box.devicePixelRatioF();
+    if (action == u"double") {
+        QTest::mouseDClick(&box, Qt::LeftButton, {}, from.toPoint());
+    } else {
+        QTest::mousePress(&box, Qt::LeftButton, Qt::ShiftModifier, from.toPoint());
+        QMouseEvent move(QEvent::MouseMove, to, box.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(&box, &move);
+        if (action == u"cancel") {
+            QTest::keyClick(&box, Qt::Key_Escape);
+        }
+        QTest::mouseRelease(&box, Qt::LeftButton, Qt::ShiftModifier, to.toPoint());
+    }
+    const WorldWindow after = box.View();
+    const double width = before.Right - before.Left;
+    const double height = before.Bottom - before.Top;
+    // The same zoom on both axes, to within the rounding of the box to device pixels.
+    const double tolerance = action == u"double" ? 1e-9 : 2 * ratio / 100;
+    QVERIFY2(qAbs(width / (after.Right - after.Left) / zoom - 1) < tolerance,
+             qPrintable(QString::number(width / (after.Right - after.Left))));
+    QVERIFY(qAbs(height / (after.Bottom - after.Top) / zoom - 1) < tolerance);
+    // Centred on the box, or the point double-clicked stays put.
+    const QPointF centre = action == u"double" ? from : (from + to) / 2;
+    const QPointF expected = action == u"cancel"
+                                 ? QPointF((before.Left + before.Right) / 2, (before.Top + before.Bottom) / 2)
+                                 : WorldPointAt(before, size, (centre - QPointF(2, 2)) * ratio);
+    const QPointF now = action == u"double" ? WorldPointAt(after, size, (centre - QPointF(2, 2)) * ratio)
+                                            : QPointF((after.Left + after.Right) / 2, (after.Top + after.Bottom) / 2);
+    QVERIFY(qAbs(now.x() - expected.x()) < 1.5 / size.width() * qAbs(width));
+    QVERIFY(qAbs(now.y() - expected.y()) < 1.5 / size.height() * qAbs(height));
+}
+
+void TestPictureBox::aClickOrAWheelTurnGivesTheFocus_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("click") << "click";
+    QTest::newRow("wheel") << "wheel";
+}
+
+void TestPictureBox::aClickOrAWheelTurnGivesTheFocus()
+{
+    QFETCH(QString, action);
+    box_.reset();
+    QWidget window;
+    auto *box = new PictureBox(&window);
+    box->setGeometry(QRect(QPoint(0, 0), PictureSize + QSize(4, 4)));
+    auto *button = new QPushButton(QStringLiteral("other"), &window);
+    button->move(600, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->Explore(PictureCurves());
+    button->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), button);
+    const auto frame = [box] {
+        // The frame's inner ring: the second logical pixel from the corner.
+        const QImage shot = box->grab().toImage();
+        const int at = qFloor(1.5 * shot.devicePixelRatio());
+        return shot.pixel(at, at);
+    };
+    const QRgb unfocused = frame();
+    const QImage picture = OnScreen(*box);
+
+    const QPointF at(100, 100);
+    if (action == u"click") {
+        QTest::mouseClick(box, Qt::LeftButton, {}, at.toPoint());
+    } else {
+        QWheelEvent wheel(at, box->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(box, &wheel);
+        QVERIFY(box->View() != PictureWorld);
+    }
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+    // Shown on the frame, never on the picture.
+    QTRY_VERIFY(frame() != unfocused);
+    if (action == u"click") {
+        QCOMPARE(OnScreen(*box), picture);
+        QCOMPARE(box->Picture(), picture);
+    }
 }
 
 QTEST_MAIN(TestPictureBox)

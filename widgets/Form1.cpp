@@ -154,9 +154,12 @@ void Form1::Retranslate()
     explain("Command3", tr("Stop drawing"), tr("Ends the drawing once the curve in progress is complete."),
             tr("Stop drawing after the curve in progress"));
     explain("Label1", tr("Type-1 maximum"), tr("The label of the first field."));
-    explain("Text1", tr("Type-1 maximum"), tr("A field the drawing does not use."));
+    // The fields look like settings of the drawing: their tips say they are not.
+    explain("Text1", tr("Type-1 maximum"), tr("A field the drawing does not use."),
+            tr("Type-1 maximum: the largest value of the first kind. The drawing does not read this field."));
     explain("Label2", tr("Display maximum"), tr("The label of the second field."));
-    explain("Text2", tr("Display maximum"), tr("A field the drawing does not use."));
+    explain("Text2", tr("Display maximum"), tr("A field the drawing does not use."),
+            tr("Display maximum: the largest value to show. The drawing does not read this field."));
 }
 
 void Form1::changeEvent(QEvent *event)
@@ -275,8 +278,8 @@ bool Form1::MakeAnimation(QByteArray *webp, QString *error)
     progress.setObjectName(QStringLiteral("SaveProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(ProgressAfterMs);
-    const bool made = AnimateCurves(Picture1->Picture().size(), Picture1->View(), curves, SavedAnimationTiming, webp,
-                                    error, [&progress](int added) {
+    const bool made = AnimateCurves(Picture1->ImageSize(), Picture1->View(), curves, SavedAnimationTiming, webp, error,
+                                    [&progress](int added) {
                                         progress.setValue(added);
                                         return !progress.wasCanceled();
                                     });

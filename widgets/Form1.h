@@ -21,8 +21,6 @@ public:
 
     // Whether a drawing runs, nested ones included.
     [[nodiscard]] bool Drawing() const { return commands_.Running(); }
-    // What the drawings leave: the pen, the line count, the stop flag.
-    [[nodiscard]] const DrawingState &State() const { return plotter_.State(); }
 
     // Writes the picture as it stands to a PNG file, or, for a name ending in
     // .webp, the last Draw as an animated WebP at the picture's size and view

@@ -18,8 +18,8 @@
 #include <QTransform>
 #include <QWheelEvent>
 
-#include "ViewNavigation.h"
-#include "ViewRender.h"
+#include "FrameInterval.h"
+#include "PreviewPlacement.h"
 
 #include <algorithm>
 #include <chrono>
@@ -33,8 +33,6 @@ namespace {
 // screen, in the form levyc-render --window takes.
 Q_LOGGING_CATEGORY(ViewLog, "levyc.view", QtWarningMsg)
 
-// When the screen does not say: most displays run at 60 Hz.
-constexpr qreal FallbackRefreshRate = 60.0;
 // One wheel notch, or one press of + or -, zooms by this.
 constexpr double ZoomStep = 1.25;
 // A wheel notch in angleDelta() units.
@@ -79,7 +77,8 @@ PictureBox::PictureBox(QWidget *parent)
 {
     // A sunken WinPanel frame is always PictureBorderWidth (two) pixels wide.
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    setFocusPolicy(Qt::StrongFocus);
+    // A click or a wheel turn on the picture gives it the keys that explore.
+    setFocusPolicy(Qt::WheelFocus);
     // Every pixel is painted from the image; nothing to erase first, nothing to redo on growth.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_StaticContents);
@@ -99,10 +98,27 @@ PictureBox::PictureBox(QWidget *parent)
     connect(&saveDiveAction_, &QAction::triggered, this, &PictureBox::SaveDiveRequested);
     connect(&resetViewAction_, &QAction::triggered, this, &PictureBox::ResetView);
     resetViewAction_.setEnabled(false);
-    connect(&renderer_, &ViewRenderThread::Rendered, this,
-            [this](const QImage &image, double left, double top, double right, double bottom) {
-                ShowRendered(image, {left, top, right, bottom});
-            });
+    // Alt+arrows as in a browser, Backspace as in many image viewers.
+    backAction_.setShortcuts({QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Left)});
+    forwardAction_.setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    for (QAction *action : {&backAction_, &forwardAction_}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setEnabled(false);
+        addAction(action);
+    }
+    connect(&backAction_, &QAction::triggered, this, &PictureBox::Back);
+    connect(&forwardAction_, &QAction::triggered, this, &PictureBox::Forward);
+    connect(&explorer_, &ViewExplorer::HistoryChanged, this, [this] {
+        backAction_.setEnabled(explorer_.CanGoBack());
+        forwardAction_.setEnabled(explorer_.CanGoForward());
+    });
+    connect(&explorer_, &ViewExplorer::ViewChanged, this, [this] {
+        exactOnScreen_ = false;
+        // The preview, at the next frame.
+        update();
+    });
+    connect(&explorer_, &ViewExplorer::Ready, this, &PictureBox::ShowRendered);
+    connect(&explorer_, &ViewExplorer::BoxChanged, this, [this] { update(); });
     grabGesture(Qt::PinchGesture);
     Retranslate();
     FitImage();
@@ -114,6 +130,8 @@ void PictureBox::Retranslate()
     saveAction_.setText(tr("&Save As…"));
     saveDiveAction_.setText(tr("Save &Dive…"));
     resetViewAction_.setText(tr("&Reset View"));
+    backAction_.setText(tr("&Back"));
+    forwardAction_.setText(tr("&Forward"));
     setToolTip(tr("The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG."));
     setAccessibleName(tr("Picture"));
     setAccessibleDescription(
@@ -138,61 +156,54 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->addAction(&saveAction_);
     menu->addAction(&saveDiveAction_);
     menu->addAction(&resetViewAction_);
+    menu->addAction(&backAction_);
+    menu->addAction(&forwardAction_);
     menu->popup(event->globalPos());
 }
 
 QImage PictureBox::Picture() const
 {
-    QImage image = shown_ == view_ || !Exploring() ? canvas_.Image().copy()
-                                                   : levyc::RenderView(*curves_, view_, canvas_.Image().size()).image;
+    QImage image = explorer_.Shown() == explorer_.View() ? canvas_.Image().copy() : explorer_.RenderNow();
     image.setDevicePixelRatio(1.0);
     return image;
 }
 
 void PictureBox::Explore(const std::vector<CurveRecord> &curves)
 {
-    curves_ = std::make_shared<const std::vector<CurveRecord>>(curves);
-    view_ = shown_ = PictureWorld;
+    explorer_.Explore(curves, canvas_.Image());
     resetViewAction_.setEnabled(true);
 }
 
 void PictureBox::StopExploring()
 {
-    renderer_.Drop();
-    curves_.reset();
-    dragFrom_.reset();
+    explorer_.Stop();
     resetViewAction_.setEnabled(false);
-    if (view_ != PictureWorld || shown_ != PictureWorld) {
-        view_ = shown_ = PictureWorld;
-        update();
-    }
 }
 
 void PictureBox::SetView(const WorldWindow &window)
 {
-    if (!Exploring() || canvas_.Image().isNull() || window == view_) {
-        return;
-    }
-    view_ = window;
-    RenderView();
+    explorer_.SetView(window);
+    explorer_.Settle();
 }
 
-void PictureBox::RenderView()
+void PictureBox::ResetView()
 {
-    exactOnScreen_ = false;
-    renderer_.Render(curves_, view_, canvas_.Image().size());
-    // The preview, at the next frame.
-    update();
+    explorer_.ResetView();
+    explorer_.Settle();
 }
 
-void PictureBox::ShowRendered(const QImage &image, const WorldWindow &window)
+void PictureBox::ZoomAbout(QPointF position, double factor)
 {
-    if (!Exploring() || window != view_ || !canvas_.Adopt(image)) {
-        return; // stale, or made for another size
+    explorer_.ZoomAbout(ImagePoint(position), factor);
+    explorer_.SettleLater();
+}
+
+void PictureBox::ShowRendered(const QImage &image)
+{
+    if (canvas_.Adopt(image)) {
+        static_cast<void>(canvas_.TakeDirty());
+        update();
     }
-    shown_ = window;
-    static_cast<void>(canvas_.TakeDirty());
-    update();
 }
 
 QPointF PictureBox::ImagePoint(QPointF position) const
@@ -200,13 +211,11 @@ QPointF PictureBox::ImagePoint(QPointF position) const
     return (position + WindowOrigin()) * devicePixelRatioF() - QPointF(DeviceInner().topLeft());
 }
 
-void PictureBox::ZoomAbout(QPointF position, double factor)
-{
-    SetView(levyc::ZoomedAbout(view_, ImageSize(), ImagePoint(position), factor));
-}
-
 void PictureBox::wheelEvent(QWheelEvent *event)
 {
+    // As the window system's wheel events do for a wheel-focus widget, and
+    // for one sent straight to the widget too.
+    setFocus(Qt::MouseFocusReason);
     if (!Exploring()) {
         QFrame::wheelEvent(event);
         return;
@@ -218,8 +227,23 @@ void PictureBox::wheelEvent(QWheelEvent *event)
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
+    if (Exploring() && event->button() == Qt::BackButton) {
+        Back();
+        event->accept();
+        return;
+    }
+    if (Exploring() && event->button() == Qt::ForwardButton) {
+        Forward();
+        event->accept();
+        return;
+    }
+    if (Exploring() && event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier)) {
+        explorer_.BeginBox(ImagePoint(event->position()));
+        event->accept();
+        return;
+    }
     if (Exploring() && event->button() == Qt::LeftButton) {
-        dragFrom_ = event->position();
+        explorer_.Press(ImagePoint(event->position()));
         event->accept();
         return;
     }
@@ -228,22 +252,37 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!Exploring() || !dragFrom_ || !(event->buttons() & Qt::LeftButton)) {
+    if (explorer_.Box() && (event->buttons() & Qt::LeftButton)) {
+        explorer_.BoxTo(ImagePoint(event->position()));
+        event->accept();
+        return;
+    }
+    if (!Exploring() || !explorer_.Dragging() || !(event->buttons() & Qt::LeftButton)) {
         QFrame::mouseMoveEvent(event);
         return;
     }
-    const QPointF moved = (event->position() - *dragFrom_) * devicePixelRatioF();
-    dragFrom_ = event->position();
-    SetView(Panned(view_, ImageSize(), moved));
+    explorer_.DragTo(ImagePoint(event->position()));
     event->accept();
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
-        dragFrom_.reset();
+        explorer_.EndBox();
+        explorer_.Release();
     }
     QFrame::mouseReleaseEvent(event);
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (Exploring() && event->button() == Qt::LeftButton && !event->modifiers().testFlag(Qt::ShiftModifier)) {
+        explorer_.ZoomAbout(ImagePoint(event->position()), 2);
+        explorer_.Settle();
+        event->accept();
+        return;
+    }
+    QFrame::mouseDoubleClickEvent(event);
 }
 
 void PictureBox::keyPressEvent(QKeyEvent *event)
@@ -252,27 +291,33 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
         QFrame::keyPressEvent(event);
         return;
     }
-    const QSizeF size = ImageSize();
-    const QPointF centre(contentsRect().center());
+    if (explorer_.Box() && event->key() == Qt::Key_Escape) {
+        explorer_.CancelBox();
+        event->accept();
+        return;
+    }
+    const QSizeF size(ImageSize());
+    // The middle of the image, which at an odd size is the middle of its middle pixel.
+    const QPointF centre(size.width() / 2, size.height() / 2);
     switch (event->key()) {
     case Qt::Key_Plus:
     case Qt::Key_Equal: // + without Shift on many layouts
-        ZoomAbout(centre, ZoomStep);
+        explorer_.ZoomAbout(centre, ZoomStep);
         break;
     case Qt::Key_Minus:
-        ZoomAbout(centre, 1 / ZoomStep);
+        explorer_.ZoomAbout(centre, 1 / ZoomStep);
         break;
     case Qt::Key_Left:
-        SetView(Panned(view_, size, {PanStep * size.width(), 0}));
+        explorer_.Pan({PanStep * size.width(), 0});
         break;
     case Qt::Key_Right:
-        SetView(Panned(view_, size, {-PanStep * size.width(), 0}));
+        explorer_.Pan({-PanStep * size.width(), 0});
         break;
     case Qt::Key_Up:
-        SetView(Panned(view_, size, {0, PanStep * size.height()}));
+        explorer_.Pan({0, PanStep * size.height()});
         break;
     case Qt::Key_Down:
-        SetView(Panned(view_, size, {0, -PanStep * size.height()}));
+        explorer_.Pan({0, -PanStep * size.height()});
         break;
     case Qt::Key_Home:
         ResetView();
@@ -281,6 +326,7 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
         QFrame::keyPressEvent(event);
         return;
     }
+    explorer_.Settle();
     event->accept();
 }
 
@@ -320,13 +366,6 @@ void PictureBox::Copy() const
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-qint64 PictureBox::FrameIntervalNs() const
-{
-    const QScreen *shown = screen();
-    const qreal rate = shown != nullptr && shown->refreshRate() >= 1.0 ? shown->refreshRate() : FallbackRefreshRate;
-    return static_cast<qint64>(1e9 / rate);
-}
-
 void PictureBox::SetBackColor(PackedColor color)
 {
     canvas_.SetBackColor(color);
@@ -346,7 +385,7 @@ void PictureBox::Refresh()
 
 qint64 PictureBox::FrameWaitNs() const
 {
-    return sinceFrame_.isValid() ? std::max<qint64>(FrameIntervalNs() - sinceFrame_.nsecsElapsed(), 0) : 0;
+    return sinceFrame_.isValid() ? std::max<qint64>(FrameIntervalNs(screen()) - sinceFrame_.nsecsElapsed(), 0) : 0;
 }
 
 void PictureBox::ScheduleShow()
@@ -401,17 +440,28 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     if (!contentsRect().contains(event->rect())) {
         drawFrame(&painter);
+        if (hasFocus()) {
+            // The frame's inner ring, never the picture: Copy and the screen's
+            // picture stay the same.
+            const QRect ring = contentsRect().adjusted(-1, -1, 1, 1);
+            const QColor highlight = palette().color(QPalette::Highlight);
+            painter.fillRect(QRect(ring.topLeft(), QSize(ring.width(), 1)), highlight);
+            painter.fillRect(QRect(ring.bottomLeft(), QSize(ring.width(), 1)), highlight);
+            painter.fillRect(QRect(ring.topLeft(), QSize(1, ring.height())), highlight);
+            painter.fillRect(QRect(ring.topRight(), QSize(1, ring.height())), highlight);
+        }
     }
-    if (shown_ != view_) {
+    const WorldWindow &view = explorer_.View();
+    if (explorer_.Shown() != view) {
         PaintPreview(painter);
+        PaintBox(painter);
         return;
     }
     if (!exactOnScreen_) {
         // The exact picture replaces the whole preview.
         if (event->rect().contains(contentsRect())) {
             exactOnScreen_ = true;
-            qCDebug(ViewLog, "shown %.17g,%.17g,%.17g,%.17g", view_.Left, view_.Top, view_.Right, view_.Bottom);
-            emit ViewPainted();
+            qCDebug(ViewLog, "shown %.17g,%.17g,%.17g,%.17g", view.Left, view.Top, view.Right, view.Bottom);
         } else {
             update(contentsRect());
         }
@@ -431,6 +481,27 @@ void PictureBox::paintEvent(QPaintEvent *event)
     painter.setWorldTransform(
         QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
     painter.drawImage(QRectF(source), image, QRectF(source));
+    PaintBox(painter);
+}
+
+void PictureBox::PaintBox(QPainter &painter) const
+{
+    const std::optional<QRectF> &box = explorer_.Box();
+    if (!box) {
+        return;
+    }
+    painter.resetTransform();
+    painter.setClipRect(contentsRect());
+    // Image pixels to widget coordinates.
+    const qreal ratio = devicePixelRatioF();
+    const QPointF corner = QPointF(DeviceInner().topLeft()) / ratio - QPointF(WindowOrigin());
+    const QRectF drawn(box->normalized().topLeft() / ratio + corner, box->normalized().size() / ratio);
+    // Black under white dashes: seen on any colour.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(drawn);
+    painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+    painter.drawRect(drawn);
 }
 
 void PictureBox::PaintPreview(QPainter &painter)
@@ -440,34 +511,17 @@ void PictureBox::PaintPreview(QPainter &painter)
     if (image.isNull()) {
         return;
     }
+    const std::optional<PreviewPlacement> placed = PlacePreview(explorer_.Shown(), explorer_.View(), image.size());
+    if (!placed) {
+        return;
+    }
     const qreal ratio = devicePixelRatioF();
     const QRect device = DeviceInner();
     const QPoint origin = WindowOrigin();
-    // Image pixel u of the shown view lands on pixel scale u + offset of the new one.
-    const QSizeF size = ImageSize();
-    const double scaleX = (shown_.Right - shown_.Left) / (view_.Right - view_.Left);
-    const double scaleY = (shown_.Bottom - shown_.Top) / (view_.Bottom - view_.Top);
-    const double offsetX = (shown_.Left - view_.Left) / (view_.Right - view_.Left) * size.width();
-    const double offsetY = (shown_.Top - view_.Top) / (view_.Bottom - view_.Top) * size.height();
-    if (!(scaleX > 0.0) || !(scaleY > 0.0)) {
-        return;
-    }
-    // Only the part of the image that stays in sight: deep in, a few pixels
-    // scaled a billionfold.
-    const QRectF wanted(QPointF(-offsetX / scaleX, -offsetY / scaleY),
-                        QPointF((size.width() - offsetX) / scaleX, (size.height() - offsetY) / scaleY));
-    const QRectF source = QRectF(QPointF(std::floor(wanted.left()), std::floor(wanted.top())),
-                                 QPointF(std::ceil(wanted.right()), std::ceil(wanted.bottom()))) &
-                          QRectF(image.rect());
-    if (source.isEmpty()) {
-        return;
-    }
-    const QRectF target(QPointF(source.left() * scaleX + offsetX, source.top() * scaleY + offsetY),
-                        QPointF(source.right() * scaleX + offsetX, source.bottom() * scaleY + offsetY));
     painter.setClipRect(contentsRect());
     painter.setWorldTransform(
         QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
-    painter.drawImage(target, image, source);
+    painter.drawImage(placed->target, image, placed->source);
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)
@@ -486,14 +540,8 @@ void PictureBox::moveEvent(QMoveEvent *event)
 
 void PictureBox::FitImage()
 {
-    const QSizeF before = ImageSize();
     canvas_.Resize(DeviceInner().size(), devicePixelRatioF());
-    if (Exploring() && ImageSize() != before && (view_ != PictureWorld || shown_ != PictureWorld)) {
-        // What fits stays where it was, at the same scale; the rest is drawn anew.
-        shown_ = Resized(shown_, before, ImageSize());
-        view_ = Resized(view_, before, ImageSize());
-        RenderView();
-    }
+    explorer_.Resize(ImageSize());
 }
 
 } // namespace levyc

@@ -4,14 +4,13 @@
 #include "CurveRecord.h"
 #include "DrawingSurface.h"
 #include "PictureGeometry.h"
-#include "ViewRenderThread.h"
+#include "ViewExplorer.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QTimer>
 
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -23,8 +22,9 @@ namespace levyc {
 // frame: a request that comes sooner keeps its box marked, and a timer shows it
 // when the next frame is due.
 // Between drawings the curves can be explored: zoomed with the wheel, a pinch
-// or + and -, panned by dragging or with the arrow keys. A view renders off
-// this thread; until it is ready the last one shows, moved and scaled.
+// or + and -, panned by dragging or with the arrow keys. The explorer renders
+// each view off this thread; until it is ready the last one shows, moved and
+// scaled.
 class PictureBox final : public QFrame
 {
     Q_OBJECT
@@ -55,24 +55,25 @@ public:
         canvas_.Curve(reach, std::forward<Walk>(walk));
     }
 
-    // The shortest time between two updates of the screen: one display frame.
-    [[nodiscard]] qint64 FrameIntervalNs() const;
-
     // Lets the curves of the last Draw be explored, from the Draw's view.
     void Explore(const std::vector<CurveRecord> &curves);
     // Back to the Draw's view, and no exploring until Explore() is called again.
     void StopExploring();
-    [[nodiscard]] bool Exploring() const { return curves_ != nullptr; }
+    [[nodiscard]] bool Exploring() const { return explorer_.Exploring(); }
     // The world window the picture shows, or is about to show.
-    [[nodiscard]] const WorldWindow &View() const { return view_; }
-    // Whether the screen has the exact picture of View(), not a moved and scaled one.
-    [[nodiscard]] bool ViewShown() const { return shown_ == view_ && exactOnScreen_; }
-    // While exploring: shows a view, or goes back to the Draw's.
+    [[nodiscard]] const WorldWindow &View() const { return explorer_.View(); }
+    // While exploring: shows a view, or goes back to the Draw's, and either
+    // goes on the back and forward list.
     void SetView(const WorldWindow &window);
-    void ResetView() { SetView(PictureWorld); }
+    void ResetView();
+    // One step back or forward along the views that settled.
+    void Back() { explorer_.Back(); }
+    void Forward() { explorer_.Forward(); }
 
-    // The picture as it stands, one pixel per device pixel; while exploring,
-    // the exact picture of View().
+    // The picture's size in pixels, one pixel per device pixel.
+    [[nodiscard]] QSize ImageSize() const { return canvas_.Image().size(); }
+    // The picture as it stands; while exploring, the exact picture of View(),
+    // rendered now if it is not on screen yet.
     [[nodiscard]] QImage Picture() const;
     // Puts Picture() on the clipboard, as an image and as PNG.
     void Copy() const;
@@ -82,8 +83,6 @@ signals:
     void SaveRequested();
     // Save Dive… was chosen from the context menu.
     void SaveDiveRequested();
-    // The exact picture of a new view has been painted.
-    void ViewPainted();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -95,20 +94,21 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
-    // Zooms by a factor about a point given in widget coordinates.
+    // Zooms by a factor about a point given in widget coordinates, as the
+    // wheel and a pinch do: the view settles once they rest.
     void ZoomAbout(QPointF position, double factor);
     // Widget coordinates to the image's pixels.
     [[nodiscard]] QPointF ImagePoint(QPointF position) const;
-    [[nodiscard]] QSizeF ImageSize() const { return QSizeF(canvas_.Image().size()); }
-    // Asks for View() at the image's size, showing the preview meanwhile.
-    void RenderView();
-    void ShowRendered(const QImage &image, const WorldWindow &window);
+    void ShowRendered(const QImage &image);
     // The last exact picture moved and scaled to View(), black around it.
     void PaintPreview(QPainter &painter);
+    // The zoom box being drawn, over the picture.
+    void PaintBox(QPainter &painter) const;
     // Shows the changed box when events are next handled, or when the next
     // frame is due if that is later.
     void ScheduleShow();
@@ -133,16 +133,12 @@ private:
     QAction saveAction_;
     QAction saveDiveAction_;
     QAction resetViewAction_;
+    QAction backAction_;
+    QAction forwardAction_;
 
-    // The curves explored; null while not exploring.
-    SharedCurves curves_;
-    WorldWindow view_ = PictureWorld;
-    // The view the image holds.
-    WorldWindow shown_ = PictureWorld;
-    // Whether the exact picture of view_ has been painted since it was asked for.
+    ViewExplorer explorer_;
+    // Whether the exact picture of the view has been painted since it was asked for.
     bool exactOnScreen_ = true;
-    std::optional<QPointF> dragFrom_;
-    ViewRenderThread renderer_;
 };
 
 } // namespace levyc

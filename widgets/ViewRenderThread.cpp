@@ -1,11 +1,10 @@
 #include "ViewRenderThread.h"
 
-#include "ViewRender.h"
-
 namespace levyc {
 
-ViewRenderThread::ViewRenderThread(QObject *parent)
+ViewRenderThread::ViewRenderThread(ViewRenderFunction render, QObject *parent)
     : QThread(parent)
+    , render_(render ? std::move(render) : ViewRenderFunction(&RenderView))
 {
 }
 
@@ -21,16 +20,17 @@ ViewRenderThread::~ViewRenderThread()
     wait();
 }
 
-void ViewRenderThread::Render(SharedCurves curves, const WorldWindow &window, QSize size)
+quint64 ViewRenderThread::Render(SharedCurves curves, const WorldWindow &window, QSize size)
 {
     const QMutexLocker lock(&mutex_);
-    pending_ = Request{std::move(curves), window, size};
+    pending_ = Request{++last_, std::move(curves), window, size};
     stale_ = true;
     if (!isRunning()) {
         start(QThread::NormalPriority);
     } else {
         wake_.wakeOne();
     }
+    return last_;
 }
 
 void ViewRenderThread::Drop()
@@ -58,10 +58,11 @@ void ViewRenderThread::run()
         }
         ViewRenderOptions options;
         options.cancel = &stale_;
-        const RenderedView view = RenderView(*request.curves, request.window, request.size, options);
-        if (!view.image.isNull() && !stale_) {
-            const WorldWindow &window = request.window;
-            emit Rendered(view.image, window.Left, window.Top, window.Right, window.Bottom);
+        const RenderedView view = render_(*request.curves, request.window, request.size, options);
+        // A request may come between the end of the render and here: the
+        // number tells the receiver, which alone knows what it asked for last.
+        if (!view.image.isNull()) {
+            emit Rendered(request.number, view.image);
         }
     }
 }

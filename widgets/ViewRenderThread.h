@@ -2,6 +2,7 @@
 
 #include "CurveRecord.h"
 #include "DrawingSurface.h"
+#include "ViewRender.h"
 
 #include <QImage>
 #include <QMutex>
@@ -10,32 +11,41 @@
 #include <QWaitCondition>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace levyc {
 
 using SharedCurves = std::shared_ptr<const std::vector<CurveRecord>>;
 
+// What draws a view: RenderView, unless another is given.
+using ViewRenderFunction =
+    std::function<RenderedView(std::span<const CurveRecord>, const WorldWindow &, QSize, const ViewRenderOptions &)>;
+
 // Renders views off the GUI thread, one at a time. Asking for a view makes the
-// one in progress stale: it is given up at once and only the newest is drawn.
+// one in progress stale: it is cancelled, and of those waiting only the newest
+// is drawn. Every image that is finished all the same is delivered with the
+// number of its request; the receiver keeps only the newest number it asked for.
 class ViewRenderThread final : public QThread
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ViewRenderThread)
 
 public:
-    explicit ViewRenderThread(QObject *parent = nullptr);
+    explicit ViewRenderThread(ViewRenderFunction render = {}, QObject *parent = nullptr);
     ~ViewRenderThread() override;
 
-    void Render(SharedCurves curves, const WorldWindow &window, QSize size);
-    // Gives up the render in progress and any waiting one.
+    // The request's number: greater than any given before.
+    quint64 Render(SharedCurves curves, const WorldWindow &window, QSize size);
+    // Cancels the render in progress and forgets any waiting one.
     void Drop();
 
 signals:
     // A finished view, delivered to the thread that owns this object.
-    void Rendered(const QImage &image, double left, double top, double right, double bottom);
+    void Rendered(quint64 number, const QImage &image);
 
 protected:
     void run() override;
@@ -43,14 +53,17 @@ protected:
 private:
     struct Request
     {
+        quint64 number = 0;
         SharedCurves curves;
         WorldWindow window;
         QSize size;
     };
 
+    ViewRenderFunction render_;
     QMutex mutex_;
     QWaitCondition wake_;
     std::optional<Request> pending_;
+    quint64 last_ = 0;
     bool quit_ = false;
     std::atomic<bool> stale_{false};
 };

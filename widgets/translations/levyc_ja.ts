@@ -40,6 +40,14 @@
         <translation>描画には使われない入力欄です。</translation>
     </message>
     <message>
+        <source>Type-1 maximum: the largest value of the first kind. The drawing does not read this field.</source>
+        <translation>形式1最大値: 1つ目の形式の最大値です。描画はこの入力欄を読みません。</translation>
+    </message>
+    <message>
+        <source>Display maximum: the largest value to show. The drawing does not read this field.</source>
+        <translation>表示最大値: 表示する最大値です。描画はこの入力欄を読みません。</translation>
+    </message>
+    <message>
         <source>Display maximum</source>
         <translation>表示最大値</translation>
     </message>
@@ -101,6 +109,14 @@
     <message>
         <source>&amp;Reset View</source>
         <translation>表示をリセット(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Back</source>
+        <translation>戻る(&amp;B)</translation>
+    </message>
+    <message>
+        <source>&amp;Forward</source>
+        <translation>進む(&amp;F)</translation>
     </message>
     <message>
         <source>The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG.</source>

@@ -1,0 +1,17 @@
+#include "PictureOnScreen.h"
+
+#include <QBackingStore>
+
+QImage OnScreen(levyc::PictureBox &box)
+{
+    QPaintDevice *device = box.backingStore()->paintDevice();
+    if (device->devType() != QInternal::Image) {
+        return {};
+    }
+    const qreal ratio = box.devicePixelRatioF();
+    const QPoint inner = box.mapTo(box.window(), box.contentsRect().topLeft());
+    const QRect shown(QPoint(qRound(inner.x() * ratio), qRound(inner.y() * ratio)), box.ImageSize());
+    QImage image = static_cast<QImage *>(device)->copy(shown).convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(1.0);
+    return image;
+}

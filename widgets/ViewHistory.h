@@ -1,0 +1,32 @@
+#pragma once
+
+#include "DrawingSurface.h"
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace levyc {
+
+// The views that settled, in order, and where Back and Forward stand among them.
+class ViewHistory
+{
+public:
+    // A new list holding one view.
+    void Start(const WorldWindow &first);
+    // A view settled: it follows the current one, and what lay ahead is gone.
+    // The current view again changes nothing.
+    void Settle(const WorldWindow &view);
+    // The view one step back or forward, which becomes the current one;
+    // nothing at either end.
+    std::optional<WorldWindow> Back();
+    std::optional<WorldWindow> Forward();
+    [[nodiscard]] bool CanGoBack() const { return current_ > 0; }
+    [[nodiscard]] bool CanGoForward() const { return current_ + 1 < views_.size(); }
+
+private:
+    std::vector<WorldWindow> views_;
+    std::size_t current_ = 0;
+};
+
+} // namespace levyc
