@@ -4,30 +4,70 @@
 #include "DrawCommands.h"
 #include "ViewRender.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 namespace levyc {
 
+namespace {
+
+bool ShowsAnything(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        if (std::any_of(line, line + image.width(),
+                        [](QRgb pixel) { return qRed(pixel) | qGreen(pixel) | qBlue(pixel); })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A view, a curve at a time as the window draws views. Only what changes the
+// picture is a frame, each for its own time: a view deep in the picture
+// starts at the first curve that shows there rather than after seconds of
+// black, and a curve that changes nothing holds no frame longer.
+bool AnimateView(QSize size, const WorldWindow &world, const std::vector<CurveRecord> &curves, AnimationTiming timing,
+                 QByteArray *webp, QString *error, const FrameProgress &progress)
+{
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) {
+        *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+        return false;
+    }
+    image.fill(qRgb(0, 0, 0));
+    WebPAnimation animation;
+    if (!animation.Start(size, error)) {
+        return false;
+    }
+    // The last new picture, added once the next shows it is not the last.
+    QImage pending;
+    for (std::size_t i = 0; i < curves.size(); ++i) {
+        DrawViewCurves(image, std::span(curves).subspan(i, 1), world);
+        const bool changed = pending.isNull() ? ShowsAnything(image) : image != pending;
+        if (changed) {
+            if (!pending.isNull() && !animation.Add(pending, timing.frameMs, error)) {
+                return false;
+            }
+            pending = image.copy();
+        }
+        if (progress && !progress(static_cast<int>(i) + 1)) {
+            *error = QStringLiteral("cancelled");
+            return false;
+        }
+    }
+    return animation.Add(pending.isNull() ? image : pending, timing.holdMs, error) && animation.Finish(webp, error);
+}
+
+} // namespace
+
 bool AnimateCurves(QSize size, const WorldWindow &world, const std::vector<CurveRecord> &curves, AnimationTiming timing,
                    QByteArray *webp, QString *error, const FrameProgress &progress)
 {
     if (!IsDrawWindow(world)) {
-        // Any other view, a curve at a time as the window draws views.
-        QImage image(size, QImage::Format_RGB32);
-        if (image.isNull()) {
-            *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
-            return false;
-        }
-        image.fill(qRgb(0, 0, 0));
-        const auto frame = [&](int index) -> const QImage & {
-            if (index > 0) {
-                DrawViewCurves(image, std::span(curves).subspan(static_cast<std::size_t>(index - 1), 1), world);
-            }
-            return image;
-        };
-        return EncodeAnimation(size, static_cast<int>(curves.size()) + 1, frame, timing, webp, error, progress);
+        return AnimateView(size, world, curves, timing, webp, error, progress);
     }
     // On the heap: the image itself is, and a Canvas is not movable.
     const auto canvas = std::make_unique<Canvas>(size);

@@ -100,10 +100,9 @@ bool LinkTarget(QByteArray path, QByteArray *target)
 }
 
 // False with errno set when not every byte could be written.
-bool WriteAllTo(int fd, const QByteArray &bytes)
+bool WriteAllTo(int fd, const char *data, qint64 size)
 {
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
+    qint64 left = size;
     while (left > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
         if (written < 0) {
@@ -254,21 +253,31 @@ bool FileOutput::CheckReplaceable(const struct stat &status, QString *error) con
 
 bool FileOutput::Write(const QByteArray &bytes, QString *error)
 {
-    if (streamFd_ >= 0) {
-        return WriteAll(streamFd_, bytes, error);
-    }
-    return Replace(bytes, error);
+    return WritePart(bytes.constData(), bytes.size(), error) && Commit(error);
 }
 
-bool FileOutput::WriteAll(int fd, const QByteArray &bytes, QString *error) const
+bool FileOutput::WritePart(const char *data, qint64 size, QString *error)
 {
-    return WriteAllTo(fd, bytes) || FailErrno(error);
+    return WriteAll(streamFd_ >= 0 ? streamFd_ : temporaryFd_, data, size, error);
+}
+
+qint64 FileOutput::Seek(qint64 offset, int whence)
+{
+    return streamFd_ >= 0 ? -1 : ::lseek(temporaryFd_, offset, whence);
+}
+
+bool FileOutput::WriteAll(int fd, const char *data, qint64 size, QString *error) const
+{
+    if (fd < 0) {
+        return Fail(error, SystemReason(EBADF));
+    }
+    return WriteAllTo(fd, data, size) || FailErrno(error);
 }
 
 bool WriteStandardOutput(const QByteArray &text, QString *error)
 {
     std::fflush(stdout); // whatever went before comes first
-    if (!WriteAllTo(STDOUT_FILENO, text)) {
+    if (!WriteAllTo(STDOUT_FILENO, text.constData(), text.size())) {
         *error = QStringLiteral("cannot write standard output: %1").arg(SystemReason(errno));
         return false;
     }
@@ -311,13 +320,19 @@ bool FileOutput::KeepAttributes(int fd, QString *error) const
     return true;
 }
 
-bool FileOutput::Replace(const QByteArray &bytes, QString *error)
+bool FileOutput::Commit(QString *error)
 {
+    if (streamFd_ >= 0) {
+        return true;
+    }
     const int fd = temporaryFd_;
     temporaryFd_ = -1;
-    bool written = WriteAll(fd, bytes, error);
+    if (fd < 0) {
+        return Fail(error, SystemReason(EBADF));
+    }
+    bool written = true;
     // fsync catches a full disk that the file system reports only late.
-    if (written && ::fsync(fd) != 0) {
+    if (::fsync(fd) != 0) {
         written = FailErrno(error);
     }
     // The attributes first: a mode set after the ACL keeps the ACL's mask.

@@ -43,6 +43,14 @@ public:
     // only: the file is complete when it returns.
     bool Write(const QByteArray &bytes, QString *error);
 
+    // Output made piece by piece (a video): parts written in order, then
+    // Commit, which completes the file as Write does. Seek works on a
+    // regular file's temporary only: for a stream, Seekable is false.
+    bool WritePart(const char *data, qint64 size, QString *error);
+    bool Seekable() const { return streamFd_ < 0; }
+    qint64 Seek(qint64 offset, int whence);
+    bool Commit(QString *error);
+
     // Removes the temporary file of the output being written, if any: for a
     // signal handler, so it does only what such a handler may.
     static void RemovePendingTemporary();
@@ -52,9 +60,8 @@ private:
     bool FailErrno(QString *error) const;
     bool OpenDescriptor(int fd, QString *error);
     bool CheckReplaceable(const struct stat &status, QString *error) const;
-    bool WriteAll(int fd, const QByteArray &bytes, QString *error) const;
+    bool WriteAll(int fd, const char *data, qint64 size, QString *error) const;
     bool KeepAttributes(int fd, QString *error) const;
-    bool Replace(const QByteArray &bytes, QString *error);
 
     Wait wait_;
     QByteArray path_;

@@ -54,6 +54,51 @@ QString FormatNamed(const QByteArray &name)
     return lower.endsWith(".webp") ? QStringLiteral("WebP") : QString();
 }
 
+QString BadWindow(const QByteArray &value)
+{
+    return QStringLiteral("bad window '%1': expected X1,Y1,X2,Y2, each side from %2 to %3 world units")
+        .arg(PrintableName(value))
+        .arg(MinViewSpan)
+        .arg(MaxViewSpan);
+}
+
+// A dive's frames: at least two, whatever the rate.
+constexpr double MinDiveSeconds = 0.1;
+
+// The dive's checks once every option is read; an empty string when it can be made.
+QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven)
+{
+    if (options.animate || options.icon) {
+        return QStringLiteral("--dive does not go with --animate or --icon");
+    }
+    if (!windowGiven) {
+        return QStringLiteral("--dive needs --window, the view it ends at");
+    }
+    if (options.format.isEmpty()) {
+        const QByteArray lower = options.output.toLower();
+        for (const char *ending : {"mp4", "webm", "webp"}) {
+            if (lower.endsWith(QByteArray(".") + ending)) {
+                options.format = ending;
+            }
+        }
+    }
+    if (options.format.isEmpty()) {
+        return QStringLiteral("cannot tell the dive's format from '%1': name a .mp4, .webm or .webp file, or give "
+                              "--format")
+            .arg(PrintableName(options.output));
+    }
+    if (!sizeGiven) {
+        options.size = RenderOptions::DefaultDiveSize;
+    }
+    if (options.format != "webp" && (options.size.width() % 2 != 0 || options.size.height() % 2 != 0)) {
+        return QStringLiteral("a %1 dive needs an even width and height, not %2x%3")
+            .arg(QString::fromLatin1(options.format).toUpper())
+            .arg(options.size.width())
+            .arg(options.size.height());
+    }
+    return {};
+}
+
 } // namespace
 
 QString RenderUsage(QSize defaultSize)
@@ -62,6 +107,8 @@ QString RenderUsage(QSize defaultSize)
                "Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"
                "       levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--frame-ms N] [--time] [--quiet]\n"
                "                    --animate OUTPUT.webp\n"
+               "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] --window X1,Y1,X2,Y2 [--seconds S] [--fps N]\n"
+               "                    [--format mp4|webm|webp] [--time] [--quiet] --dive OUTPUT.mp4|.webm|.webp\n"
                "Renders the complete Levy C picture without a display and writes it as PNG\n"
                "to OUTPUT.png, or to standard output when OUTPUT.png is '-'.\n"
                "\n"
@@ -75,6 +122,17 @@ QString RenderUsage(QSize defaultSize)
                "                   cleared picture, then one frame after each curve, the last held %4 s;\n"
                "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT\n"
                "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: the curves in about 5 s)\n"
+               "  --dive FILE      write a zoom movie instead, from --from to --window: a steady zoom about the\n"
+               "                   point that stays in place on screen, easing in and out over half a second,\n"
+               "                   each frame the exact view. FILE.mp4 is H.264, FILE.webm VP9, FILE.webp a\n"
+               "                   looping, lossless animated WebP. '-' and descriptors take MP4 (in fragments)\n"
+               "                   and WebM, with --format. The end view takes the first one's shape\n"
+               "  --from X1,Y1,X2,Y2\n"
+               "                   the view a dive starts at (default: the Draw's)\n"
+               "  --seconds S      a dive's length, %13 to %14 (default %15)\n"
+               "  --fps N          a dive's frames a second, 1 to %16 (default %17)\n"
+               "  --format FMT     a dive's format, mp4, webm or webp, when the name does not end in one\n"
+               "                   (a dive's default --size is %18x%19; MP4 and WebM need even sides)\n"
                "  --time           print the lines drawn, the render time and the encoding time to standard error\n"
                "  --quiet          no progress line on a terminal\n"
                "  --icon           write the application icon instead: the picture trimmed to its\n"
@@ -93,7 +151,14 @@ QString RenderUsage(QSize defaultSize)
         .arg(PictureWorld.Top)
         .arg(PictureWorld.Right)
         .arg(PictureWorld.Bottom)
-        .arg(MaxPixelAspect);
+        .arg(MaxPixelAspect)
+        .arg(MinDiveSeconds)
+        .arg(RenderOptions::MaxDiveSeconds)
+        .arg(RenderOptions::DefaultDiveSeconds)
+        .arg(RenderOptions::MaxDiveFps)
+        .arg(RenderOptions::DefaultDiveFps)
+        .arg(RenderOptions::DefaultDiveSize.width())
+        .arg(RenderOptions::DefaultDiveSize.height());
 }
 
 RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
@@ -105,6 +170,7 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     bool frameMsGiven = false;
     bool windowGiven = false;
     QByteArray windowText;
+    bool diveOptionGiven = false; // --from, --seconds, --fps or --format
     // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
     const auto valueOf = [&arguments](qsizetype &i, const QByteArray &name, QByteArray *value) {
         const QByteArray &argument = arguments[i];
@@ -158,6 +224,49 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                 argument != "--animate" ||
                 (i + 1 < arguments.size() && (!arguments[i + 1].startsWith('-') || arguments[i + 1] == "-"));
             if (named && (!valueOf(i, "--animate", &value) || !setOutput(value))) {
+                return options;
+            }
+        } else if (is(argument, "--dive")) {
+            if (!valueOf(i, "--dive", &value)) {
+                options.error = QStringLiteral("--dive needs an output file such as dive.mp4");
+                return options;
+            }
+            options.dive = true;
+            if (!setOutput(value)) {
+                return options;
+            }
+        } else if (is(argument, "--from")) {
+            diveOptionGiven = true;
+            if (!valueOf(i, "--from", &value) || !ParseWindow(value, options.from)) {
+                options.error = BadWindow(value);
+                return options;
+            }
+        } else if (is(argument, "--seconds")) {
+            diveOptionGiven = true;
+            bool number = false;
+            options.seconds = valueOf(i, "--seconds", &value) ? value.toDouble(&number) : 0;
+            if (!number || !(options.seconds >= MinDiveSeconds && options.seconds <= RenderOptions::MaxDiveSeconds)) {
+                options.error = QStringLiteral("bad length '%1': expected seconds from %2 to %3")
+                                    .arg(PrintableName(value))
+                                    .arg(MinDiveSeconds)
+                                    .arg(RenderOptions::MaxDiveSeconds);
+                return options;
+            }
+        } else if (is(argument, "--fps")) {
+            diveOptionGiven = true;
+            bool number = false;
+            options.fps = valueOf(i, "--fps", &value) ? value.toInt(&number) : 0;
+            if (!number || options.fps < 1 || options.fps > RenderOptions::MaxDiveFps) {
+                options.error = QStringLiteral("bad frame rate '%1': expected frames a second from 1 to %2")
+                                    .arg(PrintableName(value))
+                                    .arg(RenderOptions::MaxDiveFps);
+                return options;
+            }
+        } else if (is(argument, "--format")) {
+            diveOptionGiven = true;
+            options.format = valueOf(i, "--format", &value) ? value.toLower() : QByteArray();
+            if (options.format != "mp4" && options.format != "webm" && options.format != "webp") {
+                options.error = QStringLiteral("bad format '%1': expected mp4, webm or webp").arg(PrintableName(value));
                 return options;
             }
         } else if (is(argument, "--frame-ms")) {
@@ -214,7 +323,11 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     if (!options.error.isEmpty()) {
         return options;
     }
-    if (options.animate && options.icon) {
+    if (options.dive && !frameMsGiven) {
+        options.error = DiveError(options, sizeGiven, windowGiven);
+    } else if (diveOptionGiven && !options.dive) {
+        options.error = QStringLiteral("--from, --seconds, --fps and --format go with --dive");
+    } else if (options.animate && options.icon) {
         options.error = QStringLiteral("--animate and --icon do not go together");
     } else if (frameMsGiven && !options.animate) {
         options.error = QStringLiteral("--frame-ms goes with --animate");

@@ -19,12 +19,24 @@ struct RenderOptions
     static constexpr int MaxFrameMs = 60000;
     static constexpr int HoldMs = DrawAnimationTiming.holdMs;
 
+    // A dive: 10 s at 30 frames a second, in HD.
+    static constexpr QSize DefaultDiveSize{1280, 720};
+    static constexpr double DefaultDiveSeconds = 10;
+    static constexpr double MaxDiveSeconds = 3600;
+    static constexpr int DefaultDiveFps = 30;
+    static constexpr int MaxDiveFps = 120;
+
     QSize size;
-    WorldWindow window = PictureWorld; // the world window drawn
+    WorldWindow window = PictureWorld; // the world window drawn, or where a dive ends
     bool time = false;
     bool icon = false;    // the application icon instead of the picture
     bool animate = false; // the Draw as an animated WebP instead of a PNG
     int frameMs = DefaultFrameMs;
+    bool dive = false;               // a zoom movie from `from` to `window`
+    WorldWindow from = PictureWorld; // where a dive starts
+    double seconds = DefaultDiveSeconds;
+    int fps = DefaultDiveFps;
+    QByteArray format;  // "mp4", "webm" or "webp" for a dive; from the name unless given
     bool quiet = false; // no progress line
     bool help = false;
     bool version = false;

@@ -5,6 +5,7 @@
 #include "PictureSize.h"
 #include "PngEncoder.h"
 #include "ProgressLine.h"
+#include "RenderDive.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
 
@@ -103,6 +104,13 @@ int Run(int argc, char *argv[])
     QElapsedTimer timer;
     timer.start();
     QByteArray bytes;
+    if (options.dive) {
+        // Written as it is made.
+        if (!RenderDive(options, output, progress, &error)) {
+            return fail(error);
+        }
+        return 0;
+    }
     if (options.animate) {
         const std::vector<CurveRecord> curves = PictureCurves();
         const int frames = static_cast<int>(curves.size()) + 1;

@@ -126,8 +126,11 @@ as_root install -m 755 /usr/bin/qemu-aarch64-static "$root/usr/local/bin/qemu-aa
 # through the toolchain's PKG_CONFIG_LIBDIR.
 packages=(
   cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev libwebp-dev zlib1g-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   g++-aarch64-linux-gnu qt6-base-dev:arm64 libpng-dev:arm64 libwebp-dev:arm64 zlib1g-dev:arm64
+  libavformat-dev:arm64 libavcodec-dev:arm64 libswscale-dev:arm64 libavutil-dev:arm64
   g++-i686-linux-gnu qt6-base-dev:i386 libpng-dev:i386 libwebp-dev:i386 zlib1g-dev:i386
+  libavformat-dev:i386 libavcodec-dev:i386 libswscale-dev:i386 libavutil-dev:i386
   imagemagick
 )
 if [[ "$(cat "$root/.levyc-packages" 2>/dev/null)" != "${packages[*]}" ]]; then

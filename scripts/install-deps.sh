@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev
   libpng-dev zlib1g-dev   # PNG output, encoded through libpng and zlib directly
   libwebp-dev         # the animation, through libwebp's animation encoder
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev   # the dive's MP4 (libx264) and WebM (VP9)
   libxcb1-dev         # to see the window destroyed by another X client
   libwayland-dev      # to ask a Wayland compositor whether it decorates windows
   qt6-tools-dev qt6-l10n-tools   # Qt's translation tools: .ts to .qm at build time

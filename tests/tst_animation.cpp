@@ -1,7 +1,11 @@
 #include "Canvas.h"
+#include "DivePath.h"
 #include "DrawCommands.h"
+#include "Passes.h"
 #include "PictureSize.h"
+#include "PictureWorld.h"
 #include "Plotter.h"
+#include "ViewRender.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -97,6 +101,8 @@ private slots:
     void framesAreTheDrawAfterEachCurve_data();
     void framesAreTheDrawAfterEachCurve();
     void webpToolsAcceptIt();
+    void aDeepViewStartsWhereItShows();
+    void aWebPDiveEndsAtTheEndView();
 };
 
 void TestAnimation::framesAreTheDrawAfterEachCurve_data()
@@ -142,17 +148,18 @@ void TestAnimation::framesAreTheDrawAfterEachCurve()
     QCOMPARE(canvas, size);
     QCOMPARE(loops, 0);
     QVERIFY(!frames.isEmpty());
-    QCOMPARE(frames.last().end, Curves * frameMs + HoldMs);
-
-    // The encoder may merge a frame that changes nothing into the one before
-    // (pass 0 is black on black), so frames are matched by their start time.
-    QImage black(size, QImage::Format_RGB32);
-    black.fill(Qt::black);
+    // A view's animation leaves out curves that change nothing in sight, so
+    // only the Draw's has a frame for every curve; either holds its last.
+    QCOMPARE(frames.last().end - frames.last().start, HoldMs);
     QCOMPARE(frames.first().start, 0);
-    QVERIFY(frames.first().image == black);
     const QImage finished = QImage(png).convertToFormat(QImage::Format_RGB32);
-    // A view's last curves may change nothing in sight, and merge.
     if (window.isEmpty()) {
+        // The encoder may merge a frame that changes nothing into the one
+        // before (pass 0 is black on black), so frames are matched by their
+        // start time.
+        QImage black(size, QImage::Format_RGB32);
+        black.fill(Qt::black);
+        QVERIFY(frames.first().image == black);
         QCOMPARE(frames.last().start, Curves * frameMs);
     }
     QVERIFY(frames.last().image == finished);
@@ -188,6 +195,58 @@ void TestAnimation::webpToolsAcceptIt()
             QVERIFY2(info.contains("Canvas size: 573 x 413") && info.contains("Loop Count : 0"), info.constData());
         }
     }
+}
+
+// The white curve's corner, where the Draw's first hundred curves show nothing.
+void TestAnimation::aDeepViewStartsWhereItShows()
+{
+    const WorldWindow deep{299.9999996, -399.9999995, 300.0000004, -400.0000005};
+    const QSize size(160, 120);
+    QTemporaryDir dir;
+    const QString webp = dir.filePath(QStringLiteral("deep.webp"));
+    QCOMPARE(Render({"--size", "160x120", "--window", "299.9999996,-399.9999995,300.0000004,-400.0000005", "--animate",
+                     webp}),
+             0);
+    QFile file(webp);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QSize canvas;
+    int loops = -1;
+    QList<Frame> frames;
+    QVERIFY(Decode(file.readAll(), &canvas, &loops, &frames));
+    QVERIFY(frames.size() >= 2);
+    QImage black(size, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QVERIFY(frames.first().image != black);
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        QCOMPARE(frames[i].end - frames[i].start, i + 1 < frames.size() ? 49 : HoldMs);
+        if (i > 0) {
+            QVERIFY(frames[i].image != frames[i - 1].image);
+        }
+    }
+    QVERIFY(frames.last().image == RenderView(PictureCurves(), deep, size).image);
+}
+
+void TestAnimation::aWebPDiveEndsAtTheEndView()
+{
+    const WorldWindow end{299.99, -399.99, 300.01, -400.01};
+    QTemporaryDir dir;
+    const QString webp = dir.filePath(QStringLiteral("dive.webp"));
+    QCOMPARE(Render({"--size", "63x35", "--seconds", "0.5", "--fps", "10", "--window", "299.99,-399.99,300.01,-400.01",
+                     "--dive", webp}),
+             0);
+    QFile file(webp);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QSize canvas;
+    int loops = -1;
+    QList<Frame> frames;
+    QVERIFY(Decode(file.readAll(), &canvas, &loops, &frames));
+    QCOMPARE(canvas, QSize(63, 35));
+    QCOMPARE(loops, 0);
+    QCOMPARE(frames.last().end, 500);
+    const DivePath path(PictureWorld, end, 0.5, 10);
+    QVERIFY(frames.last().image == RenderView(PictureCurves(), path.Last(), canvas).image);
+    QVERIFY(frames.first().image ==
+            RenderView(PictureCurves(), PictureWorld, canvas).image.convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(TestAnimation)

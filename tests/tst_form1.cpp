@@ -89,6 +89,8 @@ private slots:
     void saveBeforeAnyDrawIsWhatTheScreenShows();
     void saveAsWebPWritesTheAnimation();
     void aCancelledSaveLeavesNothing();
+    void saveDive_data();
+    void saveDive();
     void saveAsStartsOnlyWhereSavingCanWork();
     void windowAndPictureHaveTheirRoles();
     void controlsExplainThemselves_data();
@@ -463,6 +465,53 @@ void TestForm1::aCancelledSaveLeavesNothing()
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
     // No message: the user asked for it.
     QVERIFY(form_->findChild<QMessageBox *>(QStringLiteral("SaveError")) == nullptr);
+}
+
+void TestForm1::saveDive_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("completed, at an odd size") << QSize(65, 37) << false;
+    QTest::newRow("cancelled") << QSize(1280, 720) << true;
+}
+
+// From the context menu's action to a file, or to nothing when cancelled.
+void TestForm1::saveDive()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, cancel);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    picture->resize(size + QSize(2 * PictureBorderWidth, 2 * PictureBorderWidth));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    picture->SetView({290, -390, 310, -410});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dive.mp4"));
+    bool shown = false;
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, form_.get(), [&] {
+        if (auto *progress = form_->findChild<QProgressDialog *>(QStringLiteral("DiveProgress"));
+            progress != nullptr && progress->isVisible()) {
+            shown = true;
+            progress->cancel();
+        }
+    });
+    if (cancel) {
+        canceller.start(20);
+    }
+    QCOMPARE(form_->SaveDiveTo(path), !cancel);
+    QVERIFY(form_->findChild<QMessageBox *>(QStringLiteral("SaveError")) == nullptr);
+    const QStringList left = QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+    if (cancel) {
+        QVERIFY(shown);
+        QCOMPARE(left, QStringList());
+        return;
+    }
+    QCOMPARE(left, QStringList{"dive.mp4"});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    // An MP4 opens with its file type box.
+    QCOMPARE(file.read(8).mid(4), QByteArray("ftyp"));
+    QVERIFY(file.size() > 1000);
 }
 
 void TestForm1::saveAsStartsOnlyWhereSavingCanWork()

@@ -285,6 +285,46 @@ void TestRender::options_data()
                                    << "--animate and --icon do not go together" << normalMs << false;
     QTest::newRow("frame-ms alone") << QStringList{"--frame-ms", "20", "p.png"} << normal << false << ""
                                     << "--frame-ms goes with --animate" << normalMs << false;
+    const QString deep = QStringLiteral("299.9999996,-399.9999995,300.0000004,-400.0000005");
+    QTest::newRow("dive, its default size")
+        << QStringList{"--window", deep, "--dive", "d.mp4"} << RenderOptions::DefaultDiveSize << false << "d.mp4"
+        << "" << normalMs << false;
+    QTest::newRow("dive to standard output, a format given")
+        << QStringList{"--size=64x36", "--format=webm", "--window", deep, "--dive=-"} << QSize(64, 36) << false << "-"
+        << "" << normalMs << false;
+    QTest::newRow("WebP dive at an odd size")
+        << QStringList{"--size", "63x35", "--window", deep, "--dive", "d.WEBP"} << QSize(63, 35) << false << "d.WEBP"
+        << "" << normalMs << false;
+    QTest::newRow("MP4 dive at an odd size")
+        << QStringList{"--size", "63x36", "--window", deep, "--dive", "d.mp4"} << QSize() << false << ""
+        << "needs an even width and height" << normalMs << false;
+    QTest::newRow("dive of another name") << QStringList{"--window", deep, "--dive", "d.avi"} << QSize() << false << ""
+                                          << "cannot tell the dive's format from 'd.avi'" << normalMs << false;
+    QTest::newRow("dive to standard output, no format")
+        << QStringList{"--window", deep, "--dive", "-"} << QSize() << false << ""
+        << "cannot tell the dive's format" << normalMs << false;
+    QTest::newRow("dive without its end") << QStringList{"--dive", "d.mp4"} << QSize() << false << ""
+                                          << "--dive needs --window" << normalMs << false;
+    QTest::newRow("dive and animation") << QStringList{"--window", deep, "--dive", "d.mp4", "--animate", "a.webp"}
+                                        << QSize() << false << ""
+                                        << "more than one output file" << normalMs << false;
+    QTest::newRow("dive options alone") << QStringList{"--fps", "24", "p.png"} << QSize() << false << ""
+                                        << "go with --dive" << normalMs << false;
+    for (const auto &[option, bad] : {std::pair{"--seconds", "0"},
+                                      {"--seconds", "3601"},
+                                      {"--seconds", "nan"},
+                                      {"--seconds", "x"},
+                                      {"--fps", "0"},
+                                      {"--fps", "121"},
+                                      {"--fps", "2.5"},
+                                      {"--format", "gif"},
+                                      {"--from", "1,2,3"},
+                                      {"--from", "0,1,1e-11,0"}}) {
+        QTest::addRow("dive %s '%s'", option, bad)
+            << QStringList{"--window", deep, QString::fromLatin1(option), QString::fromLatin1(bad), "--dive", "d.mp4"}
+            << QSize() << false << ""
+            << "bad " << normalMs << false;
+    }
     for (const char *bad : {"0", "-1", "60001", "1.5", "x", ""}) {
         QTest::addRow("bad frame time '%s'", bad)
             << QStringList{"--animate", "a.webp", "--frame-ms", QString::fromLatin1(bad)} << normal << false << ""
@@ -315,7 +355,7 @@ void TestRender::options()
     QCOMPARE(options.size, size);
     QCOMPARE(options.time, time);
     QCOMPARE(options.output, output.toUtf8());
-    QCOMPARE(options.animate, output.endsWith(u".webp") || output == u"-");
+    QCOMPARE(options.animate, !options.dive && (output.endsWith(u".webp") || output == u"-"));
     QCOMPARE(options.frameMs, frameMs);
     QCOMPARE(options.quiet, quiet);
 }
@@ -446,6 +486,13 @@ void TestRender::badInputIsOneLineAndLeavesNoFile_data()
                                          << "takes no --window";
     QTest::newRow("side over 16384") << QStringList{"--size", "16385x100", "%DIR%/out.png"} << "bad size";
     QTest::newRow("no output") << QStringList{} << "no output file";
+    const QString deep = QStringLiteral("299.9999996,-399.9999995,300.0000004,-400.0000005");
+    QTest::newRow("dive of another name")
+        << QStringList{"--window", deep, "--dive", "%DIR%/out.mkv"} << "out.mkv': name a .mp4, .webm or .webp file";
+    QTest::newRow("dive with a bad rate")
+        << QStringList{"--window", deep, "--fps", "1000", "--dive", "%DIR%/out.mp4"} << "bad frame rate '1000'";
+    QTest::newRow("dive into a missing directory")
+        << QStringList{"--window", deep, "--dive", "%DIR%/missing/out.webm"} << "No such file or directory";
     QTest::newRow("missing directory") << QStringList{"%DIR%/missing/out.png"} << "No such file or directory";
     QTest::newRow("a directory") << QStringList{"%DIR%"} << "Is a directory";
     QTest::newRow("name too long") << QStringList{"%DIR%/" + QString(300, u'a') + ".png"} << "File name too long";
@@ -472,29 +519,36 @@ void TestRender::badInputIsOneLineAndLeavesNoFile()
 
 void TestRender::fullDiskKeepsTheOldFile_data()
 {
-    QTest::addColumn<QString>("size");
-    QTest::newRow("default size") << QStringLiteral("%1x%2").arg(PictureSize.width()).arg(PictureSize.height());
-    QTest::newRow("2000x2000") << "2000x2000";
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("default size") << QStringLiteral("--size %1x%2").arg(PictureSize.width()).arg(PictureSize.height())
+                                  << "out.png";
+    QTest::newRow("2000x2000") << "--size 2000x2000"
+                               << "out.png";
+    // Written as it is made: the disk fills during the dive.
+    QTest::newRow("dive") << "--size 160x90 --seconds 1 --window 290,-390,310,-410 --dive"
+                          << "out.mp4";
 }
 
 void TestRender::fullDiskKeepsTheOldFile()
 {
-    QFETCH(QString, size);
+    QFETCH(QString, options);
+    QFETCH(QString, name);
     // A tiny tmpfs in a private mount namespace: a real ENOSPC, no root needed.
     const QString script =
-        QStringLiteral("set -e; d=$(mktemp -d); mount -t tmpfs -o size=8k none \"$d\"; echo old > \"$d/out.png\"; "
-                       "status=0; \"$1\" --size \"$2\" \"$d/out.png\" || status=$?; echo \"status=$status\"; ls -A "
-                       "\"$d\"; cat \"$d/out.png\"");
+        QStringLiteral("set -e; d=$(mktemp -d); mount -t tmpfs -o size=8k none \"$d\"; echo old > \"$d/$3\"; "
+                       "status=0; \"$1\" $2 \"$d/$3\" || status=$?; echo \"status=$status\"; ls -A "
+                       "\"$d\"; cat \"$d/$3\"");
     const Run probe = Execute(QStringLiteral("unshare"), {"--user", "--map-root-user", "--mount", "true"});
     if (probe.status != 0) {
         QSKIP("user namespaces are not available here");
     }
     const Run run = Execute(QStringLiteral("unshare"), {"--user", "--map-root-user", "--mount", "sh", "-c", script,
-                                                        "sh", QStringLiteral(LEVYC_RENDER_PATH), size});
+                                                        "sh", QStringLiteral(LEVYC_RENDER_PATH), options, name});
     QCOMPARE(run.status, 0);
     QVERIFY2(run.err.contains("No space left on device"), run.err.constData());
     QCOMPARE(run.err.count('\n'), 1);
-    QCOMPARE(run.out, QByteArray("status=1\nout.png\nold\n"));
+    QCOMPARE(run.out, "status=1\n" + name.toUtf8() + "\nold\n");
 }
 
 void TestRender::streamsAreWrittenThrough_data()
@@ -607,6 +661,23 @@ void TestRender::streamsAreWrittenThrough_data()
                        .arg(128 + number)
             << 0 << "-";
     }
+    const QString dive = QStringLiteral("--window 290,-390,310,-410 --size 320x180 ");
+    QTest::newRow("dive to standard output full") << "\"$1\" " + dive + "--format mp4 --dive - >/dev/full" << 1
+                                                  << "cannot write standard output: No space left on device";
+    QTest::newRow("dive to a full device") << "\"$1\" " + dive + "--format webm --dive /dev/full" << 1
+                                           << "cannot write '/dev/full': No space left on device";
+    QTest::newRow("WebP dive to standard output")
+        << "\"$1\" " + dive + "--dive - --format webp | cat" << 1
+        << "an animated WebP dive is made whole: name a .webp file, not a stream";
+    QTest::newRow("dive read no further")
+        << "\"$1\" --window 290,-390,310,-410 --size 640x360 --seconds 2 --format webm --dive - | head -c 1 >/dev/null"
+        << 1 << "cannot write standard output: Broken pipe";
+    // Mid-dive once frames have reached the temporary file.
+    QTest::newRow("killed mid-dive")
+        << "\"$1\" " + dive +
+               "--quiet --dive out.mp4 & pid=$!; until [ -s \"$(ls -A | grep levyc-render)\" ]; do "
+               "kill -0 $pid || exit 1; sleep 0.01; done; kill $pid; wait $pid; test $? -eq 143 && test ! -e out.mp4"
+        << 0 << "-";
     QTest::newRow("killed while animating")
         << during + "\"$1\" --size 4000x4000 --animate out.webp & pid=$!; during TERM; wait $pid; "
                     "test $? -eq 143 && test ! -e out.webp"
@@ -863,7 +934,8 @@ void TestRender::help()
     QVERIFY(
         run.out.startsWith("Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"));
     for (const char *option :
-         {"--size", "--window", "--animate FILE", "--frame-ms N", "--time", "--quiet", "-h, --help", "--version"}) {
+         {"--size", "--window", "--animate FILE", "--frame-ms N", "--dive FILE", "--from", "--seconds S", "--fps N",
+          "--format FMT", "--time", "--quiet", "-h, --help", "--version"}) {
         QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
     }
     QCOMPARE(run.err, QByteArray());

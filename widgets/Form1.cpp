@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "DiveSaver.h"
 #include "WindowLayout.h"
 
 #include "CurveAnimation.h"
@@ -140,6 +141,7 @@ Form1::Form1(QWidget *parent)
     connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Picture1, &PictureBox::SaveRequested, this, &Form1::SaveAs);
+    connect(Picture1, &PictureBox::SaveDiveRequested, this, &Form1::SaveDive);
 }
 
 void Form1::Retranslate()
@@ -217,12 +219,55 @@ bool Form1::SavePictureTo(const QString &path)
             return false; // cancelled: the output goes, and with it its temporary file
         }
     }
+    ShowSaveError(error);
+    return false;
+}
+
+void Form1::SaveDive()
+{
+    QString folder = saveDirectory_.isEmpty() ? QDir::currentPath() : saveDirectory_;
+    if (IsVirtualFolder(folder)) {
+        folder = QDir::homePath();
+    }
+    NameOnlyIconProvider icons;
+    const QStringList filters{tr("MP4 video (*.mp4)"), tr("WebM video (*.webm)"), tr("Animated WebP (*.webp)")};
+    QFileDialog dialog(this, tr("Save a Dive"), folder, filters.join(QStringLiteral(";;")));
+    dialog.setIconProvider(&icons);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("mp4"));
+    dialog.selectFile(QStringLiteral("levyc-dive.mp4"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString &filter) {
+        static const char *const suffixes[] = {"mp4", "webm", "webp"};
+        dialog.setDefaultSuffix(QLatin1String(suffixes[std::max<qsizetype>(0, filters.indexOf(filter))]));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    if (SaveDiveTo(path)) {
+        saveDirectory_ = QFileInfo(path).absolutePath();
+    }
+}
+
+bool Form1::SaveDiveTo(const QString &path)
+{
+    QString error;
+    if (levyc::SaveDive(this, path, commands_.Drawn(), Picture1->View(), Picture1->Picture().size(), &error)) {
+        return true;
+    }
+    if (!error.isEmpty()) {
+        ShowSaveError(error);
+    }
+    return false;
+}
+
+void Form1::ShowSaveError(const QString &error)
+{
     // Not exec(): a drawing may be waiting for its next pass.
     auto *box = new QMessageBox(QMessageBox::Warning, tr("Cannot Save the Picture"), error, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("SaveError"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
-    return false;
 }
 
 bool Form1::MakeAnimation(QByteArray *webp, QString *error)

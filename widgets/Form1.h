@@ -28,6 +28,10 @@ public:
     // On failure a message box gives the system's reason and the file is left
     // as it was; a save cancelled from its progress dialog leaves it too.
     bool SavePictureTo(const QString &path);
+    // Writes a dive from the Draw's view to the view on screen, at the
+    // picture's size, as MP4, WebM or WebP by the name's ending; failures and
+    // a cancel as for SavePictureTo.
+    bool SaveDiveTo(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -40,6 +44,10 @@ private:
     void Command3_Click();
     // Asks for a file name, then saves the picture there.
     void SaveAs();
+    // Asks for a file name, then saves a dive there.
+    void SaveDive();
+    // Says why a save failed, in a message box.
+    void ShowSaveError(const QString &error);
     // The last Draw's animation; false with the reason, or with none when cancelled.
     bool MakeAnimation(QByteArray *webp, QString *error);
     // Tooltips and accessible names and descriptions, in the current language.

@@ -95,6 +95,7 @@ PictureBox::PictureBox(QWidget *parent)
     saveAction_.setShortcut(QKeySequence::Save);
     connect(&copyAction_, &QAction::triggered, this, &PictureBox::Copy);
     connect(&saveAction_, &QAction::triggered, this, &PictureBox::SaveRequested);
+    connect(&saveDiveAction_, &QAction::triggered, this, &PictureBox::SaveDiveRequested);
     connect(&resetViewAction_, &QAction::triggered, this, &PictureBox::ResetView);
     resetViewAction_.setEnabled(false);
     // Alt+arrows as in a browser, Backspace as in many image viewers.
@@ -127,6 +128,7 @@ void PictureBox::Retranslate()
 {
     copyAction_.setText(tr("&Copy"));
     saveAction_.setText(tr("&Save As…"));
+    saveDiveAction_.setText(tr("Save &Dive…"));
     resetViewAction_.setText(tr("&Reset View"));
     backAction_.setText(tr("&Back"));
     forwardAction_.setText(tr("&Forward"));
@@ -152,6 +154,7 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(&copyAction_);
     menu->addAction(&saveAction_);
+    menu->addAction(&saveDiveAction_);
     menu->addAction(&resetViewAction_);
     menu->addAction(&backAction_);
     menu->addAction(&forwardAction_);

@@ -81,6 +81,8 @@ public:
 signals:
     // Save As… was chosen, from the context menu or with Ctrl+S.
     void SaveRequested();
+    // Save Dive… was chosen from the context menu.
+    void SaveDiveRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -129,6 +131,7 @@ private:
     QTimer frameTimer_;
     QAction copyAction_;
     QAction saveAction_;
+    QAction saveDiveAction_;
     QAction resetViewAction_;
     QAction backAction_;
     QAction forwardAction_;

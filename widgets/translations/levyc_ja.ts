@@ -72,6 +72,18 @@
         <translation>アニメーションWebP (*.webp)</translation>
     </message>
     <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4 動画 (*.mp4)</translation>
+    </message>
+    <message>
+        <source>WebM video (*.webm)</source>
+        <translation>WebM 動画 (*.webm)</translation>
+    </message>
+    <message>
+        <source>Save a Dive</source>
+        <translation>ダイブを保存</translation>
+    </message>
+    <message>
         <source>Saving the animation…</source>
         <translation>アニメーションを保存しています…</translation>
     </message>
@@ -85,6 +97,10 @@
     <message>
         <source>&amp;Copy</source>
         <translation>コピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Save &amp;Dive…</source>
+        <translation>ダイブを保存(&amp;D)…</translation>
     </message>
     <message>
         <source>&amp;Save As…</source>
@@ -113,6 +129,25 @@
     <message>
         <source>The Lévy C curves drawn so far. Once drawn, + and - zoom, the arrow keys move the view and Home resets it. Ctrl+C copies the picture, Ctrl+S saves it as a PNG file.</source>
         <translation>これまでに描いたレヴィC曲線です。描き終えたら、+と-で拡大縮小、矢印キーで表示を移動、Homeで元に戻します。Ctrl+Cで画像をコピー、Ctrl+SでPNGファイルに保存します。</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::DiveSaver</name>
+    <message>
+        <source>A dive is saved as .mp4, .webm or .webp.</source>
+        <translation>ダイブは .mp4、.webm、.webp のいずれかで保存します。</translation>
+    </message>
+    <message>
+        <source>An animated WebP dive is made whole: choose a file, not a stream.</source>
+        <translation>アニメーション WebP のダイブは一括で作られます。ストリームではなくファイルを選んでください。</translation>
+    </message>
+    <message>
+        <source>Saving the dive…</source>
+        <translation>ダイブを保存しています…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,56 @@
+#include "RenderDive.h"
+
+#include "DiveMovie.h"
+#include "OutputSink.h"
+#include "Passes.h"
+#include "FileOutput.h"
+#include "ProgressLine.h"
+#include "RenderOptions.h"
+
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+namespace levyc {
+
+bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &progress, QString *error)
+{
+    const std::optional<DiveFormat> format = DiveFormatOf("." + options.format);
+    if (!format) {
+        *error = QStringLiteral("no dive format");
+        return false;
+    }
+    if (!output.Seekable() && !DiveStreams(*format)) {
+        *error = QStringLiteral("an animated WebP dive is made whole: name a .webp file, not a stream");
+        return false;
+    }
+    qint64 size = 0;
+    const VideoSink sink = OutputSink(output, &size);
+    const Dive dive{options.from, options.window, options.size, options.seconds, options.fps, *format};
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const auto shown = [&](int done, int frames) {
+        QString left;
+        if (done > 0) {
+            const double seconds = static_cast<double>(elapsed.elapsed()) / 1000 * (frames - done) / done;
+            left = QStringLiteral(", %1 s left").arg(seconds, 0, 'f', 0);
+        }
+        progress.Show(QStringLiteral("dive, frame %1 of %2%3").arg(done).arg(frames).arg(left));
+        return true;
+    };
+    DiveFigures figures;
+    const std::vector<CurveRecord> curves = PictureCurves();
+    if (!MakeDive(dive, curves, sink, &figures, error, shown) || !output.Commit(error)) {
+        return false;
+    }
+    progress.Clear();
+    if (options.time) {
+        std::fprintf(stderr,
+                     "levyc-render: %d frames, views drawn in %.1f ms, encoded alongside in %.1f ms, %.1f ms in all, "
+                     "%lld bytes\n",
+                     figures.frames, figures.renderMs, figures.encodeMs, figures.totalMs, static_cast<long long>(size));
+    }
+    return true;
+}
+
+} // namespace levyc

@@ -1,0 +1,186 @@
+#include "DivePath.h"
+#include "Passes.h"
+#include "PictureWorld.h"
+#include "ViewRender.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <cmath>
+
+using namespace levyc;
+
+namespace {
+
+// A small, short dive: quick to make, with every frame still a real view.
+constexpr QSize Size(160, 90);
+constexpr int Fps = 10;
+constexpr double Seconds = 1.6;
+constexpr WorldWindow End{299.99, -399.99, 300.01, -400.01};
+
+struct Video
+{
+    QString codec;
+    QString pixelFormat;
+    QSize size;
+    double fps = 0;
+    int frames = 0;
+    QImage lastLuma; // Y of the last frame, one byte a pixel
+};
+
+// Every frame through FFmpeg's own demuxer and decoder.
+bool Decode(const QString &path, Video *video)
+{
+    AVFormatContext *format = nullptr;
+    if (avformat_open_input(&format, path.toLocal8Bit().constData(), nullptr, nullptr) < 0) {
+        return false;
+    }
+    bool ok = avformat_find_stream_info(format, nullptr) >= 0 && format->nb_streams == 1;
+    const AVStream *stream = ok ? format->streams[0] : nullptr;
+    const AVCodec *decoder = ok ? avcodec_find_decoder(stream->codecpar->codec_id) : nullptr;
+    AVCodecContext *codec = decoder != nullptr ? avcodec_alloc_context3(decoder) : nullptr;
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    ok = codec != nullptr && avcodec_parameters_to_context(codec, stream->codecpar) >= 0 &&
+         avcodec_open2(codec, decoder, nullptr) >= 0;
+    if (ok) {
+        video->codec = QString::fromLatin1(decoder->name);
+        video->pixelFormat =
+            QString::fromLatin1(av_get_pix_fmt_name(static_cast<AVPixelFormat>(stream->codecpar->format)));
+        video->size = QSize(stream->codecpar->width, stream->codecpar->height);
+        video->fps = av_q2d(stream->avg_frame_rate);
+    }
+    const auto receive = [&] {
+        while (avcodec_receive_frame(codec, frame) >= 0) {
+            ++video->frames;
+            QImage luma(frame->width, frame->height, QImage::Format_Grayscale8);
+            for (int y = 0; y < frame->height; ++y) {
+                std::memcpy(luma.scanLine(y), frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0],
+                            static_cast<std::size_t>(frame->width));
+            }
+            video->lastLuma = luma;
+        }
+    };
+    while (ok && av_read_frame(format, packet) >= 0) {
+        ok = avcodec_send_packet(codec, packet) >= 0;
+        av_packet_unref(packet);
+        receive();
+    }
+    if (ok) {
+        avcodec_send_packet(codec, nullptr);
+        receive();
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+    return ok;
+}
+
+// The limited-range BT.709 luma the encoder is given for each pixel.
+double Luma(QRgb rgb)
+{
+    return 16 + 219 * (0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb)) / 255;
+}
+
+// The mean distance in luma levels between a decoded frame and a picture.
+double MeanLumaDistance(const QImage &luma, const QImage &picture)
+{
+    double sum = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            sum += std::abs(luma.constScanLine(y)[x] - Luma(picture.pixel(x, y)));
+        }
+    }
+    return sum / (picture.width() * picture.height());
+}
+
+} // namespace
+
+class TestDive : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decodes_data();
+    void decodes();
+};
+
+void TestDive::decodes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("stream");
+    QTest::addColumn<QString>("codec");
+
+    QTest::newRow("MP4") << "dive.mp4" << false << "h264";
+    QTest::newRow("MP4 in fragments, to standard output") << "dive.mp4" << true << "h264";
+    QTest::newRow("WebM") << "dive.webm" << false << "vp9";
+    QTest::newRow("WebM to standard output") << "dive.webm" << true << "vp9";
+}
+
+// Frame count, size, rate and format as asked; the last frame near the exact
+// end view.
+void TestDive::decodes()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, stream);
+    QFETCH(QString, codec);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QProcess render;
+    QStringList arguments{"--size",
+                          QStringLiteral("%1x%2").arg(Size.width()).arg(Size.height()),
+                          "--seconds",
+                          QString::number(Seconds),
+                          "--fps",
+                          QString::number(Fps),
+                          "--window",
+                          QStringLiteral("%1,%2,%3,%4")
+                              .arg(End.Left, 0, 'g', 17)
+                              .arg(End.Top, 0, 'g', 17)
+                              .arg(End.Right, 0, 'g', 17)
+                              .arg(End.Bottom, 0, 'g', 17)};
+    if (stream) {
+        arguments << "--format" << name.section(u'.', -1) << "--dive"
+                  << "-";
+        render.setStandardOutputFile(path);
+    } else {
+        arguments << "--dive" << path;
+    }
+    render.start(QStringLiteral(LEVYC_RENDER_PATH), arguments);
+    QVERIFY(render.waitForFinished(120000));
+    QCOMPARE(render.readAllStandardError(), QByteArray());
+    QCOMPARE(render.exitCode(), 0);
+
+    Video video;
+    QVERIFY(Decode(path, &video));
+    QCOMPARE(video.codec, codec);
+    QCOMPARE(video.pixelFormat, QStringLiteral("yuv420p"));
+    QCOMPARE(video.size, Size);
+    QCOMPARE(video.fps, double(Fps));
+    QCOMPARE(video.frames, static_cast<int>(std::lround(Seconds * Fps)));
+
+    // Lossy coding spreads a one-pixel line's light over its neighbours, so
+    // single pixels differ by much; on average, over 219 levels, the last
+    // frame came within 3.9 (H.264 at its quality 28) and 2.2 (VP9), against
+    // 88 for the view three frames before. Within 6 is the end view, and the
+    // earlier view must stay well apart, so that a wrong last window fails.
+    const DivePath dive(PictureWorld, End, Seconds, Fps);
+    const QImage last = RenderView(PictureCurves(), dive.Last(), Size).image;
+    const QImage before = RenderView(PictureCurves(), dive.Frame(dive.Frames() - 4), Size).image;
+    const double distance = MeanLumaDistance(video.lastLuma, last);
+    const double other = MeanLumaDistance(video.lastLuma, before);
+    QVERIFY2(distance < 6 && other > 4 * distance,
+             qPrintable(QStringLiteral("last frame %1 levels off, an earlier view %2").arg(distance).arg(other)));
+}
+
+QTEST_GUILESS_MAIN(TestDive)
+#include "tst_dive.moc"

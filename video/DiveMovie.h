@@ -1,0 +1,53 @@
+#pragma once
+
+#include "CurveRecord.h"
+#include "VideoEncoder.h"
+#include "WorldWindow.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <span>
+
+namespace levyc {
+
+enum class DiveFormat { Mp4, WebM, WebP };
+
+// The format a file name asks for by its ending (.mp4, .webm, .webp), if any.
+std::optional<DiveFormat> DiveFormatOf(const QByteArray &name);
+// Whether the format can be written to a stream (a pipe, standard output):
+// WebM, and MP4 in fragments. A WebP animation is assembled whole.
+bool DiveStreams(DiveFormat format);
+
+struct Dive
+{
+    WorldWindow from;
+    WorldWindow to; // given the first's shape
+    QSize size;     // even sides for MP4 and WebM
+    double seconds = 10;
+    int fps = 30;
+    DiveFormat format = DiveFormat::Mp4;
+};
+
+struct DiveFigures
+{
+    int frames = 0;
+    double renderMs = 0; // drawing the views
+    double encodeMs = 0; // converting and encoding, alongside the drawing
+    double totalMs = 0;
+};
+
+// Called with the frames encoded so far and their total; false cancels.
+using DiveProgress = std::function<bool(int framesDone, int frames)>;
+
+// Draws every frame of the dive as the exact view at its window, on every
+// core, and encodes it on a thread of its own as the next frames are drawn;
+// a frame is dropped once encoded. The bytes go to the sink (a WebP, whole,
+// at the end). False with a one-line reason, "cancelled" when cancelled.
+bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const VideoSink &sink, DiveFigures *figures,
+              QString *error, const DiveProgress &progress = {});
+
+} // namespace levyc
