@@ -1,9 +1,9 @@
 #include "RenderDive.h"
 
 #include "DiveMovie.h"
+#include "FileOutput.h"
 #include "OutputSink.h"
 #include "Passes.h"
-#include "FileOutput.h"
 #include "ProgressLine.h"
 #include "RenderOptions.h"
 

@@ -1,9 +1,9 @@
 #include "DiveSaver.h"
 
 #include "DiveMovie.h"
+#include "FileOutput.h"
 #include "OutputSink.h"
 #include "PictureWorld.h"
-#include "FileOutput.h"
 #include "ViewNavigation.h"
 
 #include <QCoreApplication>
