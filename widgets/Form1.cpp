@@ -276,8 +276,7 @@ bool Form1::MakeAnimation(QByteArray *webp, QString *error)
         // No Draw to show: the picture as it stands, a still image.
         const QImage picture = Picture1->Picture().convertToFormat(QImage::Format_RGB32);
         return EncodeAnimation(
-            picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, DrawAnimationTiming, webp,
-            error);
+            picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, DrawAnimationTiming, webp, error);
     }
     const std::vector<CurveRecord> curves = commands_.Drawn();
     const int frames = static_cast<int>(curves.size()) + 1;

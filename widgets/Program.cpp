@@ -2,8 +2,8 @@
 
 #include "DestroyedWindowWatcher.h"
 #include "FileNames.h"
-#include "Form1.h"
 #include "FileOutput.h"
+#include "Form1.h"
 #include "Translations.h"
 #include "WaylandGraphics.h"
 
