@@ -261,7 +261,7 @@ bool FileOutput::WritePart(const char *data, qint64 size, QString *error)
     return WriteAll(streamFd_ >= 0 ? streamFd_ : temporaryFd_, data, size, error);
 }
 
-qint64 FileOutput::Seek(qint64 offset, int whence)
+qint64 FileOutput::Seek(qint64 offset, int whence) const
 {
     return streamFd_ >= 0 ? -1 : ::lseek(temporaryFd_, offset, whence);
 }

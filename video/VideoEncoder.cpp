@@ -81,14 +81,14 @@ struct VideoEncoder::State
     }
 
     // The sink's own line when a write failed, else what the library said.
-    bool Fail(QString *error, const QString &what, int code)
+    bool Fail(QString *error, const QString &what, int code) const
     {
         *error = !sinkError.isEmpty() ? sinkError : QStringLiteral("%1: %2").arg(what, Reason(code));
         return false;
     }
 
     // Hands the encoder's packets to the muxer; `frame` null drains it.
-    bool Encode(const AVFrame *input, QString *error)
+    bool Encode(const AVFrame *input, QString *error) const
     {
         int result = avcodec_send_frame(codec, input);
         if (result < 0) {
