@@ -60,9 +60,15 @@ struct Frame
     QImage image;
 };
 
-// Every frame as shown, whole, through libwebp's own animation decoder.
-bool Decode(const QByteArray &file, QSize *size, int *loops, QList<Frame> *frames)
+// Every frame of the file at `path` as shown, whole, through libwebp's own
+// animation decoder.
+bool Decode(const QString &path, QSize *size, int *loops, QList<Frame> *frames)
 {
+    QFile input(path);
+    if (!input.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray file = input.readAll();
     WebPData data = {reinterpret_cast<const uint8_t *>(file.constData()), static_cast<size_t>(file.size())};
     WebPAnimDecoderOptions options;
     WebPAnimDecoderOptionsInit(&options);
@@ -139,12 +145,10 @@ void TestAnimation::framesAreTheDrawAfterEachCurve()
     QCOMPARE(Render(arguments), 0);
     QCOMPARE(Render(still), 0);
 
-    QFile file(webp);
-    QVERIFY(file.open(QIODevice::ReadOnly));
     QSize canvas;
     int loops = -1;
     QList<Frame> frames;
-    QVERIFY(Decode(file.readAll(), &canvas, &loops, &frames));
+    QVERIFY(Decode(webp, &canvas, &loops, &frames));
     QCOMPARE(canvas, size);
     QCOMPARE(loops, 0);
     QVERIFY(!frames.isEmpty());
@@ -207,12 +211,10 @@ void TestAnimation::aDeepViewStartsWhereItShows()
     QCOMPARE(Render({"--size", "160x120", "--window", "299.9999996,-399.9999995,300.0000004,-400.0000005", "--animate",
                      webp}),
              0);
-    QFile file(webp);
-    QVERIFY(file.open(QIODevice::ReadOnly));
     QSize canvas;
     int loops = -1;
     QList<Frame> frames;
-    QVERIFY(Decode(file.readAll(), &canvas, &loops, &frames));
+    QVERIFY(Decode(webp, &canvas, &loops, &frames));
     QVERIFY(frames.size() >= 2);
     QImage black(size, QImage::Format_RGB32);
     black.fill(Qt::black);
@@ -234,12 +236,10 @@ void TestAnimation::aWebPDiveEndsAtTheEndView()
     QCOMPARE(Render({"--size", "63x35", "--seconds", "0.5", "--fps", "10", "--window", "299.99,-399.99,300.01,-400.01",
                      "--dive", webp}),
              0);
-    QFile file(webp);
-    QVERIFY(file.open(QIODevice::ReadOnly));
     QSize canvas;
     int loops = -1;
     QList<Frame> frames;
-    QVERIFY(Decode(file.readAll(), &canvas, &loops, &frames));
+    QVERIFY(Decode(webp, &canvas, &loops, &frames));
     QCOMPARE(canvas, QSize(63, 35));
     QCOMPARE(loops, 0);
     QCOMPARE(frames.last().end, 500);
