@@ -24,7 +24,7 @@ if [[ "${1:-}" != run ]]; then
     xvfb xdotool imagemagick x11-utils xclip time valgrind
     sway wtype grim jq  # the Wayland end-to-end tests
     clang-format clang-tidy
-    debhelper dpkg-dev lintian devscripts   # the Debian package, its checker and hardening-check
+    build-essential debhelper dpkg-dev lintian devscripts   # the Debian package, its checker and hardening-check
     desktop-file-utils appstream man-db   # the package's validators
     acl attr            # a replaced file keeps its ACL and attributes
     webp                # webpinfo and webpmux check the animation
@@ -37,16 +37,23 @@ for p in "${packages[@]}"; do
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
 
-if ((${#missing[@]} == 0)); then
-  exit 0
-fi
-
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then
   sudo_cmd=(sudo)
 fi
-
-echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -q
-"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+if ((${#missing[@]} > 0)); then
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Whatever else the package's build checks for, as it checks it.
+source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+if [[ "${1:-}" != run ]] && ! (cd "$source_dir" && dpkg-checkbuilddeps >/dev/null 2>&1); then
+  echo "Installing the package's build dependencies"
+  ((${#missing[@]} > 0)) || "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get build-dep -y -q --no-install-recommends "$source_dir"
+  (cd "$source_dir" && dpkg-checkbuilddeps)
+fi
