@@ -3,13 +3,13 @@
 #include "FileNames.h"
 
 #include <QList>
+#include <QRandomGenerator>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -37,20 +37,15 @@ mode_t NewFileMode()
     return static_cast<mode_t>(0666) & ~mask;
 }
 
-// The temporary file, for a signal that ends the program before it is renamed.
-std::array<char, 8192> PendingTemporary = {};
-
-void Remember(const QByteArray &temporary)
+// Letters for a temporary file's name, as mkstemp would choose them.
+QByteArray RandomLetters(int count)
 {
-    if (temporary.size() >= static_cast<qsizetype>(PendingTemporary.size())) {
-        return; // longer than any path the system takes
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray letters;
+    for (int i = 0; i < count; ++i) {
+        letters += Letters[QRandomGenerator::system()->bounded(static_cast<int>(sizeof Letters) - 1)];
     }
-    std::memcpy(PendingTemporary.data(), temporary.constData(), static_cast<size_t>(temporary.size()) + 1);
-}
-
-void Forget()
-{
-    PendingTemporary[0] = '\0';
+    return letters;
 }
 
 // The directory a name is in, as the name gives it.
@@ -121,17 +116,11 @@ bool WriteAllTo(int fd, const char *data, qint64 size)
 
 void FileOutput::RemovePendingTemporary()
 {
-    if (PendingTemporary[0] != '\0') {
-        ::unlink(PendingTemporary.data());
-    }
+    PendingTemporary::RemoveAllForSignal();
 }
 
 FileOutput::~FileOutput()
 {
-    if (!temporary_.isEmpty()) {
-        ::unlink(temporary_.constData());
-        Forget();
-    }
     if (temporaryFd_ >= 0) {
         ::close(temporaryFd_);
     }
@@ -212,14 +201,18 @@ bool FileOutput::Open(const QByteArray &path, QString *error)
     // The new file, made now beside the target: whatever keeps it from being
     // written shows before the work is done. A short fixed name, so that a
     // target name near the length limit still fits.
-    QByteArray pattern = DirectoryOf(path_) + "/.levyc-render-XXXXXX";
-    temporaryFd_ = ::mkstemp(pattern.data());
-    if (temporaryFd_ < 0) {
-        return FailErrno(error);
+    // Recorded before it is made, so that a signal finds it however early.
+    constexpr int Tries = 100; // as names already taken allow
+    for (int attempt = 0; attempt < Tries; ++attempt) {
+        temporaryFd_ = temporary_.Make(DirectoryOf(path_) + "/.levyc-render-" + RandomLetters(6));
+        if (temporaryFd_ >= 0) {
+            return true;
+        }
+        if (errno != EEXIST) {
+            return FailErrno(error);
+        }
     }
-    temporary_ = pattern;
-    Remember(temporary_);
-    return true;
+    return FailErrno(error);
 }
 
 bool FileOutput::OpenDescriptor(int fd, QString *error)
@@ -352,12 +345,7 @@ bool FileOutput::Commit(QString *error)
     if (!written) {
         return false;
     }
-    if (::rename(temporary_.constData(), path_.constData()) != 0) {
-        return FailErrno(error);
-    }
-    temporary_.clear();
-    Forget();
-    return true;
+    return temporary_.RenameTo(path_) || FailErrno(error);
 }
 
 } // namespace levyc

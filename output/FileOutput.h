@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PendingTemporary.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -72,7 +74,7 @@ private:
     mode_t mode_ = 0;
     uid_t owner_ = 0;
     gid_t group_ = 0;
-    QByteArray temporary_; // the temporary file while it exists
+    PendingTemporary temporary_; // the file written, renamed into place when complete
     int temporaryFd_ = -1;
 };
 
