@@ -1,3 +1,4 @@
+#include "EveryCore.h"
 #include "Passes.h"
 #include "PictureSize.h"
 #include "ViewNavigation.h"
@@ -6,7 +7,9 @@
 
 #include <QtTest>
 
+#include <mutex>
 #include <set>
+#include <thread>
 
 using namespace levyc;
 
@@ -125,6 +128,8 @@ private slots:
     void theDrawsWindowIsTheDrawsPicture();
     void cancelledRendersLeaveNothing_data();
     void cancelledRendersLeaveNothing();
+    void onThreadsRunsOnThatMany_data();
+    void onThreadsRunsOnThatMany();
     void navigation_data();
     void navigation();
 };
@@ -234,38 +239,79 @@ void TestView::theDrawsWindowIsTheDrawsPicture()
 void TestView::cancelledRendersLeaveNothing_data()
 {
     QTest::addColumn<WorldWindow>("window");
-    QTest::addColumn<bool>("over"); // drawn over an image, or a whole view
-    QTest::newRow("the Draw's window") << PictureWorld << false;
-    QTest::newRow("a view") << WorldWindow{-310, 420, 500, -490} << false;
-    QTest::newRow("a view over an image") << WorldWindow{-310, 420, 500, -490} << true;
+    QTest::addColumn<bool>("over");       // drawn over an image, or a whole view
+    QTest::addColumn<int>("cancelAfter"); // curves drawn before the cancel; -1: before the call
+    const WorldWindow view{-310, 420, 500, -490};
+    QTest::newRow("the Draw's window") << PictureWorld << false << -1;
+    QTest::newRow("a view") << view << false << -1;
+    QTest::newRow("a view over an image") << view << true << -1;
+    QTest::newRow("the Draw's window, between curves") << PictureWorld << false << 50;
+    QTest::newRow("a view, half walked") << view << false << 50;
+    QTest::newRow("a view over an image, half walked") << view << true << 50;
 }
 
 void TestView::cancelledRendersLeaveNothing()
 {
     QFETCH(WorldWindow, window);
     QFETCH(bool, over);
+    QFETCH(int, cancelAfter);
     const std::vector<CurveRecord> curves = PictureCurves();
     const QSize size(160, 120);
     std::atomic<bool> cancel{false};
-    const ViewRenderOptions options{0, 0, &cancel};
-    if (!over) {
-        // Not cancelled, the flag given changes nothing; cancelled, the render is dropped.
-        QVERIFY(RenderView(curves, window, size, options).image == RenderView(curves, window, size).image);
-        cancel = true;
-        const RenderedView dropped = RenderView(curves, window, size, options);
-        QVERIFY(dropped.image.isNull());
-        QCOMPARE(dropped.lines, 0);
-        return;
-    }
+    // Not cancelled, the flag given changes nothing.
     QImage image(size, QImage::Format_RGB32);
     image.fill(qRgb(1, 2, 3));
     const QImage before = image.copy();
-    cancel = true;
-    QVERIFY(!DrawViewCurves(image, curves, window, options));
-    QVERIFY(image == before);
-    cancel = false;
-    QVERIFY(DrawViewCurves(image, curves, window, options));
-    QVERIFY(image != before);
+    if (over) {
+        QImage drawn = image.copy();
+        QVERIFY(DrawViewCurves(drawn, curves, window, {0, 0, &cancel}));
+        QVERIFY(drawn != before);
+    } else {
+        QVERIFY(RenderView(curves, window, size, {0, 0, &cancel}).image == RenderView(curves, window, size).image);
+    }
+
+    // Cancelled, the curve under way may end, and the call leaves nothing.
+    cancel = cancelAfter < 0;
+    int drawn = 0;
+    int drawnAfter = 0;
+    ViewRenderOptions options{1, 1, &cancel};
+    options.afterCurve = [&] {
+        drawnAfter += cancel ? 1 : 0;
+        cancel = cancel || ++drawn == cancelAfter;
+    };
+    if (over) {
+        QVERIFY(!DrawViewCurves(image, curves, window, options));
+        QVERIFY(image == before);
+    } else {
+        const RenderedView dropped = RenderView(curves, window, size, options);
+        QVERIFY(dropped.image.isNull());
+        QCOMPARE(dropped.lines, 0);
+    }
+    QVERIFY2(drawnAfter <= 1, qPrintable(QString::number(drawnAfter)));
+    QCOMPARE(drawn, std::max(cancelAfter, 0));
+}
+
+void TestView::onThreadsRunsOnThatMany_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::newRow("one") << 1;
+    QTest::newRow("two") << 2;
+    QTest::newRow("five") << 5;
+}
+
+void TestView::onThreadsRunsOnThatMany()
+{
+    QFETCH(int, threads);
+    std::mutex mutex;
+    std::set<std::thread::id> ran;
+    int runs = 0;
+    OnThreads(threads, [&] {
+        const std::lock_guard lock(mutex);
+        ran.insert(std::this_thread::get_id());
+        ++runs;
+    });
+    QCOMPARE(runs, threads);
+    QCOMPARE(static_cast<int>(ran.size()), threads);
 }
 
 void TestView::navigation_data()

@@ -32,8 +32,9 @@ bool Cancelled(const std::atomic<bool> *cancel)
     return cancel != nullptr && cancel->load(std::memory_order_relaxed);
 }
 
-RenderedView RenderDrawWindow(std::span<const CurveRecord> curves, QSize size, const std::atomic<bool> *cancel)
+RenderedView RenderDrawWindow(std::span<const CurveRecord> curves, QSize size, const ViewRenderOptions &options)
 {
+    const std::atomic<bool> *cancel = options.cancel;
     RenderedView result;
     const auto canvas = std::make_unique<Canvas>(size);
     if (canvas->Image().isNull()) {
@@ -46,6 +47,9 @@ RenderedView RenderDrawWindow(std::span<const CurveRecord> curves, QSize size, c
             return result;
         }
         plotter.DrawCurve(curve);
+        if (options.afterCurve) {
+            options.afterCurve();
+        }
     }
     if (!Cancelled(cancel)) {
         result.image = canvas->Image();
@@ -378,6 +382,9 @@ std::int64_t DrawBands(QImage &image, std::span<const CurveRecord> curves, const
                     return;
                 }
                 walk.Curve(curves[over ? i : curves.size() - 1 - i]);
+                if (options.afterCurve) {
+                    options.afterCurve();
+                }
             }
             walk.Finish();
             lines += walk.Lines();
@@ -395,7 +402,7 @@ RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &
                         const ViewRenderOptions &options)
 {
     if (IsDrawWindow(window)) {
-        return RenderDrawWindow(curves, size, options.cancel);
+        return RenderDrawWindow(curves, size, options);
     }
     RenderedView result;
     if (size.isEmpty() || !IsDrawableWindow(window) || !(PixelAspect(window, size) <= MaxPixelAspect)) {

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace levyc {
@@ -28,6 +29,9 @@ struct ViewRenderOptions
     int threads = 0;
     int bands = 0;
     const std::atomic<bool> *cancel = nullptr;
+    // Called after each curve is drawn, in a view after each band's, on the
+    // thread that drew it: to follow the work.
+    std::function<void()> afterCurve = {}; // initialised, so that brace lists may leave it out
 };
 
 struct RenderedView
