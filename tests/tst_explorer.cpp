@@ -3,6 +3,7 @@
 #include "PreviewPlacement.h"
 #include "ViewExplorer.h"
 #include "ViewHistory.h"
+#include "ViewRenderThread.h"
 
 #include <QMutex>
 #include <QWaitCondition>
@@ -154,8 +155,9 @@ void TestExplorer::onlyTheNewestRenderIsShown_data()
     // succession, "zoom" for one, "home" for the Draw's view, "stop" and
     // "explore" end and begin exploring, "enter N" waits for the Nth render to
     // start, "release" lets the oldest waiting one finish, "shown N" waits for
-    // N images to be shown. The images shown are named by their render, 0 for
-    // the Draw's own picture.
+    // N images to be shown, "delivered N" for the Nth finished render to have
+    // reached the explorer, shown or not. The images shown are named by their
+    // render, 0 for the Draw's own picture.
     QTest::addColumn<bool>("finishCancelled");
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QList<int>>("shown");
@@ -177,6 +179,9 @@ void TestExplorer::onlyTheNewestRenderIsShown_data()
     QTest::newRow("home and a zoom wait for no render of the Draw's view")
         << false << QStringList{"A", "enter 1", "release", "shown 1", "home", "shown 2", "zoom", "enter 2", "release"}
         << QList<int>{1, 0, 2} << QList<bool>{false, false} << "zoom";
+    QTest::newRow("finished after Home") << true << QStringList{"A",           "enter 1", "home",    "release",
+                                                                "delivered 1", "zoom",    "enter 2", "release"}
+                                         << QList<int>{0, 2} << QList<bool>{true, false} << "zoom";
 }
 
 void TestExplorer::onlyTheNewestRenderIsShown()
@@ -197,6 +202,11 @@ void TestExplorer::onlyTheNewestRenderIsShown()
         QCOMPARE(image.size(), ViewSize);
         images << (image.pixel(0, 0) == DrawnColour ? 0 : qRed(image.pixel(0, 0)));
     });
+    int delivered = 0;
+    // Queued after the explorer's own connection: counted once the explorer has had it.
+    connect(
+        explorer.findChild<ViewRenderThread *>(), &ViewRenderThread::Rendered, this, [&] { ++delivered; },
+        Qt::QueuedConnection);
     QImage drawn(ViewSize, QImage::Format_RGB32);
     drawn.fill(DrawnColour);
     const std::vector<CurveRecord> curves = {CurveRecord{}};
@@ -224,6 +234,8 @@ void TestExplorer::onlyTheNewestRenderIsShown()
             explorer.Explore(curves, drawn);
         } else if (words.front() == u"enter") {
             gate.WaitEntered(words.back().toInt());
+        } else if (words.front() == u"delivered") {
+            QTRY_COMPARE(delivered, words.back().toInt());
         } else if (words.front() == u"shown") {
             QTRY_COMPARE(images.size(), words.back().toInt());
         } else if (step == u"release") {
@@ -301,22 +313,28 @@ void TestExplorer::history()
 
 void TestExplorer::zoomToABox_data()
 {
-    // The image, 100 by 80 pixels, shows x from 0 to 100 and y from 80 down to 0.
+    // The image is 100 by 80 pixels; "from" is the window it shows.
+    QTest::addColumn<QList<double>>("from");
     QTest::addColumn<QRectF>("box");
     QTest::addColumn<QList<double>>("view");
-    QTest::newRow("the middle quarter") << QRectF(25, 20, 50, 40) << QList<double>{25, 60, 75, 20};
-    QTest::newRow("drawn up and left") << QRectF(75, 60, -50, -40) << QList<double>{25, 60, 75, 20};
+    const QList<double> whole{0, 80, 100, 0};
+    QTest::newRow("the middle quarter") << whole << QRectF(25, 20, 50, 40) << QList<double>{25, 60, 75, 20};
+    QTest::newRow("drawn up and left") << whole << QRectF(75, 60, -50, -40) << QList<double>{25, 60, 75, 20};
     // The width sets the scale; the height shows more than the box.
-    QTest::newRow("wide") << QRectF(0, 0, 50, 10) << QList<double>{0, 95, 50, 55};
-    QTest::newRow("tall") << QRectF(10, 10, 10, 40) << QList<double>{-10, 70, 40, 30};
-    QTest::newRow("no area") << QRectF(10, 10, 0, 20) << QList<double>{0, 80, 100, 0};
+    QTest::newRow("wide") << whole << QRectF(0, 0, 50, 10) << QList<double>{0, 95, 50, 55};
+    QTest::newRow("tall") << whole << QRectF(10, 10, 10, 40) << QList<double>{-10, 70, 40, 30};
+    QTest::newRow("no area") << whole << QRectF(10, 10, 0, 20) << whole;
+    // Twenty times narrower than the narrowest view: it stays where it was.
+    const QList<double> deepest{0, 8e-10, 1e-9, 0};
+    QTest::newRow("past the narrowest") << deepest << QRectF(40, 30, 5, 4) << deepest;
 }
 
 void TestExplorer::zoomToABox()
 {
+    QFETCH(QList<double>, from);
     QFETCH(QRectF, box);
     QFETCH(QList<double>, view);
-    QCOMPARE(ZoomedToBox({0, 80, 100, 0}, QSizeF(100, 80), box), FromList(view));
+    QCOMPARE(ZoomedToBox(FromList(from), QSizeF(100, 80), box), FromList(view));
 }
 
 QTEST_MAIN(TestExplorer)

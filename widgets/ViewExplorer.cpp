@@ -18,7 +18,7 @@ ViewExplorer::ViewExplorer(ViewRenderFunction render, QObject *parent)
     , view_(PictureWorld)
     , shown_(PictureWorld)
     , requested_(PictureWorld)
-    , renderer_(std::move(render))
+    , renderer_(std::move(render), this)
 {
     connect(&renderer_, &ViewRenderThread::Rendered, this, &ViewExplorer::Take);
     settleTimer_.setSingleShot(true);
