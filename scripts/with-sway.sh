@@ -7,16 +7,7 @@
 # Usage: with-sway.sh COMMAND [ARG ...]
 set -euo pipefail
 
-user=${LEVYC_WAYLAND_USER:-nobody}
-as_user=()
-runtime=$(mktemp -d)
-if [[ $(id -u) -eq 0 ]]; then
-    uid=$(id -u "$user")
-    gid=$(id -g "$user")
-    as_user=(setpriv --reuid="$uid" --regid="$gid" --clear-groups --inh-caps=-all)
-    chown "$uid:$gid" "$runtime"
-fi
-chmod 700 "$runtime"
+source "$(dirname "${BASH_SOURCE[0]}")/wayland-account.sh"
 config=$runtime/sway.conf
 cat >"$config" <<'CONF'
 xwayland disable
