@@ -423,22 +423,35 @@ void TestRender::progressLineOnATerminalOnly_data()
     QTest::addColumn<QByteArray>("shown");
     QTest::addColumn<int>("columns"); // the terminal's width, 0 when it does not say
 
-    // Long enough to be shown: half a second at the least.
-    const QString run = QStringLiteral("\"$1\" --size 16384x16384 %1 out.png");
-    const QString onTerminal = QStringLiteral(R"(R="$1" script -qec '%1' /dev/null </dev/null >err.txt; cat err.txt)");
-    QTest::newRow("terminal") << onTerminal.arg(run.arg(QString()).replace(QStringLiteral("$1"), QStringLiteral("$R")))
+    // `held COMMAND` runs a render and, once it is drawing (grown by a
+    // picture's worth of memory), holds it stopped for the half second the line
+    // waits for: however fast the render, the line is then due.
+    const QString held = QStringLiteral(R"(cat > held.sh <<'EOF'
+held() {
+    "$@" & p=$!
+    until ls .levyc-render-* >/dev/null 2>&1; do kill -0 $p || exit 90; sleep 0.01; done
+    v=$(grep VmSize /proc/$p/status | tr -dc 0-9)
+    until [ $(($(grep VmSize /proc/$p/status | tr -dc 0-9) - v)) -ge 10000 ]; do kill -0 $p || exit 91; sleep 0.01; done
+    kill -STOP $p; sleep 0.5; kill -CONT $p; wait $p
+}
+EOF
+)");
+    const QString run = QStringLiteral(". ./held.sh; held \"$1\" --size 16384x16384 %1 out.png");
+    const QString onTerminal =
+        held + QStringLiteral(R"(R="$1" script -qec '%1' /dev/null </dev/null >err.txt; cat err.txt)");
+    const auto onItsTerminal = [&](const QString &command) {
+        return onTerminal.arg(QString(command).replace(QStringLiteral("$1"), QStringLiteral("$R")));
+    };
+    QTest::newRow("terminal") << onItsTerminal(run.arg(QString()))
                               << QByteArray("levyc-render: drawing, curve |levyc-render: encoding, ") << 0;
-    QTest::newRow("terminal, quiet") << onTerminal.arg(
-                                            run.arg(u"--quiet").replace(QStringLiteral("$1"), QStringLiteral("$R")))
-                                     << QByteArray() << 0;
-    QTest::newRow("pipe") << run.arg(QString()) + " 2>&1 | cat" << QByteArray() << 0;
+    QTest::newRow("terminal, quiet") << onItsTerminal(run.arg(u"--quiet")) << QByteArray() << 0;
+    QTest::newRow("pipe") << held + run.arg(QString()) + " 2>&1 | cat" << QByteArray() << 0;
+    const QString animate = QStringLiteral(". ./held.sh; %1held \"$1\" --size 2000x2000 --animate out.webp");
     QTest::newRow("animation on a terminal")
-        << onTerminal.arg(QStringLiteral("\"$R\" --size 2000x2000 --animate out.webp"))
-        << QByteArray("levyc-render: drawing and encoding, frame ") << 0;
+        << onItsTerminal(animate.arg(QString())) << QByteArray("levyc-render: drawing and encoding, frame ") << 0;
     // Cut short of the last column, so that it never wraps.
-    QTest::newRow("animation on a narrow terminal")
-        << onTerminal.arg(QStringLiteral("stty cols 30; \"$R\" --size 2000x2000 --animate out.webp"))
-        << QByteArray("levyc-render: drawing and enc") << 30;
+    QTest::newRow("animation on a narrow terminal") << onItsTerminal(animate.arg(u"stty cols 30; "))
+                                                    << QByteArray("levyc-render: drawing and enc") << 30;
 }
 
 void TestRender::progressLineOnATerminalOnly()
