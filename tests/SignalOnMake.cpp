@@ -71,6 +71,8 @@ int MakeThrough(const char *name, char *pattern)
 
 } // namespace
 
+// The C library's own parameter names are reserved ones.
+// NOLINTBEGIN(readability-inconsistent-declaration-parameter-name)
 extern "C" {
 
 int open(const char *path, int flags, ...)
@@ -101,3 +103,4 @@ int mkstemp64(char *pattern)
     return MakeThrough("mkstemp64", pattern);
 }
 }
+// NOLINTEND(readability-inconsistent-declaration-parameter-name)

@@ -450,8 +450,8 @@ EOF
     QTest::newRow("animation on a terminal")
         << onItsTerminal(animate.arg(QString())) << QByteArray("levyc-render: drawing and encoding, frame ") << 0;
     // Cut short of the last column, so that it never wraps.
-    QTest::newRow("animation on a narrow terminal") << onItsTerminal(animate.arg(u"stty cols 30; "))
-                                                    << QByteArray("levyc-render: drawing and enc") << 30;
+    QTest::newRow("animation on a narrow terminal")
+        << onItsTerminal(animate.arg(u"stty cols 30; ")) << QByteArray("levyc-render: drawing and enc") << 30;
 }
 
 void TestRender::progressLineOnATerminalOnly()
