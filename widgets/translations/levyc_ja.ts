@@ -84,6 +84,10 @@
         <translation>ダイブを保存</translation>
     </message>
     <message>
+        <source>No MP4 or WebM: %1</source>
+        <translation>MP4 と WebM は作れません: %1</translation>
+    </message>
+    <message>
         <source>Saving the animation…</source>
         <translation>アニメーションを保存しています…</translation>
     </message>
