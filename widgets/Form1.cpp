@@ -245,7 +245,7 @@ void Form1::SaveDive()
     dialog.setDefaultSuffix(suffixes.constFirst());
     dialog.selectFile(QStringLiteral("levyc-dive.") + suffixes.constFirst());
     if (!noVideo.isEmpty()) {
-        const QString tip = tr("No MP4 or WebM: %1").arg(noVideo);
+        const QString tip = tr("Animated WebP only. %1").arg(noVideo);
         dialog.setToolTip(tip);
         if (auto *types = dialog.findChild<QWidget *>(QStringLiteral("fileTypeCombo"))) {
             types->setToolTip(tip);

@@ -84,8 +84,8 @@
         <translation>ダイブを保存</translation>
     </message>
     <message>
-        <source>No MP4 or WebM: %1</source>
-        <translation>MP4 と WebM は作れません: %1</translation>
+        <source>Animated WebP only. %1</source>
+        <translation>アニメーション WebP のみ。%1</translation>
     </message>
     <message>
         <source>Saving the animation…</source>
