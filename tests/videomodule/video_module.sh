@@ -67,18 +67,25 @@ for case in "${cases[@]}"; do
     start_levyc "$dir/levyc.log"
     press_draw
     expect_complete_picture "$case-drawn"
-    xdotool mousemove --window "$win" 300 200 click 3
-    xdotool key d
-    dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Save a Dive$' | head -n 1) || fail "$case: no dialog"
-    xdotool key ctrl+a
-    xdotool type --delay 20 "$dir/made"
-    xdotool key Return
-    for _ in $(seq 1 2400); do
-        [ -s "$dir/made.webp" ] && break
-        sleep 0.1
-    done
-    [ "$(head -c 4 "$dir/made.webp" 2>/dev/null)" = RIFF ] || fail "$case: Save Dive… made no WebP: $(ls "$dir")"
+    if [ "$case" = unloadable ]; then
+        xdotool mousemove --window "$win" 300 200 click 3
+        xdotool key d
+        timeout 20 xdotool search --sync --onlyvisible --name '^Save a Dive$' >/dev/null || fail "$case: no dialog"
+        xdotool key ctrl+a
+        xdotool type --delay 20 "$dir/made"
+        xdotool key Return
+        # The whole dive is made (slow under the sanitizers); an MP4 would fail at once.
+        for _ in $(seq 1 5400); do
+            [ -s "$dir/made.webp" ] && break
+            ! xdotool search --onlyvisible --name '^Cannot Save the Picture$' >/dev/null ||
+                fail "$case: Save Dive… did not save a WebP: $(ls "$dir" | tr '\n' ' ')"
+            sleep 0.1
+        done
+        [ "$(head -c 4 "$dir/made.webp" 2>/dev/null)" = RIFF ] ||
+            fail "$case: Save Dive… made no WebP: $(ls "$dir" | tr '\n' ' ')"
+        echo "ok: $case: Save Dive… offers WebP alone"
+    fi
     kill "$app_pid"
-    echo "ok: $case: the window draws, and Save Dive… offers WebP"
+    echo "ok: $case: the window starts and draws"
 done
 echo PASS
