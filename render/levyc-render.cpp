@@ -1,4 +1,5 @@
 #include "CurveAnimation.h"
+#include "DiveFormats.h"
 #include "FileNames.h"
 #include "FileOutput.h"
 #include "Passes.h"
@@ -82,16 +83,21 @@ int Run(int argc, char *argv[])
     }
     const RenderOptions options = ParseRenderOptions(arguments, defaultSize);
     if (options.help || options.version) {
-        const QByteArray text = options.help ? RenderUsage(defaultSize).toUtf8() : "levyc-render " LEVYC_VERSION "\n";
+        const QByteArray text =
+            options.help ? (RenderUsage(defaultSize) + DiveFormatsLine()).toUtf8() : "levyc-render " LEVYC_VERSION "\n";
         QString error;
         return WriteStandardOutput(text, &error) ? 0 : Fail(error);
     }
     if (!options.error.isEmpty()) {
         return Fail(options.error + QStringLiteral(" (see --help)"), 2);
     }
+    QString error;
+    // Before any work, and before the output is touched.
+    if (options.dive && !DiveFormatReady(options.format, &error)) {
+        return Fail(error);
+    }
     // Before rendering, which can take a while and much memory at large sizes.
     FileOutput output;
-    QString error;
     if (!output.Open(options.output, &error)) {
         return Fail(error);
     }

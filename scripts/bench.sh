@@ -16,7 +16,7 @@ fi
 
 echo
 echo "== levyc-render: large pictures and the animation"
-render=$build/render/levyc-render
+render=$build/levyc-render
 work=$(mktemp -d)
 # The figure after "$2" on the --time line matching $1, in the file $3.
 figure() { sed -n "s/.*$1.* $2 \([0-9.]*\).*/\1/p" "$3"; }
@@ -79,7 +79,7 @@ echo
 echo "== Peak memory"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-/usr/bin/time -f '%M' -o "$out/render.kib" "$build/render/levyc-render" "$out/picture.png"
+/usr/bin/time -f '%M' -o "$out/render.kib" "$build/levyc-render" "$out/picture.png"
 echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB (at most 30)"
 
 window_peak() {

@@ -239,7 +239,7 @@ done
 run_render() { # NAME ARCH SIZE
   local runner=()
   [[ $2 == arm64 ]] && runner=(/usr/local/bin/qemu-aarch64-static)
-  in_root "${runner[@]}" "/build/$1/render/levyc-render" --size "$3" "/out/$1-$3.png"
+  in_root "${runner[@]}" "/build/$1/levyc-render" --size "$3" "/out/$1-$3.png"
 }
 
 echo "== Rendering and comparing with amd64"

@@ -1,6 +1,7 @@
 #include "DiveMovie.h"
 
 #include "DivePath.h"
+#include "VideoModule.h"
 #include "ViewRender.h"
 #include "WebPAnimation.h"
 
@@ -35,7 +36,8 @@ public:
             return webp_.Start(dive_.size, error);
         }
         const VideoFormat format = dive_.format == DiveFormat::Mp4 ? VideoFormat::Mp4 : VideoFormat::WebM;
-        return video_.Start(format, dive_.size, dive_.fps, sink_, error);
+        video_ = VideoModule::MakeEncoder(error);
+        return video_ && video_->Start(format, dive_.size, dive_.fps, sink_, error);
     }
 
     bool Add(const QImage &frame, QString *error)
@@ -43,13 +45,13 @@ public:
         if (dive_.format == DiveFormat::WebP) {
             return webp_.Add(frame, (1000 + dive_.fps / 2) / dive_.fps, error);
         }
-        return video_.Add(frame, error);
+        return video_->Add(frame, error);
     }
 
     bool Finish(QString *error)
     {
         if (dive_.format != DiveFormat::WebP) {
-            return video_.Finish(error);
+            return video_->Finish(error);
         }
         QByteArray bytes;
         return webp_.Finish(&bytes, error) && sink_.write(bytes.constData(), bytes.size(), error);
@@ -58,7 +60,7 @@ public:
 private:
     const Dive &dive_;
     const VideoSink &sink_;
-    VideoEncoder video_;
+    std::unique_ptr<VideoEncoding> video_; // loaded for MP4 and WebM only
     WebPAnimation webp_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CurveRecord.h"
-#include "VideoEncoder.h"
+#include "VideoEncoding.h"
 #include "WorldWindow.h"
 
 #include <QByteArray>

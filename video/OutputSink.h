@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VideoEncoder.h"
+#include "VideoEncoding.h"
 
 namespace levyc {
 

@@ -7,6 +7,7 @@
 #include "FileOutput.h"
 #include "NameOnlyIconProvider.h"
 #include "PngEncoder.h"
+#include "VideoModule.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
@@ -230,15 +231,28 @@ void Form1::SaveDive()
         folder = QDir::homePath();
     }
     NameOnlyIconProvider icons;
-    const QStringList filters{tr("MP4 video (*.mp4)"), tr("WebM video (*.webm)"), tr("Animated WebP (*.webp)")};
+    QStringList filters{tr("MP4 video (*.mp4)"), tr("WebM video (*.webm)"), tr("Animated WebP (*.webp)")};
+    QStringList suffixes{QStringLiteral("mp4"), QStringLiteral("webm"), QStringLiteral("webp")};
+    // Loads the FFmpeg module the first time: only what can be made is offered.
+    QString noVideo;
+    if (!VideoModule::Available(&noVideo)) {
+        filters = filters.mid(2);
+        suffixes = suffixes.mid(2);
+    }
     QFileDialog dialog(this, tr("Save a Dive"), folder, filters.join(QStringLiteral(";;")));
     dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("mp4"));
-    dialog.selectFile(QStringLiteral("levyc-dive.mp4"));
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString &filter) {
-        static const char *const suffixes[] = {"mp4", "webm", "webp"};
-        dialog.setDefaultSuffix(QLatin1String(suffixes[std::max<qsizetype>(0, filters.indexOf(filter))]));
+    dialog.setDefaultSuffix(suffixes.constFirst());
+    dialog.selectFile(QStringLiteral("levyc-dive.") + suffixes.constFirst());
+    if (!noVideo.isEmpty()) {
+        const QString tip = tr("Animated WebP only. %1").arg(noVideo);
+        dialog.setToolTip(tip);
+        if (auto *types = dialog.findChild<QWidget *>(QStringLiteral("fileTypeCombo"))) {
+            types->setToolTip(tip);
+        }
+    }
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters, suffixes](const QString &filter) {
+        dialog.setDefaultSuffix(suffixes.at(std::max<qsizetype>(0, filters.indexOf(filter))));
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;

@@ -28,6 +28,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins fonts-vlgothic; do
     grep -q "\b$package\b" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
+# The FFmpeg module's own, which dh_shlibdeps read from it.
+for library in libavcodec libavformat libavutil libswscale; do
+    grep -Eq "\b$library[0-9]+\b" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
 echo "ok: Depends: $depends"
 recommends=$(dpkg-deb -f "$deb" Recommends)
 grep -q '\bqt6-wayland\b' <<<"$recommends" || fail "Recommends lacks qt6-wayland: $recommends"
@@ -38,6 +42,7 @@ app=org.levyc.Levyc
 files=(
     usr/bin/levyc
     usr/bin/levyc-render
+    "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/levyc/levyc-ffmpeg.so"
     "usr/share/applications/$app.desktop"
     "usr/share/metainfo/$app.metainfo.xml"
     usr/share/man/man1/levyc.1.gz
@@ -70,6 +75,10 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$app.metainfo.xml" || f
 man -l "$root/usr/share/man/man1/levyc-render.1.gz" >/dev/null 2>&1 || fail "man page does not format"
 echo "ok: desktop entry, metainfo and man pages valid"
 
+for program in levyc levyc-render; do
+    ! ldd "$root/usr/bin/$program" | grep -E 'lib(av|sw)[a-z]*\.so' || fail "$program links FFmpeg"
+done
+echo "ok: FFmpeg only in the module"
 "$root/usr/bin/levyc-render" --version | grep -q '^levyc-render [0-9]' || fail "levyc-render --version"
 "$root/usr/bin/levyc-render" --size 64x48 "$work/picture.png" || fail "the unpacked levyc-render failed"
 [ "$(identify -format '%wx%h' "$work/picture.png")" = "64x48" ] || fail "wrong picture size"

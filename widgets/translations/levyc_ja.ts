@@ -84,6 +84,10 @@
         <translation>ダイブを保存</translation>
     </message>
     <message>
+        <source>Animated WebP only. %1</source>
+        <translation>アニメーション WebP のみ。%1</translation>
+    </message>
+    <message>
         <source>Saving the animation…</source>
         <translation>アニメーションを保存しています…</translation>
     </message>

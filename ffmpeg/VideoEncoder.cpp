@@ -257,3 +257,9 @@ bool VideoEncoder::Finish(QString *error)
 }
 
 } // namespace levyc
+
+// What the programs look up once they have loaded the module.
+extern "C" Q_DECL_EXPORT levyc::VideoEncoding *LevycMakeVideoEncoding()
+{
+    return new levyc::VideoEncoder;
+}

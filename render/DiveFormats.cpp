@@ -1,0 +1,21 @@
+#include "DiveFormats.h"
+
+#include "VideoModule.h"
+
+namespace levyc {
+
+bool DiveFormatReady(const QByteArray &format, QString *error)
+{
+    return format == "webp" || VideoModule::Available(error);
+}
+
+QString DiveFormatsLine()
+{
+    QString why;
+    if (VideoModule::Available(&why)) {
+        return QStringLiteral("\nDive formats here: mp4, webm, webp.\n");
+    }
+    return QStringLiteral("\nDive formats here: webp only. %1.\n").arg(why);
+}
+
+} // namespace levyc

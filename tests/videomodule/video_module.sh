@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# FFmpeg only when a video is made: neither program links it, an MP4 dive
+# loads it through the module, and with the module hidden or unloadable both
+# programs still start and draw, and say what to install. Run under
+# scripts/with-xvfb.sh.
+# Usage: video_module.sh LEVYC LEVYC_RENDER MODULE UNLOADABLE_MODULE OUTPUT_DIR
+set -euo pipefail
+
+levyc=$1
+levyc_render=$2
+module=$3
+unloadable=$4
+out=$5
+rm -rf "$out"
+mkdir -p "$out"
+# shellcheck source=../e2e/lib.sh
+source "$(dirname "$0")/../e2e/lib.sh"
+
+ffmpeg='lib(av|sw)[a-z]*\.so'
+for program in "$levyc" "$levyc_render"; do
+    ! ldd "$program" | grep -E "$ffmpeg" || fail "$(basename "$program") links FFmpeg"
+done
+ldd "$module" | grep -E "$ffmpeg" >/dev/null || fail "the module links no FFmpeg: the check above proves nothing"
+echo "ok: neither program links FFmpeg; the module does"
+
+# Which libraries a run loads, as the dynamic loader tells it.
+loads_ffmpeg() { # loads_ffmpeg LEVYC_RENDER ARG...
+    LD_DEBUG=libs "$@" 2>&1 >/dev/null | grep -E "calling init: .*libavcodec\.so" >/dev/null
+}
+# shellcheck disable=SC2054 # the commas are the window's
+dive=(--size 64x36 --seconds 0.2 --fps 10 --window 290,-390,310,-410 --quiet --dive)
+loads_ffmpeg "$levyc_render" "$out/picture.png" && fail "a PNG loaded FFmpeg"
+loads_ffmpeg "$levyc_render" "${dive[@]}" "$out/dive.webp" && fail "a WebP dive loaded FFmpeg"
+loads_ffmpeg "$levyc_render" "${dive[@]}" "$out/dive.mp4" || fail "an MP4 dive did not load FFmpeg"
+[ "$(head -c 8 "$out/dive.mp4" | tail -c 4)" = ftyp ] || fail "the MP4 dive is not an MP4"
+echo "ok: FFmpeg loaded for an MP4 dive only, and the MP4 made through it"
+
+installed=$(ls /usr/lib/*/levyc/levyc-ffmpeg.so 2>/dev/null || true)
+cases=(unloadable)
+if [ -z "$installed" ]; then
+    cases+=(hidden)
+else
+    echo "skip: the module hidden, since one is installed ($installed)"
+fi
+for case in "${cases[@]}"; do
+    dir=$out/$case
+    mkdir -p "$dir"
+    cp "$levyc" "$levyc_render" "$dir/"
+    [ "$case" = hidden ] || cp "$unloadable" "$dir/levyc-ffmpeg.so"
+    render=$dir/$(basename "$levyc_render")
+    if [ "$case" = hidden ]; then expected='levyc-ffmpeg\.so'; else expected='install libavcodec[0-9]+ libavformat[0-9]+ libavutil[0-9]+ libswscale[0-9]+'; fi
+
+    "$render" "$dir/picture.png" || fail "$case: a PNG failed"
+    "$render" "${dive[@]}" "$dir/dive.webp" || fail "$case: a WebP dive failed"
+    status=0
+    "$render" "${dive[@]}" "$dir/dive.mp4" 2>"$dir/mp4.err" || status=$?
+    ((status == 1)) || fail "$case: an MP4 dive gave exit $status"
+    (($(wc -l <"$dir/mp4.err") == 1)) || fail "$case: not one line: $(cat "$dir/mp4.err")"
+    grep -qE "^levyc-render: MP4 and WebM need .*$expected" "$dir/mp4.err" || fail "$case: $(cat "$dir/mp4.err")"
+    [ ! -e "$dir/dive.mp4" ] && [ -z "$(find "$dir" -name '.levyc-render-*')" ] || fail "$case: left $(ls -A "$dir")"
+    "$render" --help | grep -qE "^Dive formats here: webp only\. MP4 and WebM need .*$expected" ||
+        fail "$case: --help does not say so"
+    echo "ok: $case: levyc-render draws, makes WebP, and says in one line: $(cat "$dir/mp4.err")"
+
+    # The window: starts, draws the whole picture, and its Save Dive… makes a
+    # WebP of a name given without an ending, its only format.
+    levyc=$dir/$(basename "$1")
+    # shellcheck disable=SC2034 # read by lib.sh
+    reference=$dir/picture.png
+    start_levyc "$dir/levyc.log"
+    press_draw
+    expect_complete_picture "$case-drawn"
+    if [ "$case" = unloadable ]; then
+        xdotool mousemove --window "$win" 300 200 click 3
+        xdotool key d
+        timeout 20 xdotool search --sync --onlyvisible --name '^Save a Dive$' >/dev/null || fail "$case: no dialog"
+        xdotool key ctrl+a
+        xdotool type --delay 20 "$dir/made"
+        xdotool key Return
+        # The whole dive is made (slow under the sanitizers); an MP4 would fail at once.
+        for _ in $(seq 1 5400); do
+            [ -s "$dir/made.webp" ] && break
+            ! xdotool search --onlyvisible --name '^Cannot Save the Picture$' >/dev/null ||
+                fail "$case: Save Dive… did not save a WebP: $(ls "$dir" | tr '\n' ' ')"
+            sleep 0.1
+        done
+        [ "$(head -c 4 "$dir/made.webp" 2>/dev/null)" = RIFF ] ||
+            fail "$case: Save Dive… made no WebP: $(ls "$dir" | tr '\n' ' ')"
+        echo "ok: $case: Save Dive… offers WebP alone"
+    fi
+    kill "$app_pid"
+    echo "ok: $case: the window starts and draws"
+done
+echo PASS

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class QImage;
+
+namespace levyc {
+
+enum class VideoFormat {
+    Mp4,  // H.264 (libx264) in MP4, yuv420p
+    WebM, // VP9 (libvpx) in WebM, yuv420p
+};
+
+// Where a video's bytes go.
+struct VideoSink
+{
+    // Writes all the bytes, or false with a one-line reason.
+    std::function<bool(const char *data, qint64 size, QString *error)> write;
+    // Moves as lseek does and gives the new offset, or -1. Empty for a stream,
+    // which is written once, in order: MP4 is then written in fragments.
+    std::function<qint64(qint64 offset, int whence)> seek;
+};
+
+// A video made frame by frame. The encoder lives in a module of its own,
+// loaded when the first video is made, so that FFmpeg's libraries are mapped
+// only by a program that makes one.
+class VideoEncoding
+{
+public:
+    VideoEncoding() = default;
+    virtual ~VideoEncoding() = default;
+    VideoEncoding(const VideoEncoding &) = delete;
+    VideoEncoding &operator=(const VideoEncoding &) = delete;
+    VideoEncoding(VideoEncoding &&) = delete;
+    VideoEncoding &operator=(VideoEncoding &&) = delete;
+
+    // An even width and height. Each call false with a one-line reason on
+    // failure, after which the encoder is unusable.
+    virtual bool Start(VideoFormat format, QSize size, int fps, VideoSink sink, QString *error) = 0;
+    // An RGB32 frame of the started size, shown for 1/fps.
+    virtual bool Add(const QImage &frame, QString *error) = 0;
+    virtual bool Finish(QString *error) = 0;
+};
+
+// The module's one entry point: a new encoder, owned by the caller.
+using MakeVideoEncoding = VideoEncoding *(*)();
+inline constexpr const char *MakeVideoEncodingSymbol = "LevycMakeVideoEncoding";
+
+} // namespace levyc
