@@ -77,6 +77,8 @@ private slots:
     void everyLineLiesWithinTheReachGiven_data();
     void everyLineLiesWithinTheReachGiven();
     void refreshesRunOnAcrossCurves();
+    void refreshesAndCountAsLineByLine_data();
+    void refreshesAndCountAsLineByLine();
     void directDrawingMatchesLineByLine_data();
     void directDrawingMatchesLineByLine();
     void endlessSubdivisionDrawsTheVectorOnce_data();
@@ -212,6 +214,41 @@ void TestCurveSegment::refreshesRunOnAcrossCurves()
     for (long after : drawn.surface.RefreshedAfterLine) {
         QCOMPARE(after % 1001, 0L);
     }
+}
+
+void TestCurveSegment::refreshesAndCountAsLineByLine_data()
+{
+    QTest::addColumn<int>("count"); // LineCount before the curve
+    QTest::newRow("0") << 0;
+    QTest::newRow("1000: the next line refreshes") << 1000;
+    QTest::newRow("past the range") << 4000;
+    QTest::newRow("negative") << -5;
+    QTest::newRow("largest: wraps to the smallest") << 32767;
+}
+
+// The curve counts its lines down to the next refresh; LineBy counts up.
+void TestCurveSegment::refreshesAndCountAsLineByLine()
+{
+    QFETCH(int, count);
+    const long lines = 16384;
+    Drawn drawn;
+    drawn.plotter.State().LineCount = static_cast<std::int16_t>(count);
+    drawn.plotter.CurveSegment(100, 0);
+
+    auto expected = static_cast<std::int16_t>(count);
+    std::vector<long> refreshedAfter;
+    for (long line = 1; line <= lines; ++line) {
+        expected = static_cast<std::int16_t>(expected + 1);
+        if (expected > 1000) {
+            expected = 0;
+        }
+        if (expected == 0) {
+            refreshedAfter.push_back(line);
+        }
+    }
+    QCOMPARE(drawn.surface.Lines, lines);
+    QCOMPARE(drawn.surface.RefreshedAfterLine, refreshedAfter);
+    QCOMPARE(drawn.plotter.State().LineCount, expected);
 }
 
 void TestCurveSegment::directDrawingMatchesLineByLine_data()
