@@ -181,6 +181,22 @@ bool Canvas::HoldsThinly(const WorldBox &box) const
     return inside(px1, px2, widthF_) && inside(py1, py2, heightF_);
 }
 
+bool Canvas::StepsAPixelAtMost(const WorldBox &reach, double longest) const
+{
+    // A line's ends are rounded to single precision, moved by the window's
+    // corner and scaled, each in single precision: each step errs by at most
+    // 2^-24 of its magnitude, below 2 * world in world units and below the
+    // image's size in pixels. The bound below doubles those errors.
+    const double world = std::max({std::abs(reach.MinX), std::abs(reach.MaxX), std::abs(reach.MinY),
+                                   std::abs(reach.MaxY), static_cast<double>(std::abs(mapping_.Left)),
+                                   static_cast<double>(std::abs(mapping_.Top))});
+    const double pixels = std::max(mapping_.PixelWidth, mapping_.PixelHeight);
+    const auto apart = [&](float scale) {
+        return std::abs(static_cast<double>(scale)) * (longest * (1 + 0x1p-30) + world * 0x1p-20) + pixels * 0x1p-21;
+    };
+    return apart(mapping_.ScaleX()) < 1.0 && apart(mapping_.ScaleY()) < 1.0; // false for NaN
+}
+
 void Canvas::OpenReach(const WorldBox &reach)
 {
     // A pixel wider each way than the reach's corners map to: lines on its

@@ -47,24 +47,39 @@ public:
     // last one ended, which is set already. When the image holds the whole
     // reach with room to spare, no line is bounds-tested and none widens the
     // dirty box: the reach's pixels are marked once, and again after every
-    // TakeDirty() until the curve ends.
+    // TakeDirty() until the curve ends. When the walk also tells how long its
+    // lines may be, and none can reach past a neighbouring pixel, a line sets
+    // its end pixel and nothing else.
     template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
     {
         OwnPixels();
         const auto first = [this](float x1, float y1, float x2, float y2, PackedColor color) {
             DrawLine(x1, y1, x2, y2, color);
         };
-        if (HoldsThinly(reach)) {
-            OpenReach(reach);
-            linesDrawn_ += walk(first, [this](float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/) {
-                ContinueOnImage(mapping_.PixelX(x2), mapping_.PixelY(y2));
-            });
-            reachOpen_ = false;
-        } else {
+        if (!HoldsThinly(reach)) {
             linesDrawn_ += walk(first, [this](float x1, float y1, float x2, float y2, PackedColor color) {
                 ContinueLine(x1, y1, x2, y2, color);
             });
+            return;
         }
+        OpenReach(reach);
+        bool shortLines = false;
+        if constexpr (requires { walk.LongestLine; }) {
+            shortLines = StepsAPixelAtMost(reach, walk.LongestLine);
+        }
+        if (shortLines) {
+            linesDrawn_ += walk(first, [this](float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/) {
+                // On the image, so non-negative: truncation is floor.
+                pixels_[static_cast<Coord>(mapping_.PixelY(y2)) * stride_ + static_cast<Coord>(mapping_.PixelX(x2))] =
+                    lastRgb_;
+            });
+            Forget(); // the last pixel was not kept
+        } else {
+            linesDrawn_ += walk(first, [this](float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/) {
+                ContinueOnImage(mapping_.PixelX(x2), mapping_.PixelY(y2));
+            });
+        }
+        reachOpen_ = false;
     }
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
@@ -142,6 +157,11 @@ private:
         lastIx_ = ix2;
         lastIy_ = iy2;
     }
+    // Whether a line no longer than `longest` within a reach that the image
+    // holds ends at most one pixel across and one down from where it starts,
+    // rounding included: then the line is its end pixel and its start pixel,
+    // set already.
+    [[nodiscard]] bool StepsAPixelAtMost(const WorldBox &reach, double longest) const;
     // Marks the pixels of a reach that the image holds thinly, and keeps them
     // marked until the curve ends.
     void OpenReach(const WorldBox &reach);

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <type_traits>
 
 namespace levyc {
 
@@ -64,10 +63,7 @@ public:
             LineBy(p, q);
             return;
         }
-        surface_.Curve(CurveReach(state_.PenX, state_.PenY, p, q), [this, p, q, limit](auto &&first, auto &&next) {
-            return Walk<std::decay_t<decltype(first)>, std::decay_t<decltype(next)>>(*this, first, next, limit * limit)
-                .Run(p, q);
-        });
+        surface_.Curve(CurveReach(state_.PenX, state_.PenY, p, q), CurveLines{*this, p, q, limit, LongestLine(limit)});
     }
 
     // A recorded curve: from its start, in its colour.
@@ -79,6 +75,34 @@ public:
     }
 
 private:
+    // One curve's lines, for the surface to draw: none is longer than
+    // LongestLine, which a surface may use to draw them faster.
+    struct CurveLines
+    {
+        Plotter &plotter;
+        double p;
+        double q;
+        double limit;
+        double LongestLine;
+
+        template <typename First, typename Next> std::int64_t operator()(const First &first, const Next &next) const
+        {
+            return Walk<First, Next>(plotter, first, next, limit * limit).Run(p, q);
+        }
+    };
+
+    // The longest line a positive limit lets through, up to the rounding of
+    // the squares: the limit, unless its square overflows or underflows, when
+    // lines of any length may pass.
+    static double LongestLine(double limit)
+    {
+        const double squared = limit * limit;
+        if (squared > std::numeric_limits<double>::max() || squared < std::numeric_limits<double>::min()) {
+            return std::numeric_limits<double>::infinity();
+        }
+        return limit;
+    }
+
     // The lines until LineBy's count next comes to 0 and refreshes, as
     // counting up line by line would find them from any count.
     static std::int32_t LinesUntilRefresh(std::int16_t count)

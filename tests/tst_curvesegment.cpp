@@ -263,6 +263,11 @@ void TestCurveSegment::directDrawingMatchesLineByLine_data()
     QTest::newRow("partly off the image") << picture << 1 << QList<double>{-250, 300, 200, 0, 350, -300, 0, -150};
     QTest::newRow("wholly off the image") << picture << 1 << QList<double>{-900, 900, 100, 0};
     QTest::newRow("large image, long lines") << QSize(3840, 2160) << 1 << QList<double>{100, -200, 200, 0};
+    // A world unit just under a pixel, and just over; the curves along 128
+    // and (0, 128) are made of lines one unit long, on the axes.
+    const QList<double> unitLines{100, -200, 128, 0, -100, 50, 0, 128, 0, 0, 60, -80};
+    QTest::newRow("lines just under a pixel") << QSize(805, 905) << 1 << unitLines;
+    QTest::newRow("lines just over a pixel") << QSize(830, 930) << 1 << unitLines;
     QTest::newRow("tiny image") << QSize(5, 4) << 1 << QList<double>{100, -200, 200, 0};
     QTest::newRow("wide pen") << picture << 3 << QList<double>{100, -200, 120, 40};
 
