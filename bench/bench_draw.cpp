@@ -11,10 +11,10 @@
 #include "Plotter.h"
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -73,8 +73,8 @@ double Quantile(std::vector<double> values, double fraction)
 
 void PrintSpread(const char *what, const std::vector<double> &values, const char *unit)
 {
-    std::printf("%-18s median %7.2f%s, quartiles %.2f to %.2f, range %.2f to %.2f\n", what, Quantile(values, 0.5),
-                unit, Quantile(values, 0.25), Quantile(values, 0.75), Quantile(values, 0.0), Quantile(values, 1.0));
+    std::printf("%-18s median %7.2f%s, quartiles %.2f to %.2f, range %.2f to %.2f\n", what, Quantile(values, 0.5), unit,
+                Quantile(values, 0.25), Quantile(values, 0.75), Quantile(values, 0.0), Quantile(values, 1.0));
 }
 
 int Pairs(int pairs)

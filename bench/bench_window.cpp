@@ -212,10 +212,10 @@ int main(int argc, char *argv[])
     std::printf("headless render       %8.2f ms\n", headlessMs);
     std::printf("full Draw on screen   %8.2f ms  (%d frames for its 3519 refreshes and the clears)\n", onScreenMs,
                 paintsPerDraw);
-    std::printf("on screen / headless  %8.2f     (median of the runs' ratios, quartiles %.2f to %.2f, range %.2f to %.2f;"
-                " target at most 4)\n",
-                Median(ratios), Quantile(ratios, 0.25), Quantile(ratios, 0.75), Quantile(ratios, 0.0),
-                Quantile(ratios, 1.0));
+    std::printf(
+        "on screen / headless  %8.2f     (median of the runs' ratios, quartiles %.2f to %.2f, range %.2f to %.2f;"
+        " target at most 4)\n",
+        Median(ratios), Quantile(ratios, 0.25), Quantile(ratios, 0.75), Quantile(ratios, 0.0), Quantile(ratios, 1.0));
 
     std::printf("ten wheel notches, one per display frame: exact picture %.1f ms after the last (target at most 100;"
                 " slowest %.1f)\n",

@@ -187,9 +187,9 @@ bool Canvas::StepsAPixelAtMost(const WorldBox &reach, double longest) const
     // corner and scaled, each in single precision: each step errs by at most
     // 2^-24 of its magnitude, below 2 * world in world units and below the
     // image's size in pixels. The bound below doubles those errors.
-    const double world = std::max({std::abs(reach.MinX), std::abs(reach.MaxX), std::abs(reach.MinY),
-                                   std::abs(reach.MaxY), static_cast<double>(std::abs(mapping_.Left)),
-                                   static_cast<double>(std::abs(mapping_.Top))});
+    const double world =
+        std::max({std::abs(reach.MinX), std::abs(reach.MaxX), std::abs(reach.MinY), std::abs(reach.MaxY),
+                  static_cast<double>(std::abs(mapping_.Left)), static_cast<double>(std::abs(mapping_.Top))});
     const double pixels = std::max(mapping_.PixelWidth, mapping_.PixelHeight);
     const auto apart = [&](float scale) {
         return std::abs(static_cast<double>(scale)) * (longest * (1 + 0x1p-30) + world * 0x1p-20) + pixels * 0x1p-21;

@@ -406,11 +406,10 @@ void TestCanvas::aCopyOfTheImageKeepsItsPixels()
     canvas.SetBackColor(RGB(0, 0, 255));
     canvas.Line(1.5, 1.5, 1.5, 1.5, RGB(255, 255, 255));
     const QImage beforeLine = canvas.Image();
-    canvas.Curve({2, 2, 3, 3},
-                 [](auto &&first, auto && /*next*/) {
-                     first(2.5F, 2.5F, 2.5F, 2.5F, RGB(255, 255, 255));
-                     return 1;
-                 });
+    canvas.Curve({2, 2, 3, 3}, [](auto &&first, auto && /*next*/) {
+        first(2.5F, 2.5F, 2.5F, 2.5F, RGB(255, 255, 255));
+        return 1;
+    });
 
     QCOMPARE(PixelsOtherThan(beforeCls, RGB(255, 0, 0)), QList<QPoint>());
     QCOMPARE(PixelsOtherThan(beforeLine, RGB(0, 0, 255)), QList<QPoint>{QPoint(1, 1)});
