@@ -7,6 +7,7 @@
 #include "Passes.h"
 #include "PictureSize.h"
 #include "Plotter.h"
+#include "Quantile.h"
 #include "RenderPicture.h"
 #include "ViewNavigation.h"
 #include "ViewPoints.h"
@@ -179,16 +180,6 @@ public:
     std::map<std::string, double> viewLines;
     std::map<std::string, std::vector<double>> repetitions;
 };
-
-// The value a fraction of the way through sorted values, between neighbours.
-double Quantile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const double at = fraction * static_cast<double>(values.size() - 1);
-    const auto below = static_cast<std::size_t>(at);
-    const std::size_t above = std::min(below + 1, values.size() - 1);
-    return values[below] + (values[above] - values[below]) * (at - static_cast<double>(below));
-}
 
 // The ratios of the repetitions of two benchmarks, the i-th of one to the
 // i-th of the other: run side by side when the repetitions are interleaved.

@@ -9,6 +9,7 @@
 #include "Floor.h"
 #include "PictureSize.h"
 #include "Plotter.h"
+#include "Quantile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,16 +60,6 @@ template <typename Work> double Milliseconds(Work &&work)
     const double start = ThreadMs();
     work();
     return ThreadMs() - start;
-}
-
-// The value a fraction of the way through sorted values, between neighbours.
-double Quantile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const double at = fraction * static_cast<double>(values.size() - 1);
-    const auto below = static_cast<std::size_t>(at);
-    const std::size_t above = std::min(below + 1, values.size() - 1);
-    return values[below] + (values[above] - values[below]) * (at - static_cast<double>(below));
 }
 
 void PrintSpread(const char *what, const std::vector<double> &values, const char *unit)

@@ -5,6 +5,7 @@
 #include "FrameInterval.h"
 #include "PictureBox.h"
 #include "PictureSize.h"
+#include "Quantile.h"
 #include "RenderPicture.h"
 
 #include <QApplication>
@@ -23,16 +24,6 @@ using namespace levyc;
 namespace {
 
 constexpr int Runs = 7;
-
-// The value a fraction of the way through sorted values, between neighbours.
-double Quantile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const double at = fraction * static_cast<double>(values.size() - 1);
-    const auto below = static_cast<std::size_t>(at);
-    const std::size_t above = std::min(below + 1, values.size() - 1);
-    return values[below] + (values[above] - values[below]) * (at - static_cast<double>(below));
-}
 
 double Median(const std::vector<double> &values)
 {
