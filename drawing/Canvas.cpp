@@ -140,7 +140,6 @@ void Canvas::Cls()
 
 void Canvas::DrawLine(float x1, float y1, float x2, float y2, PackedColor color)
 {
-    ++linesDrawn_;
     const float px1 = mapping_.PixelX(x1);
     const float py1 = mapping_.PixelY(y1);
     const float px2 = mapping_.PixelX(x2);
@@ -180,6 +179,39 @@ bool Canvas::HoldsThinly(const WorldBox &box) const
         return std::min(a, b) >= 1.0F && std::max(a, b) < size - 1.0F; // false for NaN
     };
     return inside(px1, px2, widthF_) && inside(py1, py2, heightF_);
+}
+
+bool Canvas::StepsAPixelAtMost(const WorldBox &reach, double longest) const
+{
+    // A line's ends are rounded to single precision, moved by the window's
+    // corner and scaled, each in single precision: each step errs by at most
+    // 2^-24 of its magnitude, below 2 * world in world units and below the
+    // image's size in pixels. The bound below doubles those errors.
+    const double world =
+        std::max({std::abs(reach.MinX), std::abs(reach.MaxX), std::abs(reach.MinY), std::abs(reach.MaxY),
+                  static_cast<double>(std::abs(mapping_.Left)), static_cast<double>(std::abs(mapping_.Top))});
+    const double pixels = std::max(mapping_.PixelWidth, mapping_.PixelHeight);
+    const auto apart = [&](float scale) {
+        return std::abs(static_cast<double>(scale)) * (longest * (1 + 0x1p-30) + world * 0x1p-20) + pixels * 0x1p-21;
+    };
+    return apart(mapping_.ScaleX()) < 1.0 && apart(mapping_.ScaleY()) < 1.0; // false for NaN
+}
+
+void Canvas::OpenReach(const WorldBox &reach)
+{
+    // A pixel wider each way than the reach's corners map to: lines on its
+    // edges may round a pixel out. The image holds that much to spare.
+    const auto pixel = [](float value) { return static_cast<Coord>(std::floor(value)); };
+    const Coord x1 = pixel(mapping_.PixelX(static_cast<float>(reach.MinX)));
+    const Coord x2 = pixel(mapping_.PixelX(static_cast<float>(reach.MaxX)));
+    const Coord y1 = pixel(mapping_.PixelY(static_cast<float>(reach.MinY)));
+    const Coord y2 = pixel(mapping_.PixelY(static_cast<float>(reach.MaxY)));
+    reachLeft_ = std::min(x1, x2) - 1;
+    reachTop_ = std::min(y1, y2) - 1;
+    reachRight_ = std::max(x1, x2) + 1;
+    reachBottom_ = std::max(y1, y2) + 1;
+    reachOpen_ = true;
+    MarkDirty(reachLeft_, reachTop_, reachRight_, reachBottom_);
 }
 
 void Canvas::ThinLine(int x1, int y1, int x2, int y2, QRgb rgb)
@@ -285,6 +317,10 @@ QRect Canvas::TakeDirty()
     dirtyTop_ = std::numeric_limits<Coord>::max();
     dirtyRight_ = std::numeric_limits<Coord>::min();
     dirtyBottom_ = std::numeric_limits<Coord>::min();
+    if (reachOpen_) {
+        // Lines of the curve being drawn are still to come.
+        MarkDirty(reachLeft_, reachTop_, reachRight_, reachBottom_);
+    }
     return dirty;
 }
 

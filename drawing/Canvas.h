@@ -38,28 +38,48 @@ public:
     void Line(float x1, float y1, float x2, float y2, PackedColor color)
     {
         OwnPixels();
+        ++linesDrawn_;
         DrawLine(x1, y1, x2, y2, color);
     }
 
-    // A curve's lines go straight into the image, inline. Each one after the
-    // first starts on the pixel where the last one ended, which is set and
-    // marked already; when the image holds the whole reach with room to spare
-    // no line is bounds-tested at all.
+    // A curve's lines go straight into the image, inline; the walk returns how
+    // many it drew. Each one after the first starts on the pixel where the
+    // last one ended, which is set already. When the image holds the whole
+    // reach with room to spare, no line is bounds-tested and none widens the
+    // dirty box: the reach's pixels are marked once, and again after every
+    // TakeDirty() until the curve ends. When the walk also tells how long its
+    // lines may be, and none can reach past a neighbouring pixel, a line sets
+    // its end pixel and nothing else.
     template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
     {
         OwnPixels();
         const auto first = [this](float x1, float y1, float x2, float y2, PackedColor color) {
             DrawLine(x1, y1, x2, y2, color);
         };
-        if (HoldsThinly(reach)) {
-            walk(first, [this](float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/) {
-                ContinueOnImage(mapping_.PixelX(x2), mapping_.PixelY(y2));
-            });
-        } else {
-            walk(first, [this](float x1, float y1, float x2, float y2, PackedColor color) {
+        if (!HoldsThinly(reach)) {
+            linesDrawn_ += walk(first, [this](float x1, float y1, float x2, float y2, PackedColor color) {
                 ContinueLine(x1, y1, x2, y2, color);
             });
+            return;
         }
+        OpenReach(reach);
+        bool shortLines = false;
+        if constexpr (requires { walk.LongestLine; }) {
+            shortLines = StepsAPixelAtMost(reach, walk.LongestLine);
+        }
+        if (shortLines) {
+            linesDrawn_ += walk(first, [this](float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/) {
+                // On the image, so non-negative: truncation is floor.
+                pixels_[static_cast<Coord>(mapping_.PixelY(y2)) * stride_ + static_cast<Coord>(mapping_.PixelX(x2))] =
+                    lastRgb_;
+            });
+            Forget(); // the last pixel was not kept
+        } else {
+            linesDrawn_ += walk(first, [this](float /*x1*/, float /*y1*/, float x2, float y2, PackedColor /*color*/) {
+                ContinueOnImage(mapping_.PixelX(x2), mapping_.PixelY(y2));
+            });
+        }
+        reachOpen_ = false;
     }
 
     // Resizes the image in pixels; what fits stays, new pixels take BackColor.
@@ -110,52 +130,45 @@ private:
             DrawLine(x1, y1, x2, y2, color);
             return;
         }
+        const Coord lastIx = lastIx_;
+        const Coord lastIy = lastIy_;
         ContinueOnImage(px2, py2);
+        MarkDirty(std::min(lastIx, lastIx_), std::min(lastIy, lastIy_), std::max(lastIx, lastIx_),
+                  std::max(lastIy, lastIy_));
     }
     // Written as "inside" so that NaN counts as outside.
     [[nodiscard]] bool OnImage(float px, float py) const
     {
         return px >= 0.0F && px < widthF_ && py >= 0.0F && py < heightF_;
     }
+    // Within a held reach, already marked dirty.
     void ContinueOnImage(float px2, float py2)
     {
-        ++linesDrawn_;
         // On the image, so non-negative: truncation is floor.
-        const auto ix2 = static_cast<Coord>(static_cast<int>(px2));
-        const auto iy2 = static_cast<Coord>(static_cast<int>(py2));
+        const auto ix2 = static_cast<Coord>(px2);
+        const auto iy2 = static_cast<Coord>(py2);
         if (static_cast<std::uint64_t>(ix2 - lastIx_ + 1) <= 2U &&
             static_cast<std::uint64_t>(iy2 - lastIy_ + 1) <= 2U) {
             pixels_[iy2 * stride_ + ix2] = lastRgb_;
-            MarkDirty(ix2, iy2);
         } else {
             ThinLine(static_cast<int>(lastIx_), static_cast<int>(lastIy_), static_cast<int>(ix2), static_cast<int>(iy2),
                      lastRgb_);
-            MarkDirty(std::min(lastIx_, ix2), std::min(lastIy_, iy2), std::max(lastIx_, ix2), std::max(lastIy_, iy2));
         }
         lastIx_ = ix2;
         lastIy_ = iy2;
     }
+    // Whether a line no longer than `longest` within a reach that the image
+    // holds ends at most one pixel across and one down from where it starts,
+    // rounding included: then the line is its end pixel and its start pixel,
+    // set already.
+    [[nodiscard]] bool StepsAPixelAtMost(const WorldBox &reach, double longest) const;
+    // Marks the pixels of a reach that the image holds thinly, and keeps them
+    // marked until the curve ends.
+    void OpenReach(const WorldBox &reach);
     void ThinLine(int x1, int y1, int x2, int y2, QRgb rgb);
     // Forget the last line's end, after anything that may change its pixel.
     void Forget() { haveLast_ = false; }
     void ClippedLine(float px1, float py1, float px2, float py2, QRgb rgb);
-    // Branches, not min/max: the box rarely grows, and an untaken branch does
-    // not chain each line's box to the last one's through memory.
-    void MarkDirty(Coord x, Coord y)
-    {
-        if (x < dirtyLeft_) {
-            dirtyLeft_ = x;
-        }
-        if (x > dirtyRight_) {
-            dirtyRight_ = x;
-        }
-        if (y < dirtyTop_) {
-            dirtyTop_ = y;
-        }
-        if (y > dirtyBottom_) {
-            dirtyBottom_ = y;
-        }
-    }
     void MarkDirty(Coord left, Coord top, Coord right, Coord bottom)
     {
         dirtyLeft_ = std::min(dirtyLeft_, left);
@@ -178,6 +191,12 @@ private:
     Coord dirtyTop_ = std::numeric_limits<Coord>::max();
     Coord dirtyRight_ = std::numeric_limits<Coord>::min();
     Coord dirtyBottom_ = std::numeric_limits<Coord>::min();
+    // The pixels of the held reach of the curve being drawn, if any.
+    bool reachOpen_ = false;
+    Coord reachLeft_ = 0;
+    Coord reachTop_ = 0;
+    Coord reachRight_ = 0;
+    Coord reachBottom_ = 0;
     // The image's size as floats, for the per-line bounds test.
     float widthF_ = 0.0F;
     float heightF_ = 0.0F;

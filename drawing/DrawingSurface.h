@@ -3,15 +3,18 @@
 #include "Color.h"
 #include "WorldWindow.h"
 
+#include <cstdint>
+
 namespace levyc {
 
 // The stand-in for a curve's line drawing in the concept below.
 struct AnyCurveWalk
 {
-    template <typename First, typename Next> void operator()(First &&first, Next &&next) const
+    template <typename First, typename Next> std::int64_t operator()(First &&first, Next &&next) const
     {
         first(0.0F, 0.0F, 0.0F, 0.0F, PackedColor{});
         next(0.0F, 0.0F, 0.0F, 0.0F, PackedColor{});
+        return 2;
     }
 };
 
@@ -30,7 +33,8 @@ struct AnyCurveWalk
 //                                  later one. Every line starts where the last
 //                                  one ended, in the same colour, and all lie
 //                                  within `reach`; the surface may draw them
-//                                  faster for it than with Line.
+//                                  faster for it than with Line. walk returns
+//                                  the number of lines it drew.
 template <typename Surface>
 concept DrawingSurface = requires(Surface &surface, float value, PackedColor color, int width)
 {

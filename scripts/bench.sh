@@ -2,33 +2,64 @@
 # The performance figures: the drawing core against its floor, the full Draw
 # on screen under Xvfb against the headless render, peak memory, and
 # levyc-render's PNG encoding and animation against their targets.
+# Each section's heading gives the load average as it starts: a figure taken
+# above a load of 1 is marked, as other work was sharing the processors.
+# Ratios come from runs alternated side by side, as medians with their spread.
 # Usage: bench.sh BUILD_DIR   (a release build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
 
-echo "== Drawing core (Google Benchmark)"
+loads=$(mktemp)
+trap 'rm -f "$loads"' EXIT
+# The one-minute load average now, marked above 1; each reading is kept for the summary.
+load_note() {
+    read -r load _ </proc/loadavg
+    echo "$load" >>"$loads"
+    awk -v l="$load" 'BEGIN { printf "load average %s%s", l, (l > 1 ? ", LOADED: above 1, figures not to be trusted" : "") }'
+}
+section() { printf '\n== %s [%s]\n' "$1" "$(load_note)"; }
+
+section "Drawing core (Google Benchmark; repetitions of all benchmarks interleaved at random)"
 if [ -x "$build/bench/bench_core" ]; then
-    "$build/bench/bench_core" --benchmark_color=false
+    "$build/bench/bench_core" --benchmark_color=false --benchmark_enable_random_interleaving=true
 else
     echo "skipped: built without Google Benchmark"
 fi
 
-echo
-echo "== levyc-render: large pictures and the animation"
+section "The Draw against its floor"
+"$build/bench/bench_draw" pairs 31
+# Instructions do not depend on the load: two counts apart, less the start-up.
+if command -v valgrind >/dev/null; then
+    per_line() {
+        for n in 1 3; do
+            valgrind --tool=callgrind --callgrind-out-file=/dev/null "$build/bench/bench_draw" "$1" "$n" 2>&1 |
+                sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+        done | paste -sd' ' | awk '{ printf "%.1f", ($2 - $1) / 2 / 3522560 }'
+    }
+    draw=$(per_line draw)
+    floor=$(per_line floor)
+    awk -v d="$draw" -v f="$floor" 'BEGIN {
+        printf "callgrind, instructions per line: the Draw %.1f, the floor %.1f: ratio %.2f (target at most 1.8)\n", d, f, d / f }'
+else
+    echo "callgrind: skipped, valgrind is not installed"
+fi
+
+section "levyc-render: large pictures and the animation"
 render=$build/levyc-render
 work=$(mktemp -d)
 # The figure after "$2" on the --time line matching $1, in the file $3.
 figure() { sed -n "s/.*$1.* $2 \([0-9.]*\).*/\1/p" "$3"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# The picture and the animation alternated, so that both see the same machine.
 for i in 1 2 3 4 5; do
     "$render" --time "$work/p.png" 2>"$work/t"
-    figure lines in "$work/t"
-done | median >"$work/render.ms"
-for i in 1 2 3; do
+    echo "render $(figure lines in "$work/t")"
     "$render" --time --animate "$work/a.webp" 2>"$work/t"
-    figure frames in "$work/t"
-done | median >"$work/anim.ms"
+    echo "anim $(figure frames in "$work/t")"
+done >"$work/both"
+awk '$1 == "render" { print $2 }' "$work/both" | median >"$work/render.ms"
+awk '$1 == "anim" { print $2 }' "$work/both" | median >"$work/anim.ms"
 awk -v r="$(cat "$work/render.ms")" -v a="$(cat "$work/anim.ms")" -v b="$(stat -c %s "$work/a.webp")" 'BEGIN {
     printf "default animation (573x413, 103 frames): %.0f ms to draw and encode, at most 3 x %.1f ms + 1000 ms = %.0f ms: %s\n",
         a, r, 3 * r + 1000, a <= 3 * r + 1000 ? "met" : "NOT MET"
@@ -67,18 +98,15 @@ awk -v peak="$peak" -v wall="$wall" -v short="$(cat "$work/short-kib")" -v b="$(
         peak / 1024, short / 1024, peak / 1024 <= short / 1024 + 64 ? "met" : "NOT MET" }'
 rm -rf "$work"
 
-echo
-echo "== On screen, X11 (Xvfb)"
+section "On screen, X11 (Xvfb)"
 scripts/with-xvfb.sh "$build/bench/bench_window"
-echo
-echo "== On screen, Wayland (headless sway)"
+section "On screen, Wayland (headless sway)"
 scripts/with-sway.sh bash -c 'install -m 755 "$0" "$XDG_RUNTIME_DIR/bench" && $LEVYC_AS_USER "$XDG_RUNTIME_DIR/bench"' \
     "$build/bench/bench_window"
 
-echo
-echo "== Peak memory"
+section "Peak memory"
 out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+trap 'rm -rf "$out" "$loads"' EXIT
 /usr/bin/time -f '%M' -o "$out/render.kib" "$build/levyc-render" "$out/picture.png"
 echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB (at most 30)"
 
@@ -112,3 +140,8 @@ export build out
 export -f window_peak window_peak_wayland
 scripts/with-xvfb.sh bash -c window_peak
 scripts/with-sway.sh bash -c window_peak_wayland
+
+section "Done"
+sort -n "$loads" | awk 'NR == 1 { low = $1 } { high = $1 } END {
+    printf "load average from %s to %s over the run%s\n", low, high,
+        (high > 1 ? ": LOADED, the times above are not to be trusted (the callgrind figures are)" : ": quiet") }'

@@ -77,6 +77,8 @@ private slots:
     void everyLineLiesWithinTheReachGiven_data();
     void everyLineLiesWithinTheReachGiven();
     void refreshesRunOnAcrossCurves();
+    void refreshesAndCountAsLineByLine_data();
+    void refreshesAndCountAsLineByLine();
     void directDrawingMatchesLineByLine_data();
     void directDrawingMatchesLineByLine();
     void endlessSubdivisionDrawsTheVectorOnce_data();
@@ -214,6 +216,41 @@ void TestCurveSegment::refreshesRunOnAcrossCurves()
     }
 }
 
+void TestCurveSegment::refreshesAndCountAsLineByLine_data()
+{
+    QTest::addColumn<int>("count"); // LineCount before the curve
+    QTest::newRow("0") << 0;
+    QTest::newRow("1000: the next line refreshes") << 1000;
+    QTest::newRow("past the range") << 4000;
+    QTest::newRow("negative") << -5;
+    QTest::newRow("largest: wraps to the smallest") << 32767;
+}
+
+// The curve counts its lines down to the next refresh; LineBy counts up.
+void TestCurveSegment::refreshesAndCountAsLineByLine()
+{
+    QFETCH(int, count);
+    const long lines = 16384;
+    Drawn drawn;
+    drawn.plotter.State().LineCount = static_cast<std::int16_t>(count);
+    drawn.plotter.CurveSegment(100, 0);
+
+    auto expected = static_cast<std::int16_t>(count);
+    std::vector<long> refreshedAfter;
+    for (long line = 1; line <= lines; ++line) {
+        expected = static_cast<std::int16_t>(expected + 1);
+        if (expected > 1000) {
+            expected = 0;
+        }
+        if (expected == 0) {
+            refreshedAfter.push_back(line);
+        }
+    }
+    QCOMPARE(drawn.surface.Lines, lines);
+    QCOMPARE(drawn.surface.RefreshedAfterLine, refreshedAfter);
+    QCOMPARE(drawn.plotter.State().LineCount, expected);
+}
+
 void TestCurveSegment::directDrawingMatchesLineByLine_data()
 {
     QTest::addColumn<QSize>("size");
@@ -226,6 +263,11 @@ void TestCurveSegment::directDrawingMatchesLineByLine_data()
     QTest::newRow("partly off the image") << picture << 1 << QList<double>{-250, 300, 200, 0, 350, -300, 0, -150};
     QTest::newRow("wholly off the image") << picture << 1 << QList<double>{-900, 900, 100, 0};
     QTest::newRow("large image, long lines") << QSize(3840, 2160) << 1 << QList<double>{100, -200, 200, 0};
+    // A world unit just under a pixel, and just over; the curves along 128
+    // and (0, 128) are made of lines one unit long, on the axes.
+    const QList<double> unitLines{100, -200, 128, 0, -100, 50, 0, 128, 0, 0, 60, -80};
+    QTest::newRow("lines just under a pixel") << QSize(805, 905) << 1 << unitLines;
+    QTest::newRow("lines just over a pixel") << QSize(830, 930) << 1 << unitLines;
     QTest::newRow("tiny image") << QSize(5, 4) << 1 << QList<double>{100, -200, 200, 0};
     QTest::newRow("wide pen") << picture << 3 << QList<double>{100, -200, 120, 40};
 
