@@ -283,11 +283,15 @@ void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, 
     job_ = new SaveJob(std::move(work), this);
     job_->setObjectName(QStringLiteral("SaveJob"));
     afterSave_ = std::move(done);
-    // Shown at once and never through setValue(), which on a modal dialog
-    // handles events: the window's handlers then run inside this one's.
+    // Draw and exploring wait for the save. Not by a modal dialog: the toolkit
+    // would then drop the window system's request to close the window, which
+    // must ask whether to cancel the save.
+    SetSaving(true);
+    // Shown at once, on top of the window, and never through setValue(),
+    // which handles events.
     progress_ = new QProgressDialog(label, tr("Cancel"), 0, 0, this);
     progress_->setObjectName(QLatin1String(name));
-    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setWindowTitle(tr("Saving"));
     progress_->setAutoReset(false);
     progress_->setAutoClose(false);
     auto *bar = new QProgressBar(progress_);
@@ -311,6 +315,7 @@ void Form1::EndSave(bool saved, const QString &error)
     progress_ = nullptr;
     job_->deleteLater();
     job_ = nullptr;
+    SetSaving(false);
     std::function<void()> done = std::move(afterSave_);
     afterSave_ = {};
     if (saved && done) {
@@ -322,6 +327,19 @@ void Form1::EndSave(bool saved, const QString &error)
     emit Saved(saved);
     if (closeAfterSave_) {
         close();
+    }
+}
+
+void Form1::SetSaving(bool saving)
+{
+    // The window's focus, whether or not it is active.
+    const bool hadFocus = focusWidget() == Picture1;
+    findChild<QWidget *>(QStringLiteral("Command1"))->setEnabled(!saving);
+    Picture1->setEnabled(!saving);
+    if (saving) {
+        pictureHadFocus_ = hadFocus;
+    } else if (pictureHadFocus_) {
+        Picture1->setFocus();
     }
 }
 
@@ -391,7 +409,7 @@ void Form1::AskToCancelAndClose()
     if (findChild<QMessageBox *>(QStringLiteral("CancelSaveQuestion")) != nullptr) {
         return; // asked already
     }
-    auto *box = new QMessageBox(QMessageBox::Question, tr("Saving"),
+    auto *box = new QMessageBox(QMessageBox::Question, tr("Close the Window"),
                                 tr("A save is still running. Cancel it and close the window?"),
                                 QMessageBox::Yes | QMessageBox::No, this);
     box->setObjectName(QStringLiteral("CancelSaveQuestion"));

@@ -66,6 +66,8 @@ private:
     // here once it has worked.
     void RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done);
     void EndSave(bool saved, const QString &error);
+    // Draw and the picture off while a save runs, and back after it.
+    void SetSaving(bool saving);
     // Says why a save failed, in a message box.
     void ShowSaveError(const QString &error);
     // The work of the last Draw's animation, or of the picture as a still
@@ -84,6 +86,7 @@ private:
     QProgressDialog *progress_ = nullptr;
     std::function<void()> afterSave_; // what follows a save that worked
     bool closeAfterSave_ = false;
+    bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;
     bool everDrawn_ = false; // until the first Draw the picture is the background
     QString saveDirectory_;  // where the last save that worked went
