@@ -29,7 +29,13 @@ source "$(dirname "$0")/lib.sh"
 keys() { # keys KEY...: X keysym names
     if on_wayland; then
         local args=() key
-        for key in "$@"; do args+=(-k "$key"); done
+        for key in "$@"; do
+            if [[ $key == *+* ]]; then
+                args+=(-M "${key%%+*}" -k "${key#*+}" -m "${key%%+*}")
+            else
+                args+=(-k "$key")
+            fi
+        done
         wtype "${args[@]}"
     else
         xdotool key --delay 20 "$@"
@@ -91,6 +97,7 @@ save_through_menu() { # save_through_menu ROUND LETTER TITLE NAME
     keys Return
 }
 
+on_wayland && start_keyboard
 start_levyc "$out/levyc.log"
 if on_wayland; then
     keys Tab space
@@ -100,14 +107,20 @@ else
     press_draw
 fi
 # Save Dive is there to choose once the drawing has ended.
+for _ in $(seq 1 1200); do
+    picture "$out/started.png"
+    (($(count_color "$out/started.png" 0,0,0) > 0)) && break
+    sleep 0.05
+done
 wait_until_still "$out/drawn.png"
+(($(count_color "$out/drawn.png" 255,255,255) > 0)) || fail "the Draw did not end with its white curve"
 for round in 1 2 3; do
     zoom
     save_through_menu "$round" d "Save a Dive" "$saves/dive$round.mp4"
     if ((round < 3)); then
         for _ in $(seq 1 1200); do [ -n "$(temporary)" ] && break; alive; sleep 0.05; done
         [ -n "$(temporary)" ] || fail "dive $round: no temporary file"
-        mapped Saving || fail "no progress dialog while the temporary file is there"
+        wait_mapped Saving
         while_held cancel_from_dialog
         wait_unmapped Saving 60
         # The worker ends within a frame of the cancel.
@@ -121,7 +134,7 @@ for round in 1 2 3; do
         echo "ok: dive $round cancelled once its temporary file was there; nothing left"
     else
         for _ in $(seq 1 1200); do [ -n "$(temporary)" ] && break; alive; sleep 0.05; done
-        mapped Saving || fail "no progress dialog while the temporary file is there"
+        wait_mapped Saving
         close_window
         wait_mapped "Close the Window"
         keys n
