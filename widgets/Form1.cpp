@@ -310,7 +310,13 @@ void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, 
 
 void Form1::EndSave(bool saved, const QString &error)
 {
-    // Later: this may run inside the dialog's own handler.
+    // The window has the keys again, as a window manager would see to; the
+    // dialog goes later, as this may run inside its own handler.
+    const bool active = progress_->isActiveWindow();
+    progress_->hide();
+    if (active) {
+        activateWindow();
+    }
     progress_->deleteLater();
     progress_ = nullptr;
     job_->deleteLater();
