@@ -259,8 +259,7 @@ void Form1::Copy()
         return;
     }
     auto image = std::make_shared<QImage>();
-    SaveJob::Work work = [image, render = Picture1->PictureRenderer()](const SaveJob::Report &report,
-                                                                       QString *error) {
+    SaveJob::Work work = [image, render = Picture1->PictureRenderer()](const SaveJob::Report &report, QString *error) {
         if (!report(0, 1)) {
             return false;
         }

@@ -6,7 +6,9 @@
 # progress dialog once their temporary file is there, the third is asked to be
 # closed during, answered No, and ends. Each round also saves the animation
 # with Save As… under a typed .webp name.
-# Usage: e2e_menu.sh LEVYC OUTPUT_DIR
+# With the case "signals" (X11): SIGTERM, SIGINT and SIGHUP during a dive
+# end the program and take the dive's temporary file with them.
+# Usage: e2e_menu.sh LEVYC OUTPUT_DIR [WM_DELETE [signals]]
 set -euo pipefail
 
 out=$2
@@ -97,29 +99,58 @@ save_through_menu() { # save_through_menu ROUND LETTER TITLE NAME
     keys Return
 }
 
+# Draws, and waits for the drawing's end: Save Dive is there to choose then.
+draw_to_the_end() {
+    if on_wayland; then
+        keys Tab space
+        # Back to the picture, which takes the keys.
+        keys shift+Tab
+    else
+        press_draw
+    fi
+    for _ in $(seq 1 1200); do
+        picture "$out/started.png"
+        (($(count_color "$out/started.png" 0,0,0) > 0)) && break
+        sleep 0.05
+    done
+    wait_until_still "$out/drawn.png"
+    (($(count_color "$out/drawn.png" 255,255,255) > 0)) || fail "the Draw did not end with its white curve"
+}
+
+wait_for_temporary() { # wait_for_temporary LABEL
+    for _ in $(seq 1 1200); do [ -n "$(temporary)" ] && break; alive; sleep 0.05; done
+    [ -n "$(temporary)" ] || fail "$1: no temporary file"
+}
+
+if [ "${4:-}" = signals ]; then
+    for signal in TERM INT HUP; do
+        # Job control: else a command run in the background ignores SIGINT.
+        set -m
+        start_levyc "$out/levyc-$signal.log"
+        set +m
+        draw_to_the_end
+        save_through_menu 1 d "Save a Dive" "$saves/dive.mp4"
+        wait_for_temporary "SIG$signal"
+        status=0
+        kill -"$signal" "$app_pid"
+        wait "$app_pid" || status=$?
+        ((status == 128 + $(kill -l "$signal"))) || fail "SIG$signal: exit status $status"
+        left=$(ls -A "$saves")
+        [ -z "$left" ] || fail "SIG$signal during a dive left: $left"
+        echo "ok: SIG$signal during a dive ended the program and took the temporary file"
+    done
+    echo PASS
+    exit 0
+fi
+
 on_wayland && start_keyboard
 start_levyc "$out/levyc.log"
-if on_wayland; then
-    keys Tab space
-    # Back to the picture, which takes the keys.
-    keys shift+Tab
-else
-    press_draw
-fi
-# Save Dive is there to choose once the drawing has ended.
-for _ in $(seq 1 1200); do
-    picture "$out/started.png"
-    (($(count_color "$out/started.png" 0,0,0) > 0)) && break
-    sleep 0.05
-done
-wait_until_still "$out/drawn.png"
-(($(count_color "$out/drawn.png" 255,255,255) > 0)) || fail "the Draw did not end with its white curve"
+draw_to_the_end
 for round in 1 2 3; do
     zoom
     save_through_menu "$round" d "Save a Dive" "$saves/dive$round.mp4"
     if ((round < 3)); then
-        for _ in $(seq 1 1200); do [ -n "$(temporary)" ] && break; alive; sleep 0.05; done
-        [ -n "$(temporary)" ] || fail "dive $round: no temporary file"
+        wait_for_temporary "dive $round"
         wait_mapped Saving
         while_held cancel_from_dialog
         wait_unmapped Saving 60
@@ -133,7 +164,7 @@ for round in 1 2 3; do
         [ -z "$left" ] || fail "dive $round cancelled, and left: $left"
         echo "ok: dive $round cancelled once its temporary file was there; nothing left"
     else
-        for _ in $(seq 1 1200); do [ -n "$(temporary)" ] && break; alive; sleep 0.05; done
+        wait_for_temporary "dive 3"
         wait_mapped Saving
         close_window
         wait_mapped "Close the Window"
