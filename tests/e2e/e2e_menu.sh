@@ -53,8 +53,16 @@ mapped() {
         xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1
     fi
 }
+# Waits for a window to be mapped; on X11 gives it the keys, as a window
+# manager would: keys sent before then would go to the window below.
 wait_mapped() { # wait_mapped TITLE
-    for _ in $(seq 1 1200); do mapped "$1" && return; sleep 0.05; done
+    for _ in $(seq 1 1200); do
+        if mapped "$1"; then
+            on_wayland || xdotool search --onlyvisible --name "^$1\$" windowfocus --sync
+            return
+        fi
+        sleep 0.05
+    done
     shot "$out/no-window.png"
     fail "no window '$1' (see no-window.png)"
 }
@@ -118,8 +126,12 @@ draw_to_the_end() {
 }
 
 wait_for_temporary() { # wait_for_temporary LABEL
-    for _ in $(seq 1 1200); do [ -n "$(temporary)" ] && break; alive; sleep 0.05; done
-    [ -n "$(temporary)" ] || fail "$1: no temporary file"
+    local deadline=$(($(date +%s) + 600))
+    until [ -n "$(temporary)" ]; do
+        alive
+        (($(date +%s) < deadline)) || { shot "$out/no-temporary.png"; fail "$1: no temporary file (see no-temporary.png)"; }
+        sleep 0.05
+    done
 }
 
 if [ "${4:-}" = signals ]; then
