@@ -903,7 +903,9 @@ void TestRender::defaultSizeIsThePictureTheWindowShows()
 
     // Save As… writes the same picture through the same writer.
     const QString saved = dir.filePath(QStringLiteral("saved.png"));
-    QVERIFY(form.SavePictureTo(saved));
+    QSignalSpy ended(&form, &Form1::Saved);
+    form.SavePictureTo(saved);
+    QVERIFY(ended.wait(60000) && ended.constFirst().constFirst().toBool());
     QVERIFY(QImage(saved).convertToFormat(QImage::Format_RGB32) == rendered);
 }
 

@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProgressDialog>
 
 namespace levyc {
 
@@ -17,17 +16,14 @@ namespace {
 // A dive as levyc-render makes one by default.
 constexpr double DiveSeconds = 10;
 constexpr int DiveFps = 30;
-constexpr int ProgressAfterMs = 500;
 
 QString Tr(const char *text)
 {
     return QCoreApplication::translate("levyc::DiveSaver", text);
 }
 
-} // namespace
-
-bool SaveDive(QWidget *parent, const QString &path, const std::vector<CurveRecord> &curves, const WorldWindow &view,
-              QSize size, QString *error)
+bool SaveDive(const QString &path, const std::vector<CurveRecord> &curves, const WorldWindow &view, QSize size,
+              const SaveJob::Report &report, QString *error)
 {
     const std::optional<DiveFormat> format = DiveFormatOf(QFile::encodeName(path));
     if (!format) {
@@ -50,21 +46,23 @@ bool SaveDive(QWidget *parent, const QString &path, const std::vector<CurveRecor
         *error = Tr("An animated WebP dive is made whole: choose a file, not a stream.");
         return false;
     }
-    QProgressDialog progress(Tr("Saving the dive…"), Tr("Cancel"), 0, 1, parent);
-    progress.setObjectName(QStringLiteral("DiveProgress"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(ProgressAfterMs);
     DiveFigures figures;
-    const bool made = MakeDive(dive, curves, OutputSink(output), &figures, error, [&progress](int done, int frames) {
-        progress.setMaximum(frames);
-        progress.setValue(done);
-        return !progress.wasCanceled();
+    int total = 1;
+    const bool made = MakeDive(dive, curves, OutputSink(output), &figures, error, [&](int done, int frames) {
+        total = frames;
+        return report(done, frames);
     });
-    if (progress.wasCanceled()) {
-        error->clear();
-        return false;
-    }
-    return made && output.Commit(error);
+    // Only a whole movie replaces the file, and not once cancelled.
+    return made && report(total, total) && output.Commit(error);
+}
+
+} // namespace
+
+SaveJob::Work DiveWork(const QString &path, SharedCurves curves, const WorldWindow &view, QSize size)
+{
+    return [path, curves = std::move(curves), view, size](const SaveJob::Report &report, QString *error) {
+        return SaveDive(path, *curves, view, size, report, error);
+    };
 }
 
 } // namespace levyc

@@ -1,23 +1,19 @@
 #pragma once
 
-#include "CurveRecord.h"
+#include "SaveJob.h"
+#include "ViewRenderThread.h"
 #include "WorldWindow.h"
 
 #include <QSize>
 #include <QString>
 
-#include <vector>
-
-class QWidget;
-
 namespace levyc {
 
-// Saves a dive into the curves, from the Draw's view to `view`, at `size` (a
-// pixel less on an odd side for MP4 and WebM), as levyc-render --dive makes
-// it, in the format the name's ending gives. A progress dialog on `parent`
-// shows after half a second and can cancel. True when saved; false with the
-// reason, or with none when cancelled; either way nothing is left.
-bool SaveDive(QWidget *parent, const QString &path, const std::vector<CurveRecord> &curves, const WorldWindow &view,
-              QSize size, QString *error);
+// The work of saving a dive into the curves, from the Draw's view to `view`,
+// at `size` (a pixel less on an odd side for MP4 and WebM), as levyc-render
+// --dive makes it, in the format the name's ending gives. It holds its own
+// copies; a failed or cancelled dive leaves the old file as it was and no
+// temporary file behind.
+SaveJob::Work DiveWork(const QString &path, SharedCurves curves, const WorldWindow &view, QSize size);
 
 } // namespace levyc

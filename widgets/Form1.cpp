@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 
@@ -62,9 +63,6 @@ bool EncodePicture(const QImage &picture, QByteArray *png, QString *error)
     *error = QStringLiteral("cannot encode the picture: %1").arg(*error);
     return false;
 }
-
-// A save that takes longer than this shows its progress.
-constexpr int ProgressAfterMs = 500;
 
 constexpr int ClientWidthTwips = 11985;
 constexpr int ClientHeightTwips = 6900;
@@ -141,6 +139,7 @@ Form1::Form1(QWidget *parent)
 
     connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Picture1, &PictureBox::CopyRequested, this, &Form1::Copy);
     connect(Picture1, &PictureBox::SaveRequested, this, &Form1::SaveAs);
     connect(Picture1, &PictureBox::SaveDiveRequested, this, &Form1::SaveDive);
 }
@@ -198,30 +197,30 @@ void Form1::SaveAs()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
-    const QString path = dialog.selectedFiles().constFirst();
-    // A folder where saving failed is no place to start the next time.
-    if (SavePictureTo(path)) {
-        saveDirectory_ = QFileInfo(path).absolutePath();
-    }
+    // A folder where saving failed is no place to start the next time: it is
+    // remembered once the save has worked.
+    SavePictureTo(dialog.selectedFiles().constFirst());
 }
 
-bool Form1::SavePictureTo(const QString &path)
+void Form1::SavePictureTo(const QString &path)
 {
-    FileOutput output(FileOutput::Wait::Never);
-    QString error;
-    if (output.Open(QFile::encodeName(path), &error)) {
-        const bool animation = path.endsWith(QStringLiteral(".webp"), Qt::CaseInsensitive);
-        QByteArray bytes;
-        if ((!animation ? EncodePicture(Picture1->Picture(), &bytes, &error) : MakeAnimation(&bytes, &error)) &&
-            output.Write(bytes, &error)) {
-            return true;
-        }
-        if (error.isEmpty()) {
-            return false; // cancelled: the output goes, and with it its temporary file
-        }
+    const bool animation = path.endsWith(QStringLiteral(".webp"), Qt::CaseInsensitive);
+    SaveJob::Work work;
+    if (animation) {
+        work = AnimationWork(path);
+    } else {
+        work = [path, render = Picture1->PictureRenderer()](const SaveJob::Report &report, QString *error) {
+            FileOutput output(FileOutput::Wait::Never);
+            if (!output.Open(QFile::encodeName(path), error) || !report(0, 1)) {
+                return false;
+            }
+            const QImage picture = render(nullptr);
+            QByteArray png;
+            return report(1, 1) && EncodePicture(picture, &png, error) && output.Write(png, error);
+        };
     }
-    ShowSaveError(error);
-    return false;
+    RunSave(std::move(work), animation ? tr("Saving the animation…") : tr("Saving the picture…"), "SaveProgress",
+            [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); });
 }
 
 void Form1::SaveDive()
@@ -257,22 +256,141 @@ void Form1::SaveDive()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
-    const QString path = dialog.selectedFiles().constFirst();
-    if (SaveDiveTo(path)) {
-        saveDirectory_ = QFileInfo(path).absolutePath();
+    SaveDiveTo(dialog.selectedFiles().constFirst());
+}
+
+void Form1::SaveDiveTo(const QString &path)
+{
+    RunSave(DiveWork(path, std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), Picture1->View(),
+                     Picture1->ImageSize()),
+            tr("Saving the dive…"), "DiveProgress", [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); });
+}
+
+void Form1::Copy()
+{
+    if (Picture1->PictureReady()) {
+        Picture1->Copy();
+        return;
+    }
+    auto image = std::make_shared<QImage>();
+    SaveJob::Work work = [image, render = Picture1->PictureRenderer()](const SaveJob::Report &report, QString *error) {
+        if (!report(0, 1)) {
+            return false;
+        }
+        *image = render(nullptr);
+        if (image->isNull()) {
+            *error = tr("not enough memory for the picture");
+            return false;
+        }
+        return report(1, 1);
+    };
+    RunSave(std::move(work), tr("Copying the picture…"), "CopyProgress",
+            [image] { PictureBox::CopyToClipboard(*image); });
+}
+
+void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done)
+{
+    if (job_ != nullptr) {
+        return; // one at a time: the dialog of the one that runs is in the way
+    }
+    job_ = new SaveJob(std::move(work), this);
+    job_->setObjectName(QStringLiteral("SaveJob"));
+    afterSave_ = std::move(done);
+    // Draw and exploring wait for the save. Not by a modal dialog: the toolkit
+    // would then drop the window system's request to close the window, which
+    // must ask whether to cancel the save.
+    SetSaving(true);
+    // Shown at once, on top of the window, and never through setValue(),
+    // which handles events.
+    progress_ = new QProgressDialog(label, tr("Cancel"), 0, 0, this);
+    progress_->setObjectName(QLatin1String(name));
+    progress_->setWindowTitle(tr("Saving"));
+    progress_->setAutoReset(false);
+    progress_->setAutoClose(false);
+    auto *bar = new QProgressBar(progress_);
+    bar->setRange(0, 0);
+    progress_->setBar(bar);
+    connect(progress_, &QProgressDialog::canceled, job_, &SaveJob::Cancel);
+    connect(job_, &SaveJob::Progress, bar, [bar](int done, int total) {
+        bar->setRange(0, total);
+        bar->setValue(done);
+    });
+    connect(job_, &SaveJob::Finished, this, &Form1::EndSave);
+    emit SaveStarted(job_);
+    progress_->show();
+    job_->Start();
+}
+
+void Form1::EndSave(bool saved, const QString &error)
+{
+    // The window has the keys again, as a window manager would see to; the
+    // dialog goes later, as this may run inside its own handler.
+    const bool active = progress_->isActiveWindow();
+    progress_->hide();
+    if (active) {
+        activateWindow();
+    }
+    progress_->deleteLater();
+    progress_ = nullptr;
+    job_->deleteLater();
+    job_ = nullptr;
+    SetSaving(false);
+    std::function<void()> done = std::move(afterSave_);
+    afterSave_ = {};
+    if (saved && done) {
+        done();
+    }
+    if (!error.isEmpty() && !closeAfterSave_) {
+        ShowSaveError(error);
+    }
+    emit Saved(saved);
+    if (closeAfterSave_) {
+        close();
     }
 }
 
-bool Form1::SaveDiveTo(const QString &path)
+void Form1::SetSaving(bool saving)
 {
-    QString error;
-    if (levyc::SaveDive(this, path, commands_.Drawn(), Picture1->View(), Picture1->Picture().size(), &error)) {
-        return true;
+    // The window's focus, whether or not it is active.
+    const bool hadFocus = focusWidget() == Picture1;
+    findChild<QWidget *>(QStringLiteral("Command1"))->setEnabled(!saving);
+    Picture1->setEnabled(!saving);
+    if (saving) {
+        pictureHadFocus_ = hadFocus;
+    } else if (pictureHadFocus_) {
+        Picture1->setFocus();
     }
-    if (!error.isEmpty()) {
-        ShowSaveError(error);
+}
+
+SaveJob::Work Form1::AnimationWork(const QString &path) const
+{
+    if (!everDrawn_) {
+        // No Draw to show: the picture as it stands, a still image.
+        return [path, render = Picture1->PictureRenderer()](const SaveJob::Report &report, QString *error) {
+            FileOutput output(FileOutput::Wait::Never);
+            if (!output.Open(QFile::encodeName(path), error) || !report(0, 1)) {
+                return false;
+            }
+            const QImage picture = render(nullptr).convertToFormat(QImage::Format_RGB32);
+            QByteArray webp;
+            return EncodeAnimation(
+                       picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, DrawAnimationTiming,
+                       &webp, error) &&
+                   report(1, 1) && output.Write(webp, error);
+        };
     }
-    return false;
+    return [path, curves = commands_.Drawn(), size = Picture1->ImageSize(),
+            view = Picture1->View()](const SaveJob::Report &report, QString *error) {
+        FileOutput output(FileOutput::Wait::Never);
+        if (!output.Open(QFile::encodeName(path), error)) {
+            return false;
+        }
+        const int frames = static_cast<int>(curves.size()) + 1;
+        QByteArray webp;
+        return AnimateCurves(size, view, curves, DrawAnimationTiming, &webp, error,
+                             [&report, frames](int added) { return report(added, frames); }) &&
+               report(frames, frames) && output.Write(webp, error);
+    };
 }
 
 void Form1::ShowSaveError(const QString &error)
@@ -284,33 +402,11 @@ void Form1::ShowSaveError(const QString &error)
     box->open();
 }
 
-bool Form1::MakeAnimation(QByteArray *webp, QString *error)
+Form1::~Form1()
 {
-    if (!everDrawn_) {
-        // No Draw to show: the picture as it stands, a still image.
-        const QImage picture = Picture1->Picture().convertToFormat(QImage::Format_RGB32);
-        return EncodeAnimation(
-            picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, DrawAnimationTiming, webp, error);
-    }
-    const std::vector<CurveRecord> curves = commands_.Drawn();
-    const int frames = static_cast<int>(curves.size()) + 1;
-    QProgressDialog progress(tr("Saving the animation…"), tr("Cancel"), 0, frames, this);
-    progress.setObjectName(QStringLiteral("SaveProgress"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(ProgressAfterMs);
-    const bool made = AnimateCurves(Picture1->ImageSize(), Picture1->View(), curves, DrawAnimationTiming, webp, error,
-                                    [&progress](int added) {
-                                        progress.setValue(added);
-                                        return !progress.wasCanceled();
-                                    });
-    if (progress.wasCanceled()) {
-        error->clear();
-        return false;
-    }
-    return made;
+    // Its work holds copies only, but it must not outlive the window's handlers.
+    delete job_;
 }
-
-Form1::~Form1() = default;
 
 void Form1::Command1_Click()
 {
@@ -327,6 +423,31 @@ void Form1::Command1_Click()
     }
 }
 
+void Form1::AskToCancelAndClose()
+{
+    if (findChild<QMessageBox *>(QStringLiteral("CancelSaveQuestion")) != nullptr) {
+        return; // asked already
+    }
+    auto *box = new QMessageBox(QMessageBox::Question, tr("Close the Window"),
+                                tr("A save is still running. Cancel it and close the window?"),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    box->setObjectName(QStringLiteral("CancelSaveQuestion"));
+    box->setDefaultButton(QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this](int answer) {
+        if (answer != QMessageBox::Yes) {
+            return;
+        }
+        closeAfterSave_ = true;
+        if (job_ != nullptr) {
+            job_->Cancel();
+        } else {
+            close(); // it ended meanwhile
+        }
+    });
+    box->open();
+}
+
 void Form1::Command3_Click()
 {
     commands_.Command3_Click();
@@ -334,6 +455,13 @@ void Form1::Command3_Click()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    if (job_ != nullptr) {
+        event->ignore();
+        if (!closeAfterSave_) {
+            AskToCancelAndClose();
+        }
+        return;
+    }
     if (Drawing()) {
         // The runs still on the stack draw on this window: let them end first.
         closeWhenIdle_ = true;

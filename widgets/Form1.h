@@ -3,8 +3,13 @@
 #include "DrawCommands.h"
 #include "PictureBox.h"
 #include "Plotter.h"
+#include "SaveJob.h"
 
 #include <QWidget>
+
+#include <functional>
+
+class QProgressDialog;
 
 namespace levyc {
 
@@ -22,16 +27,25 @@ public:
     // Whether a drawing runs, nested ones included.
     [[nodiscard]] bool Drawing() const { return commands_.Running(); }
 
-    // Writes the picture as it stands to a PNG file, or, for a name ending in
-    // .webp, the last Draw as an animated WebP at the picture's size and view
-    // (before any Draw, the picture as a still WebP).
-    // On failure a message box gives the system's reason and the file is left
-    // as it was; a save cancelled from its progress dialog leaves it too.
-    bool SavePictureTo(const QString &path);
-    // Writes a dive from the Draw's view to the view on screen, at the
-    // picture's size, as MP4, WebM or WebP by the name's ending; failures and
-    // a cancel as for SavePictureTo.
-    bool SaveDiveTo(const QString &path);
+    // Starts writing the picture as it stands to a PNG file, or, for a name
+    // ending in .webp, the last Draw as an animated WebP at the picture's size
+    // and view (before any Draw, the picture as a still WebP). Saved() tells
+    // the end. The save runs on a worker, with a progress dialog that can
+    // cancel it. On failure a message box gives the reason and the file is
+    // left as it was; a cancelled save leaves it too.
+    void SavePictureTo(const QString &path);
+    // Starts writing a dive from the Draw's view to the view on screen, at the
+    // picture's size, as MP4, WebM or WebP by the name's ending; as for
+    // SavePictureTo.
+    void SaveDiveTo(const QString &path);
+    // Whether a save (or a Copy that renders) runs.
+    [[nodiscard]] bool Saving() const { return job_ != nullptr; }
+
+signals:
+    // A save has begun, before its work: its progress can be followed from here.
+    void SaveStarted(levyc::SaveJob *job);
+    // A save has ended: true when the file is written.
+    void Saved(bool saved);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -46,10 +60,21 @@ private:
     void SaveAs();
     // Asks for a file name, then saves a dive there.
     void SaveDive();
+    // Copies the picture, rendering it on a worker if it is not on screen yet.
+    void Copy();
+    // Runs a save's work on a worker, behind a progress dialog; `done` runs
+    // here once it has worked.
+    void RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done);
+    void EndSave(bool saved, const QString &error);
+    // Draw and the picture off while a save runs, and back after it.
+    void SetSaving(bool saving);
     // Says why a save failed, in a message box.
     void ShowSaveError(const QString &error);
-    // The last Draw's animation; false with the reason, or with none when cancelled.
-    bool MakeAnimation(QByteArray *webp, QString *error);
+    // The work of the last Draw's animation, or of the picture as a still
+    // image before any Draw.
+    SaveJob::Work AnimationWork(const QString &path) const;
+    // Asks whether to cancel the save and close.
+    void AskToCancelAndClose();
     // Tooltips and accessible names and descriptions, in the current language.
     void Retranslate();
 
@@ -57,6 +82,11 @@ private:
     PictureBox *Picture1;
     Plotter<PictureBox> plotter_;
     DrawCommands<PictureBox> commands_;
+    SaveJob *job_ = nullptr;
+    QProgressDialog *progress_ = nullptr;
+    std::function<void()> afterSave_; // what follows a save that worked
+    bool closeAfterSave_ = false;
+    bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;
     bool everDrawn_ = false; // until the first Draw the picture is the background
     QString saveDirectory_;  // where the last save that worked went

@@ -93,11 +93,16 @@ PictureBox::PictureBox(QWidget *parent)
     }
     copyAction_.setShortcut(QKeySequence::Copy);
     saveAction_.setShortcut(QKeySequence::Save);
-    connect(&copyAction_, &QAction::triggered, this, &PictureBox::Copy);
-    connect(&saveAction_, &QAction::triggered, this, &PictureBox::SaveRequested);
-    connect(&saveDiveAction_, &QAction::triggered, this, &PictureBox::SaveDiveRequested);
-    connect(&resetViewAction_, &QAction::triggered, this, &PictureBox::ResetView);
-    resetViewAction_.setEnabled(false);
+    // Queued, every one: a menu's action runs once the menu's own handler is
+    // off the stack, and the menu may be gone.
+    connect(&copyAction_, &QAction::triggered, this, &PictureBox::CopyRequested, Qt::QueuedConnection);
+    connect(&saveAction_, &QAction::triggered, this, &PictureBox::SaveRequested, Qt::QueuedConnection);
+    connect(&saveDiveAction_, &QAction::triggered, this, &PictureBox::SaveDiveRequested, Qt::QueuedConnection);
+    connect(&resetViewAction_, &QAction::triggered, this, &PictureBox::ResetView, Qt::QueuedConnection);
+    // A dive goes from the Draw's view: there is none before a Draw ends.
+    for (QAction *action : {&saveDiveAction_, &resetViewAction_}) {
+        action->setEnabled(false);
+    }
     // Alt+arrows as in a browser, Backspace as in many image viewers.
     backAction_.setShortcuts({QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Left)});
     forwardAction_.setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
@@ -106,8 +111,8 @@ PictureBox::PictureBox(QWidget *parent)
         action->setEnabled(false);
         addAction(action);
     }
-    connect(&backAction_, &QAction::triggered, this, &PictureBox::Back);
-    connect(&forwardAction_, &QAction::triggered, this, &PictureBox::Forward);
+    connect(&backAction_, &QAction::triggered, this, &PictureBox::Back, Qt::QueuedConnection);
+    connect(&forwardAction_, &QAction::triggered, this, &PictureBox::Forward, Qt::QueuedConnection);
     connect(&explorer_, &ViewExplorer::HistoryChanged, this, [this] {
         backAction_.setEnabled(explorer_.CanGoBack());
         forwardAction_.setEnabled(explorer_.CanGoForward());
@@ -163,21 +168,36 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
 
 QImage PictureBox::Picture() const
 {
-    QImage image = explorer_.Shown() == explorer_.View() ? canvas_.Image().copy() : explorer_.RenderNow();
-    image.setDevicePixelRatio(1.0);
-    return image;
+    return PictureRenderer()(nullptr);
+}
+
+std::function<QImage(const std::atomic<bool> *)> PictureBox::PictureRenderer() const
+{
+    std::function<QImage(const std::atomic<bool> *)> render;
+    if (PictureReady()) {
+        render = [image = canvas_.Image().copy()](const std::atomic<bool> *) { return image; };
+    } else {
+        render = explorer_.Renderer();
+    }
+    return [render = std::move(render)](const std::atomic<bool> *cancel) {
+        QImage image = render(cancel);
+        image.setDevicePixelRatio(1.0);
+        return image;
+    };
 }
 
 void PictureBox::Explore(const std::vector<CurveRecord> &curves)
 {
     explorer_.Explore(curves, canvas_.Image());
     resetViewAction_.setEnabled(true);
+    saveDiveAction_.setEnabled(true);
 }
 
 void PictureBox::StopExploring()
 {
     explorer_.Stop();
     resetViewAction_.setEnabled(false);
+    saveDiveAction_.setEnabled(false);
 }
 
 void PictureBox::SetView(const WorldWindow &window)
@@ -308,10 +328,14 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
         explorer_.ZoomAbout(centre, 1 / ZoomStep);
         break;
     case Qt::Key_Left:
-        explorer_.Pan({PanStep * size.width(), 0});
-        break;
     case Qt::Key_Right:
-        explorer_.Pan({-PanStep * size.width(), 0});
+        if (event->modifiers().testFlag(Qt::AltModifier)) {
+            // Back or Forward with nowhere to go: their shortcut is off, and
+            // the keys must not pan instead.
+            event->accept();
+            return;
+        }
+        explorer_.Pan({(event->key() == Qt::Key_Left ? PanStep : -PanStep) * size.width(), 0});
         break;
     case Qt::Key_Up:
         explorer_.Pan({0, PanStep * size.height()});
@@ -352,9 +376,8 @@ bool PictureBox::event(QEvent *event)
     return QFrame::event(event);
 }
 
-void PictureBox::Copy() const
+void PictureBox::CopyToClipboard(const QImage &image)
 {
-    const QImage image = Picture();
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

@@ -11,6 +11,8 @@
 #include <QFrame>
 #include <QTimer>
 
+#include <atomic>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -75,10 +77,17 @@ public:
     // The picture as it stands; while exploring, the exact picture of View(),
     // rendered now if it is not on screen yet.
     [[nodiscard]] QImage Picture() const;
+    // Whether Picture() is at hand, with nothing to render.
+    [[nodiscard]] bool PictureReady() const { return explorer_.Shown() == explorer_.View(); }
+    // What makes Picture(), holding copies of what it needs, for another thread.
+    [[nodiscard]] std::function<QImage(const std::atomic<bool> *cancel)> PictureRenderer() const;
     // Puts Picture() on the clipboard, as an image and as PNG.
-    void Copy() const;
+    void Copy() const { CopyToClipboard(Picture()); }
+    static void CopyToClipboard(const QImage &image);
 
 signals:
+    // Copy was chosen, from the context menu or with Ctrl+C.
+    void CopyRequested();
     // Save As… was chosen, from the context menu or with Ctrl+S.
     void SaveRequested();
     // Save Dive… was chosen from the context menu.

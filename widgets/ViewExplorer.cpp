@@ -205,10 +205,19 @@ void ViewExplorer::Take(quint64 number, const QImage &image)
 
 QImage ViewExplorer::RenderNow() const
 {
-    if (view_ == PictureWorld && !drawn_.isNull()) {
-        return drawn_;
+    return Renderer()(nullptr);
+}
+
+std::function<QImage(const std::atomic<bool> *)> ViewExplorer::Renderer() const
+{
+    if ((view_ == PictureWorld && !drawn_.isNull()) || !Exploring()) {
+        return [image = view_ == PictureWorld ? drawn_ : QImage()](const std::atomic<bool> *) { return image; };
     }
-    return Exploring() ? RenderView(*curves_, view_, size_).image : QImage();
+    return [curves = curves_, view = view_, size = size_](const std::atomic<bool> *cancel) {
+        ViewRenderOptions options;
+        options.cancel = cancel;
+        return RenderView(*curves, view, size, options).image;
+    };
 }
 
 } // namespace levyc

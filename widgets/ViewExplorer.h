@@ -12,6 +12,8 @@
 #include <QSize>
 #include <QTimer>
 
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -77,6 +79,8 @@ public:
 
     // The exact picture of View(), rendered here and now if it has not come yet.
     [[nodiscard]] QImage RenderNow() const;
+    // What RenderNow() does, holding copies of what it needs, for another thread.
+    [[nodiscard]] std::function<QImage(const std::atomic<bool> *cancel)> Renderer() const;
 
 signals:
     // View() has changed: until Ready(), show the last image moved and scaled.

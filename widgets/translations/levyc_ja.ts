@@ -95,6 +95,34 @@
         <source>Cancel</source>
         <translation>キャンセル</translation>
     </message>
+    <message>
+        <source>Saving the picture…</source>
+        <translation>画像を保存しています…</translation>
+    </message>
+    <message>
+        <source>Saving the dive…</source>
+        <translation>ダイブを保存しています…</translation>
+    </message>
+    <message>
+        <source>Copying the picture…</source>
+        <translation>画像をコピーしています…</translation>
+    </message>
+    <message>
+        <source>not enough memory for the picture</source>
+        <translation>画像に必要なメモリが足りません</translation>
+    </message>
+    <message>
+        <source>Saving</source>
+        <translation>保存中</translation>
+    </message>
+    <message>
+        <source>Close the Window</source>
+        <translation>ウィンドウを閉じる</translation>
+    </message>
+    <message>
+        <source>A save is still running. Cancel it and close the window?</source>
+        <translation>保存がまだ続いています。保存を取り消してウィンドウを閉じますか？</translation>
+    </message>
 </context>
 <context>
     <name>levyc::PictureBox</name>
@@ -144,14 +172,6 @@
     <message>
         <source>An animated WebP dive is made whole: choose a file, not a stream.</source>
         <translation>アニメーション WebP のダイブは一括で作られます。ストリームではなくファイルを選んでください。</translation>
-    </message>
-    <message>
-        <source>Saving the dive…</source>
-        <translation>ダイブを保存しています…</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,202 @@
+#!/usr/bin/env bash
+# Saving through the real context menu, on X11 (scripts/with-xvfb.sh) or on
+# Wayland (scripts/with-sway.sh). Three times after zooming: the menu, opened with the pointer (X11
+# only: the headless compositor has none) or with the Menu key, chooses Save
+# Dive… and the name is typed; the first two dives are cancelled from their
+# progress dialog once their temporary file is there, the third is asked to be
+# closed during, answered No, and ends. Each round also saves the animation
+# with Save As… under a typed .webp name.
+# With the case "signals" (X11): SIGTERM, SIGINT and SIGHUP during a dive
+# end the program and take the dive's temporary file with them.
+# Usage: e2e_menu.sh LEVYC OUTPUT_DIR [WM_DELETE [signals]]
+set -euo pipefail
+
+out=$2
+rm -rf "$out"
+mkdir -p "$out"
+levyc=$1
+if [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    # The unprivileged account that runs it reaches its own runtime directory only.
+    levyc=$XDG_RUNTIME_DIR/levyc
+    install -m 755 "$1" "$levyc"
+    saves=$XDG_RUNTIME_DIR/saves
+    install -d -o "$(stat -c %u "$XDG_RUNTIME_DIR")" "$saves"
+else
+    wm_delete=$3
+    saves=$out/saves
+    mkdir -p "$saves"
+fi
+source "$(dirname "$0")/lib.sh"
+
+keys() { # keys KEY...: X keysym names
+    if on_wayland; then
+        local args=() key
+        for key in "$@"; do
+            if [[ $key == *+* ]]; then
+                args+=(-M "${key%%+*}" -k "${key#*+}" -m "${key%%+*}")
+            else
+                args+=(-k "$key")
+            fi
+        done
+        wtype "${args[@]}"
+    else
+        xdotool key --delay 20 "$@"
+    fi
+}
+type_text() { if on_wayland; then wtype "$1"; else xdotool type --delay 5 "$1"; fi; }
+
+# Whether a window with this title is mapped.
+mapped() {
+    if on_wayland; then
+        swaymsg -t get_tree | jq -e --arg t "$1" '.. | objects | select(.name? == $t and .visible)' >/dev/null
+    else
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1
+    fi
+}
+# Waits for a window to be mapped; on X11 gives it the keys, as a window
+# manager would: keys sent before then would go to the window below.
+wait_mapped() { # wait_mapped TITLE
+    for _ in $(seq 1 1200); do
+        if mapped "$1"; then
+            on_wayland || xdotool search --onlyvisible --name "^$1\$" windowfocus --sync
+            return
+        fi
+        sleep 0.05
+    done
+    shot "$out/no-window.png"
+    fail "no window '$1' (see no-window.png)"
+}
+wait_unmapped() { # wait_unmapped TITLE [SECONDS]
+    local deadline=$(($(date +%s) + ${2:-600}))
+    while mapped "$1"; do
+        alive
+        (($(date +%s) < deadline)) || fail "'$1' stayed open"
+        sleep 0.05
+    done
+}
+temporary() { find "$saves" -maxdepth 1 -name '.levyc-render-*' -size +0 | head -n 1; }
+
+open_menu() { # open_menu ROUND
+    if ! on_wayland && (($1 % 2 == 1)); then
+        xdotool mousemove --window "$win" 300 200 click 3
+    else
+        # What a window manager does once a dialog closes: the window has the keys again.
+        on_wayland || xdotool windowfocus --sync "$win"
+        keys Menu
+    fi
+}
+
+zoom() {
+    if on_wayland; then keys plus; else xdotool mousemove --window "$win" 300 200 click 4; fi
+}
+
+# Escape in the progress dialog, which a window manager would have given the keys.
+cancel_from_dialog() {
+    on_wayland || xdotool search --onlyvisible --name '^Saving$' windowfocus --sync
+    keys Escape
+}
+
+# Chooses an item of the context menu by its underlined letter, then types a
+# name into the file dialog titled TITLE.
+save_through_menu() { # save_through_menu ROUND LETTER TITLE NAME
+    open_menu "$1"
+    keys "$2"
+    wait_mapped "$3"
+    keys ctrl+a
+    type_text "$4"
+    keys Return
+}
+
+# Draws, and waits for the drawing's end: Save Dive is there to choose then.
+draw_to_the_end() {
+    if on_wayland; then
+        keys Tab space
+        # Back to the picture, which takes the keys.
+        keys shift+Tab
+    else
+        press_draw
+    fi
+    for _ in $(seq 1 1200); do
+        picture "$out/started.png"
+        (($(count_color "$out/started.png" 0,0,0) > 0)) && break
+        sleep 0.05
+    done
+    wait_until_still "$out/drawn.png"
+    (($(count_color "$out/drawn.png" 255,255,255) > 0)) || fail "the Draw did not end with its white curve"
+}
+
+wait_for_temporary() { # wait_for_temporary LABEL
+    local deadline=$(($(date +%s) + 600))
+    until [ -n "$(temporary)" ]; do
+        alive
+        (($(date +%s) < deadline)) || { shot "$out/no-temporary.png"; fail "$1: no temporary file (see no-temporary.png)"; }
+        sleep 0.05
+    done
+}
+
+if [ "${4:-}" = signals ]; then
+    for signal in TERM INT HUP; do
+        # Job control: else a command run in the background ignores SIGINT.
+        set -m
+        start_levyc "$out/levyc-$signal.log"
+        set +m
+        draw_to_the_end
+        save_through_menu 1 d "Save a Dive" "$saves/dive.mp4"
+        wait_for_temporary "SIG$signal"
+        status=0
+        kill -"$signal" "$app_pid"
+        wait "$app_pid" || status=$?
+        ((status == 128 + $(kill -l "$signal"))) || fail "SIG$signal: exit status $status"
+        left=$(ls -A "$saves")
+        [ -z "$left" ] || fail "SIG$signal during a dive left: $left"
+        echo "ok: SIG$signal during a dive ended the program and took the temporary file"
+    done
+    echo PASS
+    exit 0
+fi
+
+on_wayland && start_keyboard
+start_levyc "$out/levyc.log"
+draw_to_the_end
+for round in 1 2 3; do
+    zoom
+    save_through_menu "$round" d "Save a Dive" "$saves/dive$round.mp4"
+    if ((round < 3)); then
+        wait_for_temporary "dive $round"
+        wait_mapped Saving
+        while_held cancel_from_dialog
+        wait_unmapped Saving 60
+        # The worker ends within a frame of the cancel.
+        for _ in $(seq 1 1200); do
+            left=$(ls -A "$saves" | grep -v '^grow.\.webp$' || true)
+            [ -z "$left" ] && break
+            alive
+            sleep 0.05
+        done
+        [ -z "$left" ] || fail "dive $round cancelled, and left: $left"
+        echo "ok: dive $round cancelled once its temporary file was there; nothing left"
+    else
+        wait_for_temporary "dive 3"
+        wait_mapped Saving
+        close_window
+        wait_mapped "Close the Window"
+        keys n
+        wait_unmapped Saving
+        alive
+        head -c 8 "$saves/dive3.mp4" | tail -c 4 | grep -q ftyp || fail "dive 3 is no MP4"
+        echo "ok: asked on closing, No kept the dive going: $(stat -c %s "$saves/dive3.mp4") bytes of MP4"
+    fi
+    save_through_menu "$round" s "Save the Picture" "$saves/grow$round.webp"
+    for _ in $(seq 1 2400); do [ -e "$saves/grow$round.webp" ] && break; alive; sleep 0.05; done
+    wait_unmapped Saving
+    alive
+    [ "$(head -c 4 "$saves/grow$round.webp")$(head -c 12 "$saves/grow$round.webp" | tail -c 4)" = RIFFWEBP ] ||
+        fail "grow$round.webp is no WebP"
+    if command -v webpmux >/dev/null; then
+        frames=$(webpmux -info "$saves/grow$round.webp" | sed -n 's/^Number of frames: //p')
+        ((frames > 1)) || fail "grow$round.webp: ${frames:-no} frames"
+    fi
+    echo "ok: round $round: Save As… wrote the animation"
+done
+close_and_expect_exit 20
+echo PASS
