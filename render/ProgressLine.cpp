@@ -43,7 +43,8 @@ qsizetype Fitted(qsizetype width)
 void Put(const QByteArray &bytes)
 {
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(STDERR_FILENO, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        const ssize_t written =
+            ::write(STDERR_FILENO, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (written < 0 && errno != EINTR) {
             return;
         }

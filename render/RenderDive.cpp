@@ -45,8 +45,10 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     const std::vector<CurveRecord> curves = PictureCurves();
     LibraryMessages messages;
     const bool made = MakeDive(dive, curves, sink, &figures, error, shown);
-    if (!made && (LibraryMessages::TellOfNoMemory(messages.End()) || error->contains(QString::fromLocal8Bit(std::strerror(ENOMEM))))) {
-        *error = QStringLiteral("not enough memory for a %1x%2 dive").arg(options.size.width()).arg(options.size.height());
+    if (!made && (LibraryMessages::TellOfNoMemory(messages.End()) ||
+                  error->contains(QString::fromLocal8Bit(std::strerror(ENOMEM))))) {
+        *error =
+            QStringLiteral("not enough memory for a %1x%2 dive").arg(options.size.width()).arg(options.size.height());
     }
     if (!made || !output.Commit(error)) {
         return false;

@@ -4,6 +4,7 @@
 #include "DivePath.h"
 #include "FileNames.h"
 #include "ViewRender.h"
+#include "WebPAnimation.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -64,7 +65,9 @@ QString FormatNamed(const QByteArray &name)
 // A dive's format as its name is written: "mp4" as "MP4".
 QString FormatName(const QByteArray &format)
 {
-    return format == "webm" ? QStringLiteral("WebM") : format == "webp" ? QStringLiteral("WebP") : QStringLiteral("MP4");
+    return format == "webm"   ? QStringLiteral("WebM")
+           : format == "webp" ? QStringLiteral("WebP")
+                              : QStringLiteral("MP4");
 }
 
 // How many times as long as wide, with the digits that tell it from the limit:
@@ -138,8 +141,8 @@ QString DiveWindowsError(const RenderOptions &options)
 // The dive's checks once every option is read; an empty string when it can be made.
 QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool frameMsGiven)
 {
-    for (const auto &[given, name] : {std::pair{options.animate, "--animate"}, {frameMsGiven, "--frame-ms"},
-                                      {options.icon, "--icon"}}) {
+    for (const auto &[given, name] :
+         {std::pair{options.animate, "--animate"}, {frameMsGiven, "--frame-ms"}, {options.icon, "--icon"}}) {
         if (given) {
             return QStringLiteral("--dive does not go with %1").arg(QLatin1String(name));
         }
@@ -216,16 +219,20 @@ QString RenderUsage(QSize defaultSize)
                "                   its pixels at most %12 times as long as wide, as the work grows with that\n"
                "  --animate FILE   write the drawing as a looping, lossless animated WebP instead: the\n"
                "                   cleared picture, then one frame after each curve, the last held %4 s;\n"
-               "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT\n"
+               "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT;\n"
+               "                   each side at most %20\n"
                "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: the curves in about 5 s)\n"
                "  --dive FILE      write a zoom movie instead, from --from to --window: a steady zoom about the\n"
                "                   point that stays in place on screen, easing in and out over half a second,\n"
                "                   each frame the exact view. FILE.mp4 is H.264, FILE.webm VP9, FILE.webp a\n"
                "                   looping, lossless animated WebP. '-' and descriptors take MP4 (in fragments)\n"
-               "                   and WebM, with --format. The end view takes the first one's shape\n"
+               "                   and WebM, with --format. The end view takes the first one's shape. FILE is\n"
+               "                   taken as --animate takes its own; not with --animate, --frame-ms or --icon.\n"
+               "                   Every frame's window is checked first, as --window's is, the first view's\n"
+               "                   included; and the size, against what the encoder takes\n"
                "  --from X1,Y1,X2,Y2\n"
                "                   the view a dive starts at (default: the Draw's)\n"
-               "  --seconds S      a dive's length, %13 to %14 (default %15)\n"
+               "  --seconds S      a dive's length, %13 to %14 (default %15); with --fps, at least 2 frames\n"
                "  --fps N          a dive's frames a second, 1 to %16 (default %17)\n"
                "  --format FMT     a dive's format, mp4, webm or webp, when the name does not end in one\n"
                "                   (a dive's default --size is %18x%19; MP4 and WebM need even sides)\n"
@@ -233,9 +240,11 @@ QString RenderUsage(QSize defaultSize)
                "  --quiet          no progress line on a terminal\n"
                "  --icon           write the application icon instead: the picture trimmed to its\n"
                "                   curves on a black square (a square --size; default %7x%7)\n"
-               "  -h, --help       print this help and exit\n"
+               "  -h, --help       print this help and exit (a mistake anywhere is told instead, exit 2)\n"
                "  --version        print the version and exit\n"
-               "  --               end of options: a later argument is the output file\n")
+               "  --               end of options: a later argument is the output file\n"
+               "A known ending (.png, .webp, .mp4, .webm) must be the output's format. Exit status: 0 done,\n"
+               "1 failed, 2 for arguments refused before any work.\n")
         .arg(RenderOptions::MaxSide)
         .arg(defaultSize.width())
         .arg(defaultSize.height())
@@ -254,7 +263,8 @@ QString RenderUsage(QSize defaultSize)
         .arg(RenderOptions::MaxDiveFps)
         .arg(RenderOptions::DefaultDiveFps)
         .arg(RenderOptions::DefaultDiveSize.width())
-        .arg(RenderOptions::DefaultDiveSize.height());
+        .arg(RenderOptions::DefaultDiveSize.height())
+        .arg(WebPAnimation::MaxSide);
 }
 
 RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
@@ -322,9 +332,8 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
             // A name that begins with '-' is an option, not the file: the file
             // then comes as OUTPUT, after "--" if it begins with '-' too.
             const QByteArray name = animate ? "--animate" : "--dive";
-            const bool named =
-                argument != name ||
-                (i + 1 < arguments.size() && (!arguments[i + 1].startsWith('-') || arguments[i + 1] == "-"));
+            const bool named = argument != name || (i + 1 < arguments.size() &&
+                                                    (!arguments[i + 1].startsWith('-') || arguments[i + 1] == "-"));
             if (named && (!valueOf(i, name, &value) || !setOutput(value))) {
                 return options;
             }

@@ -226,8 +226,7 @@ void TestDive::decodes()
     const DivePath dive(PictureWorld, End, Seconds, Fps);
     // The first frame's colours, red and blue in their places: on average,
     // over its pixels, within a level of the picture's.
-    const QImage first =
-        RenderView(PictureCurves(), dive.First(), Size).image.convertToFormat(QImage::Format_RGB32);
+    const QImage first = RenderView(PictureCurves(), dive.First(), Size).image.convertToFormat(QImage::Format_RGB32);
     const MeanColour wanted = MeanOf(first);
     QVERIFY2(video.first.Distance(wanted) < 1 && MeanOf(first.rgbSwapped()).Distance(wanted) > 3,
              qPrintable(QStringLiteral("first frame Y %1 Cb %2 Cr %3, the picture's %4 %5 %6")

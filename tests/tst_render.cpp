@@ -311,9 +311,9 @@ void TestRender::options_data()
     for (const auto &[option, value] : {std::pair{"--animate", "a.webp"}, {"--frame-ms", "20"}, {"--icon", ""}}) {
         QStringList arguments{"--window", deep, "--dive", "d.mp4", QString::fromLatin1(option)};
         arguments << (*value != 0 ? QStringList{QString::fromLatin1(value)} : QStringList{});
-        QTest::addRow("dive and %s", option) << arguments << QSize() << false << ""
-                                             << "--dive does not go with " + QString::fromLatin1(option) << normalMs
-                                             << false;
+        QTest::addRow("dive and %s", option)
+            << arguments << QSize() << false << ""
+            << "--dive does not go with " + QString::fromLatin1(option) << normalMs << false;
     }
     // --dive takes its file as --animate does.
     QTest::newRow("dive, then an option")
@@ -326,9 +326,9 @@ void TestRender::options_data()
                                                 << RenderOptions::DefaultDiveSize << false << "-d.mp4"
                                                 << "" << normalMs << false;
     // A known ending that is not the output's format.
-    QTest::newRow("WebM dive named .mp4") << QStringList{"--format", "webm", "--window", deep, "--dive", "d.mp4"}
-                                          << QSize() << false << ""
-                                          << "--format webm writes WebM, not MP4: 'd.mp4'" << normalMs << false;
+    QTest::newRow("WebM dive named .mp4")
+        << QStringList{"--format", "webm", "--window", deep, "--dive", "d.mp4"} << QSize() << false << ""
+        << "--format webm writes WebM, not MP4: 'd.mp4'" << normalMs << false;
     QTest::newRow("dive named .png") << QStringList{"--window", deep, "--dive", "d.png"} << QSize() << false << ""
                                      << "a dive is MP4, WebM or WebP, not PNG" << normalMs << false;
     QTest::newRow("animation named .mp4") << QStringList{"--animate", "a.mp4"} << QSize() << false << ""
@@ -380,8 +380,8 @@ void TestRender::options_data()
             << QSize(64, 36) << false << "d.webm"
             << "" << normalMs << false;
     }
-    QTest::newRow("dive of one frame") << QStringList{"--seconds", "0.1", "--fps", "1", "--window", deep, "--dive",
-                                                      "d.mp4"}
+    QTest::newRow("dive of one frame") << QStringList{"--seconds", "0.1", "--fps",  "1",
+                                                      "--window",  deep,  "--dive", "d.mp4"}
                                        << QSize() << false << ""
                                        << "--seconds 0.1 at --fps 1 makes fewer than 2 frames" << normalMs << false;
     QTest::newRow("dive options alone") << QStringList{"--fps", "24", "p.png"} << QSize() << false << ""

@@ -29,7 +29,7 @@ constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
                               "\n"
                               "  -h, --help  print this help and exit\n"
                               "  --version   print the version and exit\n"
-                              "Qt's own options, such as -platform, are taken as well.\n";
+                              "Qt's own options, such as -platform xcb or -platform=xcb, are taken as well.\n";
 
 // Qt's own options, which QApplication takes out of the arguments: with one
 // dash or two, a value after them or after '='.
