@@ -724,7 +724,8 @@ void TestRender::streamsAreWrittenThrough_data()
     // RLIMIT_NPROC holds for any user but root.
     QTest::newRow("a dive without threads")
         << "cp \"$1\" R && chmod 777 . && as=; [ \"$(id -u)\" != 0 ] || as='setpriv --reuid=nobody "
-           "--regid=nogroup --clear-groups'; for f in mp4 webm webp; do ASAN_OPTIONS=detect_leaks=0 $as prlimit "
+           "--regid=nogroup --clear-groups'; for f in mp4 webm webp; do "
+           "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 $as prlimit "
            "--nproc=1 ./R --size 64x36 --seconds 0.2 --window 290,-390,310,-410 --dive d.$f && test -s d.$f || "
            "exit 1; done; rm R"
         << 0 << "-";

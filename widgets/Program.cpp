@@ -173,6 +173,7 @@ int RunProgram(int argc, char *argv[])
         }
     }
     std::vector<char *> qtArgv;
+    qtArgv.reserve(forQt.size() + 1);
     for (QByteArray &argument : forQt) {
         qtArgv.push_back(argument.data());
     }
