@@ -6,9 +6,12 @@
 #include <webp/mux.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace levyc {
+
+static_assert(WebPAnimation::MaxSide == WEBP_MAX_DIMENSION);
 
 namespace {
 
@@ -40,8 +43,12 @@ WebPAnimation::~WebPAnimation()
 bool WebPAnimation::Fail(QString *error)
 {
     const char *reason = encoder_ == nullptr ? nullptr : WebPAnimEncoderGetError(encoder_);
-    // The encoder's reasons name its own steps; running out of memory is what happens in practice.
-    *error = reason == nullptr || *reason == '\0' || std::strstr(reason, "emory") != nullptr
+    // The encoder's reasons name its own steps, and a frame's failure by its
+    // number; running out of memory is what happens in practice.
+    const char *code = reason == nullptr ? nullptr : std::strstr(reason, "WebPEncodingError: ");
+    const int number = code == nullptr ? 0 : std::atoi(code + std::strlen("WebPEncodingError: "));
+    *error = reason == nullptr || *reason == '\0' || std::strstr(reason, "emory") != nullptr ||
+                     number == VP8_ENC_ERROR_OUT_OF_MEMORY || number == VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY
                  ? OutOfMemory()
                  : QString::fromLatin1(reason);
     WebPAnimEncoderDelete(encoder_);

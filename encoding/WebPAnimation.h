@@ -17,6 +17,9 @@ namespace levyc {
 class WebPAnimation
 {
 public:
+    // The widest and tallest frame libwebp takes.
+    static constexpr int MaxSide = 16383;
+
     WebPAnimation() = default;
     ~WebPAnimation();
     WebPAnimation(const WebPAnimation &) = delete;

@@ -14,6 +14,8 @@ extern "C" {
 }
 
 #include <cstdio>
+#include <system_error>
+#include <thread>
 
 namespace levyc {
 
@@ -29,6 +31,16 @@ QString Reason(int code)
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return QString::fromLocal8Bit(text);
+}
+
+bool ThreadsToBeHad()
+{
+    try {
+        std::thread([] {}).join();
+        return true;
+    } catch (const std::system_error &) {
+        return false;
+    }
 }
 
 } // namespace
@@ -112,8 +124,9 @@ VideoEncoder::~VideoEncoder() = default;
 
 bool VideoEncoder::Start(VideoFormat videoFormat, QSize size, int fps, VideoSink sink, QString *error)
 {
-    // Errors are told by the caller in one line; the libraries' logs would repeat them.
-    av_log_set_level(AV_LOG_QUIET);
+    // Errors only: the caller tells them in one line, and may read these to
+    // tell why (libvpx's memory running out comes back as a generic error).
+    av_log_set_level(AV_LOG_ERROR);
     state_ = std::make_unique<State>();
     State &s = *state_;
     s.sink = std::move(sink);
@@ -162,7 +175,9 @@ bool VideoEncoder::Start(VideoFormat videoFormat, QSize size, int fps, VideoSink
     s.codec->colorspace = AVCOL_SPC_BT709;
     s.codec->color_primaries = AVCOL_PRI_BT709;
     s.codec->color_trc = AVCOL_TRC_BT709;
-    s.codec->thread_count = 0; // one per core
+    // One per core; the caller's alone when no other can be had, since the
+    // encoders fail rather than go on with fewer.
+    s.codec->thread_count = ThreadsToBeHad() ? 0 : 1;
     if ((s.format->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
         s.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
-#include <cstdio>
 
 namespace levyc {
 
@@ -39,10 +39,17 @@ qsizetype Fitted(qsizetype width)
     return columns > 0 ? std::min<qsizetype>(width, columns - 1) : width;
 }
 
+// Straight to the descriptor: the stderr stream may be catching a library's messages.
 void Put(const QByteArray &bytes)
 {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written =
+            ::write(STDERR_FILENO, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (written < 0 && errno != EINTR) {
+            return;
+        }
+        done += std::max<ssize_t>(written, 0);
+    }
 }
 
 } // namespace

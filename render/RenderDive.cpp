@@ -2,6 +2,7 @@
 
 #include "DiveMovie.h"
 #include "FileOutput.h"
+#include "LibraryMessages.h"
 #include "OutputSink.h"
 #include "Passes.h"
 #include "ProgressLine.h"
@@ -9,7 +10,9 @@
 
 #include <QElapsedTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace levyc {
 
@@ -40,7 +43,14 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     };
     DiveFigures figures;
     const std::vector<CurveRecord> curves = PictureCurves();
-    if (!MakeDive(dive, curves, sink, &figures, error, shown) || !output.Commit(error)) {
+    LibraryMessages messages;
+    const bool made = MakeDive(dive, curves, sink, &figures, error, shown);
+    if (!made && (LibraryMessages::TellOfNoMemory(messages.End()) ||
+                  error->contains(QString::fromLocal8Bit(std::strerror(ENOMEM))))) {
+        *error =
+            QStringLiteral("not enough memory for a %1x%2 dive").arg(options.size.width()).arg(options.size.height());
+    }
+    if (!made || !output.Commit(error)) {
         return false;
     }
     progress.Clear();

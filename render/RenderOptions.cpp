@@ -1,9 +1,15 @@
 #include "RenderOptions.h"
 
+#include "DiveMovie.h"
+#include "DivePath.h"
 #include "FileNames.h"
 #include "ViewRender.h"
+#include "WebPAnimation.h"
 
+#include <QLocale>
 #include <QRegularExpression>
+
+#include <cmath>
 
 namespace levyc {
 
@@ -44,14 +50,45 @@ bool ParseWindow(const QByteArray &text, WorldWindow &window)
     return IsDrawableWindow(window);
 }
 
-// The image format a name's ending promises, such as "PNG"; empty for none.
+// The format a name's ending promises, such as "PNG"; empty for none.
 QString FormatNamed(const QByteArray &name)
 {
     const QByteArray lower = name.toLower();
-    if (lower.endsWith(".png")) {
-        return QStringLiteral("PNG");
+    for (const char *format : {"PNG", "WebP", "MP4", "WebM"}) {
+        if (lower.endsWith("." + QByteArray(format).toLower())) {
+            return QLatin1String(format);
+        }
     }
-    return lower.endsWith(".webp") ? QStringLiteral("WebP") : QString();
+    return {};
+}
+
+// A dive's format as its name is written: "mp4" as "MP4".
+QString FormatName(const QByteArray &format)
+{
+    return format == "webm"   ? QStringLiteral("WebM")
+           : format == "webp" ? QStringLiteral("WebP")
+                              : QStringLiteral("MP4");
+}
+
+// How many times as long as wide, with the digits that tell it from the limit:
+// 16.0015 is not shown as 16.0.
+QString AspectText(double aspect)
+{
+    int decimals = aspect < 100 ? 1 : 0;
+    while (decimals < 15 && QString::number(aspect, 'f', decimals).toDouble() <= MaxPixelAspect) {
+        ++decimals;
+    }
+    return QString::number(aspect, 'f', decimals);
+}
+
+QString WindowText(const WorldWindow &window)
+{
+    constexpr int Shortest = QLocale::FloatingPointShortest;
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(window.Left, 0, 'g', Shortest)
+        .arg(window.Top, 0, 'g', Shortest)
+        .arg(window.Right, 0, 'g', Shortest)
+        .arg(window.Bottom, 0, 'g', Shortest);
 }
 
 QString BadWindow(const QByteArray &value)
@@ -62,41 +99,103 @@ QString BadWindow(const QByteArray &value)
         .arg(MaxViewSpan);
 }
 
-// A dive's frames: at least two, whatever the rate.
+// The shortest dive, so that a dive at any rate is never less than a tenth of a second.
 constexpr double MinDiveSeconds = 0.1;
+// A dive needs a first view and a last.
+constexpr int MinDiveFrames = 2;
+
+// Every frame's window drawable at the dive's size: each side within the
+// span limits, each pixel within the shape limit. Empty when all are.
+QString DiveWindowsError(const RenderOptions &options)
+{
+    const DivePath path(options.from, options.window, options.seconds, options.fps);
+    const int frames = path.Frames();
+    // The two views the user gave first, then the frames between.
+    for (int n = 0; n < frames; ++n) {
+        const int i = n == 0 ? 0 : n == 1 ? frames - 1 : n - 1;
+        const WorldWindow frame = path.Frame(i);
+        const QString which =
+            i == 0 ? QStringLiteral("the dive's first view (--from %1)").arg(WindowText(frame))
+            : i + 1 == frames
+                ? QStringLiteral("the dive's last view (--window in --from's shape, %1)").arg(WindowText(frame))
+                : QStringLiteral("the dive's frame %1 of %2 (%3)").arg(i + 1).arg(frames).arg(WindowText(frame));
+        if (!IsDrawableWindow(frame)) {
+            return QStringLiteral("%1 cannot be drawn: each side must be from %2 to %3 world units")
+                .arg(which)
+                .arg(MinViewSpan)
+                .arg(MaxViewSpan);
+        }
+        if (const double aspect = PixelAspect(frame, options.size); !(aspect <= MaxPixelAspect)) {
+            return QStringLiteral("%1: at %2x%3 its pixels are %4 times as long as wide, at most %5 (the work grows "
+                                  "with it); give --from the image's shape")
+                .arg(which)
+                .arg(options.size.width())
+                .arg(options.size.height())
+                .arg(AspectText(aspect))
+                .arg(MaxPixelAspect);
+        }
+    }
+    return {};
+}
 
 // The dive's checks once every option is read; an empty string when it can be made.
-QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven)
+QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool frameMsGiven)
 {
-    if (options.animate || options.icon) {
-        return QStringLiteral("--dive does not go with --animate or --icon");
+    for (const auto &[given, name] :
+         {std::pair{options.animate, "--animate"}, {frameMsGiven, "--frame-ms"}, {options.icon, "--icon"}}) {
+        if (given) {
+            return QStringLiteral("--dive does not go with %1").arg(QLatin1String(name));
+        }
     }
     if (!windowGiven) {
         return QStringLiteral("--dive needs --window, the view it ends at");
     }
-    if (options.format.isEmpty()) {
-        const QByteArray lower = options.output.toLower();
-        for (const char *ending : {"mp4", "webm", "webp"}) {
-            if (lower.endsWith(QByteArray(".") + ending)) {
-                options.format = ending;
-            }
-        }
+    const QString named = FormatNamed(options.output);
+    if (options.format.isEmpty() && named != u"PNG") {
+        options.format = named.toLatin1().toLower();
     }
-    if (options.format.isEmpty()) {
+    if (options.format.isEmpty() && named.isEmpty()) {
         return QStringLiteral("cannot tell the dive's format from '%1': name a .mp4, .webm or .webp file, or give "
                               "--format")
             .arg(PrintableName(options.output));
+    }
+    if (options.format.isEmpty()) {
+        return QStringLiteral("a dive is MP4, WebM or WebP, not %1: '%2'").arg(named, PrintableName(options.output));
+    }
+    const QString format = FormatName(options.format);
+    if (!named.isEmpty() && named != format) {
+        return QStringLiteral("--format %1 writes %2, not %3: '%4'")
+            .arg(QString::fromLatin1(options.format), format, named, PrintableName(options.output));
+    }
+    if (options.format == "webp" && options.output == "-") {
+        return QStringLiteral("an animated WebP dive is made whole: name a .webp file, not a stream");
+    }
+    if (std::lround(options.seconds * options.fps) < MinDiveFrames) {
+        return QStringLiteral("--seconds %1 at --fps %2 makes fewer than %3 frames")
+            .arg(options.seconds)
+            .arg(options.fps)
+            .arg(MinDiveFrames);
     }
     if (!sizeGiven) {
         options.size = RenderOptions::DefaultDiveSize;
     }
     if (options.format != "webp" && (options.size.width() % 2 != 0 || options.size.height() % 2 != 0)) {
-        return QStringLiteral("a %1 dive needs an even width and height, not %2x%3")
-            .arg(QString::fromLatin1(options.format).toUpper())
+        return QStringLiteral("%1 %2 dive needs an even width and height, not %3x%4")
+            .arg(format == u"MP4" ? QStringLiteral("an") : QStringLiteral("a"), format)
             .arg(options.size.width())
             .arg(options.size.height());
     }
-    return {};
+    const std::optional<DiveFormat> diveFormat = DiveFormatOf("." + options.format);
+    if (QSize largest; diveFormat && !DiveSizeFits(*diveFormat, options.size, &largest)) {
+        return QStringLiteral("a %1x%2 %3 dive is more than its encoder takes: at most %4 wide at that height, %5 "
+                              "high at that width")
+            .arg(options.size.width())
+            .arg(options.size.height())
+            .arg(format)
+            .arg(largest.width())
+            .arg(largest.height());
+    }
+    return DiveWindowsError(options);
 }
 
 } // namespace
@@ -120,16 +219,20 @@ QString RenderUsage(QSize defaultSize)
                "                   its pixels at most %12 times as long as wide, as the work grows with that\n"
                "  --animate FILE   write the drawing as a looping, lossless animated WebP instead: the\n"
                "                   cleared picture, then one frame after each curve, the last held %4 s;\n"
-               "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT\n"
+               "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT;\n"
+               "                   each side at most %20\n"
                "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: the curves in about 5 s)\n"
                "  --dive FILE      write a zoom movie instead, from --from to --window: a steady zoom about the\n"
                "                   point that stays in place on screen, easing in and out over half a second,\n"
                "                   each frame the exact view. FILE.mp4 is H.264, FILE.webm VP9, FILE.webp a\n"
                "                   looping, lossless animated WebP. '-' and descriptors take MP4 (in fragments)\n"
-               "                   and WebM, with --format. The end view takes the first one's shape\n"
+               "                   and WebM, with --format. The end view takes the first one's shape. FILE is\n"
+               "                   taken as --animate takes its own; not with --animate, --frame-ms or --icon.\n"
+               "                   Every frame's window is checked first, as --window's is, the first view's\n"
+               "                   included; and the size, against what the encoder takes\n"
                "  --from X1,Y1,X2,Y2\n"
                "                   the view a dive starts at (default: the Draw's)\n"
-               "  --seconds S      a dive's length, %13 to %14 (default %15)\n"
+               "  --seconds S      a dive's length, %13 to %14 (default %15); with --fps, at least 2 frames\n"
                "  --fps N          a dive's frames a second, 1 to %16 (default %17)\n"
                "  --format FMT     a dive's format, mp4, webm or webp, when the name does not end in one\n"
                "                   (a dive's default --size is %18x%19; MP4 and WebM need even sides)\n"
@@ -137,9 +240,11 @@ QString RenderUsage(QSize defaultSize)
                "  --quiet          no progress line on a terminal\n"
                "  --icon           write the application icon instead: the picture trimmed to its\n"
                "                   curves on a black square (a square --size; default %7x%7)\n"
-               "  -h, --help       print this help and exit\n"
+               "  -h, --help       print this help and exit (a mistake anywhere is told instead, exit 2)\n"
                "  --version        print the version and exit\n"
-               "  --               end of options: a later argument is the output file\n")
+               "  --               end of options: a later argument is the output file\n"
+               "A known ending (.png, .webp, .mp4, .webm) must be the output's format. Exit status: 0 done,\n"
+               "1 failed, 2 for arguments refused before any work.\n")
         .arg(RenderOptions::MaxSide)
         .arg(defaultSize.width())
         .arg(defaultSize.height())
@@ -158,7 +263,8 @@ QString RenderUsage(QSize defaultSize)
         .arg(RenderOptions::MaxDiveFps)
         .arg(RenderOptions::DefaultDiveFps)
         .arg(RenderOptions::DefaultDiveSize.width())
-        .arg(RenderOptions::DefaultDiveSize.height());
+        .arg(RenderOptions::DefaultDiveSize.height())
+        .arg(WebPAnimation::MaxSide);
 }
 
 RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
@@ -216,23 +322,19 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
             options.quiet = true;
         } else if (argument == "--icon") {
             options.icon = true;
-        } else if (is(argument, "--animate")) {
-            options.animate = true;
+        } else if (is(argument, "--animate") || is(argument, "--dive")) {
+            const bool animate = is(argument, "--animate");
+            if (animate ? options.dive : options.animate) {
+                options.error = QStringLiteral("--dive does not go with --animate");
+                return options;
+            }
+            (animate ? options.animate : options.dive) = true;
             // A name that begins with '-' is an option, not the file: the file
             // then comes as OUTPUT, after "--" if it begins with '-' too.
-            const bool named =
-                argument != "--animate" ||
-                (i + 1 < arguments.size() && (!arguments[i + 1].startsWith('-') || arguments[i + 1] == "-"));
-            if (named && (!valueOf(i, "--animate", &value) || !setOutput(value))) {
-                return options;
-            }
-        } else if (is(argument, "--dive")) {
-            if (!valueOf(i, "--dive", &value)) {
-                options.error = QStringLiteral("--dive needs an output file such as dive.mp4");
-                return options;
-            }
-            options.dive = true;
-            if (!setOutput(value)) {
+            const QByteArray name = animate ? "--animate" : "--dive";
+            const bool named = argument != name || (i + 1 < arguments.size() &&
+                                                    (!arguments[i + 1].startsWith('-') || arguments[i + 1] == "-"));
+            if (named && (!valueOf(i, name, &value) || !setOutput(value))) {
                 return options;
             }
         } else if (is(argument, "--from")) {
@@ -316,16 +418,20 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
             return options;
         }
     }
-    if (!options.help && !options.version && options.output.isEmpty()) {
-        options.error = options.animate ? QStringLiteral("--animate needs an output file such as draw.webp")
-                                        : QStringLiteral("no output file given");
-    }
-    if (!options.error.isEmpty()) {
+    // Help and the version take no output; a mistake before them is still one.
+    if (options.help || options.version) {
         return options;
     }
-    if (options.dive && !frameMsGiven) {
-        options.error = DiveError(options, sizeGiven, windowGiven);
-    } else if (diveOptionGiven && !options.dive) {
+    if (options.output.isEmpty()) {
+        options.error = options.animate ? QStringLiteral("--animate needs an output file such as draw.webp")
+                        : options.dive  ? QStringLiteral("--dive needs an output file such as dive.mp4")
+                                        : QStringLiteral("no output file given");
+        return options;
+    }
+    const QString named = FormatNamed(options.output);
+    if (options.dive) {
+        options.error = DiveError(options, sizeGiven, windowGiven, frameMsGiven);
+    } else if (diveOptionGiven) {
         options.error = QStringLiteral("--from, --seconds, --fps and --format go with --dive");
     } else if (options.animate && options.icon) {
         options.error = QStringLiteral("--animate and --icon do not go together");
@@ -333,13 +439,19 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
         options.error = QStringLiteral("--frame-ms goes with --animate");
     } else if (options.icon && windowGiven) {
         options.error = QStringLiteral("--icon draws the whole picture: it takes no --window");
-    } else if (const QString format = FormatNamed(options.output);
-               !format.isEmpty() && format != u"WebP" && options.animate) {
-        options.error =
-            QStringLiteral("--animate writes WebP, not %1: '%2'").arg(format, PrintableName(options.output));
-    } else if (!format.isEmpty() && format != u"PNG" && !options.animate) {
-        options.error = QStringLiteral("'%1' would hold PNG, not %2: --animate writes WebP")
-                            .arg(PrintableName(options.output), format);
+    } else if (!named.isEmpty() && named != u"WebP" && options.animate) {
+        options.error = QStringLiteral("--animate writes WebP, not %1: '%2'").arg(named, PrintableName(options.output));
+    } else if (!named.isEmpty() && named != u"PNG" && !options.animate) {
+        options.error = QStringLiteral("'%1' would hold PNG, not %2: %3")
+                            .arg(PrintableName(options.output), named,
+                                 named == u"WebP" ? QStringLiteral("--animate writes WebP")
+                                                  : QStringLiteral("--dive writes %1").arg(named));
+    } else if (QSize largest; options.animate && !DiveSizeFits(DiveFormat::WebP, options.size, &largest)) {
+        options.error = QStringLiteral("a %1x%2 animation is more than WebP takes: at most %3 wide, %4 high")
+                            .arg(options.size.width())
+                            .arg(options.size.height())
+                            .arg(largest.width())
+                            .arg(largest.height());
     } else if (windowGiven && !IsDrawWindow(options.window) &&
                !(PixelAspect(options.window, options.size) <= MaxPixelAspect)) {
         const double aspect = PixelAspect(options.window, options.size);
@@ -348,7 +460,7 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                             .arg(PrintableName(windowText))
                             .arg(options.size.width())
                             .arg(options.size.height())
-                            .arg(aspect, 0, 'f', aspect < 100 ? 1 : 0)
+                            .arg(AspectText(aspect))
                             .arg(MaxPixelAspect);
     } else if (options.icon) {
         if (!sizeGiven) {

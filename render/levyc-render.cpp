@@ -82,14 +82,15 @@ int Run(int argc, char *argv[])
         arguments.append(QByteArray(argv[i]));
     }
     const RenderOptions options = ParseRenderOptions(arguments, defaultSize);
+    // A mistake is one wherever --help stands.
+    if (!options.error.isEmpty()) {
+        return Fail(options.error + QStringLiteral(" (see --help)"), 2);
+    }
     if (options.help || options.version) {
         const QByteArray text =
             options.help ? (RenderUsage(defaultSize) + DiveFormatsLine()).toUtf8() : "levyc-render " LEVYC_VERSION "\n";
         QString error;
         return WriteStandardOutput(text, &error) ? 0 : Fail(error);
-    }
-    if (!options.error.isEmpty()) {
-        return Fail(options.error + QStringLiteral(" (see --help)"), 2);
     }
     QString error;
     // Before any work, and before the output is touched.

@@ -1,3 +1,4 @@
+#include "DiveMovie.h"
 #include "DivePath.h"
 #include "Passes.h"
 #include "PictureWorld.h"
@@ -25,6 +26,19 @@ constexpr int Fps = 10;
 constexpr double Seconds = 1.6;
 constexpr WorldWindow End{299.99, -399.99, 300.01, -400.01};
 
+// A frame's mean luma and chroma, in limited-range BT.709 levels.
+struct MeanColour
+{
+    double y = 0;
+    double cb = 0;
+    double cr = 0;
+
+    [[nodiscard]] double Distance(const MeanColour &other) const
+    {
+        return std::max({std::abs(y - other.y), std::abs(cb - other.cb), std::abs(cr - other.cr)});
+    }
+};
+
 struct Video
 {
     QString codec;
@@ -33,7 +47,19 @@ struct Video
     double fps = 0;
     int frames = 0;
     QImage lastLuma; // Y of the last frame, one byte a pixel
+    MeanColour first;
 };
+
+double PlaneMean(const AVFrame *frame, int plane, int width, int height)
+{
+    double sum = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            sum += frame->data[plane][static_cast<std::ptrdiff_t>(y) * frame->linesize[plane] + x];
+        }
+    }
+    return sum / (width * height);
+}
 
 // Every frame through FFmpeg's own demuxer and decoder.
 bool Decode(const QString &path, Video *video)
@@ -59,6 +85,12 @@ bool Decode(const QString &path, Video *video)
     }
     const auto receive = [&] {
         while (avcodec_receive_frame(codec, frame) >= 0) {
+            if (video->frames == 0) {
+                const int halfWidth = (frame->width + 1) / 2;
+                const int halfHeight = (frame->height + 1) / 2;
+                video->first = {PlaneMean(frame, 0, frame->width, frame->height),
+                                PlaneMean(frame, 1, halfWidth, halfHeight), PlaneMean(frame, 2, halfWidth, halfHeight)};
+            }
             ++video->frames;
             QImage luma(frame->width, frame->height, QImage::Format_Grayscale8);
             for (int y = 0; y < frame->height; ++y) {
@@ -90,6 +122,23 @@ double Luma(QRgb rgb)
     return 16 + 219 * (0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb)) / 255;
 }
 
+// The mean colour the encoder is given for a picture.
+MeanColour MeanOf(const QImage &picture)
+{
+    MeanColour mean;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb rgb = picture.pixel(x, y);
+            const double luma = 0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb);
+            mean.y += Luma(rgb);
+            mean.cb += 128 + 224 * (qBlue(rgb) - luma) / 1.8556 / 255;
+            mean.cr += 128 + 224 * (qRed(rgb) - luma) / 1.5748 / 255;
+        }
+    }
+    const double pixels = picture.width() * picture.height();
+    return {mean.y / pixels, mean.cb / pixels, mean.cr / pixels};
+}
+
 // The mean distance in luma levels between a decoded frame and a picture.
 double MeanLumaDistance(const QImage &luma, const QImage &picture)
 {
@@ -111,6 +160,7 @@ class TestDive : public QObject
 private slots:
     void decodes_data();
     void decodes();
+    void anUndrawableViewIsNotMemory();
 };
 
 void TestDive::decodes_data()
@@ -174,12 +224,36 @@ void TestDive::decodes()
     // 88 for the view three frames before. Within 6 is the end view, and the
     // earlier view must stay well apart, so that a wrong last window fails.
     const DivePath dive(PictureWorld, End, Seconds, Fps);
+    // The first frame's colours, red and blue in their places: on average,
+    // over its pixels, within a level of the picture's.
+    const QImage first = RenderView(PictureCurves(), dive.First(), Size).image.convertToFormat(QImage::Format_RGB32);
+    const MeanColour wanted = MeanOf(first);
+    QVERIFY2(video.first.Distance(wanted) < 1 && MeanOf(first.rgbSwapped()).Distance(wanted) > 3,
+             qPrintable(QStringLiteral("first frame Y %1 Cb %2 Cr %3, the picture's %4 %5 %6")
+                            .arg(video.first.y)
+                            .arg(video.first.cb)
+                            .arg(video.first.cr)
+                            .arg(wanted.y)
+                            .arg(wanted.cb)
+                            .arg(wanted.cr)));
     const QImage last = RenderView(PictureCurves(), dive.Last(), Size).image;
     const QImage before = RenderView(PictureCurves(), dive.Frame(dive.Frames() - 4), Size).image;
     const double distance = MeanLumaDistance(video.lastLuma, last);
     const double other = MeanLumaDistance(video.lastLuma, before);
     QVERIFY2(distance < 6 && other > 4 * distance,
              qPrintable(QStringLiteral("last frame %1 levels off, an earlier view %2").arg(distance).arg(other)));
+}
+
+// The command line refuses such a dive; made anyway, it is told for what it is.
+void TestDive::anUndrawableViewIsNotMemory()
+{
+    const VideoSink sink{[](const char *, qint64, QString *) { return true; }, {}};
+    // The Draw's picture, then a view whose pixels are 18 times as wide as tall.
+    const Dive dive{PictureWorld, End, QSize(1280, 80), 0.2, 10, DiveFormat::WebM};
+    DiveFigures figures;
+    QString error;
+    QVERIFY(!MakeDive(dive, PictureCurves(), sink, &figures, &error));
+    QVERIFY2(error.contains(u"cannot be drawn at 1280x80") && !error.contains(u"memory"), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestDive)

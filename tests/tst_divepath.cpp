@@ -46,6 +46,8 @@ void TestDivePath::frames_data()
     QTest::newRow("the Draw to the white curve's corner") << PictureWorld << DeepEdge << 3.0 << 15 << 45;
     QTest::newRow("out from the corner to the Draw") << DeepEdge << PictureWorld << 3.0 << 15 << 45;
     QTest::newRow("ten seconds at 30 fps, odd frames") << PictureWorld << DeepEdge << 10.1 << 30 << 303;
+    // 28.999999999999996 frames, counted as 29.
+    QTest::newRow("0.29 s at 100 fps") << PictureWorld << DeepEdge << 0.29 << 100 << 29;
     QTest::newRow("shorter than both eases") << PictureWorld << WorldWindow{0, 10, 100, -90} << 0.7 << 10 << 7;
     QTest::newRow("a plain move: no zoom") << WorldWindow{0, 10, 10, 0} << WorldWindow{5, 12, 15, 2} << 2.2 << 5 << 11;
     QTest::newRow("a wide first view, a tall last one")

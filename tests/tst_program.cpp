@@ -45,18 +45,28 @@ void TestProgram::withoutADisplay_data()
         << "levyc: no display could be opened (DISPLAY is ':9999', WAYLAND_DISPLAY is not set)\nlevyc: could not "
            "connect to display :9999\n"
         << "";
+    // The display variables only for the platforms that read them.
     QTest::newRow("no such platform plugin")
         << QStringList{} << ":9999"
         << "nonsense" << 1 << ""
-        << "levyc: no display could be opened (QT_QPA_PLATFORM is 'nonsense', DISPLAY is ':9999', WAYLAND_DISPLAY is "
-           "not set)\nlevyc: Could not find the Qt platform plugin \"nonsense\" in \"\"\n"
+        << "levyc: no display could be opened (QT_QPA_PLATFORM is 'nonsense')\nlevyc: Could not find the Qt platform "
+           "plugin \"nonsense\" in \"\"\n"
         << "";
     // Qt's own options are let through; anything else is refused before a display is looked for.
-    QTest::newRow("Qt's -platform") << QStringList{"-platform", "nonsense"} << ":9999"
+    QTest::newRow("Qt's -platform") << QStringList{"-platform", "nonsense"} << ""
                                     << "" << 1 << ""
-                                    << "levyc: no display could be opened (DISPLAY is ':9999', WAYLAND_DISPLAY is not "
-                                       "set)\nlevyc: Could not find the Qt platform plugin \"nonsense\" in \"\"\n"
+                                    << "levyc: no display could be opened (-platform is 'nonsense')\nlevyc: Could not "
+                                       "find the Qt platform plugin \"nonsense\" in \"\"\n"
                                     << "";
+    QTest::newRow("Qt's -platform=") << QStringList{"-platform=nonsense"} << ":9999"
+                                     << "" << 1 << ""
+                                     << "levyc: no display could be opened (-platform is 'nonsense')\nlevyc: Could "
+                                        "not find the Qt platform plugin \"nonsense\" in \"\"\n"
+                                     << "";
+    QTest::newRow("--help, then an unknown option") << QStringList{"--help", "--bogus"} << ":9999"
+                                                    << "" << 2 << ""
+                                                    << "levyc: unknown option '--bogus' (see --help)\n"
+                                                    << "";
     QTest::newRow("unknown option") << QStringList{"--bogus"} << ":9999"
                                     << "" << 2 << ""
                                     << "levyc: unknown option '--bogus' (see --help)\n"

@@ -276,6 +276,9 @@ void TestRender::options_data()
     QTest::newRow("pixels 16 times as tall")
         << QStringList{"--size", "64x64", "--window", "0,0,1,-16", "v.png"} << QSize(64, 64) << false << "v.png"
         << "" << normalMs << false;
+    QTest::newRow("pixels a hair over 16 times as tall")
+        << QStringList{"--window", "0,0,1,-16.0015", "--size", "64x64", "v.png"} << normal << false << ""
+        << "its pixels are 16.002 times as long as wide" << normalMs << false;
     QTest::newRow("pixels 17 times as tall")
         << QStringList{"--window", "0,0,1,-17", "--size", "64x64", "v.png"} << normal << false << ""
         << "bad window '0,0,1,-17': at 64x64 its pixels are 17.0 times as long "
@@ -297,7 +300,7 @@ void TestRender::options_data()
         << "" << normalMs << false;
     QTest::newRow("MP4 dive at an odd size")
         << QStringList{"--size", "63x36", "--window", deep, "--dive", "d.mp4"} << QSize() << false << ""
-        << "needs an even width and height" << normalMs << false;
+        << "an MP4 dive needs an even width and height" << normalMs << false;
     QTest::newRow("dive of another name") << QStringList{"--window", deep, "--dive", "d.avi"} << QSize() << false << ""
                                           << "cannot tell the dive's format from 'd.avi'" << normalMs << false;
     QTest::newRow("dive to standard output, no format")
@@ -305,9 +308,82 @@ void TestRender::options_data()
         << "cannot tell the dive's format" << normalMs << false;
     QTest::newRow("dive without its end") << QStringList{"--dive", "d.mp4"} << QSize() << false << ""
                                           << "--dive needs --window" << normalMs << false;
-    QTest::newRow("dive and animation") << QStringList{"--window", deep, "--dive", "d.mp4", "--animate", "a.webp"}
+    for (const auto &[option, value] : {std::pair{"--animate", "a.webp"}, {"--frame-ms", "20"}, {"--icon", ""}}) {
+        QStringList arguments{"--window", deep, "--dive", "d.mp4", QString::fromLatin1(option)};
+        arguments << (*value != 0 ? QStringList{QString::fromLatin1(value)} : QStringList{});
+        QTest::addRow("dive and %s", option)
+            << arguments << QSize() << false << ""
+            << "--dive does not go with " + QString::fromLatin1(option) << normalMs << false;
+    }
+    // --dive takes its file as --animate does.
+    QTest::newRow("dive, then an option")
+        << QStringList{"--format", "mp4", "--window", deep, "--dive", "--quiet"} << QSize() << false << ""
+        << "--dive needs an output file" << normalMs << false;
+    QTest::newRow("dive, an option, the file") << QStringList{"--window", deep, "--dive", "--time", "d.mp4"}
+                                               << RenderOptions::DefaultDiveSize << true << "d.mp4"
+                                               << "" << normalMs << false;
+    QTest::newRow("dive, a dash file after --") << QStringList{"--window", deep, "--dive", "--", "-d.mp4"}
+                                                << RenderOptions::DefaultDiveSize << false << "-d.mp4"
+                                                << "" << normalMs << false;
+    // A known ending that is not the output's format.
+    QTest::newRow("WebM dive named .mp4")
+        << QStringList{"--format", "webm", "--window", deep, "--dive", "d.mp4"} << QSize() << false << ""
+        << "--format webm writes WebM, not MP4: 'd.mp4'" << normalMs << false;
+    QTest::newRow("dive named .png") << QStringList{"--window", deep, "--dive", "d.png"} << QSize() << false << ""
+                                     << "a dive is MP4, WebM or WebP, not PNG" << normalMs << false;
+    QTest::newRow("animation named .mp4") << QStringList{"--animate", "a.mp4"} << QSize() << false << ""
+                                          << "--animate writes WebP, not MP4" << normalMs << false;
+    QTest::newRow("picture named .webm") << QStringList{"p.webm"} << QSize() << false << ""
+                                         << "'p.webm' would hold PNG, not WebM" << normalMs << false;
+    QTest::newRow("WebP dive to standard output")
+        << QStringList{"--format", "webp", "--window", deep, "--dive", "-"} << QSize() << false << ""
+        << "made whole" << normalMs << false;
+    // Every frame's window drawable at the size, checked before any work.
+    QTest::newRow("dive out past the widest view")
+        << QStringList{"--window", "-5e6,5e6,5e6,-5e6", "--dive", "d.mp4"} << QSize() << false << ""
+        << "the dive's last view (--window in --from's shape, -5e+06,5617283.9506172845,5e+06,-5617283.9506172845) "
+           "cannot be drawn"
+        << normalMs << false;
+    QTest::newRow("dive from a flat view")
+        << QStringList{"--from", "0,0,100,-1", "--window", "40,-0.2,60,-0.6", "--dive", "d.mp4"} << QSize() << false
+        << ""
+        << "the dive's first view (--from 0,0,100,-1): at 1280x720 its pixels are 56.3 times" << normalMs << false;
+    for (const char *size : {"1280x80", "2x16384"}) {
+        QTest::addRow("dive from the Draw at %s", size)
+            << QStringList{"--size", QString::fromLatin1(size), "--window", deep, "--dive", "d.mp4"} << QSize() << false
+            << ""
+            << "the dive's first view (--from -300,410,510,-500): at " + QString::fromLatin1(size) << normalMs << false;
+    }
+    QTest::newRow("dive to 1e-9 wide at x = 5e6")
+        << QStringList{"--window", "5000000,5e-10,5000000.000000001,-5e-10", "--dive", "d.mp4"} << QSize() << false
+        << ""
+        << "cannot be drawn: each side must be from 1e-10 to 1e+07 world units" << normalMs << false;
+    // The encoders' largest frames: FFmpeg's picture limit, libwebp's side.
+    QTest::newRow("MP4 dive too large") << QStringList{"--size", "16384x16384", "--window", deep, "--dive", "d.mp4"}
                                         << QSize() << false << ""
-                                        << "more than one output file" << normalMs << false;
+                                        << "at most 16128 wide at that height, 16128 high at that width" << normalMs
+                                        << false;
+    QTest::newRow("WebM dive at its largest")
+        << QStringList{"--size", "16384x16128", "--window", deep, "--dive", "d.webm"} << QSize(16384, 16128) << false
+        << "d.webm"
+        << "" << normalMs << false;
+    QTest::newRow("WebP dive too wide") << QStringList{"--size", "16384x2048", "--window", deep, "--dive", "d.webp"}
+                                        << QSize() << false << ""
+                                        << "at most 16383 wide" << normalMs << false;
+    QTest::newRow("animation too wide") << QStringList{"--size", "16384x64", "--animate", "a.webp"} << QSize() << false
+                                        << ""
+                                        << "at most 16383 wide" << normalMs << false;
+    // The lengths and rates at their bounds, in pairs that make two frames or more.
+    for (const auto &[seconds, fps] : {std::pair{"0.1", "20"}, {"3600", "1"}, {"1", "120"}}) {
+        QTest::addRow("dive of %s s at %s fps", seconds, fps)
+            << QStringList{"--size", "64x36", "--seconds", seconds, "--fps", fps, "--window", deep, "--dive", "d.webm"}
+            << QSize(64, 36) << false << "d.webm"
+            << "" << normalMs << false;
+    }
+    QTest::newRow("dive of one frame") << QStringList{"--seconds", "0.1", "--fps",  "1",
+                                                      "--window",  deep,  "--dive", "d.mp4"}
+                                       << QSize() << false << ""
+                                       << "--seconds 0.1 at --fps 1 makes fewer than 2 frames" << normalMs << false;
     QTest::newRow("dive options alone") << QStringList{"--fps", "24", "p.png"} << QSize() << false << ""
                                         << "go with --dive" << normalMs << false;
     for (const auto &[option, bad] : {std::pair{"--seconds", "0"},
@@ -499,6 +575,7 @@ void TestRender::badInputIsOneLineAndLeavesNoFile_data()
                                          << "takes no --window";
     QTest::newRow("side over 16384") << QStringList{"--size", "16385x100", "%DIR%/out.png"} << "bad size";
     QTest::newRow("no output") << QStringList{} << "no output file";
+    QTest::newRow("help, then an unknown option") << QStringList{"--help", "--bogus"} << "unknown option '--bogus'";
     const QString deep = QStringLiteral("299.9999996,-399.9999995,300.0000004,-400.0000005");
     QTest::newRow("dive of another name")
         << QStringList{"--window", deep, "--dive", "%DIR%/out.mkv"} << "out.mkv': name a .mp4, .webm or .webp file";
@@ -650,7 +727,25 @@ void TestRender::streamsAreWrittenThrough_data()
            "&& test \"$(wc -l < err)\" = $status && ! grep -v -e '^levyc-render: not enough memory' "
            "-e ': Cannot allocate memory$' err >&2 || exit 1; done"
         << 0 << "-";
+    // The same for each encoder: one line of the program's own, never the
+    // library's; at least one of the limits is too low for each.
+    QTest::newRow("memory runs out in a dive")
+        << "for f in mp4 webm webp; do short=0; for kb in 300000 400000 600000; do status=0; (ulimit -v $kb; exec "
+           "\"$1\" --size 1920x1080 --seconds 0.2 --window 290,-390,310,-410 --dive out.$f) 2>err || status=$?; "
+           "rm -f out.$f; short=$((short + status)); test $status -le 1 && test \"$(wc -l < err)\" = $status && ! "
+           "grep -vx 'levyc-render: not enough memory for a 1920x1080 dive' err >&2 || exit 1; done; "
+           "test $short -gt 0 || exit 2; done"
+        << 0 << "-";
 #endif
+    // No thread to be had: each dive is drawn and encoded on the one there is.
+    // RLIMIT_NPROC holds for any user but root.
+    QTest::newRow("a dive without threads")
+        << "cp \"$1\" R && chmod 777 . && as=; [ \"$(id -u)\" != 0 ] || as='setpriv --reuid=nobody "
+           "--regid=nogroup --clear-groups'; for f in mp4 webm webp; do "
+           "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 $as prlimit "
+           "--nproc=1 ./R --size 64x36 --seconds 0.2 --window 290,-390,310,-410 --dive d.$f && test -s d.$f || "
+           "exit 1; done; rm R"
+        << 0 << "-";
     // The temporary file exists from the start; a signal during the render takes it away.
     // `during SIGNAL` holds the program stopped while its temporary file is still
     // there, sends SIGNAL and lets it go on: the signal arrives before the output is
@@ -691,7 +786,7 @@ void TestRender::streamsAreWrittenThrough_data()
     QTest::newRow("dive to a full device") << "\"$1\" " + dive + "--format webm --dive /dev/full" << 1
                                            << "cannot write '/dev/full': No space left on device";
     QTest::newRow("WebP dive to standard output")
-        << "\"$1\" " + dive + "--dive - --format webp | cat" << 1
+        << "\"$1\" " + dive + "--dive - --format webp | cat" << 2
         << "an animated WebP dive is made whole: name a .webp file, not a stream";
     QTest::newRow("dive read no further")
         << "\"$1\" --window 290,-390,310,-410 --size 640x360 --seconds 2 --format webm --dive - | head -c 1 >/dev/null"

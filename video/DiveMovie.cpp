@@ -7,9 +7,12 @@
 
 #include <QElapsedTimer>
 
+#include <climits>
+#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace levyc {
@@ -19,6 +22,18 @@ namespace {
 // Frames drawn ahead of the encoder: enough to keep both busy, few enough to
 // hold little memory.
 constexpr std::size_t FramesAhead = 2;
+
+// FFmpeg takes a picture while 8 bytes a pixel, with a margin of 128 pixels
+// on each side, stay below INT_MAX bytes.
+constexpr std::int64_t MaxVideoMarginArea = INT_MAX / 8;
+constexpr int VideoMargin = 128;
+
+// The longest side that the other allows, even.
+int VideoSideFor(int other)
+{
+    const std::int64_t side = MaxVideoMarginArea / (other + VideoMargin) - VideoMargin;
+    return static_cast<int>(std::min<std::int64_t>(side, INT_MAX)) & ~1;
+}
 
 // The encoders behind one face.
 class FrameEncoder
@@ -43,7 +58,11 @@ public:
     bool Add(const QImage &frame, QString *error)
     {
         if (dive_.format == DiveFormat::WebP) {
-            return webp_.Add(frame, (1000 + dive_.fps / 2) / dive_.fps, error);
+            // Whole milliseconds, the rounding carried from frame to frame:
+            // the frames last what the dive does.
+            const auto at = [this](int frame) { return static_cast<int>(std::lround(frame * 1000.0 / dive_.fps)); };
+            ++added_;
+            return webp_.Add(frame, at(added_) - at(added_ - 1), error);
         }
         return video_->Add(frame, error);
     }
@@ -62,6 +81,7 @@ private:
     const VideoSink &sink_;
     std::unique_ptr<VideoEncoding> video_; // loaded for MP4 and WebM only
     WebPAnimation webp_;
+    int added_ = 0;
 };
 
 // Frames handed from the drawing thread to the encoding one.
@@ -140,6 +160,16 @@ bool DiveStreams(DiveFormat format)
     return format != DiveFormat::WebP;
 }
 
+bool DiveSizeFits(DiveFormat format, QSize size, QSize *largest)
+{
+    if (format == DiveFormat::WebP) {
+        *largest = QSize(WebPAnimation::MaxSide, WebPAnimation::MaxSide);
+        return size.width() <= WebPAnimation::MaxSide && size.height() <= WebPAnimation::MaxSide;
+    }
+    *largest = QSize(VideoSideFor(size.height()), VideoSideFor(size.width()));
+    return static_cast<std::int64_t>(size.width() + VideoMargin) * (size.height() + VideoMargin) <= MaxVideoMarginArea;
+}
+
 bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const VideoSink &sink, DiveFigures *figures,
               QString *error, const DiveProgress &progress)
 {
@@ -156,43 +186,59 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
     std::atomic<int> encoded = 0;
     QString encodeError;
     qint64 encodeNs = 0;
-    std::thread encoding([&] {
+    const auto encode = [&](const QImage &frame) {
         QElapsedTimer timer;
-        while (const std::optional<QImage> frame = queue.Pop()) {
-            timer.start();
-            const bool added = encoder.Add(*frame, &encodeError);
-            encodeNs += timer.nsecsElapsed();
-            if (!added) {
-                queue.Stop();
-                return;
+        timer.start();
+        const bool added = encoder.Add(frame, &encodeError);
+        encodeNs += timer.nsecsElapsed();
+        encoded += added ? 1 : 0;
+        return added;
+    };
+    // Without a thread to be had, the frames are encoded here, each once drawn.
+    std::thread encoding;
+    try {
+        encoding = std::thread([&] {
+            while (const std::optional<QImage> frame = queue.Pop()) {
+                if (!encode(*frame)) {
+                    queue.Stop();
+                    return;
+                }
             }
-            ++encoded;
-        }
-    });
+        });
+    } catch (const std::system_error &) {
+    }
     bool cancelled = false;
     bool drawn = true;
+    bool added = true;
+    WorldWindow window = path.First();
     QElapsedTimer timer;
     qint64 renderNs = 0;
-    for (int i = 0; i < frames && drawn; ++i) {
+    for (int i = 0; i < frames && drawn && added; ++i) {
         if (progress && !progress(encoded, frames)) {
             cancelled = true;
             break;
         }
         timer.start();
-        RenderedView view = RenderView(curves, path.Frame(i), dive.size);
+        window = path.Frame(i);
+        RenderedView view = RenderView(curves, window, dive.size);
         renderNs += timer.nsecsElapsed();
         drawn = !view.image.isNull();
         // The Draw's own window comes as the Draw draws it, in its own format.
         if (drawn && view.image.format() != QImage::Format_RGB32) {
             view.image = view.image.convertToFormat(QImage::Format_RGB32);
+            drawn = !view.image.isNull();
         }
-        drawn = drawn && queue.Push(std::move(view.image));
+        if (drawn) {
+            added = encoding.joinable() ? queue.Push(std::move(view.image)) : encode(view.image);
+        }
     }
     if (cancelled || !drawn) {
         queue.Stop();
     }
     queue.End();
-    encoding.join();
+    if (encoding.joinable()) {
+        encoding.join();
+    }
     figures->renderMs = static_cast<double>(renderNs) / 1e6;
     if (!encodeError.isEmpty()) {
         *error = encodeError;
@@ -203,7 +249,17 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
         return false;
     }
     if (!drawn) {
-        *error = QStringLiteral("not enough memory for a %1x%2 frame").arg(dive.size.width()).arg(dive.size.height());
+        // The options are checked before any work; a view that cannot be drawn here is a fault, not memory.
+        *error =
+            IsDrawableWindow(window) && PixelAspect(window, dive.size) <= MaxPixelAspect
+                ? QStringLiteral("not enough memory for a %1x%2 frame").arg(dive.size.width()).arg(dive.size.height())
+                : QStringLiteral("the view at %1,%2,%3,%4 cannot be drawn at %5x%6")
+                      .arg(window.Left, 0, 'g', 17)
+                      .arg(window.Top, 0, 'g', 17)
+                      .arg(window.Right, 0, 'g', 17)
+                      .arg(window.Bottom, 0, 'g', 17)
+                      .arg(dive.size.width())
+                      .arg(dive.size.height());
         return false;
     }
     timer.start();

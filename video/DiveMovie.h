@@ -22,6 +22,11 @@ std::optional<DiveFormat> DiveFormatOf(const QByteArray &name);
 // WebM, and MP4 in fragments. A WebP animation is assembled whole.
 bool DiveStreams(DiveFormat format);
 
+// Whether the format's encoder takes frames of `size`. When it does not,
+// `largest` gets the widest frame it takes at that height and the tallest at
+// that width.
+bool DiveSizeFits(DiveFormat format, QSize size, QSize *largest);
+
 struct Dive
 {
     WorldWindow from;

@@ -29,7 +29,7 @@ constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
                               "\n"
                               "  -h, --help  print this help and exit\n"
                               "  --version   print the version and exit\n"
-                              "Qt's own options, such as -platform, are taken as well.\n";
+                              "Qt's own options, such as -platform xcb or -platform=xcb, are taken as well.\n";
 
 // Qt's own options, which QApplication takes out of the arguments: with one
 // dash or two, a value after them or after '='.
@@ -40,25 +40,53 @@ constexpr std::array<std::string_view, 14> QtOptionsWithValue = {
 constexpr std::array<std::string_view, 9> QtFlags = {"reverse",       "widgetcount", "nograb",     "dograb",     "sync",
                                                      "qmljsdebugger", "dialogs",     "fontengine", "testability"};
 
-// Why the arguments, all of them Qt's but --help and --version, will not do;
-// empty when they will.
-QString ArgumentsRefused(int argc, char *argv[])
+bool IsHelpOrVersion(std::string_view argument)
 {
+    return argument == "--help" || argument == "-h" || argument == "--version";
+}
+
+// The platform asked for with -platform, if any.
+QString PlatformArgument;
+
+// Why the arguments, all of them Qt's but --help and --version, will not do;
+// empty when they will. Qt's "-name=value", which Qt itself would pass over,
+// goes into `forQt` as "-name value"; `forQt` gets every argument for Qt.
+QString ArgumentsRefused(int argc, char *argv[], std::vector<QByteArray> *forQt)
+{
+    forQt->emplace_back(argv[0]);
     for (int i = 1; i < argc; ++i) {
         const QString shown = PrintableName(QByteArray(argv[i]));
         std::string_view argument(argv[i]);
+        if (IsHelpOrVersion(argument)) {
+            continue;
+        }
         if (argument.size() < 2 || argument[0] != '-') {
             return QStringLiteral("unexpected argument '%1': levyc opens no file").arg(shown);
         }
         argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
-        const std::string_view name = argument.substr(0, argument.find('='));
+        const std::size_t equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
         if (std::find(QtOptionsWithValue.begin(), QtOptionsWithValue.end(), name) != QtOptionsWithValue.end()) {
-            if (name.size() == argument.size() && ++i >= argc) {
+            QByteArray value;
+            if (equals != std::string_view::npos) {
+                const std::string_view given = argument.substr(equals + 1);
+                value = QByteArray(given.data(), static_cast<qsizetype>(given.size()));
+            } else if (++i < argc) {
+                value = argv[i];
+            } else {
                 return QStringLiteral("option '%1' needs a value").arg(shown);
             }
-        } else if (std::find(QtFlags.begin(), QtFlags.end(), name) == QtFlags.end()) {
+            if (name == "platform") {
+                PlatformArgument = QString::fromLocal8Bit(value);
+            }
+            forQt->push_back("-" + QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+            forQt->push_back(value);
+            continue;
+        }
+        if (std::find(QtFlags.begin(), QtFlags.end(), name) == QtFlags.end()) {
             return QStringLiteral("unknown option '%1'").arg(shown);
         }
+        forQt->emplace_back(argv[i]);
     }
     return {};
 }
@@ -83,12 +111,30 @@ void HoldWhileConnecting(QtMsgType type, const QMessageLogContext & /*context*/,
         return;
     }
     // The toolkit would abort: a crash to any launcher or script. Its own
-    // account of why, held back so far, follows on the next line.
+    // account of why, held back so far, follows on the next line. The
+    // display variables are named only for the platforms that read them.
     QStringList variables;
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+    QString platforms;
+    if (!PlatformArgument.isNull()) {
+        variables << QStringLiteral("-platform is '%1'").arg(PlatformArgument);
+        platforms = PlatformArgument;
+    } else if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         variables << Described("QT_QPA_PLATFORM");
+        platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
     }
-    variables << Described("DISPLAY") << Described("WAYLAND_DISPLAY");
+    // "xcb:option;wayland": each platform tried, with its options.
+    const QStringList tried = platforms.split(u';', Qt::SkipEmptyParts);
+    const auto uses = [&](const char *name) {
+        return platforms.isEmpty() || tried.contains(QLatin1String(name)) ||
+               std::any_of(tried.begin(), tried.end(),
+                           [name](const QString &one) { return one.section(u':', 0, 0) == QLatin1String(name); });
+    };
+    if (uses("xcb")) {
+        variables << Described("DISPLAY");
+    }
+    if (uses("wayland")) {
+        variables << Described("WAYLAND_DISPLAY");
+    }
     std::fprintf(stderr, "levyc: no display could be opened (%s)\n", qPrintable(variables.join(QStringLiteral(", "))));
     QStringList reasons;
     for (const auto &[heldType, held] : HeldMessages) {
@@ -108,9 +154,15 @@ void HoldWhileConnecting(QtMsgType type, const QMessageLogContext & /*context*/,
 int RunProgram(int argc, char *argv[])
 {
     NoteInheritedDescriptors();
+    // A mistake is one wherever --help stands.
+    std::vector<QByteArray> forQt;
+    if (const QString refused = ArgumentsRefused(argc, argv, &forQt); !refused.isEmpty()) {
+        std::fprintf(stderr, "levyc: %s (see --help)\n", qPrintable(refused));
+        return 2;
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
-        if (argument == "--help" || argument == "-h" || argument == "--version") {
+        if (IsHelpOrVersion(argument)) {
             QString error;
             if (!WriteStandardOutput(
                     argument == "--version" ? QByteArray("levyc " LEVYC_VERSION "\n") : QByteArray(Usage), &error)) {
@@ -120,13 +172,16 @@ int RunProgram(int argc, char *argv[])
             return EXIT_SUCCESS;
         }
     }
-    if (const QString refused = ArgumentsRefused(argc, argv); !refused.isEmpty()) {
-        std::fprintf(stderr, "levyc: %s (see --help)\n", qPrintable(refused));
-        return 2;
+    std::vector<char *> qtArgv;
+    qtArgv.reserve(forQt.size() + 1);
+    for (QByteArray &argument : forQt) {
+        qtArgv.push_back(argument.data());
     }
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(forQt.size());
     SkipGraphicsIntegrationOnWayland();
     ToolkitHandler = qInstallMessageHandler(HoldWhileConnecting);
-    QApplication app(argc, argv);
+    QApplication app(qtArgc, qtArgv.data());
     qInstallMessageHandler(ToolkitHandler);
     for (const auto &[type, message] : std::exchange(HeldMessages, {})) {
         ToolkitHandler(type, QMessageLogContext(), message);
