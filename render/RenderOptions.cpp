@@ -1,5 +1,6 @@
 #include "RenderOptions.h"
 
+#include "DivePath.h"
 #include "FileNames.h"
 #include "ViewRender.h"
 
@@ -65,8 +66,26 @@ QString BadWindow(const QByteArray &value)
 // A dive's frames: at least two, whatever the rate.
 constexpr double MinDiveSeconds = 0.1;
 
+// Far-apart views zoom out between them: the widest view on the way must
+// still be drawable.
+QString PathError(const RenderOptions &options)
+{
+    std::vector<WorldWindow> views{options.from};
+    views.insert(views.end(), options.through.begin(), options.through.end());
+    views.push_back(options.window);
+    const WorldWindow widest = DivePath(views, options.seconds, options.fps, options.size).Widest();
+    if (IsDrawableWindow(widest)) {
+        return {};
+    }
+    return QStringLiteral("the dive's path zooms out to a view %1 by %2 world units, beyond %3: choose views nearer "
+                          "each other")
+        .arg(std::abs(widest.Width()), 0, 'g', 3)
+        .arg(std::abs(widest.Height()), 0, 'g', 3)
+        .arg(MaxViewSpan);
+}
+
 // The dive's checks once every option is read; an empty string when it can be made.
-QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven)
+QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool fromGiven)
 {
     if (options.animate || options.icon) {
         return QStringLiteral("--dive does not go with --animate or --icon");
@@ -90,13 +109,16 @@ QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven)
     if (!sizeGiven) {
         options.size = RenderOptions::DefaultDiveSize;
     }
+    if (!fromGiven) {
+        options.from = DivePath::StartAt(options.size);
+    }
     if (options.format != "webp" && (options.size.width() % 2 != 0 || options.size.height() % 2 != 0)) {
         return QStringLiteral("a %1 dive needs an even width and height, not %2x%3")
             .arg(QString::fromLatin1(options.format).toUpper())
             .arg(options.size.width())
             .arg(options.size.height());
     }
-    return {};
+    return PathError(options);
 }
 
 } // namespace
@@ -107,8 +129,9 @@ QString RenderUsage(QSize defaultSize)
                "Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"
                "       levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--frame-ms N] [--time] [--quiet]\n"
                "                    --animate OUTPUT.webp\n"
-               "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] --window X1,Y1,X2,Y2 [--seconds S] [--fps N]\n"
-               "                    [--format mp4|webm|webp] [--time] [--quiet] --dive OUTPUT.mp4|.webm|.webp\n"
+               "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] [--through X1,Y1,X2,Y2]... --window X1,Y1,X2,Y2\n"
+               "                    [--seconds S] [--fps N] [--format mp4|webm|webp] [--time] [--quiet]\n"
+               "                    --dive OUTPUT.mp4|.webm|.webp\n"
                "Renders the complete Levy C picture without a display and writes it as PNG\n"
                "to OUTPUT.png, or to standard output when OUTPUT.png is '-'.\n"
                "\n"
@@ -122,13 +145,22 @@ QString RenderUsage(QSize defaultSize)
                "                   cleared picture, then one frame after each curve, the last held %4 s;\n"
                "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT\n"
                "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: the curves in about 5 s)\n"
-               "  --dive FILE      write a zoom movie instead, from --from to --window: a steady zoom about the\n"
-               "                   point that stays in place on screen, easing in and out over half a second,\n"
-               "                   each frame the exact view. FILE.mp4 is H.264, FILE.webm VP9, FILE.webp a\n"
-               "                   looping, lossless animated WebP. '-' and descriptors take MP4 (in fragments)\n"
-               "                   and WebM, with --format. The end view takes the first one's shape\n"
+               "  --dive FILE      write a zoom movie instead, from --from through each --through to --window,\n"
+               "                   on van Wijk and Nuij's zoom-and-pan path: a target inside the view comes\n"
+               "                   steadily to the centre, views far apart are joined by zooming out and in;\n"
+               "                   one speed throughout, easing in and out over half a second; the widest\n"
+               "                   view on the way at most %20 world units. Each frame is the view at its\n"
+               "                   window, its lines leaning toward their next division so that the picture\n"
+               "                   does not pulse; the first and last are exact. FILE.mp4 is H.264,\n"
+               "                   FILE.webm VP9, FILE.webp a looping, lossless animated WebP. '-' and\n"
+               "                   descriptors take MP4 (in fragments) and WebM, with --format. The later\n"
+               "                   views take the first one's shape\n"
                "  --from X1,Y1,X2,Y2\n"
-               "                   the view a dive starts at (default: the Draw's)\n"
+               "                   the view a dive starts at (default: the Draw's around its centre, with\n"
+               "                   the pixels' shape it has at %2x%3, showing more at the sides of a wider film)\n"
+               "  --through X1,Y1,X2,Y2\n"
+               "                   a view a dive passes on its way, in its first view's shape; again for more,\n"
+               "                   in order. A frame falls on each, and --seconds is the whole dive's length\n"
                "  --seconds S      a dive's length, %13 to %14 (default %15)\n"
                "  --fps N          a dive's frames a second, 1 to %16 (default %17)\n"
                "  --format FMT     a dive's format, mp4, webm or webp, when the name does not end in one\n"
@@ -158,7 +190,8 @@ QString RenderUsage(QSize defaultSize)
         .arg(RenderOptions::MaxDiveFps)
         .arg(RenderOptions::DefaultDiveFps)
         .arg(RenderOptions::DefaultDiveSize.width())
-        .arg(RenderOptions::DefaultDiveSize.height());
+        .arg(RenderOptions::DefaultDiveSize.height())
+        .arg(MaxViewSpan);
 }
 
 RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
@@ -170,7 +203,8 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     bool frameMsGiven = false;
     bool windowGiven = false;
     QByteArray windowText;
-    bool diveOptionGiven = false; // --from, --seconds, --fps or --format
+    bool diveOptionGiven = false; // --from, --through, --seconds, --fps or --format
+    bool fromGiven = false;
     // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
     const auto valueOf = [&arguments](qsizetype &i, const QByteArray &name, QByteArray *value) {
         const QByteArray &argument = arguments[i];
@@ -237,10 +271,19 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
             }
         } else if (is(argument, "--from")) {
             diveOptionGiven = true;
+            fromGiven = true;
             if (!valueOf(i, "--from", &value) || !ParseWindow(value, options.from)) {
                 options.error = BadWindow(value);
                 return options;
             }
+        } else if (is(argument, "--through")) {
+            diveOptionGiven = true;
+            WorldWindow through{};
+            if (!valueOf(i, "--through", &value) || !ParseWindow(value, through)) {
+                options.error = BadWindow(value);
+                return options;
+            }
+            options.through.push_back(through);
         } else if (is(argument, "--seconds")) {
             diveOptionGiven = true;
             bool number = false;
@@ -324,9 +367,9 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
         return options;
     }
     if (options.dive && !frameMsGiven) {
-        options.error = DiveError(options, sizeGiven, windowGiven);
+        options.error = DiveError(options, sizeGiven, windowGiven, fromGiven);
     } else if (diveOptionGiven && !options.dive) {
-        options.error = QStringLiteral("--from, --seconds, --fps and --format go with --dive");
+        options.error = QStringLiteral("--from, --through, --seconds, --fps and --format go with --dive");
     } else if (options.animate && options.icon) {
         options.error = QStringLiteral("--animate and --icon do not go together");
     } else if (frameMsGiven && !options.animate) {

@@ -173,7 +173,7 @@ void TestDive::decodes()
     // frame came within 3.9 (H.264 at its quality 28) and 2.2 (VP9), against
     // 88 for the view three frames before. Within 6 is the end view, and the
     // earlier view must stay well apart, so that a wrong last window fails.
-    const DivePath dive(PictureWorld, End, Seconds, Fps);
+    const DivePath dive(DivePath::StartAt(Size), End, Seconds, Fps, Size);
     const QImage last = RenderView(PictureCurves(), dive.Last(), Size).image;
     const QImage before = RenderView(PictureCurves(), dive.Frame(dive.Frames() - 4), Size).image;
     const double distance = MeanLumaDistance(video.lastLuma, last);

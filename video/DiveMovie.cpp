@@ -1,6 +1,5 @@
 #include "DiveMovie.h"
 
-#include "DivePath.h"
 #include "ViewRender.h"
 #include "WebPAnimation.h"
 
@@ -138,12 +137,20 @@ bool DiveStreams(DiveFormat format)
     return format != DiveFormat::WebP;
 }
 
+DivePath PathOf(const Dive &dive)
+{
+    std::vector<WorldWindow> views{dive.from};
+    views.insert(views.end(), dive.through.begin(), dive.through.end());
+    views.push_back(dive.to);
+    return {views, dive.seconds, dive.fps, dive.size};
+}
+
 bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const VideoSink &sink, DiveFigures *figures,
               QString *error, const DiveProgress &progress)
 {
     QElapsedTimer total;
     total.start();
-    const DivePath path(dive.from, dive.to, dive.seconds, dive.fps);
+    const DivePath path = PathOf(dive);
     const int frames = path.Frames();
     *figures = {frames, 0, 0, 0};
     FrameEncoder encoder(dive, sink);
@@ -177,7 +184,9 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
             break;
         }
         timer.start();
-        RenderedView view = RenderView(curves, path.Frame(i), dive.size);
+        ViewRenderOptions smooth;
+        smooth.smoothing = path.Smoothing(i);
+        RenderedView view = RenderView(curves, path.Frame(i), dive.size, smooth);
         renderNs += timer.nsecsElapsed();
         drawn = !view.image.isNull();
         // The Draw's own window comes as the Draw draws it, in its own format.

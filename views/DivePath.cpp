@@ -1,5 +1,7 @@
 #include "DivePath.h"
 
+#include "PictureSize.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -80,6 +82,16 @@ WorldWindow DivePath::WithShapeOf(const WorldWindow &window, const WorldWindow &
     const double halfWidth = shapeWidth * scale / 2;
     const double halfHeight = shapeHeight * scale / 2;
     return {centreX - halfWidth, centreY - halfHeight, centreX + halfWidth, centreY + halfHeight};
+}
+
+WorldWindow DivePath::StartAt(QSize size)
+{
+    if (size == PictureSize || size.isEmpty()) {
+        return PictureWorld;
+    }
+    const WorldWindow shape{0, 0, PictureWorld.Width() * size.width() / PictureSize.width(),
+                            PictureWorld.Height() * size.height() / PictureSize.height()};
+    return WithShapeOf(PictureWorld, shape);
 }
 
 DivePath::Leg DivePath::MakeLeg(const WorldWindow &from, const WorldWindow &to, double yScale)

@@ -46,6 +46,11 @@ public:
     // over the eases.
     double Smoothing(int index) const;
 
+    // Where a dive at `size` starts by default: the Draw's view around its
+    // centre, holding all of it, with the pixels the Draw's have at the
+    // picture's own size, so that a wider film shows more at the sides.
+    static WorldWindow StartAt(QSize size);
+
     // A window with the given centre's, holding all of `window`, with
     // `shape`'s width to height and its directions.
     static WorldWindow WithShapeOf(const WorldWindow &window, const WorldWindow &shape);
