@@ -1,4 +1,5 @@
 #include "DivePath.h"
+#include "PictureSize.h"
 #include "PictureWorld.h"
 
 #include <QtTest>
@@ -116,6 +117,8 @@ private slots:
     void targetComesToTheCentre();
     void throughViews_data();
     void throughViews();
+    void startKeepsTheDrawsShape_data();
+    void startKeepsTheDrawsShape();
 };
 
 void TestDivePath::followsTheModel_data()
@@ -290,6 +293,41 @@ void TestDivePath::throughViews()
             QVERIFY(path.Frame(reached[i] - 1) != path.Frame(reached[i]));
             QVERIFY(path.Frame(reached[i] + 1) != path.Frame(reached[i]));
         }
+    }
+}
+
+void TestDivePath::startKeepsTheDrawsShape_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("wider"); // than the Draw's view, or taller
+
+    QTest::newRow("the picture's own size: the Draw's view") << PictureSize << false;
+    QTest::newRow("HD: more at the sides") << Hd << true;
+    QTest::newRow("a small 16:9 film") << QSize(64, 36) << true;
+    QTest::newRow("a tall film: more above and below") << QSize(400, 800) << false;
+}
+
+// A dive's first frame shows the Draw's picture unsquashed: its pixels as
+// long against their width as the window's are, around the Draw's centre,
+// with all of the Draw's view in it.
+void TestDivePath::startKeepsTheDrawsShape()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, wider);
+
+    const WorldWindow start = DivePath::StartAt(size);
+    const auto pixelShape = [](const WorldWindow &window, QSize pixels) {
+        return (window.Height() / pixels.height()) / (Width(window) / pixels.width());
+    };
+    QVERIFY(std::abs(pixelShape(start, size) / pixelShape(PictureWorld, PictureSize) - 1) < 1e-12);
+    QCOMPARE(start.Left + start.Right, PictureWorld.Left + PictureWorld.Right);
+    QCOMPARE(start.Top + start.Bottom, PictureWorld.Top + PictureWorld.Bottom);
+    QCOMPARE(Width(start) > Width(PictureWorld), wider);
+    QCOMPARE(start.Height() < PictureWorld.Height() * (1 + 1e-9), !wider && size != PictureSize); // y runs upward
+    QVERIFY(Width(start) >= Width(PictureWorld) * (1 - 1e-12) &&
+            -start.Height() >= -PictureWorld.Height() * (1 - 1e-12));
+    if (size == PictureSize) {
+        QCOMPARE(start, PictureWorld);
     }
 }
 
