@@ -282,6 +282,16 @@ void TestDivePath::throughViews()
         total += lengths.back();
     }
     const double perFrame = total / (path.Frames() - 1 - DivePath::EaseSeconds * fps);
+    // Past the first ease the film has gone half an ease's frames less than
+    // at full speed: each view lands on the whole frame nearest its place.
+    double gone = 0;
+    for (std::size_t i = 0; i + 2 < reached.size(); ++i) {
+        gone += lengths[i];
+        const double place = DivePath::EaseSeconds * fps / 2 + gone / perFrame;
+        QVERIFY2(
+            std::abs(reached[i + 1] - place) <= 0.5 + 1e-9,
+            qPrintable(QStringLiteral("view %1 at frame %2, due at %3").arg(i + 1).arg(reached[i + 1]).arg(place)));
+    }
     for (std::size_t i = 1; i + 1 < lengths.size(); ++i) {
         const int frames = reached[i + 1] - reached[i];
         QVERIFY2(std::abs(frames - lengths[i] / perFrame) <= 1,
