@@ -197,6 +197,8 @@ void TestDivePath::targetComesToTheCentre_data()
     // The Draw's shape at 16:9, around its centre.
     const WorldWindow start{-414, 410, 624, -500};
     QTest::newRow("a billion times into the white curve's corner") << start << DeepEdge;
+    QTest::newRow("a billion times narrower than a pixel of the Draw")
+        << start << WorldWindow{299.9999999995, -399.9999999995, 300.0000000005, -400.0000000005};
     QTest::newRow("a thousand times into the upper left") << start << WorldWindow{-250.5, 350.5, -249.5, 349.5};
 }
 
@@ -216,12 +218,16 @@ void TestDivePath::targetComesToTheCentre()
     for (int i = 0; i < path.Frames(); ++i) {
         const QPointF target = OnScreen(path.Frame(i), Hd, targetX, targetY);
         distances.push_back(std::hypot(target.x() - centre.x(), target.y() - centre.y()));
-        QVERIFY2(i == 0 || distances[i] < distances[i - 1] || distances[i] < 1e-3,
+        // Within a quarter pixel it stays: the corners' rounding at the
+        // deepest views moves the picture by a few hundredths.
+        QVERIFY2(i == 0 || distances[i] < distances[i - 1] || distances[i] < 0.25,
                  qPrintable(QStringLiteral("frame %1: %2 pixels from the centre, %3 before")
                                 .arg(i)
                                 .arg(distances[i])
                                 .arg(distances[i - 1])));
     }
+    const auto centred = std::find_if(distances.begin(), distances.end(), [](double d) { return d < 0.25; });
+    QVERIFY(std::all_of(centred, distances.end(), [](double d) { return d < 0.25; }));
     const double half = distances[path.Frames() / 2];
     QVERIFY2(
         half < distances.front() / 4,

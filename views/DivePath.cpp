@@ -122,7 +122,9 @@ WorldWindow DivePath::AlongLeg(const Leg &leg, double s) const
 {
     const double sFromEnd = leg.length - s;
     double width = 0;
-    double share = 0; // of the way between the centres
+    // Of the way between the centres: gone from the nearer end, kept apart
+    // from 1 so that a deep view's centre keeps its digits.
+    double share = 0;
     if (leg.plainZoom) {
         // The model's limit as the centres meet: the width changes at a
         // steady rate, and what little way there is goes as the target comes in.
@@ -131,17 +133,17 @@ WorldWindow DivePath::AlongLeg(const Leg &leg, double s) const
             s <= sFromEnd ? leg.w0 * std::exp((in ? -Rho : Rho) * s) : leg.w1 * std::exp((in ? Rho : -Rho) * sFromEnd);
         const double whole = -std::expm1(-2 * Rho * leg.length);
         const double part = whole > 0 ? -std::expm1(-2 * Rho * (in ? s : sFromEnd)) / whole : 0.5;
-        share = in ? part : 1 - part;
+        share = (in == (s <= sFromEnd)) ? part : 1 - part;
     } else if (s <= sFromEnd) {
         width = leg.w0 * CoshOverCosh(leg.r0, Rho * s + leg.r0);
         share = leg.w0 / RhoSquared * SinhOverCosh(Rho * s, Rho * s + leg.r0) / leg.u1;
     } else {
         // From the far end, where the view is small: the same path run back.
         width = leg.w1 * CoshOverCosh(leg.r1, leg.r1 - Rho * sFromEnd);
-        share = 1 - leg.w1 / RhoSquared * SinhOverCosh(Rho * sFromEnd, leg.r1 - Rho * sFromEnd) / leg.u1;
+        share = leg.w1 / RhoSquared * SinhOverCosh(Rho * sFromEnd, leg.r1 - Rho * sFromEnd) / leg.u1;
     }
     const auto along = [&](double first, double last) {
-        return s <= sFromEnd ? first + (last - first) * share : last - (last - first) * (1 - share);
+        return s <= sFromEnd ? first + (last - first) * share : last - (last - first) * share;
     };
     const double x = along(CentreX(leg.from), CentreX(leg.to));
     const double y = along(CentreY(leg.from), CentreY(leg.to));
