@@ -100,7 +100,6 @@ int Luma(const QString &name, int skip)
     for (int i = skip + 1; i + skip < static_cast<int>(means.size()); ++i) {
         const double step = std::abs(means[i] - means[i - 1]);
         largest = std::max(largest, step);
-        if (qEnvironmentVariableIsSet("BENCH_DIVE_STEPS")) std::printf("%d %.2f %.2f\n", i, means[i], means[i] - means[i - 1]);
         over += step > 2 ? 1 : 0;
     }
     std::printf("mean luma over %zu frames, leaving out %d at each end: largest step %.2f levels, %d steps above 2: "
