@@ -304,10 +304,11 @@ void TestDivePath::throughViews()
                  qPrintable(QStringLiteral("leg %1: %2 frames for %3").arg(i).arg(frames).arg(lengths[i] / perFrame)));
     }
     // The film does not stop at a view: the frames either side move.
-    for (std::size_t i = 1; i + 1 < reached.size(); ++i) {
+    for (qsizetype i = 1; i + 1 < views.size(); ++i) {
+        const int at = reached[static_cast<std::size_t>(i)];
         if (views[i] != views[i - 1] && views[i] != views[i + 1]) {
-            QVERIFY(path.Frame(reached[i] - 1) != path.Frame(reached[i]));
-            QVERIFY(path.Frame(reached[i] + 1) != path.Frame(reached[i]));
+            QVERIFY(path.Frame(at - 1) != path.Frame(at));
+            QVERIFY(path.Frame(at + 1) != path.Frame(at));
         }
     }
 }
