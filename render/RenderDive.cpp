@@ -29,7 +29,7 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     }
     qint64 size = 0;
     const VideoSink sink = OutputSink(output, &size);
-    const Dive dive{options.from, options.window, options.size, options.seconds, options.fps, *format};
+    const Dive dive{options.from, options.window, options.size, options.seconds, options.fps, *format, options.through};
     QElapsedTimer elapsed;
     elapsed.start();
     const auto shown = [&](int done, int frames) {

@@ -108,7 +108,10 @@ constexpr int MinDiveFrames = 2;
 // span limits, each pixel within the shape limit. Empty when all are.
 QString DiveWindowsError(const RenderOptions &options)
 {
-    const DivePath path(options.from, options.window, options.seconds, options.fps);
+    std::vector<WorldWindow> views{options.from};
+    views.insert(views.end(), options.through.begin(), options.through.end());
+    views.push_back(options.window);
+    const DivePath path(views, options.seconds, options.fps, options.size);
     const int frames = path.Frames();
     // The two views the user gave first, then the frames between.
     for (int n = 0; n < frames; ++n) {
@@ -138,8 +141,26 @@ QString DiveWindowsError(const RenderOptions &options)
     return {};
 }
 
+// Far-apart views zoom out between them: the widest view on the way must
+// still be drawable.
+QString PathError(const RenderOptions &options)
+{
+    std::vector<WorldWindow> views{options.from};
+    views.insert(views.end(), options.through.begin(), options.through.end());
+    views.push_back(options.window);
+    const WorldWindow widest = DivePath(views, options.seconds, options.fps, options.size).Widest();
+    if (IsDrawableWindow(widest)) {
+        return {};
+    }
+    return QStringLiteral("the dive's path zooms out to a view %1 by %2 world units, beyond %3: choose views nearer "
+                          "each other")
+        .arg(std::abs(widest.Width()), 0, 'g', 3)
+        .arg(std::abs(widest.Height()), 0, 'g', 3)
+        .arg(MaxViewSpan);
+}
+
 // The dive's checks once every option is read; an empty string when it can be made.
-QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool frameMsGiven)
+QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool frameMsGiven, bool fromGiven)
 {
     for (const auto &[given, name] :
          {std::pair{options.animate, "--animate"}, {frameMsGiven, "--frame-ms"}, {options.icon, "--icon"}}) {
@@ -179,6 +200,9 @@ QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool
     if (!sizeGiven) {
         options.size = RenderOptions::DefaultDiveSize;
     }
+    if (!fromGiven) {
+        options.from = DivePath::StartAt(options.size);
+    }
     if (options.format != "webp" && (options.size.width() % 2 != 0 || options.size.height() % 2 != 0)) {
         return QStringLiteral("%1 %2 dive needs an even width and height, not %3x%4")
             .arg(format == u"MP4" ? QStringLiteral("an") : QStringLiteral("a"), format)
@@ -195,7 +219,10 @@ QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool
             .arg(largest.width())
             .arg(largest.height());
     }
-    return DiveWindowsError(options);
+    if (QString error = DiveWindowsError(options); !error.isEmpty()) {
+        return error;
+    }
+    return PathError(options);
 }
 
 } // namespace
@@ -206,8 +233,9 @@ QString RenderUsage(QSize defaultSize)
                "Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"
                "       levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--frame-ms N] [--time] [--quiet]\n"
                "                    --animate OUTPUT.webp\n"
-               "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] --window X1,Y1,X2,Y2 [--seconds S] [--fps N]\n"
-               "                    [--format mp4|webm|webp] [--time] [--quiet] --dive OUTPUT.mp4|.webm|.webp\n"
+               "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] [--through X1,Y1,X2,Y2]... --window X1,Y1,X2,Y2\n"
+               "                    [--seconds S] [--fps N] [--format mp4|webm|webp] [--time] [--quiet]\n"
+               "                    --dive OUTPUT.mp4|.webm|.webp\n"
                "Renders the complete Levy C picture without a display and writes it as PNG\n"
                "to OUTPUT.png, or to standard output when OUTPUT.png is '-'.\n"
                "\n"
@@ -222,16 +250,25 @@ QString RenderUsage(QSize defaultSize)
                "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT;\n"
                "                   each side at most %20\n"
                "  --frame-ms N     each frame's time in milliseconds, 1 to %5 (default %6: the curves in about 5 s)\n"
-               "  --dive FILE      write a zoom movie instead, from --from to --window: a steady zoom about the\n"
-               "                   point that stays in place on screen, easing in and out over half a second,\n"
-               "                   each frame the exact view. FILE.mp4 is H.264, FILE.webm VP9, FILE.webp a\n"
-               "                   looping, lossless animated WebP. '-' and descriptors take MP4 (in fragments)\n"
-               "                   and WebM, with --format. The end view takes the first one's shape. FILE is\n"
-               "                   taken as --animate takes its own; not with --animate, --frame-ms or --icon.\n"
-               "                   Every frame's window is checked first, as --window's is, the first view's\n"
-               "                   included; and the size, against what the encoder takes\n"
+               "  --dive FILE      write a zoom movie instead, from --from through each --through to --window,\n"
+               "                   on van Wijk and Nuij's zoom-and-pan path: a target inside the view comes\n"
+               "                   steadily to the centre, views far apart are joined by zooming out and in;\n"
+               "                   one speed throughout, easing in and out over half a second; the widest\n"
+               "                   view on the way at most %21 world units. Each frame is the view at its\n"
+               "                   window, its lines leaning toward their next division so that the picture\n"
+               "                   does not pulse; the first and last are exact. FILE.mp4 is H.264,\n"
+               "                   FILE.webm VP9, FILE.webp a looping, lossless animated WebP. '-' and\n"
+               "                   descriptors take MP4 (in fragments) and WebM, with --format. The later\n"
+               "                   views take the first one's shape. FILE is taken as --animate takes its own;\n"
+               "                   not with --animate, --frame-ms or --icon. Every frame's window is checked\n"
+               "                   first, as --window's is, the first view's included; and the size, against\n"
+               "                   what the encoder takes\n"
                "  --from X1,Y1,X2,Y2\n"
-               "                   the view a dive starts at (default: the Draw's)\n"
+               "                   the view a dive starts at (default: the Draw's around its centre, with\n"
+               "                   the pixels' shape it has at %2x%3, showing more at the sides of a wider film)\n"
+               "  --through X1,Y1,X2,Y2\n"
+               "                   a view a dive passes on its way, in its first view's shape; again for more,\n"
+               "                   in order. A frame falls on each, and --seconds is the whole dive's length\n"
                "  --seconds S      a dive's length, %13 to %14 (default %15); with --fps, at least 2 frames\n"
                "  --fps N          a dive's frames a second, 1 to %16 (default %17)\n"
                "  --format FMT     a dive's format, mp4, webm or webp, when the name does not end in one\n"
@@ -264,7 +301,8 @@ QString RenderUsage(QSize defaultSize)
         .arg(RenderOptions::DefaultDiveFps)
         .arg(RenderOptions::DefaultDiveSize.width())
         .arg(RenderOptions::DefaultDiveSize.height())
-        .arg(WebPAnimation::MaxSide);
+        .arg(WebPAnimation::MaxSide)
+        .arg(MaxViewSpan);
 }
 
 RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
@@ -276,7 +314,8 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     bool frameMsGiven = false;
     bool windowGiven = false;
     QByteArray windowText;
-    bool diveOptionGiven = false; // --from, --seconds, --fps or --format
+    bool diveOptionGiven = false; // --from, --through, --seconds, --fps or --format
+    bool fromGiven = false;
     // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
     const auto valueOf = [&arguments](qsizetype &i, const QByteArray &name, QByteArray *value) {
         const QByteArray &argument = arguments[i];
@@ -339,10 +378,19 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
             }
         } else if (is(argument, "--from")) {
             diveOptionGiven = true;
+            fromGiven = true;
             if (!valueOf(i, "--from", &value) || !ParseWindow(value, options.from)) {
                 options.error = BadWindow(value);
                 return options;
             }
+        } else if (is(argument, "--through")) {
+            diveOptionGiven = true;
+            WorldWindow through{};
+            if (!valueOf(i, "--through", &value) || !ParseWindow(value, through)) {
+                options.error = BadWindow(value);
+                return options;
+            }
+            options.through.push_back(through);
         } else if (is(argument, "--seconds")) {
             diveOptionGiven = true;
             bool number = false;
@@ -430,9 +478,9 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     }
     const QString named = FormatNamed(options.output);
     if (options.dive) {
-        options.error = DiveError(options, sizeGiven, windowGiven, frameMsGiven);
+        options.error = DiveError(options, sizeGiven, windowGiven, frameMsGiven, fromGiven);
     } else if (diveOptionGiven) {
-        options.error = QStringLiteral("--from, --seconds, --fps and --format go with --dive");
+        options.error = QStringLiteral("--from, --through, --seconds, --fps and --format go with --dive");
     } else if (options.animate && options.icon) {
         options.error = QStringLiteral("--animate and --icon do not go together");
     } else if (frameMsGiven && !options.animate) {

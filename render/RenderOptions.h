@@ -9,6 +9,8 @@
 #include <QSize>
 #include <QString>
 
+#include <vector>
+
 namespace levyc {
 
 struct RenderOptions
@@ -32,8 +34,9 @@ struct RenderOptions
     bool icon = false;    // the application icon instead of the picture
     bool animate = false; // the Draw as an animated WebP instead of a PNG
     int frameMs = DefaultFrameMs;
-    bool dive = false;               // a zoom movie from `from` to `window`
-    WorldWindow from = PictureWorld; // where a dive starts
+    bool dive = false;                // a zoom movie from `from` to `window`
+    WorldWindow from = PictureWorld;  // where a dive starts
+    std::vector<WorldWindow> through; // views a dive passes, in order
     double seconds = DefaultDiveSeconds;
     int fps = DefaultDiveFps;
     QByteArray format;  // "mp4", "webm" or "webp" for a dive; from the name unless given

@@ -96,6 +96,11 @@ awk -v peak="$peak" -v wall="$wall" -v short="$(cat "$work/short-kib")" -v b="$(
     printf "dive file: %.1f MB, at most 25 MB: %s\n", b / 1e6, b <= 25e6 ? "met" : "NOT MET"
     printf "dive peak memory: %.0f MiB, at most a 30-frame dive (%.0f MiB: the program and the encoder'"'"'s frames) + 64 MiB: %s\n",
         peak / 1024, short / 1024, peak / 1024 <= short / 1024 + 64 ? "met" : "NOT MET" }'
+# The default dive's composition, from its frames' windows, and its pulse,
+# from a 640x360 WebP of it.
+"$build/bench/bench_dive" composition --window "$deep" --dive "$work/c.mp4"
+"$render" --quiet --size 640x360 --window "$deep" --dive "$work/p.webp"
+"$build/bench/bench_dive" luma "$work/p.webp" 20
 rm -rf "$work"
 
 section "On screen, X11 (Xvfb)"

@@ -223,7 +223,7 @@ void TestDive::decodes()
     // frame came within 3.9 (H.264 at its quality 28) and 2.2 (VP9), against
     // 88 for the view three frames before. Within 6 is the end view, and the
     // earlier view must stay well apart, so that a wrong last window fails.
-    const DivePath dive(PictureWorld, End, Seconds, Fps);
+    const DivePath dive(DivePath::StartAt(Size), End, Seconds, Fps, Size);
     // The first frame's colours, red and blue in their places: on average,
     // over its pixels, within a level of the picture's.
     const QImage first = RenderView(PictureCurves(), dive.First(), Size).image.convertToFormat(QImage::Format_RGB32);
@@ -249,7 +249,7 @@ void TestDive::anUndrawableViewIsNotMemory()
 {
     const VideoSink sink{[](const char *, qint64, QString *) { return true; }, {}};
     // The Draw's picture, then a view whose pixels are 18 times as wide as tall.
-    const Dive dive{PictureWorld, End, QSize(1280, 80), 0.2, 10, DiveFormat::WebM};
+    const Dive dive{PictureWorld, End, QSize(1280, 80), 0.2, 10, DiveFormat::WebM, {}};
     DiveFigures figures;
     QString error;
     QVERIFY(!MakeDive(dive, PictureCurves(), sink, &figures, &error));

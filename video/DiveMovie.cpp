@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -170,12 +171,20 @@ bool DiveSizeFits(DiveFormat format, QSize size, QSize *largest)
     return static_cast<std::int64_t>(size.width() + VideoMargin) * (size.height() + VideoMargin) <= MaxVideoMarginArea;
 }
 
+DivePath PathOf(const Dive &dive)
+{
+    std::vector<WorldWindow> views{dive.from};
+    views.insert(views.end(), dive.through.begin(), dive.through.end());
+    views.push_back(dive.to);
+    return {views, dive.seconds, dive.fps, dive.size};
+}
+
 bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const VideoSink &sink, DiveFigures *figures,
               QString *error, const DiveProgress &progress)
 {
     QElapsedTimer total;
     total.start();
-    const DivePath path(dive.from, dive.to, dive.seconds, dive.fps);
+    const DivePath path = PathOf(dive);
     const int frames = path.Frames();
     *figures = {frames, 0, 0, 0};
     FrameEncoder encoder(dive, sink);
@@ -186,10 +195,17 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
     std::atomic<int> encoded = 0;
     QString encodeError;
     qint64 encodeNs = 0;
+    std::atomic<bool> outOfMemory = false;
     const auto encode = [&](const QImage &frame) {
         QElapsedTimer timer;
         timer.start();
-        const bool added = encoder.Add(frame, &encodeError);
+        bool added = false;
+        try {
+            added = encoder.Add(frame, &encodeError);
+        } catch (const std::bad_alloc &) {
+            // Short of memory even to tell why: told once the encoder has stopped.
+            outOfMemory = true;
+        }
         encodeNs += timer.nsecsElapsed();
         encoded += added ? 1 : 0;
         return added;
@@ -220,7 +236,9 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
         }
         timer.start();
         window = path.Frame(i);
-        RenderedView view = RenderView(curves, window, dive.size);
+        ViewRenderOptions smooth;
+        smooth.smoothing = path.Smoothing(i);
+        RenderedView view = RenderView(curves, window, dive.size, smooth);
         renderNs += timer.nsecsElapsed();
         drawn = !view.image.isNull();
         // The Draw's own window comes as the Draw draws it, in its own format.
@@ -240,6 +258,10 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
         encoding.join();
     }
     figures->renderMs = static_cast<double>(renderNs) / 1e6;
+    if (outOfMemory) {
+        *error = QStringLiteral("not enough memory for a %1x%2 dive").arg(dive.size.width()).arg(dive.size.height());
+        return false;
+    }
     if (!encodeError.isEmpty()) {
         *error = encodeError;
         return false;

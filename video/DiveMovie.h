@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CurveRecord.h"
+#include "DivePath.h"
 #include "VideoEncoding.h"
 #include "WorldWindow.h"
 
@@ -11,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace levyc {
 
@@ -35,7 +37,11 @@ struct Dive
     double seconds = 10;
     int fps = 30;
     DiveFormat format = DiveFormat::Mp4;
+    std::vector<WorldWindow> through; // views passed on the way, in order
 };
+
+// The path a dive's frames follow.
+DivePath PathOf(const Dive &dive);
 
 struct DiveFigures
 {
@@ -48,7 +54,8 @@ struct DiveFigures
 // Called with the frames encoded so far and their total; false cancels.
 using DiveProgress = std::function<bool(int framesDone, int frames)>;
 
-// Draws every frame of the dive as the exact view at its window, on every
+// Draws every frame of the dive as the view at its window, its density
+// smoothed between levels of division but for the first and last, on every
 // core, and encodes it on a thread of its own as the next frames are drawn;
 // a frame is dropped once encoded. The bytes go to the sink (a WebP, whole,
 // at the end). False with a one-line reason, "cancelled" when cancelled.

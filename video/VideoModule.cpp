@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
 #include <dlfcn.h>
 
 namespace levyc {
@@ -15,7 +19,8 @@ constexpr const char *FileName = "levyc-ffmpeg.so";
 struct Loaded
 {
     MakeVideoEncoding make = nullptr;
-    QString why; // when `make` is null
+    QString why;         // when `make` is null
+    bool memory = false; // for want of memory, which may pass
 };
 
 Loaded Load()
@@ -38,6 +43,11 @@ Loaded Load()
     if (module == nullptr) {
         QString reason = QString::fromLocal8Bit(::dlerror());
         reason.remove(path + QStringLiteral(": "));
+        // A library that cannot be mapped is there: memory ran short.
+        if (reason.contains(QLatin1String("failed to map segment")) ||
+            reason.contains(QString::fromLocal8Bit(std::strerror(ENOMEM)))) {
+            return {nullptr, QStringLiteral("not enough memory to load FFmpeg's libraries (%1)").arg(reason), true};
+        }
         return {nullptr, QStringLiteral("MP4 and WebM need FFmpeg's libraries: install %1 (%2)")
                              .arg(QLatin1String(LEVYC_FFMPEG_PACKAGES), reason)};
     }
@@ -48,9 +58,15 @@ Loaded Load()
     return {make, {}};
 }
 
-const Loaded &Module()
+Loaded Module()
 {
-    static const Loaded loaded = Load();
+    // Loaded once; tried again only after memory ran short.
+    static std::mutex mutex;
+    static Loaded loaded{nullptr, {}, true};
+    const std::lock_guard lock(mutex);
+    if (loaded.memory) {
+        loaded = Load();
+    }
     return loaded;
 }
 
@@ -65,7 +81,7 @@ QStringList VideoModule::Folders()
 
 bool VideoModule::Available(QString *why)
 {
-    const Loaded &loaded = Module();
+    const Loaded loaded = Module();
     if (why != nullptr) {
         *why = loaded.why;
     }
@@ -74,7 +90,7 @@ bool VideoModule::Available(QString *why)
 
 std::unique_ptr<VideoEncoding> VideoModule::MakeEncoder(QString *error)
 {
-    const Loaded &loaded = Module();
+    const Loaded loaded = Module();
     if (loaded.make == nullptr) {
         *error = loaded.why;
         return nullptr;

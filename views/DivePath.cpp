@@ -1,23 +1,80 @@
 #include "DivePath.h"
 
+#include "PictureSize.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace levyc {
 
-DivePath::DivePath(const WorldWindow &from, const WorldWindow &to, double seconds, int fps)
-    : from_(from)
-    , to_(WithShapeOf(to, from))
-    , fps_(fps)
-    , frames_(std::max(2, static_cast<int>(std::lround(seconds * fps))))
-    , ratio_((to_.Right - to_.Left) / (from_.Right - from_.Left))
+namespace {
+
+constexpr double RhoSquared = DivePath::Rho * DivePath::Rho;
+
+double CentreX(const WorldWindow &window)
 {
+    return (window.Left + window.Right) / 2;
+}
+
+double CentreY(const WorldWindow &window)
+{
+    return (window.Top + window.Bottom) / 2;
+}
+
+// sinh(a) / cosh(b) for a >= 0, without overflow where either is large.
+double SinhOverCosh(double a, double b)
+{
+    const double c = std::abs(b);
+    return (std::exp(a - c) - std::exp(-a - c)) / (1 + std::exp(-2 * c));
+}
+
+// cosh(a) / cosh(b), likewise.
+double CoshOverCosh(double a, double b)
+{
+    const double x = std::abs(a);
+    const double y = std::abs(b);
+    return std::exp(x - y) * (1 + std::exp(-2 * x)) / (1 + std::exp(-2 * y));
+}
+
+} // namespace
+
+DivePath::DivePath(const WorldWindow &from, const WorldWindow &to, double seconds, int fps, QSize size)
+    : DivePath(std::vector<WorldWindow>{from, to}, seconds, fps, size)
+{
+}
+
+DivePath::DivePath(std::span<const WorldWindow> views, double seconds, int fps, QSize size)
+    : fps_(fps)
+    , frames_(std::max(2, static_cast<int>(std::lround(seconds * fps))))
+{
+    const WorldWindow &first = views.front();
+    views_.push_back(first);
+    for (std::size_t i = 1; i < views.size(); ++i) {
+        views_.push_back(WithShapeOf(views[i], first));
+    }
+    // World units across a pixel over those down one: what makes the model's
+    // plane look as it does on screen.
+    const double yScale = size.isEmpty() ? std::abs(first.Width() / first.Height())
+                                         : std::abs(first.Width() / first.Height()) * size.height() / size.width();
+    double total = 0;
+    for (std::size_t i = 1; i < views_.size(); ++i) {
+        legs_.push_back(MakeLeg(views_[i - 1], views_[i], yScale));
+        total += legs_.back().length;
+    }
+    // Each view at the whole frame nearest where the steady speed brings it.
+    stops_.push_back(0);
+    double done = 0;
+    for (std::size_t i = 0; i + 1 < legs_.size(); ++i) {
+        done += legs_[i].length;
+        stops_.push_back(std::clamp(total > 0 ? FrameAt(done / total) : 0, stops_.back(), frames_ - 1));
+    }
+    stops_.push_back(frames_ - 1);
 }
 
 WorldWindow DivePath::WithShapeOf(const WorldWindow &window, const WorldWindow &shape)
 {
-    const double centreX = (window.Left + window.Right) / 2;
-    const double centreY = (window.Top + window.Bottom) / 2;
+    const double centreX = CentreX(window);
+    const double centreY = CentreY(window);
     const double shapeWidth = shape.Right - shape.Left;
     const double shapeHeight = shape.Bottom - shape.Top;
     const double scale = std::max(std::abs(window.Right - window.Left) / std::abs(shapeWidth),
@@ -27,12 +84,80 @@ WorldWindow DivePath::WithShapeOf(const WorldWindow &window, const WorldWindow &
     return {centreX - halfWidth, centreY - halfHeight, centreX + halfWidth, centreY + halfHeight};
 }
 
+WorldWindow DivePath::StartAt(QSize size)
+{
+    if (size == PictureSize || size.isEmpty()) {
+        return PictureWorld;
+    }
+    const WorldWindow shape{0, 0, PictureWorld.Width() * size.width() / PictureSize.width(),
+                            PictureWorld.Height() * size.height() / PictureSize.height()};
+    return WithShapeOf(PictureWorld, shape);
+}
+
+DivePath::Leg DivePath::MakeLeg(const WorldWindow &from, const WorldWindow &to, double yScale)
+{
+    Leg leg{from, to, std::abs(from.Width()), std::abs(to.Width())};
+    leg.u1 = std::hypot(CentreX(to) - CentreX(from), (CentreY(to) - CentreY(from)) * yScale);
+    const double zoom = std::abs(std::log(leg.w1 / leg.w0)) / Rho;
+    if (leg.u1 > 0) {
+        const double w0 = leg.w0;
+        const double w1 = leg.w1;
+        const double u = leg.u1;
+        const double b0 = (w1 * w1 - w0 * w0 + RhoSquared * RhoSquared * u * u) / (2 * w0 * RhoSquared * u);
+        const double b1 = (w1 * w1 - w0 * w0 - RhoSquared * RhoSquared * u * u) / (2 * w1 * RhoSquared * u);
+        // ln(-b + sqrt(b^2 + 1)), without its loss for large b.
+        leg.r0 = -std::asinh(b0);
+        leg.r1 = -std::asinh(b1);
+        leg.length = (leg.r1 - leg.r0) / Rho;
+    }
+    // A move too small for the numbers above is a plain zoom.
+    if (!(leg.u1 > 0) || !std::isfinite(leg.length) || std::abs(leg.r0) > 300 || std::abs(leg.r1) > 300) {
+        leg.plainZoom = true;
+        leg.length = zoom;
+    }
+    return leg;
+}
+
+WorldWindow DivePath::AlongLeg(const Leg &leg, double s) const
+{
+    const double sFromEnd = leg.length - s;
+    double width = 0;
+    // Of the way between the centres: gone from the nearer end, kept apart
+    // from 1 so that a deep view's centre keeps its digits.
+    double share = 0;
+    if (leg.plainZoom) {
+        // The model's limit as the centres meet: the width changes at a
+        // steady rate, and what little way there is goes as the target comes in.
+        const bool in = leg.w1 < leg.w0;
+        width =
+            s <= sFromEnd ? leg.w0 * std::exp((in ? -Rho : Rho) * s) : leg.w1 * std::exp((in ? Rho : -Rho) * sFromEnd);
+        const double whole = -std::expm1(-2 * Rho * leg.length);
+        const double part = whole > 0 ? -std::expm1(-2 * Rho * (in ? s : sFromEnd)) / whole : 0.5;
+        share = (in == (s <= sFromEnd)) ? part : 1 - part;
+    } else if (s <= sFromEnd) {
+        width = leg.w0 * CoshOverCosh(leg.r0, Rho * s + leg.r0);
+        share = leg.w0 / RhoSquared * SinhOverCosh(Rho * s, Rho * s + leg.r0) / leg.u1;
+    } else {
+        // From the far end, where the view is small: the same path run back.
+        width = leg.w1 * CoshOverCosh(leg.r1, leg.r1 - Rho * sFromEnd);
+        share = leg.w1 / RhoSquared * SinhOverCosh(Rho * sFromEnd, leg.r1 - Rho * sFromEnd) / leg.u1;
+    }
+    const auto along = [&](double first, double last) {
+        return s <= sFromEnd ? first + (last - first) * share : last - (last - first) * share;
+    };
+    const double x = along(CentreX(leg.from), CentreX(leg.to));
+    const double y = along(CentreY(leg.from), CentreY(leg.to));
+    const double halfWidth = std::copysign(width, leg.from.Width()) / 2;
+    const double halfHeight = halfWidth * leg.from.Height() / leg.from.Width();
+    return {x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight};
+}
+
 double DivePath::Progress(int index) const
 {
     // The speed rises evenly for `ease` seconds, holds, and falls evenly for
     // the last `ease`: the time from the first frame to the last is covered at
     // speed `speed` less the ramps' halves.
-    const double total = static_cast<double>(frames_ - 1) / fps_;
+    const double total = Seconds();
     const double ease = std::min(EaseSeconds, total / 2);
     const double speed = 1.0 / (total - ease);
     const double time = static_cast<double>(index) / fps_;
@@ -46,32 +171,66 @@ double DivePath::Progress(int index) const
     return speed * (time - ease / 2);
 }
 
+int DivePath::FrameAt(double progress) const
+{
+    const double total = Seconds();
+    const double ease = std::min(EaseSeconds, total / 2);
+    const double speed = 1.0 / (total - ease);
+    const double ramp = speed * ease / 2; // the progress over one ease
+    double time = 0;
+    if (progress < ramp) {
+        time = std::sqrt(2 * ease * progress / speed);
+    } else if (progress > 1 - ramp) {
+        time = total - std::sqrt(2 * ease * (1 - progress) / speed);
+    } else {
+        time = progress / speed + ease / 2;
+    }
+    return static_cast<int>(std::lround(time * fps_));
+}
+
 WorldWindow DivePath::Frame(int index) const
 {
-    if (index <= 0) {
-        return from_;
+    index = std::clamp(index, 0, frames_ - 1);
+    // The leg holding the frame; a frame at a stop shows the view itself.
+    std::size_t leg = 0;
+    while (leg < legs_.size() && stops_[leg + 1] <= index) {
+        ++leg;
     }
-    if (index >= frames_ - 1) {
-        return to_;
+    if (leg == legs_.size() || stops_[leg] == index) {
+        return views_[leg];
     }
-    const double progress = Progress(index);
-    const double logRatio = std::log(ratio_);
-    const double scale = std::exp(progress * logRatio);
-    // Each side is fixed + (first - fixed) * ratio^progress, with the fixed
-    // point (last - ratio * first) / (1 - ratio). Near a ratio of 1 the fixed
-    // point runs off and the same sum is taken around the first side, exact
-    // down to a plain move; a deep zoom keeps the fixed point, so that neither
-    // way in nor way out adds two large numbers to make a small one.
-    const auto side = [&](double first, double last) {
-        if (std::abs(logRatio) > 1) {
-            const double fixed = (last - ratio_ * first) / (1 - ratio_);
-            return fixed + (first - fixed) * scale;
+    const double start = Progress(stops_[leg]);
+    const double end = Progress(stops_[leg + 1]);
+    const double s = legs_[leg].length * (Progress(index) - start) / (end - start);
+    return AlongLeg(legs_[leg], s);
+}
+
+WorldWindow DivePath::Widest() const
+{
+    WorldWindow widest = views_.front();
+    for (const WorldWindow &view : views_) {
+        if (std::abs(view.Width()) > std::abs(widest.Width())) {
+            widest = view;
         }
-        const double toward = logRatio == 0.0 ? progress : std::expm1(progress * logRatio) / std::expm1(logRatio);
-        return first * scale + (last - ratio_ * first) * toward;
-    };
-    return {side(from_.Left, to_.Left), side(from_.Top, to_.Top), side(from_.Right, to_.Right),
-            side(from_.Bottom, to_.Bottom)};
+    }
+    // The model's width peaks where rho s + r0 is 0, when that lies on the leg.
+    for (const Leg &leg : legs_) {
+        if (!leg.plainZoom && leg.r0 < 0 && leg.r1 > 0) {
+            const WorldWindow top = AlongLeg(leg, -leg.r0 / Rho);
+            if (std::abs(top.Width()) > std::abs(widest.Width())) {
+                widest = top;
+            }
+        }
+    }
+    return widest;
+}
+
+double DivePath::Smoothing(int index) const
+{
+    const double total = Seconds();
+    const double ease = std::min(EaseSeconds, total / 2);
+    const double time = static_cast<double>(index) / fps_;
+    return std::clamp(std::min(time, total - time) / ease, 0.0, 1.0);
 }
 
 } // namespace levyc

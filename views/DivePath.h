@@ -2,41 +2,89 @@
 
 #include "WorldWindow.h"
 
+#include <QSize>
+
+#include <span>
+#include <vector>
+
 namespace levyc {
 
-// The world windows of a dive: a steady zoom from one view to another about
-// the one world point that sits at the same place on screen in both, so that
-// the view's width shrinks by the same factor from frame to frame. The zoom
-// eases in over the first EaseSeconds and out over the last.
+// The world windows of a dive through views, one after another. Between each
+// two it follows the zoom-and-pan path of van Wijk and Nuij ("Smooth and
+// efficient zooming and panning", 2003): views far apart are reached by
+// zooming out and back in, and a view inside another by a zoom whose target
+// moves steadily toward the centre. The speed along the path, in that model's
+// metric, is the same on every leg; it eases in over the first EaseSeconds
+// and out over the last, and does not stop at the views between.
 class DivePath
 {
 public:
     static constexpr double EaseSeconds = 0.5;
+    // The model's trade-off between zooming and panning: its recommended value.
+    static constexpr double Rho = 1.4142135623730951;
 
     // `to` takes `from`'s shape (see WithShapeOf); `seconds` and `fps` above 0.
-    DivePath(const WorldWindow &from, const WorldWindow &to, double seconds, int fps);
+    // `size` is the frames' size, which makes the model's distances equal
+    // across and down the screen; none takes the windows as square.
+    DivePath(const WorldWindow &from, const WorldWindow &to, double seconds, int fps, QSize size = {});
+    // Through two views or more, in order; each after the first takes its shape.
+    DivePath(std::span<const WorldWindow> views, double seconds, int fps, QSize size = {});
 
     // At least two, one per 1/fps of the dive's time.
     int Frames() const { return frames_; }
-    // The window of a frame from 0 to Frames() - 1: the first and the last are
-    // `from` and the reshaped `to` exactly.
+    // The window of a frame from 0 to Frames() - 1: at Stops() the views
+    // themselves exactly, the first and the last among them.
     WorldWindow Frame(int index) const;
-    const WorldWindow &First() const { return from_; }
-    const WorldWindow &Last() const { return to_; }
+    const WorldWindow &First() const { return views_.front(); }
+    const WorldWindow &Last() const { return views_.back(); }
+    // The frame that shows each view, in order.
+    const std::vector<int> &Stops() const { return stops_; }
+    // The widest window along the whole path.
+    WorldWindow Widest() const;
+    // How far a frame's density may lean toward the next level of division:
+    // 0 at the first and last frames, which are exact views, rising to 1
+    // over the eases.
+    double Smoothing(int index) const;
+
+    // Where a dive at `size` starts by default: the Draw's view around its
+    // centre, holding all of it, with the pixels the Draw's have at the
+    // picture's own size, so that a wider film shows more at the sides.
+    static WorldWindow StartAt(QSize size);
 
     // A window with the given centre's, holding all of `window`, with
     // `shape`'s width to height and its directions.
     static WorldWindow WithShapeOf(const WorldWindow &window, const WorldWindow &shape);
 
 private:
-    // How far along the zoom a frame is, from 0 to 1, in the logarithm of the width.
-    double Progress(int index) const;
+    // One view to the next, in the model: x, y scaled so that pixels are
+    // square, and the width.
+    struct Leg
+    {
+        WorldWindow from;
+        WorldWindow to;
+        double w0 = 0;
+        double w1 = 0;
+        double u1 = 0; // the distance between the centres
+        double r0 = 0; // the model's r0 and r1
+        double r1 = 0;
+        bool plainZoom = false; // centres too close for them
+        double length = 0;      // S, the path's length in the model's metric
+    };
 
-    WorldWindow from_;
-    WorldWindow to_;
+    static Leg MakeLeg(const WorldWindow &from, const WorldWindow &to, double yScale);
+    // The window at `s` along a leg, from its nearer end.
+    WorldWindow AlongLeg(const Leg &leg, double s) const;
+    // How far along the whole path a frame is, from 0 to 1.
+    double Progress(int index) const;
+    // The frame that first reaches a share of the path.
+    int FrameAt(double progress) const;
+    double Seconds() const { return static_cast<double>(frames_ - 1) / fps_; }
+
+    std::vector<WorldWindow> views_;
+    std::vector<Leg> legs_;
+    std::vector<int> stops_;
     int fps_;
     int frames_;
-    double ratio_; // the last window's width over the first's
 };
 
 } // namespace levyc

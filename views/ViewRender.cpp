@@ -68,6 +68,7 @@ struct ViewSetup
     double scaleY;
     double limitSquared;
     double coverTestSquared;
+    double smoothing;
     const std::atomic<bool> *cancel;
 };
 
@@ -148,6 +149,7 @@ public:
         , blockOpen_(static_cast<std::size_t>(blocksAcross_) *
                      static_cast<std::size_t>((bottom - top + BlockSide - 1) / BlockSide))
         , over_(over)
+        , pending_(over || setup.smoothing <= 0 ? 0 : static_cast<std::size_t>(bottom - top) * width)
     {
         for (int row = top; row < bottom && !over; ++row) {
             std::fill(pixels + row * stride, pixels + row * stride + width, Unset);
@@ -158,9 +160,13 @@ public:
         }
     }
 
-    // Pixels no curve reached are the background.
+    // Pixels no curve reached are the background; a pixel that only the next
+    // division reached leans toward that colour.
     void Finish()
     {
+        if (!pending_.empty()) {
+            Lean();
+        }
         for (int row = top_; row < bottom_ && !over_; ++row) {
             std::replace(pixels_ + row * stride_, pixels_ + row * stride_ + width_, Unset, qRgb(0, 0, 0));
         }
@@ -174,6 +180,9 @@ public:
         }
         rgb_ = Canvas::ToQRgb(curve.Color);
         gap_ = true;
+        if (!pending_.empty()) {
+            lean_ = LeanOf(curve.P * curve.P + curve.Q * curve.Q);
+        }
         const double x = curve.X - setup_.left;
         const double y = curve.Y - setup_.top;
         Checked(x, y, x + curve.P, y + curve.Q, curve.P, curve.Q, 0);
@@ -209,6 +218,14 @@ private:
                 gap_ = false;
             }
             Plot(ex, ey);
+            if (lean_ != 0) {
+                const Halves h(sx, sy, p, q);
+                const double px = h.midX * setup_.scaleX;
+                const double py = h.midY * setup_.scaleY;
+                if (px >= 0.0 && px < width_ && py >= top_ && py < bottom_) { // false for NaN
+                    Pend(static_cast<qsizetype>(px), static_cast<qsizetype>(py));
+                }
+            }
             ++lines_;
             return;
         }
@@ -246,6 +263,11 @@ private:
             const auto ix = static_cast<qsizetype>(ex * setup_.scaleX);
             const auto iy = static_cast<qsizetype>(ey * setup_.scaleY);
             Set(ix, iy);
+            if (lean_ != 0) {
+                // On the curve, so on the band as the part is.
+                const Halves h(sx, sy, p, q);
+                Pend(static_cast<qsizetype>(h.midX * setup_.scaleX), static_cast<qsizetype>(h.midY * setup_.scaleY));
+            }
             ++lines_;
             return;
         }
@@ -275,6 +297,52 @@ private:
             pixel = rgb_;
             --open_[Tile(x, y)];
             --blockOpen_[Block(x, y)];
+        }
+    }
+
+    // Smoothing draws the next level of division in part: the midpoints of
+    // this level's lines, where no line of this level reaches, lean toward
+    // their colour by a weight that runs with where the scale lies between
+    // levels. Every line of a curve is as long as every other and lengths
+    // fall by sqrt(2) a level, so f, from 0 just after a division to 1 just
+    // before the next, is the log of the length over the longest allowed.
+    // The weight 2^f - 1 keeps the points a pixel gets, 2^(1-f) of this
+    // level's and as many midpoints, at 2; at f = 1 the picture is the next
+    // level's. Kept as an alpha from 1 to 255; 0 for none.
+    [[nodiscard]] QRgb LeanOf(double lengthSquared) const
+    {
+        for (int depth = 0; depth < MaxDepth && lengthSquared > setup_.limitSquared; ++depth) {
+            lengthSquared /= 2;
+        }
+        const double f = std::clamp(std::log2(lengthSquared / setup_.limitSquared) + 1, 0.0, 1.0);
+        const double lean = setup_.smoothing * (std::exp2(f) - 1);
+        return lean > 0 ? static_cast<QRgb>(std::lround(lean * 254)) + 1 : 0;
+    }
+
+    void Pend(qsizetype x, qsizetype y)
+    {
+        QRgb &pending = pending_[static_cast<std::size_t>((y - top_) * width_ + x)];
+        if (pixels_[y * stride_ + x] == Unset && pending == 0) {
+            pending = (rgb_ & RGB_MASK) | (lean_ << 24);
+        }
+    }
+
+    // This level's picture, leaning toward the next's where that differs.
+    void Lean()
+    {
+        for (int row = top_; row < bottom_; ++row) {
+            QRgb *line = pixels_ + row * stride_;
+            const QRgb *pending = pending_.data() + static_cast<std::ptrdiff_t>(row - top_) * width_;
+            for (int x = 0; x < width_; ++x) {
+                if (pending[x] == 0) {
+                    continue;
+                }
+                const QRgb under = line[x] == Unset ? qRgb(0, 0, 0) : line[x];
+                const int lean = static_cast<int>(qAlpha(pending[x])) - 1;
+                const auto mix = [lean](int a, int b) { return a + ((b - a) * lean + (b >= a ? 127 : -127)) / 254; };
+                line[x] = qRgb(mix(qRed(under), qRed(pending[x])), mix(qGreen(under), qGreen(pending[x])),
+                               mix(qBlue(under), qBlue(pending[x])));
+            }
         }
     }
 
@@ -329,6 +397,8 @@ private:
     int blocksAcross_;
     std::vector<int> blockOpen_;
     bool over_;
+    std::vector<QRgb> pending_; // the next level's colours, where smoothed
+    QRgb lean_ = 0;
     QRgb rgb_ = 0;
     bool gap_ = true;
     std::int64_t lines_ = 0;
@@ -359,8 +429,14 @@ std::int64_t DrawBands(QImage &image, std::span<const CurveRecord> curves, const
     const double limit = std::min({1.0, 1.0 / std::abs(scaleX), 1.0 / std::abs(scaleY)});
     // Testing cover costs about what a few dozen lines do.
     const double coverTest = CoverTestPixels / std::min(std::abs(scaleX), std::abs(scaleY));
-    const ViewSetup setup{mapping.Left,  mapping.Top,           scaleX,        scaleY,
-                          limit * limit, coverTest * coverTest, options.cancel};
+    const ViewSetup setup{mapping.Left,
+                          mapping.Top,
+                          scaleX,
+                          scaleY,
+                          limit * limit,
+                          coverTest * coverTest,
+                          over ? 0.0 : std::clamp(options.smoothing, 0.0, 1.0),
+                          options.cancel};
 
     const int threads =
         options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));

@@ -29,6 +29,11 @@ struct ViewRenderOptions
     int threads = 0;
     int bands = 0;
     const std::atomic<bool> *cancel = nullptr;
+    // From 0, the exact view, to 1: how far each curve's lines lean toward
+    // their next division, by where the view's scale lies between the two
+    // levels, so that the density grows with a zoom instead of in a step each
+    // time every line is divided once more. A whole view's only.
+    double smoothing = 0;
     // Called after each curve is drawn, in a view after each band's, on the
     // thread that drew it: to follow the work.
     std::function<void()> afterCurve = {}; // initialised, so that brace lists may leave it out

@@ -30,7 +30,7 @@ bool SaveDive(const QString &path, const std::vector<CurveRecord> &curves, const
         *error = Tr("A dive is saved as .mp4, .webm or .webp.");
         return false;
     }
-    Dive dive{PictureWorld, view, size, DiveSeconds, DiveFps, *format};
+    Dive dive{PictureWorld, view, size, DiveSeconds, DiveFps, *format, {}};
     if (*format != DiveFormat::WebP) {
         // 4:2:0 video has even sides: the last column or row goes, each view
         // keeping its corner and its pixels' size.

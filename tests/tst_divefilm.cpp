@@ -1,0 +1,245 @@
+#include "DivePath.h"
+#include "Passes.h"
+#include "ViewRender.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <webp/demux.h>
+
+#include <cmath>
+
+using namespace levyc;
+
+namespace {
+
+// The Draw's middle at 16:9 with square pixels at 320x180: its grain the
+// same across and down, whatever way the curves run.
+const QString SquareStart = QStringLiteral("-500,310,700,-365");
+const QString Corner = QStringLiteral("299.99,-399.99,300.01,-400.01");
+
+// levyc-render with these arguments: its exit code and standard error.
+int Render(const QStringList &arguments, QByteArray *error = nullptr)
+{
+    QProcess render;
+    render.start(QStringLiteral(LEVYC_RENDER_PATH), arguments);
+    if (!render.waitForFinished(300000)) {
+        return -1;
+    }
+    if (error != nullptr) {
+        *error = render.readAllStandardError();
+    }
+    return render.exitStatus() == QProcess::NormalExit ? render.exitCode() : -1;
+}
+
+// Every frame of an animated WebP at `fps` as shown, a frame the encoder
+// merged with the one before it as many times as it lasts.
+QList<QImage> Frames(const QString &path, int fps)
+{
+    QFile input(path);
+    if (!input.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray file = input.readAll();
+    const WebPData data = {reinterpret_cast<const uint8_t *>(file.constData()), static_cast<size_t>(file.size())};
+    WebPAnimDecoderOptions options;
+    WebPAnimDecoderOptionsInit(&options);
+    options.color_mode = MODE_BGRA; // QImage's ARGB32 in memory
+    WebPAnimDecoder *decoder = WebPAnimDecoderNew(&data, &options);
+    WebPAnimInfo info;
+    QList<QImage> frames;
+    if (decoder == nullptr || WebPAnimDecoderGetInfo(decoder, &info) == 0) {
+        WebPAnimDecoderDelete(decoder);
+        return frames;
+    }
+    uint8_t *pixels = nullptr;
+    int start = 0;
+    int end = 0;
+    while (WebPAnimDecoderHasMoreFrames(decoder) != 0 && WebPAnimDecoderGetNext(decoder, &pixels, &end) != 0) {
+        const QImage frame = QImage(pixels, static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height),
+                                    QImage::Format_ARGB32)
+                                 .convertToFormat(QImage::Format_RGB32);
+        for (long i = std::max(1L, std::lround((end - start) * fps / 1000.0)); i > 0; --i) {
+            frames.append(frame);
+        }
+        start = end;
+    }
+    WebPAnimDecoderDelete(decoder);
+    return frames;
+}
+
+// The whole picture's mean BT.709 luma, in levels of 255.
+double MeanLuma(const QImage &image)
+{
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb rgb = image.pixel(x, y);
+            sum += 0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb);
+        }
+    }
+    return sum / (image.width() * image.height());
+}
+
+// The mean distance between two pictures of one size, in levels a channel.
+double Distance(const QImage &a, const QImage &b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+WorldWindow Window(const QString &text)
+{
+    const QStringList parts = text.split(u',');
+    return {parts[0].toDouble(), parts[1].toDouble(), parts[2].toDouble(), parts[3].toDouble()};
+}
+
+} // namespace
+
+class TestDiveFilm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void noPulse_data();
+    void noPulse();
+    void passesEachView_data();
+    void passesEachView();
+    void refused_data();
+    void refused();
+};
+
+void TestDiveFilm::noPulse_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("seconds");
+
+    QTest::newRow("into the white curve's corner") << SquareStart << Corner << 4;
+    QTest::newRow("out of it, slower") << Corner << SquareStart << 8;
+}
+
+// Where every line of the view is divided once more, all at one zoom, the
+// exact views' mean luma jumps by 5 to 10 levels in a frame, every sqrt(2) of
+// zoom, at any speed. Smoothed, what is left is the picture itself growing
+// lighter and darker as it turns, about 2 levels a frame at most.
+void TestDiveFilm::noPulse()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, seconds);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dive.webp"));
+    QCOMPARE(Render({"--quiet", "--size", "320x180", "--seconds", QString::number(seconds), "--from", from, "--window",
+                     to, "--dive", path}),
+             0);
+    const QList<QImage> frames = Frames(path, 30);
+    QCOMPARE(frames.size(), seconds * 30);
+    // The first and last are the exact views.
+    const DivePath dive(Window(from), Window(to), seconds, 30, QSize(320, 180));
+    QVERIFY(frames.first() == RenderView(PictureCurves(), dive.First(), QSize(320, 180)).image);
+    QVERIFY(frames.last() == RenderView(PictureCurves(), dive.Last(), QSize(320, 180)).image);
+    // Away from the ends, where the path first finds the curves' fan.
+    double largest = 0;
+    int at = 0;
+    for (int i = 31; i < frames.size() - 30; ++i) {
+        const double step = std::abs(MeanLuma(frames[i]) - MeanLuma(frames[i - 1]));
+        if (step > largest) {
+            largest = step;
+            at = i;
+        }
+    }
+    QVERIFY2(largest <= 3.5, qPrintable(QStringLiteral("frame %1: the mean luma steps by %2").arg(at).arg(largest)));
+}
+
+void TestDiveFilm::passesEachView_data()
+{
+    QTest::addColumn<QStringList>("through");
+
+    QTest::newRow("one view on the way") << QStringList{"-10,10,10,-10"};
+    QTest::newRow("two, across the fan") << QStringList{"200,-200,220,-220", "0,-200,20,-220"};
+}
+
+// A tour through views: each one's exact view is nearest one whole frame of
+// the film, in the order given, and the frames either side are further off.
+void TestDiveFilm::passesEachView()
+{
+    QFETCH(QStringList, through);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tour.webp"));
+    QStringList arguments{"--quiet", "--size", "160x90", "--seconds", "4", "--fps", "10", "--from", SquareStart};
+    for (const QString &view : through) {
+        arguments << "--through" << view;
+    }
+    arguments << "--window" << Corner << "--dive" << path;
+    QCOMPARE(Render(arguments), 0);
+    const QList<QImage> frames = Frames(path, 10);
+    QCOMPARE(frames.size(), 40);
+
+    int previous = 0;
+    for (const QString &view : through) {
+        const QImage exact =
+            RenderView(PictureCurves(), DivePath::WithShapeOf(Window(view), Window(SquareStart)), QSize(160, 90)).image;
+        int nearest = 0;
+        for (int i = 1; i < frames.size(); ++i) {
+            if (Distance(frames[i], exact) < Distance(frames[nearest], exact)) {
+                nearest = i;
+            }
+        }
+        const double at = Distance(frames[nearest], exact);
+        QVERIFY2(nearest > previous && nearest < frames.size() - 1,
+                 qPrintable(QStringLiteral("%1 nearest frame %2").arg(view).arg(nearest)));
+        QVERIFY2(at < Distance(frames[nearest - 1], exact) / 2 && at < Distance(frames[nearest + 1], exact) / 2,
+                 qPrintable(QStringLiteral("%1 at frame %2: %3 off, %4 and %5 either side")
+                                .arg(view)
+                                .arg(nearest)
+                                .arg(at)
+                                .arg(Distance(frames[nearest - 1], exact))
+                                .arg(Distance(frames[nearest + 1], exact))));
+        previous = nearest;
+    }
+}
+
+void TestDiveFilm::refused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("views so far apart the path would zoom out past the widest view")
+        << QStringList{"--from", "-6e6,1e3,-5.999e6,0", "--window", "6e6,1e3,6.001e6,0"} << "zooms out";
+    QTest::newRow("a waypoint far out") << QStringList{"--from",   "-1,1,1,-1", "--through", "12000000,1,12000002,-1",
+                                                       "--window", "1,1,3,-1"}
+                                        << "zooms out";
+    QTest::newRow("a waypoint too narrow")
+        << QStringList{"--through", "0,0,1e-12,-1", "--window", "1,1,3,-1"} << "bad window";
+    QTest::newRow("a waypoint with three numbers")
+        << QStringList{"--through", "0,0,1", "--window", "1,1,3,-1"} << "bad window";
+}
+
+// Refused before any work, with exit 2, the reason in one line, and no file.
+void TestDiveFilm::refused()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dive.mp4"));
+    QByteArray error;
+    QCOMPARE(Render(QStringList{"--size", "64x36"} + arguments + QStringList{"--dive", path}, &error), 2);
+    QVERIFY2(error.count('\n') == 1 && error.contains(reason.toUtf8()), error.constData());
+    QVERIFY(!QFile::exists(path));
+}
+
+QTEST_GUILESS_MAIN(TestDiveFilm)
+#include "tst_divefilm.moc"
