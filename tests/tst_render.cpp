@@ -292,6 +292,10 @@ void TestRender::options_data()
         << QStringList{"--centre", "300,-400", "--zoom", "1e6", "--dive", "d.mp4"} << RenderOptions::DefaultDiveSize
         << false << "d.mp4"
         << "" << normalMs << false;
+    // 6.7e6 world units wide at the picture's size, 1.5e7 at the dive's.
+    QTest::newRow("dive to a centre, too wide at its default size")
+        << QStringList{"--centre", "0,0", "--zoom", "1.2e-4", "--dive", "d.mp4"} << QSize() << false << ""
+        << "bad zoom '1.2e-4': at 1280x720 the view is" << normalMs << false;
     QTest::newRow("dive, its default size")
         << QStringList{"--window", deep, "--dive", "d.mp4"} << RenderOptions::DefaultDiveSize << false << "d.mp4"
         << "" << normalMs << false;
