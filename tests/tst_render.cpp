@@ -938,8 +938,8 @@ void TestRender::centreAndZoom_data()
 
     QTest::newRow("zoom 1 at the Draw's size is the Draw")
         << QStringList{"--centre", "105,-45", "--zoom", "1", "--size", "573x413"} << QStringList{} << "";
-    QTest::newRow("zoom 2 is the middle half") << QStringList{"--centre=105,-45", "--zoom=2"}
-                                               << QStringList{"--window", "-97.5,182.5,307.5,-272.5"} << "";
+    QTest::newRow("zoom 2 is the middle half")
+        << QStringList{"--centre=105,-45", "--zoom=2"} << QStringList{"--window", "-97.5,182.5,307.5,-272.5"} << "";
     QTest::newRow("twice the size, twice as much")
         << QStringList{"--size", "1146x826", "--zoom", "1", "--centre", "105,-45"}
         << QStringList{"--size", "1146x826", "--window", "-705,865,915,-955"} << "";
@@ -959,8 +959,8 @@ void TestRender::centreAndZoom_data()
                                       << "bad zoom '1e-6': at 573x413 the view is";
     QTest::newRow("too deep to draw") << QStringList{"--centre", "0,0", "--zoom", "1e14"} << QStringList{}
                                       << "bad zoom '1e14'";
-    QTest::newRow("zoom missing its value") << QStringList{"--centre", "0,0", "--zoom"} << QStringList{}
-                                            << "--zoom needs a value";
+    QTest::newRow("zoom missing its value")
+        << QStringList{"--centre", "0,0", "--zoom"} << QStringList{} << "--zoom needs a value";
 }
 
 // The view renders as the window it names, byte for byte (the Draw's when none
@@ -1029,8 +1029,8 @@ void TestRender::help()
     QVERIFY(
         run.out.startsWith("Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"));
     for (const char *option :
-         {"--size", "--window", "--centre X,Y --zoom Z", "--animate FILE", "--frame-ms N", "--dive FILE", "--from", "--seconds S", "--fps N",
-          "--format FMT", "--time", "--quiet", "-h, --help", "--version"}) {
+         {"--size", "--window", "--centre X,Y --zoom Z", "--animate FILE", "--frame-ms N", "--dive FILE", "--from",
+          "--seconds S", "--fps N", "--format FMT", "--time", "--quiet", "-h, --help", "--version"}) {
         QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
     }
     QCOMPARE(run.err, QByteArray());

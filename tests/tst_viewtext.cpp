@@ -52,10 +52,9 @@ void TestViewText::centredView_data()
     QTest::newRow("zoom 1 at the Draw's size is the Draw") << 105.0 << -45.0 << 1.0 << PictureSize << PictureWorld;
     QTest::newRow("twice the size shows twice as much")
         << 105.0 << -45.0 << 1.0 << QSize(1146, 826) << WorldWindow{-705, 865, 915, -955};
-    QTest::newRow("zoom 2 halves each side") << 105.0 << -45.0 << 2.0 << PictureSize
-                                             << WorldWindow{-97.5, 182.5, 307.5, -272.5};
-    QTest::newRow("elsewhere, at zoom 0.5") << 0.0 << 0.0 << 0.5 << PictureSize
-                                            << WorldWindow{-810, 910, 810, -910};
+    QTest::newRow("zoom 2 halves each side")
+        << 105.0 << -45.0 << 2.0 << PictureSize << WorldWindow{-97.5, 182.5, 307.5, -272.5};
+    QTest::newRow("elsewhere, at zoom 0.5") << 0.0 << 0.0 << 0.5 << PictureSize << WorldWindow{-810, 910, 810, -910};
 }
 
 void TestViewText::centredView()
@@ -123,8 +122,8 @@ void TestViewText::linesRoundTrip_data()
         << "" << false;
     QTest::newRow("pixels ten times as wide") << WorldWindow{0, 1, 10, 0} << QSize(100, 100) << ""
                                               << "" << false;
-    QTest::newRow("wide, at 2e-4") << CentredView({-1234.5678, 9876.54321}, 2e-4, QSize(800, 600))
-                                   << QSize(800, 600) << ""
+    QTest::newRow("wide, at 2e-4") << CentredView({-1234.5678, 9876.54321}, 2e-4, QSize(800, 600)) << QSize(800, 600)
+                                   << ""
                                    << "" << true;
 }
 
@@ -162,8 +161,7 @@ void TestViewText::linesRoundTrip()
     QCOMPARE(view.Top + view.Bottom, window.Top + window.Bottom);
     const double across = view.Width() / window.Width();
     const double down = view.Height() / window.Height();
-    QVERIFY2(std::abs(std::min(across, down) - 1) < 1e-12,
-             qPrintable(QStringLiteral("%1 %2").arg(across).arg(down)));
+    QVERIFY2(std::abs(std::min(across, down) - 1) < 1e-12, qPrintable(QStringLiteral("%1 %2").arg(across).arg(down)));
 }
 
 void TestViewText::parse_data()
@@ -175,13 +173,13 @@ void TestViewText::parse_data()
 
     const QSize other(800, 600);
     const WorldWindow none{};
-    QTest::newRow("pasted with spaces and a newline")
-        << "  --centre 105,-45 \t --zoom 1  --size 573x413\n" << other << PictureWorld << "";
+    QTest::newRow("pasted with spaces and a newline") << "  --centre 105,-45 \t --zoom 1  --size 573x413\n"
+                                                      << other << PictureWorld << "";
     QTest::newRow("window with =, the size given") << "--window=-300,410,510,-500" << other << PictureWorld << "";
     QTest::newRow("any order") << "--size 1146x826 --zoom 1 --centre 105,-45" << other
                                << WorldWindow{-705, 865, 915, -955} << "";
-    QTest::newRow("no size: the given one") << "--centre 105,-45 --zoom 2" << PictureSize
-                                            << WorldWindow{-97.5, 182.5, 307.5, -272.5} << "";
+    QTest::newRow("no size: the given one")
+        << "--centre 105,-45 --zoom 2" << PictureSize << WorldWindow{-97.5, 182.5, 307.5, -272.5} << "";
     QTest::newRow("nothing") << "   " << other << none << "expected --window X1,Y1,X2,Y2 or --centre";
     QTest::newRow("three corners") << "--window 1,2,3" << other << none << "bad window '1,2,3'";
     QTest::newRow("a word for a corner") << "--window 0,1,x,0" << other << none << "bad window";
@@ -189,8 +187,7 @@ void TestViewText::parse_data()
     QTest::newRow("zoom alone") << "--zoom 2 --size 10x10" << other << none << "--zoom needs --centre";
     QTest::newRow("both kinds") << "--window 0,1,1,0 --centre 0,0 --zoom 1" << other << none << "not both";
     QTest::newRow("given twice") << "--zoom 1 --centre 0,0 --zoom 2" << other << none << "--zoom given twice";
-    QTest::newRow("a program's name") << "levyc-render --window 0,1,1,0" << other << none
-                                      << "unknown 'levyc-render'";
+    QTest::newRow("a program's name") << "levyc-render --window 0,1,1,0" << other << none << "unknown 'levyc-render'";
     QTest::newRow("zoom 0") << "--centre 1,2 --zoom 0" << other << none << "bad zoom '0'";
     QTest::newRow("negative zoom") << "--centre 1,2 --zoom -3" << other << none << "bad zoom '-3'";
     QTest::newRow("infinite zoom") << "--centre 1,2 --zoom inf" << other << none << "bad zoom 'inf'";

@@ -149,9 +149,8 @@ ParsedView ParseViewText(const QString &text, QSize size)
     const auto &[window, centre, zoom, sizeGiven] = given;
     ParsedView view{{}, size, {}};
     if (sizeGiven && (view.size = ParseSize(values[3])).isEmpty()) {
-        return Refused(QStringLiteral("bad size '%1': expected WxH, each side from 1 to %2")
-                           .arg(values[3])
-                           .arg(MaxViewSide));
+        return Refused(
+            QStringLiteral("bad size '%1': expected WxH, each side from 1 to %2").arg(values[3]).arg(MaxViewSide));
     }
     if (window && (centre || zoom)) {
         return Refused(QStringLiteral("give --window or --centre with --zoom, not both"));
