@@ -4,12 +4,14 @@
 #include "DivePath.h"
 #include "FileNames.h"
 #include "ViewRender.h"
+#include "ViewText.h"
 #include "WebPAnimation.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
 #include <cmath>
+#include <optional>
 
 namespace levyc {
 
@@ -225,12 +227,49 @@ QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool
     return PathError(options);
 }
 
+// The window --centre and --zoom give, at the image's size; the reason when they
+// give none.
+QString CentredWindow(RenderOptions &options, const std::optional<QByteArray> &centre,
+                      const std::optional<QByteArray> &zoom, bool windowGiven, bool sizeGiven)
+{
+    if (windowGiven || options.icon) {
+        return QStringLiteral("--centre and --zoom give the view: they do not go with %1")
+            .arg(options.icon ? u"--icon" : u"--window");
+    }
+    if (!centre || !zoom) {
+        return centre ? QStringLiteral("--centre needs --zoom") : QStringLiteral("--zoom needs --centre");
+    }
+    WorldPoint point;
+    double scale = 0;
+    if (!ParseCentre(QString::fromLatin1(*centre), point)) {
+        return QStringLiteral("bad centre '%1': expected X,Y").arg(PrintableName(*centre));
+    }
+    if (!ParseZoom(QString::fromLatin1(*zoom), scale)) {
+        return QStringLiteral("bad zoom '%1': expected a number above 0").arg(PrintableName(*zoom));
+    }
+    const QSize size = options.dive && !sizeGiven ? RenderOptions::DefaultDiveSize : options.size;
+    options.window = CentredView(point, scale, size);
+    if (!IsDrawableWindow(options.window)) {
+        return QStringLiteral("bad zoom '%1': at %2x%3 the view is %4 by %5 world units, each side must be from %6 "
+                              "to %7")
+            .arg(PrintableName(*zoom))
+            .arg(size.width())
+            .arg(size.height())
+            .arg(std::abs(options.window.Width()))
+            .arg(std::abs(options.window.Height()))
+            .arg(MinViewSpan)
+            .arg(MaxViewSpan);
+    }
+    return {};
+}
+
 } // namespace
 
 QString RenderUsage(QSize defaultSize)
 {
     return QStringLiteral(
                "Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"
+               "       levyc-render [--size WxH] --centre X,Y --zoom Z [--time] [--quiet] OUTPUT.png\n"
                "       levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--frame-ms N] [--time] [--quiet]\n"
                "                    --animate OUTPUT.webp\n"
                "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] [--through X1,Y1,X2,Y2]... --window X1,Y1,X2,Y2\n"
@@ -245,6 +284,11 @@ QString RenderUsage(QSize defaultSize)
                "                   (X2, Y2) at the bottom-right, detail down to the pixel, as the\n"
                "                   window shows it zoomed there (default: the Draw's, %8,%9,%10,%11);\n"
                "                   its pixels at most %12 times as long as wide, as the work grows with that\n"
+               "  --centre X,Y --zoom Z\n"
+               "                   draw the view centred on the world point (X, Y) instead, its pixels the\n"
+               "                   Draw's shape at any size and Z times smaller: zoom 1 at %2x%3 about the\n"
+               "                   Draw's centre, 105,-45, is the Draw's window, and a larger --size shows\n"
+               "                   more around the same centre at the same scale\n"
                "  --animate FILE   write the drawing as a looping, lossless animated WebP instead: the\n"
                "                   cleared picture, then one frame after each curve, the last held %4 s;\n"
                "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT;\n"
@@ -314,6 +358,8 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     bool frameMsGiven = false;
     bool windowGiven = false;
     QByteArray windowText;
+    std::optional<QByteArray> centreText;
+    std::optional<QByteArray> zoomText;
     bool diveOptionGiven = false; // --from, --through, --seconds, --fps or --format
     bool fromGiven = false;
     // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
@@ -448,6 +494,15 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                                     .arg(MaxViewSpan);
                 return options;
             }
+        } else if (is(argument, "--centre") || is(argument, "--zoom")) {
+            const bool centre = argument.startsWith("--centre");
+            const QByteArray name = centre ? "--centre" : "--zoom";
+            if (!valueOf(i, name, &value)) {
+                options.error = QStringLiteral("%1 needs a value such as %2")
+                                    .arg(QString::fromLatin1(name), centre ? u"105,-45" : u"1");
+                return options;
+            }
+            (centre ? centreText : zoomText) = value;
         } else if (is(argument, "--size")) {
             if (!valueOf(i, "--size", &value)) {
                 options.error = QStringLiteral("--size needs a value such as 1920x1080");
@@ -469,6 +524,13 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     // Help and the version take no output; a mistake before them is still one.
     if (options.help || options.version) {
         return options;
+    }
+    if (centreText || zoomText) {
+        options.error = CentredWindow(options, centreText, zoomText, windowGiven, sizeGiven);
+        if (!options.error.isEmpty()) {
+            return options;
+        }
+        windowGiven = true;
     }
     if (options.output.isEmpty()) {
         options.error = options.animate ? QStringLiteral("--animate needs an output file such as draw.webp")

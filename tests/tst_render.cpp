@@ -193,6 +193,8 @@ private slots:
     void sizeAndTime_data();
     void sizeAndTime();
     void theDrawsWindowIsTheDefault();
+    void centreAndZoom_data();
+    void centreAndZoom();
     void help();
 };
 
@@ -289,6 +291,14 @@ void TestRender::options_data()
     QTest::newRow("frame-ms alone") << QStringList{"--frame-ms", "20", "p.png"} << normal << false << ""
                                     << "--frame-ms goes with --animate" << normalMs << false;
     const QString deep = QStringLiteral("299.9999996,-399.9999995,300.0000004,-400.0000005");
+    QTest::newRow("dive to a centre, its default size")
+        << QStringList{"--centre", "300,-400", "--zoom", "1e6", "--dive", "d.mp4"} << RenderOptions::DefaultDiveSize
+        << false << "d.mp4"
+        << "" << normalMs << false;
+    // 6.7e6 world units wide at the picture's size, 1.5e7 at the dive's.
+    QTest::newRow("dive to a centre, too wide at its default size")
+        << QStringList{"--centre", "0,0", "--zoom", "1.2e-4", "--dive", "d.mp4"} << QSize() << false << ""
+        << "bad zoom '1.2e-4': at 1280x720 the view is" << normalMs << false;
     QTest::newRow("dive, its default size")
         << QStringList{"--window", deep, "--dive", "d.mp4"} << RenderOptions::DefaultDiveSize << false << "d.mp4"
         << "" << normalMs << false;
@@ -1023,6 +1033,65 @@ void TestRender::theDrawsWindowIsTheDefault()
     QCOMPARE(b.readAll(), a.readAll());
 }
 
+void TestRender::centreAndZoom_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("same"); // another command line for the same image
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("zoom 1 at the Draw's size is the Draw")
+        << QStringList{"--centre", "105,-45", "--zoom", "1", "--size", "573x413"} << QStringList{} << "";
+    QTest::newRow("zoom 2 is the middle half")
+        << QStringList{"--centre=105,-45", "--zoom=2"} << QStringList{"--window", "-97.5,182.5,307.5,-272.5"} << "";
+    QTest::newRow("twice the size, twice as much")
+        << QStringList{"--size", "1146x826", "--zoom", "1", "--centre", "105,-45"}
+        << QStringList{"--size", "1146x826", "--window", "-705,865,915,-955"} << "";
+    QTest::newRow("with --window") << QStringList{"--centre", "0,0", "--zoom", "1", "--window", "0,1,1,0"}
+                                   << QStringList{} << "they do not go with --window";
+    QTest::newRow("with --icon") << QStringList{"--icon", "--centre", "0,0", "--zoom", "1"} << QStringList{}
+                                 << "they do not go with --icon";
+    QTest::newRow("centre alone") << QStringList{"--centre", "0,0"} << QStringList{} << "--centre needs --zoom";
+    QTest::newRow("zoom alone") << QStringList{"--zoom", "3"} << QStringList{} << "--zoom needs --centre";
+    for (const char *bad : {"0", "-2", "inf", "nan", "x", ""}) {
+        QTest::addRow("zoom '%s'", bad) << QStringList{"--centre", "0,0", "--zoom", QString::fromLatin1(bad)}
+                                        << QStringList{} << "bad zoom '" + QString::fromLatin1(bad) + "': expected";
+    }
+    QTest::newRow("centre of three") << QStringList{"--centre", "0,0,0", "--zoom", "1"} << QStringList{}
+                                     << "bad centre '0,0,0'";
+    QTest::newRow("too wide to draw") << QStringList{"--centre", "0,0", "--zoom", "1e-6"} << QStringList{}
+                                      << "bad zoom '1e-6': at 573x413 the view is";
+    QTest::newRow("too deep to draw") << QStringList{"--centre", "0,0", "--zoom", "1e14"} << QStringList{}
+                                      << "bad zoom '1e14'";
+    QTest::newRow("zoom missing its value")
+        << QStringList{"--centre", "0,0", "--zoom"} << QStringList{} << "--zoom needs a value";
+}
+
+// The view renders as the window it names, byte for byte (the Draw's when none
+// is named); a refusal is one line and status 2.
+void TestRender::centreAndZoom()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, same);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("view.png"));
+    const Run run = Render(QStringList{path} + arguments);
+    if (!error.isEmpty()) {
+        QCOMPARE(run.status, 2);
+        QCOMPARE(run.err.count('\n'), 1);
+        QVERIFY2(run.err.contains(error.toUtf8()), run.err.constData());
+        QVERIFY(!QFile::exists(path));
+        return;
+    }
+    QCOMPARE(run.status, 0);
+    const QString other = dir.filePath(QStringLiteral("same.png"));
+    QCOMPARE(Render(same + QStringList{other}).status, 0);
+    QFile a(path);
+    QFile b(other);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(a.readAll(), b.readAll());
+}
+
 void TestRender::sizeAndTime_data()
 {
     QTest::addColumn<QStringList>("options");
@@ -1063,8 +1132,8 @@ void TestRender::help()
     QVERIFY(
         run.out.startsWith("Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"));
     for (const char *option :
-         {"--size", "--window", "--animate FILE", "--frame-ms N", "--dive FILE", "--from", "--seconds S", "--fps N",
-          "--format FMT", "--time", "--quiet", "-h, --help", "--version"}) {
+         {"--size", "--window", "--centre X,Y --zoom Z", "--animate FILE", "--frame-ms N", "--dive FILE", "--from",
+          "--seconds S", "--fps N", "--format FMT", "--time", "--quiet", "-h, --help", "--version"}) {
         QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
     }
     QCOMPARE(run.err, QByteArray());

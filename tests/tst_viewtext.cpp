@@ -1,0 +1,221 @@
+#include "PictureSize.h"
+#include "PictureWorld.h"
+#include "ViewText.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+using namespace levyc;
+
+Q_DECLARE_METATYPE(levyc::WorldWindow)
+
+namespace {
+
+// About 1e12 times closer than the Draw, off any round number.
+constexpr WorldPoint DeepCentre{300.000000000123456, -400.000000000678901};
+
+// How far apart two windows' corners are, in pixels of `size`.
+double PixelsApart(const WorldWindow &a, const WorldWindow &b, QSize size)
+{
+    const double across = std::abs(b.Width()) / size.width();
+    const double down = std::abs(b.Height()) / size.height();
+    return std::max({std::abs(a.Left - b.Left) / across, std::abs(a.Right - b.Right) / across,
+                     std::abs(a.Top - b.Top) / down, std::abs(a.Bottom - b.Bottom) / down});
+}
+
+} // namespace
+
+class TestViewText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void centredView_data();
+    void centredView();
+    void largerSizesKeepTheScale_data();
+    void largerSizesKeepTheScale();
+    void linesRoundTrip_data();
+    void linesRoundTrip();
+    void parse_data();
+    void parse();
+};
+
+void TestViewText::centredView_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<WorldWindow>("expected");
+
+    QTest::newRow("zoom 1 at the Draw's size is the Draw") << 105.0 << -45.0 << 1.0 << PictureSize << PictureWorld;
+    QTest::newRow("twice the size shows twice as much")
+        << 105.0 << -45.0 << 1.0 << QSize(1146, 826) << WorldWindow{-705, 865, 915, -955};
+    QTest::newRow("zoom 2 halves each side")
+        << 105.0 << -45.0 << 2.0 << PictureSize << WorldWindow{-97.5, 182.5, 307.5, -272.5};
+    QTest::newRow("elsewhere, at zoom 0.5") << 0.0 << 0.0 << 0.5 << PictureSize << WorldWindow{-810, 910, 810, -910};
+}
+
+void TestViewText::centredView()
+{
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(double, zoom);
+    QFETCH(QSize, size);
+    QFETCH(WorldWindow, expected);
+    const WorldWindow window = CentredView({x, y}, zoom, size);
+    QCOMPARE(window.Left, expected.Left);
+    QCOMPARE(window.Top, expected.Top);
+    QCOMPARE(window.Right, expected.Right);
+    QCOMPARE(window.Bottom, expected.Bottom);
+}
+
+void TestViewText::largerSizesKeepTheScale_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QSize>("size");
+
+    QTest::newRow("the Draw's centre, full HD") << 105.0 << -45.0 << 1.0 << QSize(1920, 1080);
+    QTest::newRow("deep, full HD") << DeepCentre.X << DeepCentre.Y << 1e12 << QSize(1920, 1080);
+    QTest::newRow("deep, tall and narrow") << DeepCentre.X << DeepCentre.Y << 3e9 << QSize(101, 1600);
+}
+
+// At the Draw's size and at another, each pixel is the Draw's made `zoom`
+// times smaller, about the same centre: up to the corners' rounding, which
+// deep down is a few hundredths of a pixel.
+void TestViewText::largerSizesKeepTheScale()
+{
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(double, zoom);
+    QFETCH(QSize, size);
+    const double pixelWidth = 810.0 / 573 / zoom;
+    const double pixelHeight = 910.0 / 413 / zoom;
+    for (const QSize at : {PictureSize, size}) {
+        const double halfWidth = at.width() / 2.0 * pixelWidth;
+        const double halfHeight = at.height() / 2.0 * pixelHeight;
+        const WorldWindow expected{x - halfWidth, y + halfHeight, x + halfWidth, y - halfHeight};
+        const double apart = PixelsApart(CentredView({x, y}, zoom, at), expected, at);
+        QVERIFY2(apart < 0.1, qPrintable(QString::number(apart)));
+    }
+}
+
+void TestViewText::linesRoundTrip_data()
+{
+    QTest::addColumn<WorldWindow>("window");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("windowLine");
+    QTest::addColumn<QString>("centreLine"); // empty: not checked as text
+    QTest::addColumn<bool>("drawShape");     // pixels of the Draw's shape
+
+    QTest::newRow("the Draw") << PictureWorld << PictureSize << "--window -300,410,510,-500 --size 573x413"
+                              << "--centre 105,-45 --zoom 1 --size 573x413" << true;
+    QTest::newRow("deep, at 1e12") << CentredView(DeepCentre, 1e12, PictureSize) << PictureSize << ""
+                                   << "" << true;
+    QTest::newRow("deep, full HD") << CentredView(DeepCentre, 1e12, QSize(1920, 1080)) << QSize(1920, 1080) << ""
+                                   << "" << true;
+    QTest::newRow("square pixels, wider than the Draw's")
+        << WorldWindow{0, 10, 10, 0} << QSize(100, 100) << "--window 0,10,10,0 --size 100x100"
+        << "" << false;
+    QTest::newRow("pixels ten times as wide") << WorldWindow{0, 1, 10, 0} << QSize(100, 100) << ""
+                                              << "" << false;
+    QTest::newRow("wide, at 2e-4") << CentredView({-1234.5678, 9876.54321}, 2e-4, QSize(800, 600)) << QSize(800, 600)
+                                   << ""
+                                   << "" << true;
+}
+
+// The window line gives back the same doubles; the centre line the same view,
+// to a small part of a pixel, or for pixels of another shape the smallest
+// view of the Draw's shape that holds it, about the same centre.
+void TestViewText::linesRoundTrip()
+{
+    QFETCH(WorldWindow, window);
+    QFETCH(QSize, size);
+    QFETCH(QString, windowLine);
+    QFETCH(QString, centreLine);
+    QFETCH(bool, drawShape);
+    if (!windowLine.isEmpty()) {
+        QCOMPARE(WindowLine(window, size), windowLine);
+    }
+    if (!centreLine.isEmpty()) {
+        QCOMPARE(CentreLine(window, size), centreLine);
+    }
+    const ParsedView byWindow = ParseViewText(WindowLine(window, size), QSize(7, 7));
+    QCOMPARE(byWindow.error, QString());
+    QCOMPARE(byWindow.size, size);
+    QCOMPARE(byWindow.window, window);
+
+    const ParsedView byCentre = ParseViewText(CentreLine(window, size), QSize(7, 7));
+    QCOMPARE(byCentre.error, QString());
+    QCOMPARE(byCentre.size, size);
+    const WorldWindow &view = byCentre.window;
+    if (drawShape) {
+        const double apart = PixelsApart(view, window, size);
+        QVERIFY2(apart < 0.1, qPrintable(QString::number(apart)));
+        return;
+    }
+    QCOMPARE(view.Left + view.Right, window.Left + window.Right);
+    QCOMPARE(view.Top + view.Bottom, window.Top + window.Bottom);
+    const double across = view.Width() / window.Width();
+    const double down = view.Height() / window.Height();
+    QVERIFY2(std::abs(std::min(across, down) - 1) < 1e-12, qPrintable(QStringLiteral("%1 %2").arg(across).arg(down)));
+}
+
+void TestViewText::parse_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<WorldWindow>("window");
+    QTest::addColumn<QString>("error");
+
+    const QSize other(800, 600);
+    const WorldWindow none{};
+    QTest::newRow("pasted with spaces and a newline") << "  --centre 105,-45 \t --zoom 1  --size 573x413\n"
+                                                      << other << PictureWorld << "";
+    QTest::newRow("window with =, the size given") << "--window=-300,410,510,-500" << other << PictureWorld << "";
+    QTest::newRow("any order") << "--size 1146x826 --zoom 1 --centre 105,-45" << other
+                               << WorldWindow{-705, 865, 915, -955} << "";
+    QTest::newRow("no size: the given one")
+        << "--centre 105,-45 --zoom 2" << PictureSize << WorldWindow{-97.5, 182.5, 307.5, -272.5} << "";
+    QTest::newRow("nothing") << "   " << other << none << "expected --window X1,Y1,X2,Y2 or --centre";
+    QTest::newRow("three corners") << "--window 1,2,3" << other << none << "bad window '1,2,3'";
+    QTest::newRow("a word for a corner") << "--window 0,1,x,0" << other << none << "bad window";
+    QTest::newRow("centre alone") << "--centre 1,2" << other << none << "--centre needs --zoom";
+    QTest::newRow("zoom alone") << "--zoom 2 --size 10x10" << other << none << "--zoom needs --centre";
+    QTest::newRow("both kinds") << "--window 0,1,1,0 --centre 0,0 --zoom 1" << other << none << "not both";
+    QTest::newRow("given twice") << "--zoom 1 --centre 0,0 --zoom 2" << other << none << "--zoom given twice";
+    QTest::newRow("a program's name") << "levyc-render --window 0,1,1,0" << other << none << "unknown 'levyc-render'";
+    QTest::newRow("zoom 0") << "--centre 1,2 --zoom 0" << other << none << "bad zoom '0'";
+    QTest::newRow("negative zoom") << "--centre 1,2 --zoom -3" << other << none << "bad zoom '-3'";
+    QTest::newRow("infinite zoom") << "--centre 1,2 --zoom inf" << other << none << "bad zoom 'inf'";
+    QTest::newRow("not a number") << "--centre nan,2 --zoom 1" << other << none << "bad centre 'nan,2'";
+    QTest::newRow("missing value") << "--centre 1,2 --zoom" << other << none << "bad zoom ''";
+    QTest::newRow("too wide") << "--centre 1,2 --zoom 1e-9" << other << none << "not a view that can be drawn";
+    QTest::newRow("too deep") << "--centre 1,2 --zoom 1e14" << other << none << "not a view that can be drawn";
+    QTest::newRow("too narrow a window") << "--window 0,1,1e-11,0" << other << none << "not a view that can be drawn";
+    QTest::newRow("size 0") << "--window 0,1,1,0 --size 0x5" << other << none << "bad size '0x5'";
+    QTest::newRow("size too large") << "--window 0,1,1,0 --size 16385x1" << other << none << "bad size";
+}
+
+void TestViewText::parse()
+{
+    QFETCH(QString, text);
+    QFETCH(QSize, size);
+    QFETCH(WorldWindow, window);
+    QFETCH(QString, error);
+    const ParsedView view = ParseViewText(text, size);
+    if (!error.isEmpty()) {
+        QVERIFY2(view.error.contains(error), qPrintable(view.error));
+        return;
+    }
+    QCOMPARE(view.error, QString());
+    QCOMPARE(view.window, window);
+    const QRegularExpressionMatch given = QRegularExpression(QStringLiteral("--size (\\d+)x(\\d+)")).match(text);
+    QCOMPARE(view.size, given.hasMatch() ? QSize(given.captured(1).toInt(), given.captured(2).toInt()) : size);
+}
+
+QTEST_APPLESS_MAIN(TestViewText)
+#include "tst_viewtext.moc"
