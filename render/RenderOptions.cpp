@@ -106,9 +106,10 @@ constexpr double MinDiveSeconds = 0.1;
 // A dive needs a first view and a last.
 constexpr int MinDiveFrames = 2;
 
-// Every frame's window drawable at the dive's size: each side within the
-// span limits, each pixel within the shape limit. Empty when all are.
-QString DiveWindowsError(const RenderOptions &options)
+// Every frame's window drawable at the dive's size, or only the first and
+// last: each side within the span limits, each pixel within the shape limit.
+// Empty when all are.
+QString DiveWindowsError(const RenderOptions &options, bool endsOnly)
 {
     std::vector<WorldWindow> views{options.from};
     views.insert(views.end(), options.through.begin(), options.through.end());
@@ -116,7 +117,7 @@ QString DiveWindowsError(const RenderOptions &options)
     const DivePath path(views, options.seconds, options.fps, options.size);
     const int frames = path.Frames();
     // The two views the user gave first, then the frames between.
-    for (int n = 0; n < frames; ++n) {
+    for (int n = 0; n < (endsOnly ? std::min(frames, 2) : frames); ++n) {
         const int i = n == 0 ? 0 : n == 1 ? frames - 1 : n - 1;
         const WorldWindow frame = path.Frame(i);
         const QString which =
@@ -221,10 +222,14 @@ QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool
             .arg(largest.width())
             .arg(largest.height());
     }
-    if (QString error = DiveWindowsError(options); !error.isEmpty()) {
+    // The views given first, then the widest on the way, then every frame.
+    if (QString error = DiveWindowsError(options, true); !error.isEmpty()) {
         return error;
     }
-    return PathError(options);
+    if (QString error = PathError(options); !error.isEmpty()) {
+        return error;
+    }
+    return DiveWindowsError(options, false);
 }
 
 // The window --centre and --zoom give, at the image's size; the reason when they
