@@ -19,6 +19,8 @@ if [ -n "${WAYLAND_DISPLAY:-}" ]; then
     # The unprivileged account that runs it reaches its own runtime directory only.
     levyc=$XDG_RUNTIME_DIR/levyc
     install -m 755 "$1" "$levyc"
+    # MP4 and WebM come from the module beside the program.
+    install -m 644 "$(dirname "$1")/levyc-ffmpeg.so" "$XDG_RUNTIME_DIR/"
     saves=$XDG_RUNTIME_DIR/saves
     install -d -o "$(stat -c %u "$XDG_RUNTIME_DIR")" "$saves"
 else
@@ -129,6 +131,7 @@ wait_for_temporary() { # wait_for_temporary LABEL
     local deadline=$(($(date +%s) + 600))
     until [ -n "$(temporary)" ]; do
         alive
+        ! mapped "Cannot Save the Picture" || { shot "$out/save-error.png"; fail "$1: the save failed (see save-error.png)"; }
         (($(date +%s) < deadline)) || { shot "$out/no-temporary.png"; fail "$1: no temporary file (see no-temporary.png)"; }
         sleep 0.05
     done
