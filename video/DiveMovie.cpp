@@ -274,7 +274,7 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
         // The options are checked before any work; a view that cannot be drawn here is a fault, not memory.
         *error =
             IsDrawableWindow(window) && PixelAspect(window, dive.size) <= MaxPixelAspect
-                ? QStringLiteral("not enough memory for a %1x%2 frame").arg(dive.size.width()).arg(dive.size.height())
+                ? QStringLiteral("not enough memory for a %1x%2 dive").arg(dive.size.width()).arg(dive.size.height())
                 : QStringLiteral("the view at %1,%2,%3,%4 cannot be drawn at %5x%6")
                       .arg(window.Left, 0, 'g', 17)
                       .arg(window.Top, 0, 'g', 17)

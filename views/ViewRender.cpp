@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -451,19 +452,26 @@ std::int64_t DrawBands(QImage &image, std::span<const CurveRecord> curves, const
         for (int band = nextBand++; band < bands; band = nextBand++) {
             const int top = static_cast<int>(static_cast<std::int64_t>(size.height()) * band / bands);
             const int bottom = static_cast<int>(static_cast<std::int64_t>(size.height()) * (band + 1) / bands);
-            BandWalk walk(setup, pixels, stride, size.width(), top, bottom, over);
-            for (std::size_t i = 0; i < curves.size(); ++i) {
-                if (walk.Cancelled()) {
-                    cancelled = true;
-                    return;
+            // A band's bookkeeping that cannot be had drops the view, as a
+            // cancel does: the caller tells of memory, never a thread's abort.
+            try {
+                BandWalk walk(setup, pixels, stride, size.width(), top, bottom, over);
+                for (std::size_t i = 0; i < curves.size(); ++i) {
+                    if (walk.Cancelled() || cancelled) {
+                        cancelled = true;
+                        return;
+                    }
+                    walk.Curve(curves[over ? i : curves.size() - 1 - i]);
+                    if (options.afterCurve) {
+                        options.afterCurve();
+                    }
                 }
-                walk.Curve(curves[over ? i : curves.size() - 1 - i]);
-                if (options.afterCurve) {
-                    options.afterCurve();
-                }
+                walk.Finish();
+                lines += walk.Lines();
+            } catch (const std::bad_alloc &) {
+                cancelled = true;
+                return;
             }
-            walk.Finish();
-            lines += walk.Lines();
         }
     };
     OnThreads(threads, work);
