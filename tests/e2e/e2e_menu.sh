@@ -68,9 +68,12 @@ wait_mapped() { # wait_mapped TITLE
     shot "$out/no-window.png"
     fail "no window '$1' (see no-window.png)"
 }
+# Gone in two searches in a row: a search that meets a window being destroyed
+# may miss the others.
 wait_unmapped() { # wait_unmapped TITLE [SECONDS]
-    local deadline=$(($(date +%s) + ${2:-600}))
-    while mapped "$1"; do
+    local deadline=$(($(date +%s) + ${2:-600})) missing=0
+    while ((missing < 2)); do
+        if mapped "$1"; then missing=0; else missing=$((missing + 1)); fi
         alive
         (($(date +%s) < deadline)) || fail "'$1' stayed open"
         sleep 0.05
@@ -184,9 +187,18 @@ for round in 1 2 3; do
         close_window
         wait_mapped "Close the Window"
         keys n
+        # The dive goes on to its end, then its dialog goes.
+        until [ -e "$saves/dive3.mp4" ]; do
+            alive
+            ! mapped "Cannot Save the Picture" || { shot "$out/save-error.png"; fail "dive 3 failed (see save-error.png)"; }
+            sleep 0.05
+        done
         wait_unmapped Saving
         alive
-        head -c 8 "$saves/dive3.mp4" | tail -c 4 | grep -q ftyp || fail "dive 3 is no MP4"
+        if ! head -c 8 "$saves/dive3.mp4" | tail -c 4 | grep -q ftyp; then
+            shot "$out/no-dive3.png"
+            fail "dive 3 is no MP4; the folder holds: $(ls -A "$saves"); see no-dive3.png and $out/levyc.log"
+        fi
         echo "ok: asked on closing, No kept the dive going: $(stat -c %s "$saves/dive3.mp4") bytes of MP4"
     fi
     save_through_menu "$round" s "Save the Picture" "$saves/grow$round.webp"

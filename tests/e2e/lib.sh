@@ -205,7 +205,12 @@ expect_complete_picture() { # expect_complete_picture LABEL
     echo "ok: $1: the picture area is the complete picture"
 }
 
-alive() { kill -0 "$app_pid" 2>/dev/null || fail "the program is gone"; }
+# A program that has ended but is not yet reaped still answers kill -0.
+alive() {
+    local state
+    state=$(sed -n 's/^State:[[:space:]]*\(.\).*/\1/p' "/proc/$app_pid/status" 2>/dev/null || true)
+    [[ -n $state && $state != Z ]] || fail "the program is gone"
+}
 
 # Copies the focused text field with the keyboard and waits until the clipboard
 # holds TEXT: by then the program has handled all that was sent before. X only.
