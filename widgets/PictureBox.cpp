@@ -113,6 +113,8 @@ PictureBox::PictureBox(QWidget *parent)
         addAction(action);
     }
     // Views as text wait for the Draw's end, as Reset View does.
+    copyViewAction_.setObjectName(QStringLiteral("CopyView"));
+    goToViewAction_.setObjectName(QStringLiteral("GoToView"));
     goToViewAction_.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     for (QAction *action : {&copyViewAction_, &goToViewAction_}) {
         action->setShortcutContext(Qt::WidgetShortcut);
