@@ -120,7 +120,8 @@ std::vector<std::pair<QByteArray, QByteArray>> Texts(const QImage &image)
     for (const QString &key : image.textKeys()) {
         const QString text = image.text(key);
         const auto latin1 = [](const QString &value) {
-            return std::all_of(value.begin(), value.end(), [](QChar c) { return c.unicode() > 0 && c.unicode() < 256; });
+            return std::all_of(value.begin(), value.end(),
+                               [](QChar c) { return c.unicode() > 0 && c.unicode() < 256; });
         };
         if (!key.isEmpty() && key.size() < 80 && latin1(key) && latin1(text)) {
             texts.emplace_back(key.toLatin1(), text.toLatin1());

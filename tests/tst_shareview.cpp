@@ -93,10 +93,10 @@ private slots:
     void newTextsAreInJapanese();
 
 private:
-    PictureBox *Picture() const { return form_->findChild<PictureBox *>(QStringLiteral("Picture1")); }
+    [[nodiscard]] PictureBox *Picture() const { return form_->findChild<PictureBox *>(QStringLiteral("Picture1")); }
     void Draw() const;
     // Ctrl+G on the picture: the dialog's field, or null when none opens.
-    QLineEdit *GoToView() const;
+    [[nodiscard]] QLineEdit *GoToView() const;
     std::unique_ptr<Form1> form_;
 };
 
@@ -471,8 +471,7 @@ void TestShareView::newTextsAreInJapanese()
         }
         menu->close();
     }
-    QVERIFY2(std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() >= 0x3000; }),
-             qPrintable(shown));
+    QVERIFY2(std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() >= 0x3000; }), qPrintable(shown));
 }
 
 QTEST_MAIN(TestShareView)

@@ -41,7 +41,7 @@ ParsedView Shaped(ParsedView view, const WorldWindow &current)
 
 ParsedView ViewToShow(const QString &text, const WorldWindow &current, QSize size)
 {
-    const ParsedView whole = ParseViewText(text, size);
+    ParsedView whole = ParseViewText(text, size);
     if (whole.error.isEmpty()) {
         return Shaped(whole, current);
     }

@@ -67,9 +67,7 @@ ParsedView Refused(const QString &reason)
 
 QString NotDrawable()
 {
-    return Tr("not a view that can be drawn: each side from %1 to %2 world units")
-        .arg(MinViewSpan)
-        .arg(MaxViewSpan);
+    return Tr("not a view that can be drawn: each side from %1 to %2 world units").arg(MinViewSpan).arg(MaxViewSpan);
 }
 
 } // namespace
@@ -145,7 +143,7 @@ ParsedView ParseViewText(const QString &text, QSize size)
         const qsizetype which = names.indexOf(name);
         if (which < 0) {
             return Refused(Tr("unknown '%1': expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, "
-                                          "then --size WxH")
+                              "then --size WxH")
                                .arg(name));
         }
         if (given[which]) {
@@ -157,8 +155,7 @@ ParsedView ParseViewText(const QString &text, QSize size)
     const auto &[window, centre, zoom, sizeGiven] = given;
     ParsedView view{{}, size, {}};
     if (sizeGiven && (view.size = ParseSize(values[3])).isEmpty()) {
-        return Refused(
-            Tr("bad size '%1': expected WxH, each side from 1 to %2").arg(values[3]).arg(MaxViewSide));
+        return Refused(Tr("bad size '%1': expected WxH, each side from 1 to %2").arg(values[3]).arg(MaxViewSide));
     }
     if (window && (centre || zoom)) {
         return Refused(Tr("give --window or --centre with --zoom, not both"));

@@ -24,25 +24,24 @@ namespace levyc {
 
 namespace {
 
-constexpr const char *Usage =
-    "Usage: levyc [--help | --version]\n"
-    "       levyc --window X1,Y1,X2,Y2 [--size WxH]\n"
-    "       levyc --centre X,Y --zoom Z [--size WxH]\n"
-    "Opens a window that draws a fan of Levy C curves: press the draw button (描画)\n"
-    "to draw, the stop button (描画中止) to stop.\n"
-    "\n"
-    "  -h, --help              print this help and exit\n"
-    "  --version               print the version and exit\n"
-    "  --window X1,Y1,X2,Y2    draw, then show the view whose top-left corner is the\n"
-    "                          world point X1,Y1 and whose bottom-right is X2,Y2\n"
-    "  --centre X,Y --zoom Z   draw, then show the view centred on X,Y at zoom Z\n"
-    "                          (1 is the Draw's view at 573x413 pixels)\n"
-    "  --size WxH              the size the view was shared at, as the picture's\n"
-    "                          context menu Copy View gives it (default: the picture's)\n"
-    "A view of another shape than the picture is widened to hold all of it, centred.\n"
-    "Copy View and Go to View... (Ctrl+G) in the picture's context menu copy these\n"
-    "lines and take them back; a PNG saved or copied from a view holds its --window\n"
-    "line in its text chunk \"levyc-view\".\n"
+constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
+                              "       levyc --window X1,Y1,X2,Y2 [--size WxH]\n"
+                              "       levyc --centre X,Y --zoom Z [--size WxH]\n"
+                              "Opens a window that draws a fan of Levy C curves: press the draw button (描画)\n"
+                              "to draw, the stop button (描画中止) to stop.\n"
+                              "\n"
+                              "  -h, --help              print this help and exit\n"
+                              "  --version               print the version and exit\n"
+                              "  --window X1,Y1,X2,Y2    draw, then show the view whose top-left corner is the\n"
+                              "                          world point X1,Y1 and whose bottom-right is X2,Y2\n"
+                              "  --centre X,Y --zoom Z   draw, then show the view centred on X,Y at zoom Z\n"
+                              "                          (1 is the Draw's view at 573x413 pixels)\n"
+                              "  --size WxH              the size the view was shared at, as the picture's\n"
+                              "                          context menu Copy View gives it (default: the picture's)\n"
+                              "A view of another shape than the picture is widened to hold all of it, centred.\n"
+                              "Copy View and Go to View... (Ctrl+G) in the picture's context menu copy these\n"
+                              "lines and take them back; a PNG saved or copied from a view holds its --window\n"
+                              "line in its text chunk \"levyc-view\".\n"
                               "Qt's own options, such as -platform xcb or -platform=xcb, are taken as well.\n";
 
 // Qt's own options, which QApplication takes out of the arguments: with one
@@ -219,7 +218,8 @@ int RunProgram(int argc, char *argv[])
     Form1 form;
     form.show();
     if (view.Given()) {
-        QMetaObject::invokeMethod(&form, [&form, &view] { view.DrawThenShow(form); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &form, [&form, &view] { view.DrawThenShow(form); }, Qt::QueuedConnection);
     }
     DestroyedWindowWatcher watcher(&form);
     app.installNativeEventFilter(&watcher);
