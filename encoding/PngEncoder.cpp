@@ -8,10 +8,12 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace levyc {
@@ -56,13 +58,16 @@ extern "C" void OnFlush(png_structp /*png*/) {}
 
 // Apart from EncodePng so that no object with a destructor lives between
 // setjmp and a jump back to it.
-bool WriteRows(png_structp png, png_infop info, const QImage &image, png_bytep row)
+bool WriteRows(png_structp png, png_infop info, const QImage &image, png_bytep row, std::vector<png_text> &texts)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()), static_cast<png_uint_32>(image.height()), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!texts.empty()) {
+        png_set_text(png, info, texts.data(), static_cast<int>(texts.size()));
+    }
     png_write_info(png, info);
     for (int y = 0; y < image.height(); ++y) {
         const auto *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
@@ -107,6 +112,24 @@ void AppendChunk(QByteArray &png, const char (&type)[5], const std::uint8_t *dat
     AppendBigEndian(png, static_cast<quint32>(crc32(0, typed, static_cast<uInt>(length + 4))));
 }
 
+// The image's texts that a tEXt chunk can hold: keyword and text in Latin-1,
+// the keyword from 1 to 79 characters.
+std::vector<std::pair<QByteArray, QByteArray>> Texts(const QImage &image)
+{
+    std::vector<std::pair<QByteArray, QByteArray>> texts;
+    for (const QString &key : image.textKeys()) {
+        const QString text = image.text(key);
+        const auto latin1 = [](const QString &value) {
+            return std::all_of(value.begin(), value.end(),
+                               [](QChar c) { return c.unicode() > 0 && c.unicode() < 256; });
+        };
+        if (!key.isEmpty() && key.size() < 80 && latin1(key) && latin1(text)) {
+            texts.emplace_back(key.toLatin1(), text.toLatin1());
+        }
+    }
+    return texts;
+}
+
 // An 8-bit indexed PNG; false only when memory runs out.
 bool WriteIndexed(const QImage &image, const Palette &palette, QByteArray *png, const EncodeProgress &progress)
 {
@@ -145,6 +168,11 @@ bool WriteIndexed(const QImage &image, const Palette &palette, QByteArray *png, 
                         static_cast<std::uint8_t>(qBlue(colour))});
     }
     AppendChunk(*png, "PLTE", colours.data(), colours.size());
+    for (const auto &[key, text] : Texts(image)) {
+        const QByteArray chunk = key + '\0' + text;
+        AppendChunk(*png, "tEXt", reinterpret_cast<const std::uint8_t *>(chunk.constData()),
+                    static_cast<std::size_t>(chunk.size()));
+    }
     for (std::vector<std::uint8_t> &part : parts) {
         AppendChunk(*png, "IDAT", part.data(), part.size());
         std::vector<std::uint8_t>().swap(part); // each part goes as soon as it is copied
@@ -183,7 +211,15 @@ bool EncodePng(const QImage &image, QByteArray *png, QString *error, const Encod
             return false;
         }
         png_set_write_fn(writer, &sink, OnWrite, OnFlush);
-        const bool written = WriteRows(writer, info, opaque, row.data());
+        std::vector<std::pair<QByteArray, QByteArray>> texts = Texts(image);
+        std::vector<png_text> chunks(texts.size());
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+            chunks[i].key = texts[i].first.data();
+            chunks[i].text = texts[i].second.data();
+            chunks[i].text_length = static_cast<std::size_t>(texts[i].second.size());
+        }
+        const bool written = WriteRows(writer, info, opaque, row.data(), chunks);
         png_destroy_write_struct(&writer, &info);
         if (!written) {
             // libpng's own allocation failures and ours both say "out of memory".

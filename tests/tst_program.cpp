@@ -79,6 +79,35 @@ void TestProgram::withoutADisplay_data()
                                                    << "" << 2 << ""
                                                    << "levyc: option '-style' needs a value (see --help)\n"
                                                    << "";
+    // A view to show: refused before any display is looked for, or let through to it.
+    const QString noDisplay =
+        "levyc: no display could be opened (DISPLAY is ':9999', WAYLAND_DISPLAY is not set)\nlevyc: could not "
+        "connect to display :9999\n";
+    QTest::newRow("a view") << QStringList{"--window", "-300,410,510,-500", "--size", "573x413"} << ":9999"
+                            << "" << 1 << "" << noDisplay << "";
+    QTest::newRow("a centred view, with '='") << QStringList{"--centre=105,-45", "--zoom=1e6"} << ":9999"
+                                              << "" << 1 << "" << noDisplay << "";
+    QTest::newRow("three corners") << QStringList{"--window", "1,2,3"} << ":9999"
+                                   << "" << 2 << ""
+                                   << "levyc: bad window '1,2,3': expected X1,Y1,X2,Y2 (see --help)\n"
+                                   << "";
+    QTest::newRow("--window without its value") << QStringList{"--window"} << ":9999"
+                                                << "" << 2 << ""
+                                                << "levyc: option '--window' needs a value (see --help)\n"
+                                                << "";
+    QTest::newRow("a centre without a zoom") << QStringList{"--centre", "1,2"} << ":9999"
+                                             << "" << 2 << ""
+                                             << "levyc: --centre needs --zoom (see --help)\n"
+                                             << "";
+    QTest::newRow("--help, then a zoom of 0") << QStringList{"--help", "--centre", "1,2", "--zoom", "0"} << ":9999"
+                                              << "" << 2 << ""
+                                              << "levyc: bad zoom '0': expected a number above 0 (see --help)\n"
+                                              << "";
+    QTest::newRow("too wide once given the picture's shape")
+        << QStringList{"--window", "0,1,9e6,0"} << ":9999"
+        << "" << 2 << ""
+        << "levyc: the view, given the picture's shape, is too wide to draw (see --help)\n"
+        << "";
     for (const char *option : {"--help", "--version"}) {
         QTest::addRow("%s to a full disk", option) << QStringList{QString::fromLatin1(option)} << ""
                                                    << "" << 1 << ""

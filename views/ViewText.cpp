@@ -3,6 +3,7 @@
 #include "PictureSize.h"
 #include "PictureWorld.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -52,6 +53,13 @@ QSize ParseSize(const QString &text)
     return {width, height};
 }
 
+// In the user's language where a window shows it; levyc-render installs no
+// translations and stays in English.
+QString Tr(const char *text)
+{
+    return QCoreApplication::translate("levyc::ViewText", text);
+}
+
 ParsedView Refused(const QString &reason)
 {
     return {{}, {}, reason};
@@ -59,9 +67,7 @@ ParsedView Refused(const QString &reason)
 
 QString NotDrawable()
 {
-    return QStringLiteral("not a view that can be drawn: each side from %1 to %2 world units")
-        .arg(MinViewSpan)
-        .arg(MaxViewSpan);
+    return Tr("not a view that can be drawn: each side from %1 to %2 world units").arg(MinViewSpan).arg(MaxViewSpan);
 }
 
 } // namespace
@@ -136,12 +142,12 @@ ParsedView ParseViewText(const QString &text, QSize size)
         }
         const qsizetype which = names.indexOf(name);
         if (which < 0) {
-            return Refused(QStringLiteral("unknown '%1': expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, "
-                                          "then --size WxH")
+            return Refused(Tr("unknown '%1': expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, "
+                              "then --size WxH")
                                .arg(name));
         }
         if (given[which]) {
-            return Refused(QStringLiteral("%1 given twice").arg(name));
+            return Refused(Tr("%1 given twice").arg(name));
         }
         given[which] = true;
         values[which] = value;
@@ -149,32 +155,31 @@ ParsedView ParseViewText(const QString &text, QSize size)
     const auto &[window, centre, zoom, sizeGiven] = given;
     ParsedView view{{}, size, {}};
     if (sizeGiven && (view.size = ParseSize(values[3])).isEmpty()) {
-        return Refused(
-            QStringLiteral("bad size '%1': expected WxH, each side from 1 to %2").arg(values[3]).arg(MaxViewSide));
+        return Refused(Tr("bad size '%1': expected WxH, each side from 1 to %2").arg(values[3]).arg(MaxViewSide));
     }
     if (window && (centre || zoom)) {
-        return Refused(QStringLiteral("give --window or --centre with --zoom, not both"));
+        return Refused(Tr("give --window or --centre with --zoom, not both"));
     }
     if (window) {
         double corners[4] = {};
         if (!ParseNumbers(values[0], corners, 4)) {
-            return Refused(QStringLiteral("bad window '%1': expected X1,Y1,X2,Y2").arg(values[0]));
+            return Refused(Tr("bad window '%1': expected X1,Y1,X2,Y2").arg(values[0]));
         }
         view.window = {corners[0], corners[1], corners[2], corners[3]};
     } else if (centre != zoom) {
-        return Refused(centre ? QStringLiteral("--centre needs --zoom") : QStringLiteral("--zoom needs --centre"));
+        return Refused(centre ? Tr("--centre needs --zoom") : Tr("--zoom needs --centre"));
     } else if (centre) {
         WorldPoint point;
         double scale = 0;
         if (!ParseCentre(values[1], point)) {
-            return Refused(QStringLiteral("bad centre '%1': expected X,Y").arg(values[1]));
+            return Refused(Tr("bad centre '%1': expected X,Y").arg(values[1]));
         }
         if (!ParseZoom(values[2], scale)) {
-            return Refused(QStringLiteral("bad zoom '%1': expected a number above 0").arg(values[2]));
+            return Refused(Tr("bad zoom '%1': expected a number above 0").arg(values[2]));
         }
         view.window = CentredView(point, scale, view.size);
     } else {
-        return Refused(QStringLiteral("expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z"));
+        return Refused(Tr("expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z"));
     }
     if (!IsDrawableWindow(view.window)) {
         return Refused(NotDrawable());

@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "DiveSaver.h"
+#include "GoToViewDialog.h"
 #include "WindowLayout.h"
 
 #include "CurveAnimation.h"
@@ -142,6 +143,7 @@ Form1::Form1(QWidget *parent)
     connect(Picture1, &PictureBox::CopyRequested, this, &Form1::Copy);
     connect(Picture1, &PictureBox::SaveRequested, this, &Form1::SaveAs);
     connect(Picture1, &PictureBox::SaveDiveRequested, this, &Form1::SaveDive);
+    connect(Picture1, &PictureBox::GoToViewRequested, this, [this] { GoToViewDialog::Open(Picture1, this); });
 }
 
 void Form1::Retranslate()

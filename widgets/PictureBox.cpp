@@ -20,6 +20,7 @@
 
 #include "FrameInterval.h"
 #include "PreviewPlacement.h"
+#include "SharedView.h"
 
 #include <algorithm>
 #include <chrono>
@@ -111,6 +112,17 @@ PictureBox::PictureBox(QWidget *parent)
         action->setEnabled(false);
         addAction(action);
     }
+    // Views as text wait for the Draw's end, as Reset View does.
+    copyViewAction_.setObjectName(QStringLiteral("CopyView"));
+    goToViewAction_.setObjectName(QStringLiteral("GoToView"));
+    goToViewAction_.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    for (QAction *action : {&copyViewAction_, &goToViewAction_}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setEnabled(false);
+        addAction(action);
+    }
+    connect(&copyViewAction_, &QAction::triggered, this, &PictureBox::CopyView, Qt::QueuedConnection);
+    connect(&goToViewAction_, &QAction::triggered, this, &PictureBox::GoToViewRequested, Qt::QueuedConnection);
     connect(&backAction_, &QAction::triggered, this, &PictureBox::Back, Qt::QueuedConnection);
     connect(&forwardAction_, &QAction::triggered, this, &PictureBox::Forward, Qt::QueuedConnection);
     connect(&explorer_, &ViewExplorer::HistoryChanged, this, [this] {
@@ -137,6 +149,8 @@ void PictureBox::Retranslate()
     resetViewAction_.setText(tr("&Reset View"));
     backAction_.setText(tr("&Back"));
     forwardAction_.setText(tr("&Forward"));
+    copyViewAction_.setText(tr("Copy &View"));
+    goToViewAction_.setText(tr("&Go to View…"));
     setToolTip(tr("The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG."));
     setAccessibleName(tr("Picture"));
     setAccessibleDescription(
@@ -163,6 +177,8 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->addAction(&resetViewAction_);
     menu->addAction(&backAction_);
     menu->addAction(&forwardAction_);
+    menu->addAction(&copyViewAction_);
+    menu->addAction(&goToViewAction_);
     menu->popup(event->globalPos());
 }
 
@@ -179,9 +195,14 @@ std::function<QImage(const std::atomic<bool> *)> PictureBox::PictureRenderer() c
     } else {
         render = explorer_.Renderer();
     }
-    return [render = std::move(render)](const std::atomic<bool> *cancel) {
+    // A view's picture says which view it is, as levyc-render --window takes it.
+    const QString view = Exploring() ? WindowLine(View(), ImageSize()) : QString();
+    return [render = std::move(render), view](const std::atomic<bool> *cancel) {
         QImage image = render(cancel);
         image.setDevicePixelRatio(1.0);
+        if (!view.isEmpty()) {
+            image.setText(QString::fromLatin1(ViewTextKey), view);
+        }
         return image;
     };
 }
@@ -191,6 +212,8 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
     explorer_.Explore(curves, canvas_.Image());
     resetViewAction_.setEnabled(true);
     saveDiveAction_.setEnabled(true);
+    copyViewAction_.setEnabled(true);
+    goToViewAction_.setEnabled(true);
 }
 
 void PictureBox::StopExploring()
@@ -198,6 +221,15 @@ void PictureBox::StopExploring()
     explorer_.Stop();
     resetViewAction_.setEnabled(false);
     saveDiveAction_.setEnabled(false);
+    copyViewAction_.setEnabled(false);
+    goToViewAction_.setEnabled(false);
+}
+
+void PictureBox::CopyView() const
+{
+    if (Exploring()) {
+        QGuiApplication::clipboard()->setText(ViewLines(View(), ImageSize()));
+    }
 }
 
 void PictureBox::SetView(const WorldWindow &window)

@@ -84,6 +84,10 @@ public:
     // Puts Picture() on the clipboard, as an image and as PNG.
     void Copy() const { CopyToClipboard(Picture()); }
     static void CopyToClipboard(const QImage &image);
+    // The key of the PNG text that holds a picture's view, as levyc-render's --window takes it.
+    static constexpr const char *ViewTextKey = "levyc-view";
+    // Puts the view's two lines on the clipboard, --window and --centre.
+    void CopyView() const;
 
 signals:
     // Copy was chosen, from the context menu or with Ctrl+C.
@@ -92,6 +96,8 @@ signals:
     void SaveRequested();
     // Save Dive… was chosen from the context menu.
     void SaveDiveRequested();
+    // Go to View… was chosen, from the context menu or with Ctrl+G.
+    void GoToViewRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -144,6 +150,8 @@ private:
     QAction resetViewAction_;
     QAction backAction_;
     QAction forwardAction_;
+    QAction copyViewAction_;
+    QAction goToViewAction_;
 
     ViewExplorer explorer_;
     // Whether the exact picture of the view has been painted since it was asked for.

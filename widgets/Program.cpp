@@ -4,6 +4,7 @@
 #include "FileNames.h"
 #include "FileOutput.h"
 #include "Form1.h"
+#include "StartView.h"
 #include "Translations.h"
 #include "WaylandGraphics.h"
 
@@ -24,11 +25,23 @@ namespace levyc {
 namespace {
 
 constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
+                              "       levyc --window X1,Y1,X2,Y2 [--size WxH]\n"
+                              "       levyc --centre X,Y --zoom Z [--size WxH]\n"
                               "Opens a window that draws a fan of Levy C curves: press the draw button (描画)\n"
                               "to draw, the stop button (描画中止) to stop.\n"
                               "\n"
-                              "  -h, --help  print this help and exit\n"
-                              "  --version   print the version and exit\n"
+                              "  -h, --help              print this help and exit\n"
+                              "  --version               print the version and exit\n"
+                              "  --window X1,Y1,X2,Y2    draw, then show the view whose top-left corner is the\n"
+                              "                          world point X1,Y1 and whose bottom-right is X2,Y2\n"
+                              "  --centre X,Y --zoom Z   draw, then show the view centred on X,Y at zoom Z\n"
+                              "                          (1 is the Draw's view at 573x413 pixels)\n"
+                              "  --size WxH              the size the view was shared at, as the picture's\n"
+                              "                          context menu Copy View gives it (default: the picture's)\n"
+                              "A view of another shape than the picture is widened to hold all of it, centred.\n"
+                              "Copy View and Go to View... (Ctrl+G) in the picture's context menu copy these\n"
+                              "lines and take them back; a PNG saved or copied from a view holds its --window\n"
+                              "line in its text chunk \"levyc-view\".\n"
                               "Qt's own options, such as -platform xcb or -platform=xcb, are taken as well.\n";
 
 // Qt's own options, which QApplication takes out of the arguments: with one
@@ -51,13 +64,20 @@ QString PlatformArgument;
 // Why the arguments, all of them Qt's but --help and --version, will not do;
 // empty when they will. Qt's "-name=value", which Qt itself would pass over,
 // goes into `forQt` as "-name value"; `forQt` gets every argument for Qt.
-QString ArgumentsRefused(int argc, char *argv[], std::vector<QByteArray> *forQt)
+QString ArgumentsRefused(int argc, char *argv[], std::vector<QByteArray> *forQt, StartView *view)
 {
     forQt->emplace_back(argv[0]);
     for (int i = 1; i < argc; ++i) {
         const QString shown = PrintableName(QByteArray(argv[i]));
         std::string_view argument(argv[i]);
         if (IsHelpOrVersion(argument)) {
+            continue;
+        }
+        bool taken = false;
+        if (QString error; !view->Take(argc, argv, i, &taken, &error)) {
+            return error;
+        }
+        if (taken) {
             continue;
         }
         if (argument.size() < 2 || argument[0] != '-') {
@@ -156,7 +176,13 @@ int RunProgram(int argc, char *argv[])
     NoteInheritedDescriptors();
     // A mistake is one wherever --help stands.
     std::vector<QByteArray> forQt;
-    if (const QString refused = ArgumentsRefused(argc, argv, &forQt); !refused.isEmpty()) {
+    StartView view;
+    if (const QString refused = ArgumentsRefused(argc, argv, &forQt, &view); !refused.isEmpty()) {
+        std::fprintf(stderr, "levyc: %s (see --help)\n", qPrintable(refused));
+        return 2;
+    }
+    // So is a view that cannot be shown, before any window opens.
+    if (const QString refused = view.Given() ? view.Refused() : QString(); !refused.isEmpty()) {
         std::fprintf(stderr, "levyc: %s (see --help)\n", qPrintable(refused));
         return 2;
     }
@@ -191,6 +217,10 @@ int RunProgram(int argc, char *argv[])
     InstallTranslations(app, QLocale());
     Form1 form;
     form.show();
+    if (view.Given()) {
+        QMetaObject::invokeMethod(
+            &form, [&form, &view] { view.DrawThenShow(form); }, Qt::QueuedConnection);
+    }
     DestroyedWindowWatcher watcher(&form);
     app.installNativeEventFilter(&watcher);
     const int status = QApplication::exec();

@@ -19,11 +19,11 @@ inner_x=18 inner_y=10 inner_w=573 inner_h=413
 
 on_wayland() { [ -n "${WAYLAND_DISPLAY:-}" ]; }
 
-start_levyc() { # start_levyc LOG -> sets app_pid and win
+start_levyc() { # start_levyc LOG [ARG ...] -> sets app_pid and win
     if on_wayland; then
         # A plain command, not a function, so that $! is the program itself.
         # shellcheck disable=SC2086 # the account's words, split on purpose
-        $LEVYC_AS_USER "$levyc" >"$1" 2>&1 &
+        $LEVYC_AS_USER "$levyc" "${@:2}" >"$1" 2>&1 &
         app_pid=$!
         pids+=("$app_pid")
         # Mapped once painted; focused, and floated at 0,0 by a rule in the
@@ -37,12 +37,14 @@ start_levyc() { # start_levyc LOG -> sets app_pid and win
         win=Form1 win_x=0 win_y=0
         return
     fi
-    "$levyc" >"$1" 2>&1 &
+    "$levyc" "${@:2}" >"$1" 2>&1 &
     app_pid=$!
     pids+=("$app_pid")
     win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "no window Form1"
     eval "$(xdotool getwindowgeometry --shell "$win")"
     win_x=$X win_y=$Y
+    # Arguments may start a Draw at once: the idle picture may never be seen.
+    (($# == 1)) || return 0
     # Mapped is not yet painted: the idle picture area is one colour, not black.
     local colours
     for _ in $(seq 1 200); do

@@ -174,4 +174,84 @@
         <translation>アニメーション WebP のダイブは一括で作られます。ストリームではなくファイルを選んでください。</translation>
     </message>
 </context>
+<context>
+    <name>levyc::PictureBox</name>
+    <message>
+        <source>Copy &amp;View</source>
+        <translation>ビューをコピー(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Go to View…</source>
+        <translation>ビューへ移動(&amp;G)…</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::GoToViewDialog</name>
+    <message>
+        <source>Go to View</source>
+        <translation>ビューへ移動</translation>
+    </message>
+    <message>
+        <source>&amp;View, as Copy View gives it: --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, with --size WxH or without</source>
+        <translation>ビュー(&amp;V)、「ビューをコピー」で得られる形で: --window X1,Y1,X2,Y2 または --centre X,Y --zoom Z、--size WxH は付けても付けなくても構いません</translation>
+    </message>
+    <message>
+        <source>Not a view: %1</source>
+        <translation>ビューではありません: %1</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::SharedView</name>
+    <message>
+        <source>the view, given the picture's shape, is too wide to draw</source>
+        <translation>画像の縦横比に合わせると、ビューが広すぎて描けません</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::ViewText</name>
+    <message>
+        <source>not a view that can be drawn: each side from %1 to %2 world units</source>
+        <translation>描けるビューではありません: 各辺はワールド座標で %1 から %2 まで</translation>
+    </message>
+    <message>
+        <source>unknown '%1': expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, then --size WxH</source>
+        <translation>不明な '%1': --window X1,Y1,X2,Y2 または --centre X,Y --zoom Z、続けて --size WxH を指定してください</translation>
+    </message>
+    <message>
+        <source>%1 given twice</source>
+        <translation>%1 が2回指定されています</translation>
+    </message>
+    <message>
+        <source>bad size '%1': expected WxH, each side from 1 to %2</source>
+        <translation>サイズ '%1' が不正です: WxH の形で、各辺は 1 から %2 まで</translation>
+    </message>
+    <message>
+        <source>give --window or --centre with --zoom, not both</source>
+        <translation>--window か、--centre と --zoom か、どちらか一方を指定してください</translation>
+    </message>
+    <message>
+        <source>bad window '%1': expected X1,Y1,X2,Y2</source>
+        <translation>ウィンドウ '%1' が不正です: X1,Y1,X2,Y2 の形で指定してください</translation>
+    </message>
+    <message>
+        <source>--centre needs --zoom</source>
+        <translation>--centre には --zoom が必要です</translation>
+    </message>
+    <message>
+        <source>--zoom needs --centre</source>
+        <translation>--zoom には --centre が必要です</translation>
+    </message>
+    <message>
+        <source>bad centre '%1': expected X,Y</source>
+        <translation>中心 '%1' が不正です: X,Y の形で指定してください</translation>
+    </message>
+    <message>
+        <source>bad zoom '%1': expected a number above 0</source>
+        <translation>倍率 '%1' が不正です: 0 より大きい数を指定してください</translation>
+    </message>
+    <message>
+        <source>expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z</source>
+        <translation>--window X1,Y1,X2,Y2 または --centre X,Y --zoom Z を指定してください</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Views shared as text, on X11 (scripts/with-xvfb.sh) or on Wayland
+# (scripts/with-sway.sh): the screen is levyc-render's picture of the same view,
+# pixel for pixel.
+#   window:  levyc --window X1,Y1,X2,Y2 opens, draws, then shows that view;
+#   centre:  levyc --centre X,Y --zoom Z likewise;
+#   goto:    Ctrl+G after a Draw, a typed --centre line, Enter;
+#   copy:    (X11) then Copy View from the context menu, and levyc-render run
+#            with the copied --window line.
+# Usage: e2e_view.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE [WM_DELETE]
+set -euo pipefail
+
+levyc=$1
+if [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    # The unprivileged account that runs it reaches its own runtime directory only.
+    levyc=$XDG_RUNTIME_DIR/levyc
+    install -m 755 "$1" "$levyc"
+else
+    wm_delete=$5
+fi
+levyc_render=$2
+out=$3/$4
+rm -rf "$out"
+mkdir -p "$out"
+source "$(dirname "$0")/lib.sh"
+export QT_LOGGING_RULES=levyc.view.debug=true
+size=${inner_w}x${inner_h}
+
+# A view a thousand times closer than the Draw's, off its centre, in its shape.
+centre=180.25,-120.5 zoom=1000
+window=$(awk 'BEGIN { printf "%.17g,%.17g,%.17g,%.17g", 180.25 - 0.405, -120.5 + 0.455, 180.25 + 0.405, -120.5 - 0.455 }')
+
+press_keys() { # press_keys CHORD...: X keysym names, a modifier before a '+'
+    local chord
+    for chord in "$@"; do
+        if ! on_wayland; then
+            xdotool key "$chord"
+        elif [[ $chord == ?*+* ]]; then
+            wtype -M "${chord%%+*}" -k "${chord#*+}" -m "${chord%%+*}"
+        else
+            wtype -k "$chord"
+        fi
+    done
+}
+
+# Waits until a view other than the Draw's has reached the screen and the
+# screen is EXPECTED; fails two minutes on.
+expect_screen() { # expect_screen LABEL EXPECTED
+    local deadline=$(($(date +%s) + 120))
+    while :; do
+        if [ -n "$(view_log "$out/levyc.log")" ]; then
+            picture "$out/$1.png"
+            count_differing "$out/$1.png" "$2"
+            ((differing == 0)) && break
+        fi
+        alive
+        (($(date +%s) < deadline)) ||
+            fail "$1: the screen differs from $2 in ${differing:-all} pixels (last view $(view_log "$out/levyc.log"))"
+        sleep 0.1
+    done
+    echo "ok: $1: the screen is $2, pixel for pixel, at $(view_log "$out/levyc.log")"
+}
+
+draw_and_wait() {
+    if on_wayland; then press_keys Tab space shift+Tab; else press_draw; fi
+    reference=$out/reference.png
+    "$levyc_render" --size "$size" "$reference" || fail "levyc-render failed"
+    expect_complete_picture drawn
+    # Back to the picture, which takes the keys.
+    on_wayland || xdotool mousemove --window "$win" 300 200 click 1
+}
+
+on_wayland && start_keyboard
+case $4 in
+window)
+    "$levyc_render" --size "$size" --window "$window" "$out/expected.png" || fail "levyc-render failed"
+    start_levyc "$out/levyc.log" --window "$window"
+    expect_screen window "$out/expected.png"
+    [ "$(view_log "$out/levyc.log")" = "$window" ] || fail "shown $(view_log "$out/levyc.log"), not $window"
+    ;;
+centre)
+    "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$out/expected.png" || fail "levyc-render failed"
+    start_levyc "$out/levyc.log" --centre "$centre" --zoom "$zoom"
+    expect_screen centre "$out/expected.png"
+    ;;
+goto | copy)
+    start_levyc "$out/levyc.log"
+    draw_and_wait
+    "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$out/expected.png" || fail "levyc-render failed"
+    press_keys ctrl+g
+    for _ in $(seq 1 1200); do
+        if on_wayland; then
+            swaymsg -t get_tree | jq -e '.. | objects | select(.name? == "Go to View" and .focused)' >/dev/null && break
+        else
+            xdotool search --onlyvisible --name '^Go to View$' windowfocus --sync >/dev/null 2>&1 && break
+        fi
+        sleep 0.05
+    done
+    # The field starts with the view's line, selected: typing replaces it.
+    if on_wayland; then wtype -- "--centre $centre --zoom $zoom"; else xdotool type --delay 5 -- "--centre $centre --zoom $zoom"; fi
+    press_keys Return
+    expect_screen goto "$out/expected.png"
+    if [ "$4" = copy ]; then
+        xclip -selection clipboard -i </dev/null
+        xdotool windowfocus --sync "$win" mousemove --window "$win" 300 200 click 3
+        # The menu's item by its underlined letter.
+        press_keys v
+        copied=''
+        for _ in $(seq 1 200); do
+            copied=$(timeout 5 xclip -selection clipboard -o 2>/dev/null | head -n 1) || true
+            [[ $copied == --window* ]] && break
+            sleep 0.05
+        done
+        [[ $copied == --window*" --size $size" ]] || fail "Copy View gave '$copied'"
+        # shellcheck disable=SC2086 # the copied line's words, split on purpose
+        "$levyc_render" $copied "$out/copied.png" || fail "levyc-render $copied failed"
+        picture "$out/copy.png"
+        count_differing "$out/copy.png" "$out/copied.png"
+        ((differing == 0)) || fail "levyc-render $copied differs from the screen in $differing pixels"
+        echo "ok: levyc-render $copied is the screen, pixel for pixel"
+    fi
+    ;;
+*) fail "no case $4" ;;
+esac
+close_and_expect_exit 10
+echo PASS

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace levyc {
+
+class Form1;
+
+// The view levyc's command line asks for: --window, or --centre with --zoom,
+// and the --size it was shared at, as Copy View gives them.
+class StartView
+{
+public:
+    // Takes argv[i] when it is one of the view's options, with its value
+    // after '=' or in the next argument, which `i` then moves to; `taken`
+    // tells. False, with the reason, when a value is missing.
+    bool Take(int argc, char *argv[], int &i, bool *taken, QString *error);
+    // Whether any was given.
+    [[nodiscard]] bool Given() const { return !text_.isEmpty(); }
+    // Why the view given cannot be shown in the window; empty when it can.
+    [[nodiscard]] QString Refused() const;
+    // Runs the Draw, as a press of Draw does, then shows the view.
+    void DrawThenShow(Form1 &form) const;
+
+private:
+    QString text_;
+};
+
+} // namespace levyc
