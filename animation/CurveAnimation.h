@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CurveRecord.h"
-#include "DrawingSurface.h"
 #include "WebPAnimation.h"
+#include "WorldWindow.h"
 
 #include <QByteArray>
 #include <QSize>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CurveAnimation.h"
-#include "DrawingSurface.h"
 #include "PictureSize.h"
+#include "WorldWindow.h"
 
 #include <QByteArray>
 #include <QList>

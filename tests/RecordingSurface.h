@@ -1,6 +1,7 @@
 #pragma once
 
-#include "DrawingSurface.h"
+#include "Color.h"
+#include "WorldWindow.h"
 
 #include <functional>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DrawingSurface.h"
+#include "WorldWindow.h"
 
 #include <QPointF>
 #include <QSizeF>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CurveRecord.h"
-#include "DrawingSurface.h"
 #include "PictureWorld.h"
+#include "WorldWindow.h"
 
 #include <QImage>
 #include <QSize>

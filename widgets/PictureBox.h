@@ -1,10 +1,11 @@
 #pragma once
 
 #include "Canvas.h"
+#include "Color.h"
 #include "CurveRecord.h"
-#include "DrawingSurface.h"
 #include "ViewExplorer.h"
 #include "WindowLayout.h"
+#include "WorldWindow.h"
 
 #include <QAction>
 #include <QElapsedTimer>
