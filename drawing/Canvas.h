@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Color.h"
-#include "WorldMapping.h"
-#include "WorldWindow.h"
+#include "world/WorldMapping.h"
+#include "world/WorldWindow.h"
 
 #include <QImage>
 #include <QRect>

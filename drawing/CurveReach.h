@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WorldWindow.h"
+#include "world/WorldWindow.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CurveAnimation.h"
-#include "PictureSize.h"
-#include "WorldWindow.h"
+#include "animation/CurveAnimation.h"
+#include "drawing/PictureSize.h"
+#include "world/WorldWindow.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Color.h"
-#include "WorldWindow.h"
+#include "drawing/Color.h"
+#include "world/WorldWindow.h"
 
 #include <functional>
 #include <vector>

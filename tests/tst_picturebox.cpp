@@ -1,12 +1,12 @@
-#include "DoEvents.h"
-#include "FrameInterval.h"
-#include "Passes.h"
-#include "PictureBox.h"
 #include "PictureOnScreen.h"
-#include "PictureSize.h"
-#include "PixelToWorld.h"
-#include "Plotter.h"
-#include "ViewRender.h"
+#include "drawing/DoEvents.h"
+#include "drawing/Passes.h"
+#include "drawing/PictureSize.h"
+#include "drawing/Plotter.h"
+#include "views/ViewRender.h"
+#include "widgets/FrameInterval.h"
+#include "widgets/PictureBox.h"
+#include "world/PixelToWorld.h"
 
 #include <QPushButton>
 #include <QtTest>

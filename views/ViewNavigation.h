@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PixelToWorld.h"
-#include "WorldWindow.h"
+#include "world/PixelToWorld.h"
+#include "world/WorldWindow.h"
 
 #include <QPointF>
 #include <QSizeF>

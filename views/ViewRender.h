@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CurveRecord.h"
-#include "PictureWorld.h"
-#include "WorldWindow.h"
+#include "drawing/CurveRecord.h"
+#include "world/PictureWorld.h"
+#include "world/WorldWindow.h"
 
 #include <QImage>
 #include <QSize>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DrawCommands.h"
 #include "PictureBox.h"
-#include "Plotter.h"
 #include "SaveJob.h"
+#include "drawing/DrawCommands.h"
+#include "drawing/Plotter.h"
 
 #include <QWidget>
 

@@ -19,7 +19,7 @@
 #include <QWheelEvent>
 
 #include "FrameInterval.h"
-#include "PreviewPlacement.h"
+#include "views/PreviewPlacement.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Canvas.h"
-#include "Color.h"
-#include "CurveRecord.h"
 #include "ViewExplorer.h"
 #include "WindowLayout.h"
-#include "WorldWindow.h"
+#include "drawing/Canvas.h"
+#include "drawing/Color.h"
+#include "drawing/CurveRecord.h"
+#include "world/WorldWindow.h"
 
 #include <QAction>
 #include <QElapsedTimer>
