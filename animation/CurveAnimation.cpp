@@ -1,8 +1,8 @@
 #include "CurveAnimation.h"
 
-#include "Canvas.h"
-#include "DrawCommands.h"
-#include "ViewRender.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawCommands.h"
+#include "views/ViewRender.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CurveRecord.h"
-#include "DrawingSurface.h"
-#include "WebPAnimation.h"
+#include "drawing/CurveRecord.h"
+#include "encoding/WebPAnimation.h"
+#include "world/WorldWindow.h"
 
 #include <QByteArray>
 #include <QSize>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Passes.h"
-#include "PictureSize.h"
-#include "WorldMapping.h"
+#include "drawing/Passes.h"
+#include "drawing/PictureSize.h"
+#include "world/WorldMapping.h"
 
 #include <QSize>
 

@@ -1,17 +1,17 @@
 // The drawing core per line, per curve and for the whole picture, against a
 // floor: the same recursion and world-to-pixel mapping storing one pixel per
 // line into a plain buffer, with no surface and no bookkeeping.
-#include "Canvas.h"
-#include "DrawCommands.h"
 #include "Floor.h"
-#include "Passes.h"
-#include "PictureSize.h"
-#include "Plotter.h"
 #include "Quantile.h"
-#include "RenderPicture.h"
-#include "ViewNavigation.h"
-#include "ViewPoints.h"
-#include "ViewRender.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawCommands.h"
+#include "drawing/Passes.h"
+#include "drawing/PictureSize.h"
+#include "drawing/Plotter.h"
+#include "render/RenderPicture.h"
+#include "tests/ViewPoints.h"
+#include "views/ViewNavigation.h"
+#include "views/ViewRender.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,8 +5,8 @@
 //   bench_dive luma FILE.webp SKIP
 //     the whole frame's mean luma from one frame to the next, leaving out
 //     SKIP frames at each end: the largest step and the steps above 2 levels.
-#include "DivePath.h"
-#include "RenderOptions.h"
+#include "render/RenderOptions.h"
+#include "views/DivePath.h"
 
 #include <QCoreApplication>
 #include <QFile>

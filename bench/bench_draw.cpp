@@ -4,12 +4,12 @@
 //   bench_draw pairs N            times N pairs of one Draw and one floor run,
 //                                 alternated, and prints the median ratio
 //                                 with its spread.
-#include "Canvas.h"
-#include "DrawCommands.h"
 #include "Floor.h"
-#include "PictureSize.h"
-#include "Plotter.h"
 #include "Quantile.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawCommands.h"
+#include "drawing/PictureSize.h"
+#include "drawing/Plotter.h"
 
 #include <algorithm>
 #include <cstdio>

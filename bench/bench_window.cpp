@@ -1,12 +1,12 @@
 // A full Draw in the real window, with all its refreshes, against the headless
 // render in the same run; the frames it asked for; peak memory. Run it on a
 // display (make bench starts Xvfb).
-#include "Form1.h"
-#include "FrameInterval.h"
-#include "PictureBox.h"
-#include "PictureSize.h"
 #include "Quantile.h"
-#include "RenderPicture.h"
+#include "drawing/PictureSize.h"
+#include "render/RenderPicture.h"
+#include "widgets/Form1.h"
+#include "widgets/FrameInterval.h"
+#include "widgets/PictureBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

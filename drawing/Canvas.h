@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Color.h"
-#include "DrawingSurface.h"
-#include "WorldMapping.h"
+#include "world/WorldMapping.h"
+#include "world/WorldWindow.h"
 
 #include <QImage>
 #include <QRect>

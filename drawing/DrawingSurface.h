@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Color.h"
-#include "WorldWindow.h"
+#include "world/WorldWindow.h"
 
 #include <cstdint>
 

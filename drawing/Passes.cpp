@@ -1,7 +1,7 @@
 #include "Passes.h"
 
 #include "RampColor.h"
-#include "Sqr.h"
+#include "private/Sqr.h"
 
 namespace levyc {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureWorld.h"
+#include "world/PictureWorld.h"
 
 #include <QSize>
 

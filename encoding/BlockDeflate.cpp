@@ -1,6 +1,6 @@
-#include "BlockDeflate.h"
+#include "private/BlockDeflate.h"
 
-#include "EveryCore.h"
+#include "parallel/EveryCore.h"
 
 #include <zlib.h>
 

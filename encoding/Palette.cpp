@@ -1,6 +1,6 @@
-#include "Palette.h"
+#include "private/Palette.h"
 
-#include "EveryCore.h"
+#include "parallel/EveryCore.h"
 
 #include <QImage>
 

@@ -1,7 +1,7 @@
 #include "PngEncoder.h"
 
-#include "BlockDeflate.h"
-#include "Palette.h"
+#include "private/BlockDeflate.h"
+#include "private/Palette.h"
 
 #include <QImage>
 

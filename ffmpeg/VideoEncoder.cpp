@@ -1,4 +1,4 @@
-#include "VideoEncoder.h"
+#include "private/VideoEncoder.h"
 
 #include <QImage>
 

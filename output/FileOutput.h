@@ -49,8 +49,8 @@ public:
     // Commit, which completes the file as Write does. Seek works on a
     // regular file's temporary only: for a stream, Seekable is false.
     bool WritePart(const char *data, qint64 size, QString *error);
-    bool Seekable() const { return streamFd_ < 0; }
-    qint64 Seek(qint64 offset, int whence) const;
+    [[nodiscard]] bool Seekable() const { return streamFd_ < 0; }
+    [[nodiscard]] qint64 Seek(qint64 offset, int whence) const;
     bool Commit(QString *error);
 
     // Removes the temporary file of the output being written, if any: for a

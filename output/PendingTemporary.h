@@ -27,7 +27,7 @@ public:
     bool RenameTo(const QByteArray &target);
     // Removes the file, if ours still.
     void Remove();
-    const QByteArray &Name() const { return name_; }
+    [[nodiscard]] const QByteArray &Name() const { return name_; }
 
     // For a signal handler: removes every such file, and does only what a handler may.
     static void RemoveAllForSignal();

@@ -1,6 +1,6 @@
-#include "DiveFormats.h"
+#include "private/DiveFormats.h"
 
-#include "VideoModule.h"
+#include "video/VideoModule.h"
 
 namespace levyc {
 

@@ -1,4 +1,4 @@
-#include "LibraryMessages.h"
+#include "private/LibraryMessages.h"
 
 #include <cstdlib>
 

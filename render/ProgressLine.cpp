@@ -1,4 +1,4 @@
-#include "ProgressLine.h"
+#include "private/ProgressLine.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

@@ -1,12 +1,12 @@
-#include "RenderDive.h"
+#include "private/RenderDive.h"
 
-#include "DiveMovie.h"
-#include "FileOutput.h"
-#include "LibraryMessages.h"
-#include "OutputSink.h"
-#include "Passes.h"
-#include "ProgressLine.h"
 #include "RenderOptions.h"
+#include "drawing/Passes.h"
+#include "output/FileOutput.h"
+#include "private/LibraryMessages.h"
+#include "private/ProgressLine.h"
+#include "video/DiveMovie.h"
+#include "video/OutputSink.h"
 
 #include <QElapsedTimer>
 

@@ -1,11 +1,11 @@
 #include "RenderOptions.h"
 
-#include "DiveMovie.h"
-#include "DivePath.h"
-#include "FileNames.h"
-#include "ViewRender.h"
-#include "ViewText.h"
-#include "WebPAnimation.h"
+#include "encoding/WebPAnimation.h"
+#include "output/FileNames.h"
+#include "video/DiveMovie.h"
+#include "views/DivePath.h"
+#include "views/ViewRender.h"
+#include "views/ViewText.h"
 
 #include <QLocale>
 #include <QRegularExpression>

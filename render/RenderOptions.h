@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CurveAnimation.h"
-#include "DrawingSurface.h"
-#include "PictureSize.h"
+#include "animation/CurveAnimation.h"
+#include "drawing/PictureSize.h"
+#include "world/WorldWindow.h"
 
 #include <QByteArray>
 #include <QList>

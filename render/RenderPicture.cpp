@@ -1,10 +1,10 @@
 #include "RenderPicture.h"
 
-#include "Canvas.h"
-#include "DrawCommands.h"
-#include "Passes.h"
-#include "Plotter.h"
-#include "ViewRender.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawCommands.h"
+#include "drawing/Passes.h"
+#include "drawing/Plotter.h"
+#include "views/ViewRender.h"
 
 #include <QElapsedTimer>
 #include <QPainter>

@@ -1,14 +1,14 @@
-#include "CurveAnimation.h"
-#include "DiveFormats.h"
-#include "FileNames.h"
-#include "FileOutput.h"
-#include "Passes.h"
-#include "PictureSize.h"
-#include "PngEncoder.h"
-#include "ProgressLine.h"
-#include "RenderDive.h"
 #include "RenderOptions.h"
 #include "RenderPicture.h"
+#include "animation/CurveAnimation.h"
+#include "drawing/Passes.h"
+#include "drawing/PictureSize.h"
+#include "encoding/PngEncoder.h"
+#include "output/FileNames.h"
+#include "output/FileOutput.h"
+#include "private/DiveFormats.h"
+#include "private/ProgressLine.h"
+#include "private/RenderDive.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureBox.h"
+#include "widgets/PictureBox.h"
 
 #include <QImage>
 

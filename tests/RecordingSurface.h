@@ -1,6 +1,7 @@
 #pragma once
 
-#include "DrawingSurface.h"
+#include "drawing/Color.h"
+#include "world/WorldWindow.h"
 
 #include <functional>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "ViewPoints.h"
 
-#include "CurveReach.h"
-#include "PictureWorld.h"
+#include "drawing/CurveReach.h"
+#include "world/PictureWorld.h"
 
 #include <algorithm>
 #include <limits>

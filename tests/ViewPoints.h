@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CurveRecord.h"
-#include "ViewNavigation.h"
+#include "drawing/CurveRecord.h"
+#include "views/ViewNavigation.h"
 
 #include <span>
 

@@ -1,11 +1,11 @@
-#include "Canvas.h"
-#include "DivePath.h"
-#include "DrawCommands.h"
-#include "Passes.h"
-#include "PictureSize.h"
-#include "PictureWorld.h"
-#include "Plotter.h"
-#include "ViewRender.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawCommands.h"
+#include "drawing/Passes.h"
+#include "drawing/PictureSize.h"
+#include "drawing/Plotter.h"
+#include "views/DivePath.h"
+#include "views/ViewRender.h"
+#include "world/PictureWorld.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
-#include "Canvas.h"
-#include "PictureSize.h"
-#include "Plotter.h"
+#include "drawing/Canvas.h"
+#include "drawing/PictureSize.h"
+#include "drawing/Plotter.h"
 
 #include <QtTest>
 

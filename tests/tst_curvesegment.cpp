@@ -1,7 +1,7 @@
-#include "Canvas.h"
-#include "PictureSize.h"
-#include "Plotter.h"
 #include "RecordingSurface.h"
+#include "drawing/Canvas.h"
+#include "drawing/PictureSize.h"
+#include "drawing/Plotter.h"
 
 #include <QtTest>
 

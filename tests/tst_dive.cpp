@@ -1,8 +1,8 @@
-#include "DiveMovie.h"
-#include "DivePath.h"
-#include "Passes.h"
-#include "PictureWorld.h"
-#include "ViewRender.h"
+#include "drawing/Passes.h"
+#include "video/DiveMovie.h"
+#include "views/DivePath.h"
+#include "views/ViewRender.h"
+#include "world/PictureWorld.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "DivePath.h"
-#include "Passes.h"
-#include "ViewRender.h"
+#include "drawing/Passes.h"
+#include "views/DivePath.h"
+#include "views/ViewRender.h"
 
 #include <QFile>
 #include <QProcess>

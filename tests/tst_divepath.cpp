@@ -1,6 +1,6 @@
-#include "DivePath.h"
-#include "PictureSize.h"
-#include "PictureWorld.h"
+#include "drawing/PictureSize.h"
+#include "views/DivePath.h"
+#include "world/PictureWorld.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
-#include "DrawCommands.h"
-#include "PictureSize.h"
-#include "RampColor.h"
 #include "RecordingSurface.h"
+#include "drawing/DrawCommands.h"
+#include "drawing/PictureSize.h"
+#include "drawing/RampColor.h"
 
 #include <QtTest>
 

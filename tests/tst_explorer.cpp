@@ -1,9 +1,9 @@
-#include "BoxZoom.h"
-#include "PictureWorld.h"
-#include "PreviewPlacement.h"
-#include "ViewExplorer.h"
-#include "ViewHistory.h"
-#include "ViewRenderThread.h"
+#include "views/BoxZoom.h"
+#include "views/PreviewPlacement.h"
+#include "views/ViewHistory.h"
+#include "widgets/ViewExplorer.h"
+#include "widgets/ViewRenderThread.h"
+#include "world/PictureWorld.h"
 
 #include <QMutex>
 #include <QWaitCondition>

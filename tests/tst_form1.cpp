@@ -1,8 +1,8 @@
-#include "Form1.h"
-#include "PictureBox.h"
 #include "PictureOnScreen.h"
+#include "widgets/Form1.h"
+#include "widgets/PictureBox.h"
 
-#include "Translations.h"
+#include "widgets/Translations.h"
 
 #include <QAccessible>
 #include <QClipboard>

@@ -1,11 +1,12 @@
-#include "DoEvents.h"
-#include "FrameInterval.h"
-#include "Passes.h"
-#include "PictureBox.h"
 #include "PictureOnScreen.h"
-#include "PictureSize.h"
-#include "Plotter.h"
-#include "ViewRender.h"
+#include "drawing/DoEvents.h"
+#include "drawing/Passes.h"
+#include "drawing/PictureSize.h"
+#include "drawing/Plotter.h"
+#include "views/ViewRender.h"
+#include "widgets/FrameInterval.h"
+#include "widgets/PictureBox.h"
+#include "world/PixelToWorld.h"
 
 #include <QPushButton>
 #include <QtTest>
@@ -66,8 +67,8 @@ void DrawPicture(PictureBox &box, const std::vector<CurveRecord> &curves)
 // The world point at a position in an image of `size` pixels showing `window`.
 QPointF WorldPointAt(const WorldWindow &window, QSizeF size, QPointF pixel)
 {
-    return {window.Left + pixel.x() / size.width() * (window.Right - window.Left),
-            window.Top + pixel.y() / size.height() * (window.Bottom - window.Top)};
+    const WorldPoint point = PixelToWorld{window, size.width(), size.height()}.At(pixel.x(), pixel.y());
+    return {point.X, point.Y};
 }
 
 } // namespace

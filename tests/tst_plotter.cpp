@@ -1,5 +1,5 @@
-#include "Plotter.h"
 #include "RecordingSurface.h"
+#include "drawing/Plotter.h"
 
 #include <QtTest>
 

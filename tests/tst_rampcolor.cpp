@@ -1,5 +1,5 @@
-#include "Passes.h"
-#include "RampColor.h"
+#include "drawing/Passes.h"
+#include "drawing/RampColor.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
-#include "Form1.h"
-#include "PictureBox.h"
-#include "PictureSize.h"
-#include "PngEncoder.h"
-#include "RenderOptions.h"
-#include "RenderPicture.h"
+#include "drawing/PictureSize.h"
+#include "encoding/PngEncoder.h"
+#include "render/RenderOptions.h"
+#include "render/RenderPicture.h"
+#include "widgets/Form1.h"
+#include "widgets/PictureBox.h"
 
 #include <QImageReader>
 #include <QLabel>

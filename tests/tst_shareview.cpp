@@ -1,10 +1,10 @@
-#include "Form1.h"
-#include "PictureBox.h"
 #include "PictureOnScreen.h"
+#include "widgets/Form1.h"
+#include "widgets/PictureBox.h"
 
-#include "PngEncoder.h"
-#include "Translations.h"
-#include "ViewText.h"
+#include "encoding/PngEncoder.h"
+#include "views/ViewText.h"
+#include "widgets/Translations.h"
 
 #include <QClipboard>
 #include <QDialog>

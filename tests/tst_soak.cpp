@@ -1,5 +1,5 @@
-#include "Form1.h"
-#include "PictureBox.h"
+#include "widgets/Form1.h"
+#include "widgets/PictureBox.h"
 
 #include <QFile>
 #include <QPushButton>

@@ -1,9 +1,9 @@
-#include "EveryCore.h"
-#include "Passes.h"
-#include "PictureSize.h"
-#include "ViewNavigation.h"
 #include "ViewPoints.h"
-#include "ViewRender.h"
+#include "drawing/Passes.h"
+#include "drawing/PictureSize.h"
+#include "parallel/EveryCore.h"
+#include "views/ViewNavigation.h"
+#include "views/ViewRender.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "PictureSize.h"
-#include "PictureWorld.h"
-#include "ViewText.h"
+#include "drawing/PictureSize.h"
+#include "views/ViewText.h"
+#include "world/PictureWorld.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 #include "DiveMovie.h"
 
-#include "DivePath.h"
 #include "VideoModule.h"
-#include "ViewRender.h"
-#include "WebPAnimation.h"
+#include "encoding/WebPAnimation.h"
+#include "views/DivePath.h"
+#include "views/ViewRender.h"
 
 #include <QElapsedTimer>
 

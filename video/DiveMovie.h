@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CurveRecord.h"
-#include "DivePath.h"
 #include "VideoEncoding.h"
-#include "WorldWindow.h"
+#include "drawing/CurveRecord.h"
+#include "views/DivePath.h"
+#include "world/WorldWindow.h"
 
 #include <QByteArray>
 #include <QSize>

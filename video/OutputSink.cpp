@@ -1,6 +1,6 @@
 #include "OutputSink.h"
 
-#include "FileOutput.h"
+#include "output/FileOutput.h"
 
 #include <algorithm>
 #include <memory>

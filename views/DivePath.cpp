@@ -1,6 +1,6 @@
 #include "DivePath.h"
 
-#include "PictureSize.h"
+#include "drawing/PictureSize.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WorldWindow.h"
+#include "world/WorldWindow.h"
 
 #include <QSize>
 
@@ -31,20 +31,20 @@ public:
     DivePath(std::span<const WorldWindow> views, double seconds, int fps, QSize size = {});
 
     // At least two, one per 1/fps of the dive's time.
-    int Frames() const { return frames_; }
+    [[nodiscard]] int Frames() const { return frames_; }
     // The window of a frame from 0 to Frames() - 1: at Stops() the views
     // themselves exactly, the first and the last among them.
-    WorldWindow Frame(int index) const;
-    const WorldWindow &First() const { return views_.front(); }
-    const WorldWindow &Last() const { return views_.back(); }
+    [[nodiscard]] WorldWindow Frame(int index) const;
+    [[nodiscard]] const WorldWindow &First() const { return views_.front(); }
+    [[nodiscard]] const WorldWindow &Last() const { return views_.back(); }
     // The frame that shows each view, in order.
-    const std::vector<int> &Stops() const { return stops_; }
+    [[nodiscard]] const std::vector<int> &Stops() const { return stops_; }
     // The widest window along the whole path.
-    WorldWindow Widest() const;
+    [[nodiscard]] WorldWindow Widest() const;
     // How far a frame's density may lean toward the next level of division:
     // 0 at the first and last frames, which are exact views, rising to 1
     // over the eases.
-    double Smoothing(int index) const;
+    [[nodiscard]] double Smoothing(int index) const;
 
     // Where a dive at `size` starts by default: the Draw's view around its
     // centre, holding all of it, with the pixels the Draw's have at the
@@ -73,12 +73,12 @@ private:
 
     static Leg MakeLeg(const WorldWindow &from, const WorldWindow &to, double yScale);
     // The window at `s` along a leg, from its nearer end.
-    WorldWindow AlongLeg(const Leg &leg, double s) const;
+    [[nodiscard]] WorldWindow AlongLeg(const Leg &leg, double s) const;
     // How far along the whole path a frame is, from 0 to 1.
-    double Progress(int index) const;
+    [[nodiscard]] double Progress(int index) const;
     // The frame that first reaches a share of the path.
-    int FrameAt(double progress) const;
-    double Seconds() const { return static_cast<double>(frames_ - 1) / fps_; }
+    [[nodiscard]] int FrameAt(double progress) const;
+    [[nodiscard]] double Seconds() const { return static_cast<double>(frames_ - 1) / fps_; }
 
     std::vector<WorldWindow> views_;
     std::vector<Leg> legs_;

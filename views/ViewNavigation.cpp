@@ -4,8 +4,7 @@ namespace levyc {
 
 WorldPoint WorldAt(const WorldWindow &window, QSizeF size, QPointF pixel)
 {
-    return {window.Left + window.Width() * (pixel.x() / size.width()),
-            window.Top + window.Height() * (pixel.y() / size.height())};
+    return PixelToWorld{window, size.width(), size.height()}.At(pixel.x(), pixel.y());
 }
 
 WorldWindow ZoomedAbout(const WorldWindow &window, QSizeF size, QPointF pixel, double factor)
@@ -18,8 +17,9 @@ WorldWindow ZoomedAbout(const WorldWindow &window, QSizeF size, QPointF pixel, d
 
 WorldWindow Panned(const WorldWindow &window, QSizeF size, QPointF pixels)
 {
-    const double dx = -window.Width() * (pixels.x() / size.width());
-    const double dy = -window.Height() * (pixels.y() / size.height());
+    const PixelToWorld mapping{window, size.width(), size.height()};
+    const double dx = -mapping.SpanX(pixels.x());
+    const double dy = -mapping.SpanY(pixels.y());
     const WorldWindow panned{window.Left + dx, window.Top + dy, window.Right + dx, window.Bottom + dy};
     return IsDrawableWindow(panned) ? panned : window;
 }
@@ -29,8 +29,9 @@ WorldWindow Resized(const WorldWindow &window, QSizeF from, QSizeF to)
     if (from.isEmpty() || to.isEmpty()) {
         return window;
     }
-    const WorldWindow resized{window.Left, window.Top, window.Left + window.Width() * (to.width() / from.width()),
-                              window.Top + window.Height() * (to.height() / from.height())};
+    // The old image's world at the new size's far corner.
+    const WorldPoint corner = PixelToWorld{window, from.width(), from.height()}.At(to.width(), to.height());
+    const WorldWindow resized{window.Left, window.Top, corner.X, corner.Y};
     return IsDrawableWindow(resized) ? resized : window;
 }
 

@@ -1,17 +1,12 @@
 #pragma once
 
-#include "DrawingSurface.h"
+#include "world/PixelToWorld.h"
+#include "world/WorldWindow.h"
 
 #include <QPointF>
 #include <QSizeF>
 
 namespace levyc {
-
-struct WorldPoint
-{
-    double X = 0.0;
-    double Y = 0.0;
-};
 
 // How a view moves: a world window shown on an image of `size` pixels, with
 // positions in those pixels from the image's top-left corner.

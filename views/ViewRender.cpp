@@ -1,11 +1,11 @@
 #include "ViewRender.h"
 
-#include "Canvas.h"
-#include "CurveReach.h"
-#include "DrawCommands.h"
-#include "EveryCore.h"
-#include "Plotter.h"
-#include "WorldMapping.h"
+#include "drawing/Canvas.h"
+#include "drawing/CurveReach.h"
+#include "drawing/DrawCommands.h"
+#include "drawing/Plotter.h"
+#include "parallel/EveryCore.h"
+#include "world/WorldMapping.h"
 
 #include <algorithm>
 #include <cmath>

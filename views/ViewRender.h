@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CurveRecord.h"
-#include "DrawingSurface.h"
-#include "PictureWorld.h"
+#include "drawing/CurveRecord.h"
+#include "world/PictureWorld.h"
+#include "world/WorldWindow.h"
 
 #include <QImage>
 #include <QSize>

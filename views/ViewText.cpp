@@ -1,7 +1,7 @@
 #include "ViewText.h"
 
-#include "PictureSize.h"
-#include "PictureWorld.h"
+#include "drawing/PictureSize.h"
+#include "world/PictureWorld.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

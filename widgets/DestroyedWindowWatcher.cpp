@@ -1,4 +1,4 @@
-#include "DestroyedWindowWatcher.h"
+#include "private/DestroyedWindowWatcher.h"
 
 #include <QWidget>
 

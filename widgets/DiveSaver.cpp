@@ -1,10 +1,10 @@
-#include "DiveSaver.h"
+#include "private/DiveSaver.h"
 
-#include "DiveMovie.h"
-#include "FileOutput.h"
-#include "OutputSink.h"
-#include "PictureWorld.h"
-#include "ViewNavigation.h"
+#include "output/FileOutput.h"
+#include "video/DiveMovie.h"
+#include "video/OutputSink.h"
+#include "views/ViewNavigation.h"
+#include "world/PictureWorld.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,14 +1,14 @@
 #include "Form1.h"
 
-#include "DiveSaver.h"
 #include "GoToViewDialog.h"
 #include "WindowLayout.h"
+#include "private/DiveSaver.h"
 
-#include "CurveAnimation.h"
-#include "FileOutput.h"
-#include "NameOnlyIconProvider.h"
-#include "PngEncoder.h"
-#include "VideoModule.h"
+#include "animation/CurveAnimation.h"
+#include "encoding/PngEncoder.h"
+#include "output/FileOutput.h"
+#include "private/NameOnlyIconProvider.h"
+#include "video/VideoModule.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>

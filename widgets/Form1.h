@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DrawCommands.h"
 #include "PictureBox.h"
-#include "Plotter.h"
 #include "SaveJob.h"
+#include "drawing/DrawCommands.h"
+#include "drawing/Plotter.h"
 
 #include <QWidget>
 
@@ -72,7 +72,7 @@ private:
     void ShowSaveError(const QString &error);
     // The work of the last Draw's animation, or of the picture as a still
     // image before any Draw.
-    SaveJob::Work AnimationWork(const QString &path) const;
+    [[nodiscard]] SaveJob::Work AnimationWork(const QString &path) const;
     // Asks whether to cancel the save and close.
     void AskToCancelAndClose();
     // Tooltips and accessible names and descriptions, in the current language.

@@ -1,7 +1,7 @@
 #include "GoToViewDialog.h"
 
 #include "PictureBox.h"
-#include "SharedView.h"
+#include "views/SharedView.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>

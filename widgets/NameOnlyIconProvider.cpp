@@ -1,4 +1,4 @@
-#include "NameOnlyIconProvider.h"
+#include "private/NameOnlyIconProvider.h"
 
 namespace levyc {
 

@@ -19,8 +19,8 @@
 #include <QWheelEvent>
 
 #include "FrameInterval.h"
-#include "PreviewPlacement.h"
-#include "SharedView.h"
+#include "views/PreviewPlacement.h"
+#include "views/SharedView.h"
 
 #include <algorithm>
 #include <chrono>

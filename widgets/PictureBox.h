@@ -1,10 +1,11 @@
 #pragma once
 
-#include "Canvas.h"
-#include "CurveRecord.h"
-#include "DrawingSurface.h"
 #include "ViewExplorer.h"
 #include "WindowLayout.h"
+#include "drawing/Canvas.h"
+#include "drawing/Color.h"
+#include "drawing/CurveRecord.h"
+#include "world/WorldWindow.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 #include "Program.h"
 
-#include "DestroyedWindowWatcher.h"
-#include "FileNames.h"
-#include "FileOutput.h"
 #include "Form1.h"
 #include "StartView.h"
 #include "Translations.h"
-#include "WaylandGraphics.h"
+#include "output/FileNames.h"
+#include "output/FileOutput.h"
+#include "private/DestroyedWindowWatcher.h"
+#include "private/WaylandGraphics.h"
 
 #include <QApplication>
 #include <QLocale>

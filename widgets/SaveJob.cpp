@@ -1,6 +1,6 @@
 #include "SaveJob.h"
 
-#include "SaveSignals.h"
+#include "private/SaveSignals.h"
 
 namespace levyc {
 

@@ -1,6 +1,6 @@
-#include "SaveSignals.h"
+#include "private/SaveSignals.h"
 
-#include "FileOutput.h"
+#include "output/FileOutput.h"
 
 #include <array>
 

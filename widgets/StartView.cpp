@@ -2,9 +2,9 @@
 
 #include "Form1.h"
 #include "PictureBox.h"
-#include "PictureSize.h"
-#include "PictureWorld.h"
-#include "SharedView.h"
+#include "drawing/PictureSize.h"
+#include "views/SharedView.h"
+#include "world/PictureWorld.h"
 
 #include <QPushButton>
 

@@ -1,8 +1,8 @@
 #include "ViewExplorer.h"
 
-#include "BoxZoom.h"
-#include "PictureWorld.h"
-#include "ViewNavigation.h"
+#include "views/BoxZoom.h"
+#include "views/ViewNavigation.h"
+#include "world/PictureWorld.h"
 
 namespace levyc {
 

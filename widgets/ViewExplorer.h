@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CurveRecord.h"
-#include "DrawingSurface.h"
-#include "ViewHistory.h"
 #include "ViewRenderThread.h"
+#include "drawing/CurveRecord.h"
+#include "views/ViewHistory.h"
+#include "world/WorldWindow.h"
 
 #include <QImage>
 #include <QObject>

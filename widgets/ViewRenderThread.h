@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CurveRecord.h"
-#include "DrawingSurface.h"
-#include "ViewRender.h"
+#include "drawing/CurveRecord.h"
+#include "views/ViewRender.h"
+#include "world/WorldWindow.h"
 
 #include <QImage>
 #include <QMutex>

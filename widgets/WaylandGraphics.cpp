@@ -1,4 +1,4 @@
-#include "WaylandGraphics.h"
+#include "private/WaylandGraphics.h"
 
 #include <QByteArray>
 #include <QtGlobal>

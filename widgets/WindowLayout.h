@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureSize.h"
+#include "drawing/PictureSize.h"
 
 #include <QRect>
 #include <QSize>

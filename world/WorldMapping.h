@@ -32,23 +32,23 @@ template <typename Real> struct BasicWorldMapping
     }
 
     // Pixel coordinate: the pixel holding a point is (floor(PixelX), floor(PixelY)).
-    [[nodiscard]] Real PixelX(Real x) const { return (x - Left) * scaleX; }
-    [[nodiscard]] Real PixelY(Real y) const { return (y - Top) * scaleY; }
+    [[nodiscard]] Real PixelX(Real x) const { return (x - Left) * scaleX_; }
+    [[nodiscard]] Real PixelY(Real y) const { return (y - Top) * scaleY_; }
     // Pixels per world unit, negative where the axis runs the other way.
-    [[nodiscard]] Real ScaleX() const { return scaleX; }
-    [[nodiscard]] Real ScaleY() const { return scaleY; }
+    [[nodiscard]] Real ScaleX() const { return scaleX_; }
+    [[nodiscard]] Real ScaleY() const { return scaleY_; }
 
     // Call after changing any field above.
     void Update()
     {
-        scaleX = static_cast<Real>(PixelWidth) / Width;
-        scaleY = static_cast<Real>(PixelHeight) / Height;
+        scaleX_ = static_cast<Real>(PixelWidth) / Width;
+        scaleY_ = static_cast<Real>(PixelHeight) / Height;
     }
 
 private:
     // Cached so the per-line path multiplies instead of divides.
-    Real scaleX = 0;
-    Real scaleY = 0;
+    Real scaleX_ = 0;
+    Real scaleY_ = 0;
 };
 
 using WorldMapping = BasicWorldMapping<float>;

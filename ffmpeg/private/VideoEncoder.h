@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VideoEncoding.h"
+#include "video/VideoEncoding.h"
 
 #include <memory>
 

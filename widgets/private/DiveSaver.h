@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SaveJob.h"
-#include "ViewRenderThread.h"
-#include "WorldWindow.h"
+#include "widgets/SaveJob.h"
+#include "widgets/ViewRenderThread.h"
+#include "world/WorldWindow.h"
 
 #include <QSize>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "BoxZoom.h"
 
-#include "ViewRender.h"
+#include "ViewNavigation.h"
 
 #include <algorithm>
 
@@ -16,10 +16,9 @@ WorldWindow ZoomedToBox(const WorldWindow &window, QSizeF size, const QRectF &bo
     const double factor = std::min(size.width() / drawn.width(), size.height() / drawn.height());
     const double width = window.Right - window.Left;
     const double height = window.Bottom - window.Top;
-    const double centreX = window.Left + drawn.center().x() / size.width() * width;
-    const double centreY = window.Top + drawn.center().y() / size.height() * height;
-    const WorldWindow zoomed{centreX - width / (2 * factor), centreY - height / (2 * factor),
-                             centreX + width / (2 * factor), centreY + height / (2 * factor)};
+    const WorldPoint centre = WorldAt(window, size, drawn.center());
+    const WorldWindow zoomed{centre.X - width / (2 * factor), centre.Y - height / (2 * factor),
+                             centre.X + width / (2 * factor), centre.Y + height / (2 * factor)};
     return IsDrawableWindow(zoomed) ? zoomed : window;
 }
 

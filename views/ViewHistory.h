@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DrawingSurface.h"
+#include "world/WorldWindow.h"
 
 #include <cstddef>
 #include <optional>
