@@ -109,6 +109,10 @@ void TestPictureBox::init()
 {
     box_ = std::make_unique<PictureBox>();
     box_->resize(577, 417);
+    // The screen is compared with the picture alone; the tests of the overlay
+    // and the overview show them.
+    box_->SetOverlayShown(false);
+    box_->SetOverviewShown(false);
     box_->show();
     QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
     box_->Refresh();
