@@ -468,21 +468,20 @@ void TestForm1::exploringKeysWorkFromAnywhere_data()
     QTest::newRow("Home on Draw") << "Command1" << int(Qt::Key_Home) << none << 1.0 << true << true << "Command1";
     QTest::newRow("Backspace on Draw") << "Command1" << int(Qt::Key_Backspace) << none << 1.0 << true << true
                                        << "Command1";
-    QTest::newRow("Alt+Left on Stop") << "Command3" << int(Qt::Key_Left) << alt << 1.0 << true << true
-                                      << "Command3";
+    QTest::newRow("Alt+Left on Stop") << "Command3" << int(Qt::Key_Left) << alt << 1.0 << true << true << "Command3";
     QTest::newRow("Alt+Right at the end: nothing, focus stays")
         << "Command1" << int(Qt::Key_Right) << alt << 1.25 << true << true << "Command1";
-    QTest::newRow("I on Draw hides the overlay") << "Command1" << int(Qt::Key_I) << none << 1.25 << false << true
-                                                 << "Command1";
-    QTest::newRow("O on Draw hides the overview") << "Command1" << int(Qt::Key_O) << none << 1.25 << true << false
-                                                  << "Command1";
+    QTest::newRow("I on Draw hides the overlay")
+        << "Command1" << int(Qt::Key_I) << none << 1.25 << false << true << "Command1";
+    QTest::newRow("O on Draw hides the overview")
+        << "Command1" << int(Qt::Key_O) << none << 1.25 << true << false << "Command1";
     QTest::newRow("Left on Draw still moves the focus")
         << "Command1" << int(Qt::Key_Left) << none << 1.25 << true << true << "Picture1";
     QTest::newRow("+ in a field is typed") << "Text1" << int(Qt::Key_Plus) << none << 1.25 << true << true << "Text1";
     QTest::newRow("Alt+Left in a field") << "Text2" << int(Qt::Key_Left) << alt << 1.25 << true << true << "Text2";
     QTest::newRow("I in a field is typed") << "Text2" << int(Qt::Key_I) << none << 1.25 << true << true << "Text2";
-    QTest::newRow("Space on Draw still draws") << "Command1" << int(Qt::Key_Space) << none << 1.0 << true << true
-                                               << "Command1";
+    QTest::newRow("Space on Draw still draws")
+        << "Command1" << int(Qt::Key_Space) << none << 1.0 << true << true << "Command1";
 }
 
 void TestForm1::exploringKeysWorkFromAnywhere()
@@ -602,7 +601,8 @@ void TestForm1::helpListsTheKeys()
     QVERIFY2(tip.endsWith(keys->text()), qPrintable(keys->text()));
     keys->close();
     // The menu shows each action's shortcut, Reset View's Home among them.
-    QAction *reset = MenuAction(picture, japanese ? QStringLiteral("表示をリセット(&R)") : QStringLiteral("&Reset View"));
+    QAction *reset =
+        MenuAction(picture, japanese ? QStringLiteral("表示をリセット(&R)") : QStringLiteral("&Reset View"));
     QVERIFY(reset != nullptr);
     QCOMPARE(reset->shortcut(), QKeySequence(Qt::Key_Home));
     QVERIFY(reset->isShortcutVisibleInContextMenu());

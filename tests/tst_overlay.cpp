@@ -39,13 +39,20 @@ void TestOverlay::overlayText_data()
     QTest::addColumn<WorldWindow>("view");
     QTest::addColumn<QString>("zoom");
     QTest::addColumn<QString>("centre");
-    QTest::newRow("the Draw's view") << PictureWorld << "×1" << "105, -45";
-    QTest::newRow("one notch") << ViewAt(105, -45, 1.25) << "×1.25" << "105, -45";
-    QTest::newRow("zoomed out") << ViewAt(105, -45, 0.5) << "×0.5" << "105, -45";
-    QTest::newRow("rounds up to a power") << ViewAt(1, 2, 999.7) << "×1e3" << "1.000, 2.000";
-    QTest::newRow("a million") << ViewAt(12.3456789012, -45.6789, 1.2e6) << "×1.2e6" << "12.345679, -45.678900";
-    QTest::newRow("the widest") << WorldWindow{-5e6, 5e6, 5e6, -5e6} << "×8.1e-5" << "0, 0";
-    QTest::newRow("no minus nought") << ViewAt(-0.001, 0.0004, 1) << "×1" << "0, 0";
+    QTest::newRow("the Draw's view") << PictureWorld << "×1"
+                                     << "105, -45";
+    QTest::newRow("one notch") << ViewAt(105, -45, 1.25) << "×1.25"
+                               << "105, -45";
+    QTest::newRow("zoomed out") << ViewAt(105, -45, 0.5) << "×0.5"
+                                << "105, -45";
+    QTest::newRow("rounds up to a power") << ViewAt(1, 2, 999.7) << "×1e3"
+                                          << "1.000, 2.000";
+    QTest::newRow("a million") << ViewAt(12.3456789012, -45.6789, 1.2e6) << "×1.2e6"
+                               << "12.345679, -45.678900";
+    QTest::newRow("the widest") << WorldWindow{-5e6, 5e6, 5e6, -5e6} << "×8.1e-5"
+                                << "0, 0";
+    QTest::newRow("no minus nought") << ViewAt(-0.001, 0.0004, 1) << "×1"
+                                     << "0, 0";
     QTest::newRow("the deepest") << ViewAt(300.000000000123456, -400.000000000678901, 7.7e12) << "×7.7e12"
                                  << "300.0000000001235, -400.0000000006789";
 }
@@ -110,9 +117,10 @@ void TestOverlay::overview()
     QCOMPARE(overview.Frame(), QRectF(424, 304, 143, 103));
     QCOMPARE(OverviewPlacement::Shows(view), shown);
     const QRectF got = overview.Mark(view);
-    QVERIFY2(qAbs(got.left() - mark.left()) < 1e-9 && qAbs(got.top() - mark.top()) < 1e-9 &&
-                 qAbs(got.width() - mark.width()) < 1e-9 && qAbs(got.height() - mark.height()) < 1e-9,
-             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(got.left()).arg(got.top()).arg(got.width()).arg(got.height())));
+    QVERIFY2(
+        qAbs(got.left() - mark.left()) < 1e-9 && qAbs(got.top() - mark.top()) < 1e-9 &&
+            qAbs(got.width() - mark.width()) < 1e-9 && qAbs(got.height() - mark.height()) < 1e-9,
+        qPrintable(QStringLiteral("%1,%2 %3x%4").arg(got.left()).arg(got.top()).arg(got.width()).arg(got.height())));
     QCOMPARE(OverviewPlacement::IsCross(got), cross);
 
     // A click on the mark's centre keeps the view; on the overview's corner,

@@ -648,8 +648,8 @@ void TestPictureBox::aClickOrAWheelTurnGivesTheFocus()
 void TestPictureBox::overlaySaysWhereTheViewIs_data()
 {
     QTest::addColumn<QString>("keys"); // pressed after a Draw
-    QTest::addColumn<double>("width");  // the view's before the keys; 0 for the Draw's
-    QTest::addColumn<int>("lines");     // of the overlay in the top-left corner; 0 for none
+    QTest::addColumn<double>("width"); // the view's before the keys; 0 for the Draw's
+    QTest::addColumn<int>("lines");    // of the overlay in the top-left corner; 0 for none
     QTest::newRow("the Draw's view: none") << "" << 0.0 << 0;
     QTest::newRow("one step in: zoom and centre") << "+" << 0.0 << 2;
     QTest::newRow("I hides it") << "+I" << 0.0 << 0;

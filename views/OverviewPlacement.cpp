@@ -25,7 +25,8 @@ OverviewPlacement::OverviewPlacement(QSizeF picture)
     // The Draw's picture, of the picture's shape, scaled down.
     const double width = std::round(picture.width() * OverviewPart);
     const double height = picture.width() > 0 ? std::round(width * picture.height() / picture.width()) : 0;
-    frame_ = QRectF(picture.width() - OverviewMargin - width, picture.height() - OverviewMargin - height, width, height);
+    frame_ =
+        QRectF(picture.width() - OverviewMargin - width, picture.height() - OverviewMargin - height, width, height);
 }
 
 bool OverviewPlacement::Shows(const WorldWindow &view)

@@ -11,10 +11,10 @@
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>

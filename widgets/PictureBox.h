@@ -3,8 +3,8 @@
 #include "Canvas.h"
 #include "CurveRecord.h"
 #include "DrawingSurface.h"
-#include "ViewNavigation.h"
 #include "ViewExplorer.h"
+#include "ViewNavigation.h"
 #include "WindowLayout.h"
 
 #include <QAction>
