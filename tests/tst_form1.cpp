@@ -186,6 +186,12 @@ private slots:
     void closingDuringADrawingEndsItFirst();
     void aDrawShowsItsOwnPictureWhereverTheViewWas();
     void copyPutsThePictureOnTheClipboard();
+    void exploringKeysWorkFromAnywhere_data();
+    void exploringKeysWorkFromAnywhere();
+    void copyAndSaveLeaveOutTheOverlayAndOverview_data();
+    void copyAndSaveLeaveOutTheOverlayAndOverview();
+    void helpListsTheKeys_data();
+    void helpListsTheKeys();
     void saveThatCannotBeDoneShowsWhy_data();
     void saveThatCannotBeDoneShowsWhy();
     void saveLeavesSignalsAlone();
@@ -375,6 +381,9 @@ void TestForm1::aDrawShowsItsOwnPictureWhereverTheViewWas()
     auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
     const QImage drawn = picture->Picture();
+    // The screen is compared with the picture alone: no overlay over it.
+    QTest::keyClick(picture, Qt::Key_I);
+    QVERIFY(!picture->OverlayShown());
     QTest::keyClick(picture, Qt::Key_Plus);
     QTest::keyClick(picture, Qt::Key_Left);
     const QImage moved = picture->Picture();
@@ -439,6 +448,175 @@ void TestForm1::copyPutsThePictureOnTheClipboard()
     const QImage png = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG");
     QCOMPARE(png.convertToFormat(QImage::Format_RGB32), expected);
     QCOMPARE(qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32), expected);
+}
+
+void TestForm1::exploringKeysWorkFromAnywhere_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<double>("zoom"); // after a Draw and one step in with +
+    QTest::addColumn<bool>("overlay");
+    QTest::addColumn<bool>("overview");
+    QTest::addColumn<QString>("focusAfter");
+    const int none = Qt::NoModifier;
+    const int alt = Qt::AltModifier;
+    QTest::newRow("+ on Draw zooms in") << "Command1" << int(Qt::Key_Plus) << none << 1.5625 << true << true
+                                        << "Command1";
+    QTest::newRow("- on Stop zooms out") << "Command3" << int(Qt::Key_Minus) << none << 1.0 << true << true
+                                         << "Command3";
+    QTest::newRow("Home on Draw") << "Command1" << int(Qt::Key_Home) << none << 1.0 << true << true << "Command1";
+    QTest::newRow("Backspace on Draw") << "Command1" << int(Qt::Key_Backspace) << none << 1.0 << true << true
+                                       << "Command1";
+    QTest::newRow("Alt+Left on Stop") << "Command3" << int(Qt::Key_Left) << alt << 1.0 << true << true << "Command3";
+    QTest::newRow("Alt+Right at the end: nothing, focus stays")
+        << "Command1" << int(Qt::Key_Right) << alt << 1.25 << true << true << "Command1";
+    QTest::newRow("I on Draw hides the overlay")
+        << "Command1" << int(Qt::Key_I) << none << 1.25 << false << true << "Command1";
+    QTest::newRow("O on Draw hides the overview")
+        << "Command1" << int(Qt::Key_O) << none << 1.25 << true << false << "Command1";
+    QTest::newRow("Left on Draw still moves the focus")
+        << "Command1" << int(Qt::Key_Left) << none << 1.25 << true << true << "Picture1";
+    QTest::newRow("+ in a field is typed") << "Text1" << int(Qt::Key_Plus) << none << 1.25 << true << true << "Text1";
+    QTest::newRow("Alt+Left in a field") << "Text2" << int(Qt::Key_Left) << alt << 1.25 << true << true << "Text2";
+    QTest::newRow("I in a field is typed") << "Text2" << int(Qt::Key_I) << none << 1.25 << true << true << "Text2";
+    QTest::newRow("Space on Draw still draws")
+        << "Command1" << int(Qt::Key_Space) << none << 1.0 << true << true << "Command1";
+}
+
+void TestForm1::exploringKeysWorkFromAnywhere()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(double, zoom);
+    QFETCH(bool, overlay);
+    QFETCH(bool, overview);
+    QFETCH(QString, focusAfter);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    // Before any Draw the keys do nothing.
+    QWidget *target = Child(focus.toLatin1().constData());
+    target->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), target);
+    QTest::keyClick(target, Qt::Key_Plus);
+    QCOMPARE(picture->View(), PictureWorld);
+
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(picture, Qt::Key_Plus);
+    target->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), target);
+    auto *field = qobject_cast<QLineEdit *>(target);
+    const QString typed = field != nullptr ? field->text() : QString();
+    QTest::keyClick(target, static_cast<Qt::Key>(key), static_cast<Qt::KeyboardModifiers>(modifiers));
+    QTRY_VERIFY2(qAbs(PictureWorld.Width() / picture->View().Width() - zoom) < 1e-9,
+                 qPrintable(QString::number(PictureWorld.Width() / picture->View().Width())));
+    QCOMPARE(picture->OverlayShown(), overlay);
+    QCOMPARE(picture->OverviewShown(), overview);
+    QCOMPARE(QApplication::focusWidget(), Child(focusAfter.toLatin1().constData()));
+    if (field != nullptr && modifiers == Qt::NoModifier) {
+        QCOMPARE(field->text().size(), typed.size() + 1);
+    }
+}
+
+void TestForm1::copyAndSaveLeaveOutTheOverlayAndOverview_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::newRow("Copy") << false;
+    QTest::newRow("Save As") << true;
+}
+
+void TestForm1::copyAndSaveLeaveOutTheOverlayAndOverview()
+{
+    QFETCH(bool, save);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    // Past a zoom of 4: both the overlay and the overview on screen.
+    for (int step = 0; step < 7; ++step) {
+        QTest::keyClick(picture, Qt::Key_Plus);
+    }
+    QTRY_VERIFY(picture->PictureReady());
+    QTemporaryDir dir;
+    const auto taken = [&](const QString &name) {
+        if (save) {
+            const QString path = dir.filePath(name);
+            return SaveAndWait(*form_, path) ? QImage(path).convertToFormat(QImage::Format_RGB32) : QImage();
+        }
+        QGuiApplication::clipboard()->clear();
+        QTest::keySequence(picture, QKeySequence::Copy);
+        const QMimeData *data = nullptr;
+        if (!QTest::qWaitFor([&] {
+                return (data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
+                       data->hasFormat(QStringLiteral("image/png"));
+            })) {
+            return QImage();
+        }
+        return QImage::fromData(data->data(QStringLiteral("image/png")), "PNG").convertToFormat(QImage::Format_RGB32);
+    };
+    QTRY_VERIFY(OnScreen(*picture) != picture->Picture());
+    const QImage withThem = taken(QStringLiteral("shown.png"));
+    QTest::keyClick(picture, Qt::Key_I);
+    QTest::keyClick(picture, Qt::Key_O);
+    QTRY_COMPARE(OnScreen(*picture), picture->Picture());
+    const QImage without = taken(QStringLiteral("hidden.png"));
+    QVERIFY(!without.isNull());
+    QCOMPARE(withThem, without);
+    QCOMPARE(without, OnScreen(*picture));
+}
+
+void TestForm1::helpListsTheKeys_data()
+{
+    QTest::addColumn<bool>("japanese");
+    QTest::addColumn<QString>("pressDraw");
+    QTest::newRow("English") << false << "Press Draw";
+    QTest::newRow("Japanese") << true << "描画";
+}
+
+void TestForm1::helpListsTheKeys()
+{
+    QFETCH(bool, japanese);
+    QFETCH(QString, pressDraw);
+    std::unique_ptr<QTranslator> translator;
+    if (japanese) {
+        translator.reset(InstallTranslations(*QCoreApplication::instance(), QLocale(QLocale::Japanese)));
+        QVERIFY(translator != nullptr);
+        QCoreApplication::processEvents();
+    }
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    QVERIFY2(picture->toolTip().contains(pressDraw), qPrintable(picture->toolTip()));
+    QVERIFY(!picture->toolTip().contains(QStringLiteral("Alt+")));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    // Every exploring key, once a Draw has ended.
+    const QString tip = picture->toolTip();
+    for (const char *key : {"+", "-", "Home", "Backspace", "Alt+Left", "Alt+Right", "I:", "O:", "Ctrl+G", "F1"}) {
+        QVERIFY2(tip.contains(QLatin1String(key)), key);
+    }
+    QVERIFY(!tip.contains(pressDraw.mid(0, 5)) || japanese);
+    // F1 from the Draw button shows the same list.
+    Child("Command1")->setFocus();
+    QTest::keyClick(Child("Command1"), Qt::Key_F1);
+    QMessageBox *keys = nullptr;
+    QTRY_VERIFY((keys = form_->findChild<QMessageBox *>(QStringLiteral("KeysHelp"))) != nullptr);
+    QVERIFY2(tip.endsWith(keys->text()), qPrintable(keys->text()));
+    keys->close();
+    // The menu shows each action's shortcut, Reset View's Home among them.
+    QAction *reset =
+        MenuAction(picture, japanese ? QStringLiteral("表示をリセット(&R)") : QStringLiteral("&Reset View"));
+    QVERIFY(reset != nullptr);
+    QCOMPARE(reset->shortcut(), QKeySequence(Qt::Key_Home));
+    QVERIFY(reset->isShortcutVisibleInContextMenu());
+    QAction *help = MenuAction(picture, japanese ? QStringLiteral("キー一覧(&K)…") : QStringLiteral("&Keys…"));
+    QVERIFY(help != nullptr);
+    QApplication::activePopupWidget()->close();
+    help->trigger();
+    QTRY_VERIFY(form_->findChild<QMessageBox *>(QStringLiteral("KeysHelp")) != nullptr);
+    // The picture's description says how deep the view is and where.
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(picture, Qt::Key_Plus);
+    const QString description = picture->accessibleDescription();
+    QVERIFY2(description.contains(QStringLiteral("×1.25")) && description.contains(QStringLiteral("105, -45")),
+             qPrintable(description));
 }
 
 void TestForm1::saveThatCannotBeDoneShowsWhy_data()

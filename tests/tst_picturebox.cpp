@@ -64,6 +64,22 @@ void DrawPicture(PictureBox &box, const std::vector<CurveRecord> &curves)
     box.Refresh();
 }
 
+// The pixels in which the screen differs from the picture: what is painted over it.
+QRect PaintedOver(PictureBox &box)
+{
+    const QImage screen = OnScreen(box);
+    const QImage picture = box.Picture();
+    QRect over;
+    for (int y = 0; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x) {
+            if (screen.pixel(x, y) != picture.pixel(x, y)) {
+                over |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return over;
+}
+
 // The world point at a position in an image of `size` pixels showing `window`.
 QPointF WorldPointAt(const WorldWindow &window, QSizeF size, QPointF pixel)
 {
@@ -99,6 +115,10 @@ private slots:
     void boxAndDoubleClickZoom();
     void aClickOrAWheelTurnGivesTheFocus_data();
     void aClickOrAWheelTurnGivesTheFocus();
+    void overlaySaysWhereTheViewIs_data();
+    void overlaySaysWhereTheViewIs();
+    void overviewShowsPastFourAndTakesAClick_data();
+    void overviewShowsPastFourAndTakesAClick();
 
 private:
     [[nodiscard]] qint64 FrameNs() const { return FrameIntervalNs(box_->screen()); }
@@ -110,6 +130,10 @@ void TestPictureBox::init()
 {
     box_ = std::make_unique<PictureBox>();
     box_->resize(577, 417);
+    // The screen is compared with the picture alone; the tests of the overlay
+    // and the overview show them.
+    box_->SetOverlayShown(false);
+    box_->SetOverviewShown(false);
     box_->show();
     QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
     box_->Refresh();
@@ -335,6 +359,10 @@ void TestPictureBox::exploringMovesTheView()
                                            {"up", Qt::Key_Up},
                                            {"home", Qt::Key_Home}};
         QTest::keyClick(&box, keys.value(action));
+    }
+    if (reset) {
+        // Home is Reset View's shortcut, run as the menu runs it, once events are handled.
+        QTRY_COMPARE(box.View(), PictureWorld);
     }
     const WorldWindow after = box.View();
     const double width = before.Right - before.Left;
@@ -620,6 +648,118 @@ void TestPictureBox::aClickOrAWheelTurnGivesTheFocus()
         QCOMPARE(OnScreen(*box), picture);
         QCOMPARE(box->Picture(), picture);
     }
+}
+
+void TestPictureBox::overlaySaysWhereTheViewIs_data()
+{
+    QTest::addColumn<QString>("keys"); // pressed after a Draw
+    QTest::addColumn<double>("width"); // the view's before the keys; 0 for the Draw's
+    QTest::addColumn<int>("lines");    // of the overlay in the top-left corner; 0 for none
+    QTest::newRow("the Draw's view: none") << "" << 0.0 << 0;
+    QTest::newRow("one step in: zoom and centre") << "+" << 0.0 << 2;
+    QTest::newRow("I hides it") << "+I" << 0.0 << 0;
+    QTest::newRow("I again shows it") << "+II" << 0.0 << 2;
+    QTest::newRow("back at the Draw's view: none") << "+-" << 0.0 << 0;
+    QTest::newRow("at the deepest, + says so") << "+" << 1.2e-10 << 3;
+    QTest::newRow("at the widest, - says so") << "-" << 9e6 << 3;
+}
+
+void TestPictureBox::overlaySaysWhereTheViewIs()
+{
+    QFETCH(QString, keys);
+    QFETCH(double, width);
+    QFETCH(int, lines);
+    PictureBox &box = *box_;
+    box.SetOverlayShown(true);
+    DrawPicture(box, PictureCurves());
+    box.Explore(PictureCurves());
+    if (width > 0) {
+        box.SetView({105 - width / 2, -45 + width / 2, 105 + width / 2, -45 - width / 2});
+    }
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(100, 100));
+    for (const QChar key : keys) {
+        QTest::keyClick(&box, key.toLatin1());
+    }
+    QTRY_VERIFY(box.PictureReady());
+    if (lines == 0) {
+        QTRY_COMPARE(OnScreen(box), box.Picture());
+        return;
+    }
+    // Lines of text, on a shade where the picture is not black, in the
+    // top-left corner; the rest untouched.
+    const qreal ratio = box.devicePixelRatioF();
+    const qreal line = QFontMetrics(box.font()).lineSpacing() * ratio;
+    QRect over;
+    QTRY_VERIFY((over = PaintedOver(box)).height() > (lines - 1) * line);
+    QVERIFY(over.height() < (lines + 1) * line);
+    QVERIFY(over.left() < 20 * ratio && over.top() < 20 * ratio && over.right() < box.ImageSize().width() / 2);
+    if (lines == 3) {
+        // Two seconds on, the limit's word goes.
+        QTRY_VERIFY_WITH_TIMEOUT(PaintedOver(box).height() < over.height() - line / 2, 10000);
+    }
+}
+
+void TestPictureBox::overviewShowsPastFourAndTakesAClick_data()
+{
+    QTest::addColumn<int>("steps"); // presses of +, 1.25 times closer each
+    QTest::addColumn<bool>("hide"); // O pressed after them
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("x3.05: none") << 5 << false << false;
+    QTest::newRow("x4.77: shown, and a click goes there") << 7 << false << true;
+    QTest::newRow("x4.77 with O: none") << 7 << true << false;
+}
+
+void TestPictureBox::overviewShowsPastFourAndTakesAClick()
+{
+    QFETCH(int, steps);
+    QFETCH(bool, hide);
+    QFETCH(bool, shown);
+    PictureBox &box = *box_;
+    box.SetOverviewShown(true);
+    DrawPicture(box, PictureCurves());
+    box.Explore(PictureCurves());
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(100, 100));
+    for (int step = 0; step < steps; ++step) {
+        QTest::keyClick(&box, Qt::Key_Plus);
+    }
+    if (hide) {
+        QTest::keyClick(&box, Qt::Key_O);
+    }
+    QTRY_VERIFY(box.PictureReady());
+    if (!shown) {
+        QTRY_COMPARE(OnScreen(box), box.Picture());
+        return;
+    }
+    // A small picture in the bottom-right corner, framed.
+    const QSize size = box.ImageSize();
+    QRect over;
+    QTRY_VERIFY(!(over = PaintedOver(box)).isEmpty());
+    QVERIFY(over.left() > size.width() / 2 && over.top() > size.height() / 2);
+    QVERIFY(over.right() >= size.width() - 20 && over.bottom() >= size.height() - 20);
+    // A click a quarter of the way in from its top-left corner centres the
+    // view on the Draw's world point there, at the same scale.
+    const WorldWindow before = box.View();
+    const qreal ratio = box.devicePixelRatioF();
+    // Inside its frame of a black and a white line.
+    const QRectF frame = QRectF(QPointF(over.topLeft()) / ratio, QSizeF(over.size()) / ratio).adjusted(2, 2, -2, -2);
+    const QPointF at = frame.topLeft() + QPointF(frame.width() / 4, frame.height() / 4) + QPointF(2, 2);
+    QTest::mouseClick(&box, Qt::LeftButton, {}, at.toPoint());
+    const WorldWindow after = box.View();
+    // Within two of the overview's pixels, for the click's rounding to whole pixels.
+    const double pixel = 810 / frame.width();
+    QVERIFY2(qAbs((after.Left + after.Right) / 2 - (-300 + 810 / 4.0)) < 2 * pixel &&
+                 qAbs((after.Top + after.Bottom) / 2 - (410 - 910 / 4.0)) < 2 * pixel * 910 / 810,
+             qPrintable(QStringLiteral("centred on %1, %2")
+                            .arg((after.Left + after.Right) / 2)
+                            .arg((after.Top + after.Bottom) / 2)));
+    QVERIFY(qAbs(after.Width() - before.Width()) < 1e-9);
+    // On the history, as a step of its own: after one more step, Back
+    // returns to the view clicked, then to the one before the click.
+    QTest::keyClick(&box, Qt::Key_Plus);
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    QTRY_COMPARE(box.View(), after);
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    QTRY_COMPARE(box.View(), before);
 }
 
 QTEST_MAIN(TestPictureBox)

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -144,6 +145,42 @@ Form1::Form1(QWidget *parent)
     connect(Picture1, &PictureBox::SaveRequested, this, &Form1::SaveAs);
     connect(Picture1, &PictureBox::SaveDiveRequested, this, &Form1::SaveDive);
     connect(Picture1, &PictureBox::GoToViewRequested, this, [this] { GoToViewDialog::Open(Picture1, this); });
+    connect(Picture1, &PictureBox::KeysRequested, this, &Form1::ShowKeys);
+    // Keys the buttons ignore come up to the window; Alt+arrows the buttons
+    // would take to move the focus. The fields keep every key they are given.
+    for (QObject *watched : std::initializer_list<QObject *>{this, command1, command3, text1, text2}) {
+        watched->installEventFilter(this);
+    }
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool typing = qobject_cast<QLineEdit *>(focusWidget()) != nullptr;
+    if (event->type() == QEvent::ShortcutOverride && typing &&
+        PictureBox::IsExploringKey(*static_cast<QKeyEvent *>(event))) {
+        // Typed into the field, never taken by a shortcut of the window.
+        event->accept();
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress && !typing && watched != Picture1 &&
+        Picture1->TakeKey(*static_cast<QKeyEvent *>(event))) {
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::ShowKeys()
+{
+    if (auto *shown = findChild<QMessageBox *>(QStringLiteral("KeysHelp"))) {
+        shown->raise();
+        shown->activateWindow();
+        return;
+    }
+    // Not exec(): a drawing goes on while it is open.
+    auto *box = new QMessageBox(QMessageBox::Information, tr("Keys"), PictureBox::KeysText(), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("KeysHelp"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void Form1::Retranslate()

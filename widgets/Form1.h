@@ -50,6 +50,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    // The exploring keys reach the picture from anywhere but the text fields.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Draw, run by a press of Command1.
@@ -73,6 +75,8 @@ private:
     // The work of the last Draw's animation, or of the picture as a still
     // image before any Draw.
     [[nodiscard]] SaveJob::Work AnimationWork(const QString &path) const;
+    // The keys and what they do, in a window of their own.
+    void ShowKeys();
     // Asks whether to cancel the save and close.
     void AskToCancelAndClose();
     // Tooltips and accessible names and descriptions, in the current language.

@@ -19,6 +19,8 @@
 #include <QWheelEvent>
 
 #include "FrameInterval.h"
+#include "views/OverlayText.h"
+#include "views/OverviewPlacement.h"
 #include "views/PreviewPlacement.h"
 #include "views/SharedView.h"
 
@@ -40,6 +42,13 @@ constexpr double ZoomStep = 1.25;
 constexpr double NotchAngle = 120.0;
 // An arrow key pans by this part of the view.
 constexpr double PanStep = 0.1;
+// How long "deepest" or "widest" stays after a zoom stopped at a limit.
+constexpr int LimitShownMs = 2000;
+// The overlay's distance from the picture's corner, and around its text.
+constexpr int OverlayMargin = 6;
+constexpr int OverlayPadding = 4;
+// Dark enough under white text on any colour of the picture.
+constexpr int OverlayShade = 170;
 
 int Floor(qreal value)
 {
@@ -125,12 +134,42 @@ PictureBox::PictureBox(QWidget *parent)
     connect(&goToViewAction_, &QAction::triggered, this, &PictureBox::GoToViewRequested, Qt::QueuedConnection);
     connect(&backAction_, &QAction::triggered, this, &PictureBox::Back, Qt::QueuedConnection);
     connect(&forwardAction_, &QAction::triggered, this, &PictureBox::Forward, Qt::QueuedConnection);
+    resetViewAction_.setShortcut(QKeySequence(Qt::Key_Home));
+    resetViewAction_.setShortcutContext(Qt::WidgetShortcut);
+    addAction(&resetViewAction_);
+    overlayAction_.setShortcut(QKeySequence(Qt::Key_I));
+    overviewAction_.setShortcut(QKeySequence(Qt::Key_O));
+    for (QAction *action : {&overlayAction_, &overviewAction_}) {
+        action->setCheckable(true);
+        action->setChecked(true);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        addAction(action);
+        connect(action, &QAction::toggled, this, [this] { update(contentsRect()); });
+    }
+    // Help from anywhere in the window, before any Draw too.
+    keysAction_.setShortcut(QKeySequence(Qt::Key_F1));
+    keysAction_.setShortcutContext(Qt::WindowShortcut);
+    addAction(&keysAction_);
+    connect(&keysAction_, &QAction::triggered, this, &PictureBox::KeysRequested, Qt::QueuedConnection);
+    for (QAction *action : actions()) {
+        action->setShortcutVisibleInContextMenu(true);
+    }
+    saveDiveAction_.setShortcutVisibleInContextMenu(true);
+    limitTimer_.setSingleShot(true);
+    limitTimer_.setInterval(LimitShownMs);
+    connect(&limitTimer_, &QTimer::timeout, this, [this] { update(contentsRect()); });
+    connect(&explorer_, &ViewExplorer::LimitReached, this, [this](bool deeper) {
+        deepest_ = deeper;
+        limitTimer_.start();
+        update(contentsRect());
+    });
     connect(&explorer_, &ViewExplorer::HistoryChanged, this, [this] {
         backAction_.setEnabled(explorer_.CanGoBack());
         forwardAction_.setEnabled(explorer_.CanGoForward());
     });
     connect(&explorer_, &ViewExplorer::ViewChanged, this, [this] {
         exactOnScreen_ = false;
+        Describe();
         // The preview, at the next frame.
         update();
     });
@@ -151,11 +190,38 @@ void PictureBox::Retranslate()
     forwardAction_.setText(tr("&Forward"));
     copyViewAction_.setText(tr("Copy &View"));
     goToViewAction_.setText(tr("&Go to View…"));
-    setToolTip(tr("The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG."));
+    overlayAction_.setText(tr("Show &Where You Are"));
+    overviewAction_.setText(tr("Show &Overview"));
+    keysAction_.setText(tr("&Keys…"));
+    setToolTip(explored_ ? tr("The picture. Once a drawing has ended:") + QLatin1Char('\n') + KeysText()
+                         : tr("The picture. Press Draw (描画) to draw the curves, then explore them here."));
     setAccessibleName(tr("Picture"));
-    setAccessibleDescription(
-        tr("The Lévy C curves drawn so far. Once drawn, + and - zoom, the arrow keys move the view and Home resets it. "
-           "Ctrl+C copies the picture, Ctrl+S saves it as a PNG file."));
+    Describe();
+}
+
+QString PictureBox::KeysText()
+{
+    return tr("Wheel, + or -: zoom in or out\n"
+              "Drag, or the arrow keys on the picture: move the view\n"
+              "Shift+drag: zoom to a box; Esc cancels it\n"
+              "Double-click: zoom in twice as close\n"
+              "Home: back to the Draw's view\n"
+              "Backspace or Alt+Left: back; Alt+Right: forward\n"
+              "I: show or hide where you are\n"
+              "O: show or hide the overview; a click on it goes there\n"
+              "Ctrl+G: go to a view\n"
+              "Ctrl+C: copy the picture; Ctrl+S: save it\n"
+              "Right-click: more; F1: these keys");
+}
+
+void PictureBox::Describe()
+{
+    QString description = tr("The Lévy C curves drawn so far.");
+    if (Exploring()) {
+        const OverlayText where(View(), ImageSize());
+        description += QLatin1Char(' ') + tr("Zoom %1, centred on %2.").arg(where.ZoomText(), where.CentreText());
+    }
+    setAccessibleDescription(description + QLatin1Char(' ') + tr("Press F1 for the keys."));
 }
 
 void PictureBox::changeEvent(QEvent *event)
@@ -179,6 +245,10 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->addAction(&forwardAction_);
     menu->addAction(&copyViewAction_);
     menu->addAction(&goToViewAction_);
+    menu->addSeparator();
+    menu->addAction(&overlayAction_);
+    menu->addAction(&overviewAction_);
+    menu->addAction(&keysAction_);
     menu->popup(event->globalPos());
 }
 
@@ -210,15 +280,24 @@ std::function<QImage(const std::atomic<bool> *)> PictureBox::PictureRenderer() c
 void PictureBox::Explore(const std::vector<CurveRecord> &curves)
 {
     explorer_.Explore(curves, canvas_.Image());
+    drawn_ = canvas_.Image();
+    overviewImage_ = {};
     resetViewAction_.setEnabled(true);
     saveDiveAction_.setEnabled(true);
     copyViewAction_.setEnabled(true);
     goToViewAction_.setEnabled(true);
+    if (!explored_) {
+        explored_ = true;
+        Retranslate();
+    }
+    Describe();
 }
 
 void PictureBox::StopExploring()
 {
     explorer_.Stop();
+    drawn_ = overviewImage_ = {};
+    limitTimer_.stop();
     resetViewAction_.setEnabled(false);
     saveDiveAction_.setEnabled(false);
     copyViewAction_.setEnabled(false);
@@ -230,6 +309,7 @@ void PictureBox::CopyView() const
     if (Exploring()) {
         QGuiApplication::clipboard()->setText(ViewLines(View(), ImageSize()));
     }
+    Describe();
 }
 
 void PictureBox::SetView(const WorldWindow &window)
@@ -289,6 +369,13 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
         event->accept();
         return;
     }
+    if (const std::optional<WorldPoint> point = OverviewPoint(event->position());
+        point && event->button() == Qt::LeftButton) {
+        // Centred there, at the same scale; on the history as any step is.
+        SetView(OverviewPlacement::CentredOn(View(), *point));
+        event->accept();
+        return;
+    }
     if (Exploring() && event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier)) {
         explorer_.BeginBox(ImagePoint(event->position()));
         event->accept();
@@ -328,6 +415,11 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    if (OverviewPoint(event->position())) {
+        // The second click of two on the overview: another click there.
+        mousePressEvent(event);
+        return;
+    }
     if (Exploring() && event->button() == Qt::LeftButton && !event->modifiers().testFlag(Qt::ShiftModifier)) {
         explorer_.ZoomAbout(ImagePoint(event->position()), 2);
         explorer_.Settle();
@@ -348,25 +440,14 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (TakeKey(*event)) {
+        event->accept();
+        return;
+    }
     const QSizeF size(ImageSize());
-    // The middle of the image, which at an odd size is the middle of its middle pixel.
-    const QPointF centre(size.width() / 2, size.height() / 2);
     switch (event->key()) {
-    case Qt::Key_Plus:
-    case Qt::Key_Equal: // + without Shift on many layouts
-        explorer_.ZoomAbout(centre, ZoomStep);
-        break;
-    case Qt::Key_Minus:
-        explorer_.ZoomAbout(centre, 1 / ZoomStep);
-        break;
     case Qt::Key_Left:
     case Qt::Key_Right:
-        if (event->modifiers().testFlag(Qt::AltModifier)) {
-            // Back or Forward with nowhere to go: their shortcut is off, and
-            // the keys must not pan instead.
-            event->accept();
-            return;
-        }
         explorer_.Pan({(event->key() == Qt::Key_Left ? PanStep : -PanStep) * size.width(), 0});
         break;
     case Qt::Key_Up:
@@ -375,15 +456,71 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Down:
         explorer_.Pan({0, -PanStep * size.height()});
         break;
-    case Qt::Key_Home:
-        ResetView();
-        break;
     default:
         QFrame::keyPressEvent(event);
         return;
     }
     explorer_.Settle();
     event->accept();
+}
+
+bool PictureBox::IsExploringKey(const QKeyEvent &event)
+{
+    // The keypad's + and - are the same keys; Shift makes + on many layouts.
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    switch (event.key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: // + without Shift on many layouts
+    case Qt::Key_Minus:
+    case Qt::Key_Home:
+    case Qt::Key_Backspace:
+    case Qt::Key_I:
+    case Qt::Key_O:
+    case Qt::Key_F11:
+        return modifiers == Qt::NoModifier;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        return modifiers == Qt::AltModifier;
+    case Qt::Key_G:
+        return modifiers == Qt::ControlModifier;
+    default:
+        return false;
+    }
+}
+
+bool PictureBox::TakeKey(const QKeyEvent &event)
+{
+    if (!Exploring() || !isEnabled() || !IsExploringKey(event)) {
+        return false;
+    }
+    const QSizeF size(ImageSize());
+    // The middle of the image, which at an odd size is the middle of its middle pixel.
+    const QPointF centre(size.width() / 2, size.height() / 2);
+    switch (event.key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        explorer_.ZoomAbout(centre, ZoomStep);
+        explorer_.Settle();
+        return true;
+    case Qt::Key_Minus:
+        explorer_.ZoomAbout(centre, 1 / ZoomStep);
+        explorer_.Settle();
+        return true;
+    default:
+        break;
+    }
+    // The picture's own actions, as their shortcuts would; a key whose action
+    // is off, as Back at the history's start, does nothing.
+    const QKeySequence pressed(event.keyCombination().key() | (event.modifiers() & ~Qt::KeypadModifier));
+    for (QAction *action : actions()) {
+        if (action->shortcuts().contains(pressed)) {
+            if (action->isEnabled()) {
+                action->trigger();
+            }
+            break;
+        }
+    }
+    return true;
 }
 
 bool PictureBox::event(QEvent *event)
@@ -510,6 +647,8 @@ void PictureBox::paintEvent(QPaintEvent *event)
     if (explorer_.Shown() != view) {
         PaintPreview(painter);
         PaintBox(painter);
+        PaintOverview(painter);
+        PaintOverlay(painter);
         return;
     }
     if (!exactOnScreen_) {
@@ -537,6 +676,84 @@ void PictureBox::paintEvent(QPaintEvent *event)
         QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
     painter.drawImage(QRectF(source), image, QRectF(source));
     PaintBox(painter);
+    PaintOverview(painter);
+    PaintOverlay(painter);
+}
+
+bool PictureBox::OverviewVisible() const
+{
+    return Exploring() && OverviewShown() && !drawn_.isNull() && OverviewPlacement::Shows(View());
+}
+
+std::optional<WorldPoint> PictureBox::OverviewPoint(QPointF position) const
+{
+    if (!OverviewVisible()) {
+        return std::nullopt;
+    }
+    const QRect inner = contentsRect();
+    return OverviewPlacement(QSizeF(inner.size())).WorldAt(position - QPointF(inner.topLeft()));
+}
+
+void PictureBox::PaintOverview(QPainter &painter)
+{
+    if (!OverviewVisible()) {
+        return;
+    }
+    const QRect inner = contentsRect();
+    const OverviewPlacement overview{QSizeF(inner.size())};
+    const QRectF frame = overview.Frame().translated(inner.topLeft());
+    painter.resetTransform();
+    painter.setClipRect(inner);
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (frame.size() * ratio).toSize();
+    if (overviewImage_.size() != pixels) {
+        // Smoothly: the Draw's thin lines stay in sight at a quarter of the size.
+        overviewImage_ = drawn_.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    painter.drawImage(frame, overviewImage_);
+    // Black under white: seen on any colour.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(frame.adjusted(-1.5, -1.5, 0.5, 0.5));
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(frame.adjusted(-0.5, -0.5, -0.5, -0.5));
+    const QRectF mark = overview.Mark(View()).translated(inner.topLeft());
+    painter.setClipRect(frame);
+    for (const auto &[pen, width] : {std::pair(Qt::black, 3), std::pair(Qt::yellow, 1)}) {
+        painter.setPen(QPen(pen, width));
+        if (OverviewPlacement::IsCross(mark)) {
+            const auto [across, down] = OverviewPlacement::Cross(mark);
+            painter.drawLine(across);
+            painter.drawLine(down);
+        } else {
+            painter.drawRect(mark);
+        }
+    }
+}
+
+void PictureBox::PaintOverlay(QPainter &painter) const
+{
+    const bool atLimit = limitTimer_.isActive();
+    if (!Exploring() || !OverlayShown() || (View() == PictureWorld && !atLimit)) {
+        return;
+    }
+    const OverlayText where(View(), ImageSize());
+    QStringList lines{where.ZoomText(), where.CentreText()};
+    if (atLimit) {
+        lines << (deepest_ ? tr("deepest") : tr("widest"));
+    }
+    const QString text = lines.join(QLatin1Char('\n'));
+    painter.resetTransform();
+    painter.setClipRect(contentsRect());
+    painter.setFont(font());
+    const QPoint corner = contentsRect().topLeft() + QPoint(OverlayMargin, OverlayMargin);
+    const QRect textRect = painter.fontMetrics()
+                               .boundingRect(QRect(corner, QSize(contentsRect().width(), 0)), Qt::AlignLeft, text)
+                               .translated(OverlayPadding, OverlayPadding);
+    painter.fillRect(textRect.adjusted(-OverlayPadding, -OverlayPadding, OverlayPadding, OverlayPadding),
+                     QColor(0, 0, 0, OverlayShade));
+    painter.setPen(Qt::white);
+    painter.drawText(textRect, Qt::AlignLeft, text);
 }
 
 void PictureBox::PaintBox(QPainter &painter) const

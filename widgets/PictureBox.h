@@ -5,6 +5,7 @@
 #include "drawing/Canvas.h"
 #include "drawing/Color.h"
 #include "drawing/CurveRecord.h"
+#include "views/ViewNavigation.h"
 #include "world/WorldWindow.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -90,6 +92,22 @@ public:
     // Puts the view's two lines on the clipboard, --window and --centre.
     void CopyView() const;
 
+    // Where the view is, in a corner, and the whole Draw with the view marked
+    // on it, in another: painted over the picture, never into it. I and O
+    // show or hide them, for the program's run.
+    [[nodiscard]] bool OverlayShown() const { return overlayAction_.isChecked(); }
+    [[nodiscard]] bool OverviewShown() const { return overviewAction_.isChecked(); }
+    void SetOverlayShown(bool shown) { overlayAction_.setChecked(shown); }
+    void SetOverviewShown(bool shown) { overviewAction_.setChecked(shown); }
+
+    // Whether a key is one of those that explore from anywhere in the window.
+    static bool IsExploringKey(const QKeyEvent &event);
+    // A key pressed elsewhere in the window: acts on the picture when it is
+    // an exploring key and a Draw has ended. Whether it was taken.
+    bool TakeKey(const QKeyEvent &event);
+    // The keys and what they do, one a line, in the current language.
+    static QString KeysText();
+
 signals:
     // Copy was chosen, from the context menu or with Ctrl+C.
     void CopyRequested();
@@ -99,6 +117,8 @@ signals:
     void SaveDiveRequested();
     // Go to View… was chosen, from the context menu or with Ctrl+G.
     void GoToViewRequested();
+    // Keys… was chosen, from the context menu or with F1.
+    void KeysRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -125,6 +145,14 @@ private:
     void PaintPreview(QPainter &painter);
     // The zoom box being drawn, over the picture.
     void PaintBox(QPainter &painter) const;
+    // The overlay and the overview, over the picture, in widget coordinates.
+    void PaintOverlay(QPainter &painter) const;
+    void PaintOverview(QPainter &painter);
+    [[nodiscard]] bool OverviewVisible() const;
+    // The world point under a position on the overview, if it is there.
+    [[nodiscard]] std::optional<WorldPoint> OverviewPoint(QPointF position) const;
+    // The accessible description, with the view's zoom and centre.
+    void Describe();
     // Shows the changed box when events are next handled, or when the next
     // frame is due if that is later.
     void ScheduleShow();
@@ -153,10 +181,19 @@ private:
     QAction forwardAction_;
     QAction copyViewAction_;
     QAction goToViewAction_;
+    QAction overlayAction_;
+    QAction overviewAction_;
+    QAction keysAction_;
 
     ViewExplorer explorer_;
     // Whether the exact picture of the view has been painted since it was asked for.
     bool exactOnScreen_ = true;
+    bool explored_ = false; // a Draw has ended once
+    QImage drawn_;          // the Draw's picture, for the overview
+    QImage overviewImage_;  // it scaled to the overview, made when first painted
+    // "deepest" or "widest" after a zoom stopped at a limit, for a while.
+    bool deepest_ = false;
+    QTimer limitTimer_;
 };
 
 } // namespace levyc

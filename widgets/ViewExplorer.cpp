@@ -70,7 +70,12 @@ void ViewExplorer::ResetView()
 
 void ViewExplorer::ZoomAbout(QPointF pixel, double factor)
 {
-    SetView(ZoomedAbout(view_, QSizeF(size_), pixel, factor));
+    const WorldWindow zoomed = ZoomedAbout(view_, QSizeF(size_), pixel, factor);
+    if (Exploring() && zoomed == view_ && factor != 1.0) {
+        emit LimitReached(factor > 1.0);
+        return;
+    }
+    SetView(zoomed);
 }
 
 void ViewExplorer::Pan(QPointF pixels)

@@ -91,6 +91,8 @@ signals:
     void HistoryChanged();
     // Box() has changed.
     void BoxChanged();
+    // A zoom was refused at the narrowest view (deeper) or the widest.
+    void LimitReached(bool deeper);
 
 private:
     void Request();

@@ -232,6 +232,14 @@ case_explore() {
     press_draw
     expect_complete_picture drawn
     local drawn=-300,410,510,-500 zoomed dragged keyed
+    # From the Draw button's focus: I hides the overlay, so that the screen
+    # is the picture alone; + zooms in about the centre, Home goes back.
+    xdotool key --delay 100 i plus
+    expect_view "$out/levyc.log" from-button "$drawn" "(r1 - l1) / (r2 - l2) > 1.2499 && (r1 - l1) / (r2 - l2) < 1.2501 &&
+        l1 + r1 - l2 - r2 < 1e-9 && l2 + r2 - l1 - r1 < 1e-9" "+ from the Draw button"
+    xdotool key Home
+    expect_view "$out/levyc.log" home-from-button "$view" "l2 == -300 && t2 == 410 && r2 == 510 && b2 == -500" \
+        "Home from the Draw button"
     # Three notches up with the pointer on the picture's pixel (282, 190).
     xdotool mousemove --window "$win" 300 200 click --repeat 3 --delay 40 4
     # The view is 1.25^3 times narrower, and the world point under the pointer stays.

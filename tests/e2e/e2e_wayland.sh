@@ -89,8 +89,9 @@ case_explore() {
     QT_LOGGING_RULES=levyc.view.debug=true start_levyc "$out/levyc.log"
     keys -k Tab -k space
     expect_complete_picture drawn
+    # I from the Draw button hides the overlay: the screen is the picture alone.
     # Back to the picture, two steps in about its centre, one to the right.
-    keys -M shift -k Tab -m shift -k plus -k plus -k Right
+    keys -k i -M shift -k Tab -m shift -k plus -k plus -k Right
     local keyed
     expect_view "$out/levyc.log" keys -300,410,510,-500 \
         "(r1 - l1) / (r2 - l2) > 1.5624 && (r1 - l1) / (r2 - l2) < 1.5626" "+ + Right"

@@ -123,6 +123,10 @@
         <source>A save is still running. Cancel it and close the window?</source>
         <translation>保存がまだ続いています。保存を取り消してウィンドウを閉じますか？</translation>
     </message>
+    <message>
+        <source>Keys</source>
+        <translation>キー一覧</translation>
+    </message>
 </context>
 <context>
     <name>levyc::PictureBox</name>
@@ -151,16 +155,72 @@
         <translation>進む(&amp;F)</translation>
     </message>
     <message>
-        <source>The picture. Turn the wheel to zoom, drag to move it, right-click to copy it or save it as PNG.</source>
-        <translation>画像です。ホイールで拡大縮小、ドラッグで移動、右クリックでコピーやPNGでの保存ができます。</translation>
-    </message>
-    <message>
         <source>Picture</source>
         <translation>画像</translation>
     </message>
     <message>
-        <source>The Lévy C curves drawn so far. Once drawn, + and - zoom, the arrow keys move the view and Home resets it. Ctrl+C copies the picture, Ctrl+S saves it as a PNG file.</source>
-        <translation>これまでに描いたレヴィC曲線です。描き終えたら、+と-で拡大縮小、矢印キーで表示を移動、Homeで元に戻します。Ctrl+Cで画像をコピー、Ctrl+SでPNGファイルに保存します。</translation>
+        <source>Show &amp;Where You Are</source>
+        <translation>現在地を表示(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Show &amp;Overview</source>
+        <translation>全体図を表示(&amp;O)</translation>
+    </message>
+    <message>
+        <source>&amp;Keys…</source>
+        <translation>キー一覧(&amp;K)…</translation>
+    </message>
+    <message>
+        <source>The picture. Once a drawing has ended:</source>
+        <translation>画像です。描き終えたあとの操作:</translation>
+    </message>
+    <message>
+        <source>The picture. Press Draw (描画) to draw the curves, then explore them here.</source>
+        <translation>画像です。「描画」を押すと曲線を描きます。描き終えたら、ここで拡大や移動ができます。</translation>
+    </message>
+    <message>
+        <source>Wheel, + or -: zoom in or out
+Drag, or the arrow keys on the picture: move the view
+Shift+drag: zoom to a box; Esc cancels it
+Double-click: zoom in twice as close
+Home: back to the Draw&apos;s view
+Backspace or Alt+Left: back; Alt+Right: forward
+I: show or hide where you are
+O: show or hide the overview; a click on it goes there
+Ctrl+G: go to a view
+Ctrl+C: copy the picture; Ctrl+S: save it
+Right-click: more; F1: these keys</source>
+        <translation>ホイール、+、-: 拡大・縮小
+ドラッグ、または画像上で矢印キー: 表示を移動
+Shift+ドラッグ: 囲んだ範囲を拡大(Escで取り消し)
+ダブルクリック: 2倍に拡大
+Home: 描画したときの表示に戻る
+BackspaceまたはAlt+Left: 戻る、Alt+Right: 進む
+I: 現在地の表示・非表示
+O: 全体図の表示・非表示(クリックでその場所へ)
+Ctrl+G: 指定した表示へ移動
+Ctrl+C: 画像をコピー、Ctrl+S: 保存
+右クリック: その他の操作、F1: このキー一覧</translation>
+    </message>
+    <message>
+        <source>The Lévy C curves drawn so far.</source>
+        <translation>これまでに描いたレヴィC曲線です。</translation>
+    </message>
+    <message>
+        <source>Zoom %1, centred on %2.</source>
+        <translation>倍率 %1、中心 %2。</translation>
+    </message>
+    <message>
+        <source>Press F1 for the keys.</source>
+        <translation>F1でキー一覧を表示します。</translation>
+    </message>
+    <message>
+        <source>deepest</source>
+        <translation>これ以上拡大できません</translation>
+    </message>
+    <message>
+        <source>widest</source>
+        <translation>これ以上縮小できません</translation>
     </message>
 </context>
 <context>
