@@ -302,6 +302,7 @@ void PictureBox::StopExploring()
     saveDiveAction_.setEnabled(false);
     copyViewAction_.setEnabled(false);
     goToViewAction_.setEnabled(false);
+    Describe();
 }
 
 void PictureBox::CopyView() const
@@ -309,7 +310,6 @@ void PictureBox::CopyView() const
     if (Exploring()) {
         QGuiApplication::clipboard()->setText(ViewLines(View(), ImageSize()));
     }
-    Describe();
 }
 
 void PictureBox::SetView(const WorldWindow &window)
