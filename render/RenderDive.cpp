@@ -29,7 +29,10 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     }
     qint64 size = 0;
     const VideoSink sink = OutputSink(output, &size);
-    const Dive dive{options.from, options.window, options.size, options.seconds, options.fps, *format, options.through};
+    Dive dive{options.from, options.window, options.size, options.seconds, options.fps, *format, options.through};
+    if (options.quality >= 0) {
+        dive.quality = options.quality;
+    }
     QElapsedTimer elapsed;
     elapsed.start();
     const auto shown = [&](int done, int frames) {

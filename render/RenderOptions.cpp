@@ -365,7 +365,7 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     QByteArray windowText;
     std::optional<QByteArray> centreText;
     std::optional<QByteArray> zoomText;
-    bool diveOptionGiven = false; // --from, --through, --seconds, --fps or --format
+    bool diveOptionGiven = false; // --from, --through, --seconds, --fps, --format or --quality
     bool fromGiven = false;
     // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
     const auto valueOf = [&arguments](qsizetype &i, const QByteArray &name, QByteArray *value) {
@@ -470,6 +470,16 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                 options.error = QStringLiteral("bad format '%1': expected mp4, webm or webp").arg(PrintableName(value));
                 return options;
             }
+        } else if (is(argument, "--quality")) {
+            diveOptionGiven = true;
+            bool number = false;
+            options.quality = valueOf(i, "--quality", &value) ? value.toInt(&number) : -1;
+            if (!number || options.quality < 0 || options.quality > VideoSettings::MaxQuality) {
+                options.error = QStringLiteral("bad quality '%1': expected 0 to %2")
+                                    .arg(PrintableName(value))
+                                    .arg(VideoSettings::MaxQuality);
+                return options;
+            }
         } else if (is(argument, "--frame-ms")) {
             if (!valueOf(i, "--frame-ms", &value)) {
                 options.error = QStringLiteral("--frame-ms needs a value such as 30");
@@ -547,7 +557,7 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     if (options.dive) {
         options.error = DiveError(options, sizeGiven, windowGiven, frameMsGiven, fromGiven);
     } else if (diveOptionGiven) {
-        options.error = QStringLiteral("--from, --through, --seconds, --fps and --format go with --dive");
+        options.error = QStringLiteral("--from, --through, --seconds, --fps, --format and --quality go with --dive");
     } else if (options.animate && options.icon) {
         options.error = QStringLiteral("--animate and --icon do not go together");
     } else if (frameMsGiven && !options.animate) {

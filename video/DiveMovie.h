@@ -38,6 +38,7 @@ struct Dive
     int fps = 30;
     DiveFormat format = DiveFormat::Mp4;
     std::vector<WorldWindow> through; // views passed on the way, in order
+    int quality = VideoSettings::DefaultQuality; // MP4 and WebM; a WebP is lossless
 };
 
 // The path a dive's frames follow.
