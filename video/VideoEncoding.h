@@ -19,7 +19,7 @@ enum class VideoFormat {
 struct VideoSettings
 {
     static constexpr int MaxQuality = 100;
-    static constexpr int DefaultQuality = 50;
+    static constexpr int DefaultQuality = 60;
 
     VideoFormat format = VideoFormat::Mp4;
     QSize size; // even sides
