@@ -3,7 +3,7 @@
 //     VIDEO (MP4 or WebM) decoded against the exact frames of the same dive,
 //     a lossless WebP: PSNR in dB over the YUV planes (the exact frames put in
 //     BT.709 4:2:0 as the encoder does), the mean and the worst frame, the
-//     file's mean and peak one-second bitrate.
+//     file's mean and peak one-second bitrate, and an H.264 stream's level.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -180,10 +180,10 @@ int main(int argc, char *argv[])
     }
     const double n = std::max<double>(1, static_cast<double>(frameY.size()));
     const double bytes = static_cast<double>(QFileInfo(QString::fromLocal8Bit(argv[1])).size());
-    std::printf("%s: %zu frames, %.2f MB, mean %.2f Mbit/s, peak 1 s %.2f Mbit/s; PSNR Y mean %.2f dB (worst "
-                "frame %.2f), YUV mean %.2f dB (worst %.2f)\n",
+    std::printf("%s: %zu frames, %.2f MB, mean %.2f Mbit/s, peak 1 s %.2f Mbit/s, level %d; PSNR Y mean %.2f dB "
+                "(worst frame %.2f), YUV mean %.2f dB (worst %.2f)\n",
                 argv[1], frameY.size(), bytes / 1e6, bytes * 8 / 1e6 / (static_cast<double>(frameY.size()) / fps),
-                peak * 8 / 1e6, sumY / n, frameY.empty() ? 0 : *std::min_element(frameY.begin(), frameY.end()),
+                peak * 8 / 1e6, stream->codecpar->level, sumY / n, frameY.empty() ? 0 : *std::min_element(frameY.begin(), frameY.end()),
                 sumAll / n, frameAll.empty() ? 0 : *std::min_element(frameAll.begin(), frameAll.end()));
     av_packet_free(&packet);
     av_frame_free(&decoded);
