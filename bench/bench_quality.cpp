@@ -34,8 +34,7 @@ public:
         if (input.open(QIODevice::ReadOnly)) {
             file_ = input.readAll();
         }
-        const WebPData data = {reinterpret_cast<const uint8_t *>(file_.constData()),
-                               static_cast<size_t>(file_.size())};
+        const WebPData data = {reinterpret_cast<const uint8_t *>(file_.constData()), static_cast<size_t>(file_.size())};
         WebPAnimDecoderOptions options;
         WebPAnimDecoderOptionsInit(&options);
         options.color_mode = MODE_BGRA;
@@ -51,9 +50,9 @@ public:
     ExactFrames(ExactFrames &&) = delete;
     ExactFrames &operator=(ExactFrames &&) = delete;
 
-    bool Valid() const { return decoder_ != nullptr; }
-    int Width() const { return static_cast<int>(info_.canvas_width); }
-    int Height() const { return static_cast<int>(info_.canvas_height); }
+    [[nodiscard]] bool Valid() const { return decoder_ != nullptr; }
+    [[nodiscard]] int Width() const { return static_cast<int>(info_.canvas_width); }
+    [[nodiscard]] int Height() const { return static_cast<int>(info_.canvas_height); }
 
     // The next frame shown, in BGRA; null at the end.
     const uint8_t *Next()
@@ -118,8 +117,8 @@ int main(int argc, char *argv[])
     }
     const int width = codec->width;
     const int height = codec->height;
-    SwsContext *scaler = sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P,
-                                        SWS_BILINEAR, nullptr, nullptr, nullptr);
+    SwsContext *scaler = sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P, SWS_BILINEAR,
+                                        nullptr, nullptr, nullptr);
     const int *coefficients = sws_getCoefficients(SWS_CS_ITU709);
     sws_setColorspaceDetails(scaler, coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
     AVFrame *reference = av_frame_alloc();
@@ -183,8 +182,9 @@ int main(int argc, char *argv[])
     std::printf("%s: %zu frames, %.2f MB, mean %.2f Mbit/s, peak 1 s %.2f Mbit/s, level %d; PSNR Y mean %.2f dB "
                 "(worst frame %.2f), YUV mean %.2f dB (worst %.2f)\n",
                 argv[1], frameY.size(), bytes / 1e6, bytes * 8 / 1e6 / (static_cast<double>(frameY.size()) / fps),
-                peak * 8 / 1e6, stream->codecpar->level, sumY / n, frameY.empty() ? 0 : *std::min_element(frameY.begin(), frameY.end()),
-                sumAll / n, frameAll.empty() ? 0 : *std::min_element(frameAll.begin(), frameAll.end()));
+                peak * 8 / 1e6, stream->codecpar->level, sumY / n,
+                frameY.empty() ? 0 : *std::min_element(frameY.begin(), frameY.end()), sumAll / n,
+                frameAll.empty() ? 0 : *std::min_element(frameAll.begin(), frameAll.end()));
     av_packet_free(&packet);
     av_frame_free(&decoded);
     av_frame_free(&reference);

@@ -53,7 +53,8 @@ H264Level H264LevelFor(QSize size, int fps, int floor)
     const std::int64_t frame = across * down;
     for (const LevelLimits &level : Levels) {
         // Neither side may exceed the square root of eight frames' worth.
-        const auto longestSide = static_cast<std::int64_t>(std::sqrt(8.0 * static_cast<double>(level.frameMacroblocks)));
+        const auto longestSide =
+            static_cast<std::int64_t>(std::sqrt(8.0 * static_cast<double>(level.frameMacroblocks)));
         if (level.idc >= floor && frame <= level.frameMacroblocks && frame * fps <= level.macroblocksPerSecond &&
             across <= longestSide && down <= longestSide) {
             return {level.idc, level.maxKbps * HighNumerator / HighDenominator,
