@@ -16,8 +16,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <system_error>
 #include <thread>

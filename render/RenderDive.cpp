@@ -50,8 +50,8 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     const bool made = MakeDive(dive, curves, sink, &figures, error, shown);
     // stderr back before the program's own lines.
     const QByteArray told = messages.End();
-    if (!made && (LibraryMessages::TellOfNoMemory(told) ||
-                  error->contains(QString::fromLocal8Bit(std::strerror(ENOMEM))))) {
+    if (!made &&
+        (LibraryMessages::TellOfNoMemory(told) || error->contains(QString::fromLocal8Bit(std::strerror(ENOMEM))))) {
         *error =
             QStringLiteral("not enough memory for a %1x%2 dive").arg(options.size.width()).arg(options.size.height());
     }

@@ -157,9 +157,10 @@ double MeanLumaDistance(const QImage &luma, const QImage &picture)
 bool RenderSmallDive(const QStringList &options, const QString &output = {}, QByteArray *told = nullptr)
 {
     QProcess render;
-    const QStringList arguments = QStringList{"--size", QStringLiteral("%1x%2").arg(Size.width()).arg(Size.height()),
-                                              "--seconds", QString::number(Seconds), "--fps", QString::number(Fps),
-                                              "--window", "299.99,-399.99,300.01,-400.01"} +
+    const QStringList arguments = QStringList{"--size",    QStringLiteral("%1x%2").arg(Size.width()).arg(Size.height()),
+                                              "--seconds", QString::number(Seconds),
+                                              "--fps",     QString::number(Fps),
+                                              "--window",  "299.99,-399.99,300.01,-400.01"} +
                                   options;
     if (!output.isEmpty()) {
         render.setStandardOutputFile(output);
@@ -172,7 +173,8 @@ bool RenderSmallDive(const QStringList &options, const QString &output = {}, QBy
     if (told != nullptr) {
         *told = error;
     }
-    return render.exitStatus() == QProcess::NormalExit && render.exitCode() == 0 && (told != nullptr || error.isEmpty());
+    return render.exitStatus() == QProcess::NormalExit && render.exitCode() == 0 &&
+           (told != nullptr || error.isEmpty());
 }
 
 // An MP4 file's top-level boxes in order, and the H.264 level its avcC box
@@ -396,13 +398,14 @@ void TestDive::timeIsTold()
     const QString path = dir.filePath(QStringLiteral("dive.mp4"));
     QByteArray told;
     QVERIFY(RenderSmallDive({"--time", "--dive", path}, {}, &told));
-    QVERIFY2(QRegularExpression(QStringLiteral("^levyc-render: %1 frames, views drawn in [0-9.]+ ms, encoded alongside in "
-                                               "[0-9.]+ ms, [0-9.]+ ms in all, %2 bytes\n$")
-                                    .arg(std::lround(Seconds * Fps))
-                                    .arg(QFileInfo(path).size()))
-                 .match(QString::fromUtf8(told))
-                 .hasMatch(),
-             told.constData());
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^levyc-render: %1 frames, views drawn in [0-9.]+ ms, encoded alongside in "
+                                          "[0-9.]+ ms, [0-9.]+ ms in all, %2 bytes\n$")
+                               .arg(std::lround(Seconds * Fps))
+                               .arg(QFileInfo(path).size()))
+            .match(QString::fromUtf8(told))
+            .hasMatch(),
+        told.constData());
 }
 
 QTEST_GUILESS_MAIN(TestDive)

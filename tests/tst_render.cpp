@@ -404,7 +404,8 @@ void TestRender::options_data()
                                    << "go with --dive" << normalMs << false;
     for (const char *quality : {"0", "100"}) {
         QTest::addRow("dive at quality %s", quality)
-            << QStringList{"--size=64x36", "--quality", QString::fromLatin1(quality), "--window", deep, "--dive", "d.mp4"}
+            << QStringList{"--size=64x36", "--quality", QString::fromLatin1(quality), "--window", deep,
+                           "--dive",       "d.mp4"}
             << QSize(64, 36) << false << "d.mp4"
             << "" << normalMs << false;
     }
