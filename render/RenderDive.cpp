@@ -29,7 +29,10 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     }
     qint64 size = 0;
     const VideoSink sink = OutputSink(output, &size);
-    const Dive dive{options.from, options.window, options.size, options.seconds, options.fps, *format, options.through};
+    Dive dive{options.from, options.window, options.size, options.seconds, options.fps, *format, options.through};
+    if (options.quality >= 0) {
+        dive.quality = options.quality;
+    }
     QElapsedTimer elapsed;
     elapsed.start();
     const auto shown = [&](int done, int frames) {
@@ -45,8 +48,10 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     const std::vector<CurveRecord> curves = PictureCurves();
     LibraryMessages messages;
     const bool made = MakeDive(dive, curves, sink, &figures, error, shown);
-    if (!made && (LibraryMessages::TellOfNoMemory(messages.End()) ||
-                  error->contains(QString::fromLocal8Bit(std::strerror(ENOMEM))))) {
+    // stderr back before the program's own lines.
+    const QByteArray told = messages.End();
+    if (!made &&
+        (LibraryMessages::TellOfNoMemory(told) || error->contains(QString::fromLocal8Bit(std::strerror(ENOMEM))))) {
         *error =
             QStringLiteral("not enough memory for a %1x%2 dive").arg(options.size.width()).arg(options.size.height());
     }

@@ -98,7 +98,9 @@ QString BadWindow(const QByteArray &value)
     return QStringLiteral("bad window '%1': expected X1,Y1,X2,Y2, each side from %2 to %3 world units")
         .arg(PrintableName(value))
         .arg(MinViewSpan)
-        .arg(MaxViewSpan);
+        .arg(MaxViewSpan)
+        .arg(VideoSettings::MaxQuality)
+        .arg(VideoSettings::DefaultQuality);
 }
 
 // The shortest dive, so that a dive at any rate is never less than a tenth of a second.
@@ -159,7 +161,9 @@ QString PathError(const RenderOptions &options)
                           "each other")
         .arg(std::abs(widest.Width()), 0, 'g', 3)
         .arg(std::abs(widest.Height()), 0, 'g', 3)
-        .arg(MaxViewSpan);
+        .arg(MaxViewSpan)
+        .arg(VideoSettings::MaxQuality)
+        .arg(VideoSettings::DefaultQuality);
 }
 
 // The dive's checks once every option is read; an empty string when it can be made.
@@ -278,7 +282,7 @@ QString RenderUsage(QSize defaultSize)
                "       levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--frame-ms N] [--time] [--quiet]\n"
                "                    --animate OUTPUT.webp\n"
                "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] [--through X1,Y1,X2,Y2]... --window X1,Y1,X2,Y2\n"
-               "                    [--seconds S] [--fps N] [--format mp4|webm|webp] [--time] [--quiet]\n"
+               "                    [--seconds S] [--fps N] [--format mp4|webm|webp] [--quality Q] [--time] [--quiet]\n"
                "                    --dive OUTPUT.mp4|.webm|.webp\n"
                "Renders the complete Levy C picture without a display and writes it as PNG\n"
                "to OUTPUT.png, or to standard output when OUTPUT.png is '-'.\n"
@@ -322,6 +326,10 @@ QString RenderUsage(QSize defaultSize)
                "  --fps N          a dive's frames a second, 1 to %16 (default %17)\n"
                "  --format FMT     a dive's format, mp4, webm or webp, when the name does not end in one\n"
                "                   (a dive's default --size is %18x%19; MP4 and WebM need even sides)\n"
+               "  --quality Q      an MP4 or WebM dive's quality, 0 to %22 (default %23), mapped to each codec's\n"
+               "                   own scale so that both come out alike; higher makes larger files. A WebP dive\n"
+               "                   is lossless and ignores it. An MP4 file has its index first (fast start),\n"
+               "                   and an H.264 level, at least 4.1, that its bitrate keeps to\n"
                "  --time           print the lines drawn, the render time and the encoding time to standard error\n"
                "  --quiet          no progress line on a terminal\n"
                "  --icon           write the application icon instead: the picture trimmed to its\n"
@@ -351,7 +359,9 @@ QString RenderUsage(QSize defaultSize)
         .arg(RenderOptions::DefaultDiveSize.width())
         .arg(RenderOptions::DefaultDiveSize.height())
         .arg(WebPAnimation::MaxSide)
-        .arg(MaxViewSpan);
+        .arg(MaxViewSpan)
+        .arg(VideoSettings::MaxQuality)
+        .arg(VideoSettings::DefaultQuality);
 }
 
 RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
@@ -365,7 +375,7 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     QByteArray windowText;
     std::optional<QByteArray> centreText;
     std::optional<QByteArray> zoomText;
-    bool diveOptionGiven = false; // --from, --through, --seconds, --fps or --format
+    bool diveOptionGiven = false; // --from, --through, --seconds, --fps, --format or --quality
     bool fromGiven = false;
     // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
     const auto valueOf = [&arguments](qsizetype &i, const QByteArray &name, QByteArray *value) {
@@ -470,6 +480,16 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                 options.error = QStringLiteral("bad format '%1': expected mp4, webm or webp").arg(PrintableName(value));
                 return options;
             }
+        } else if (is(argument, "--quality")) {
+            diveOptionGiven = true;
+            bool number = false;
+            options.quality = valueOf(i, "--quality", &value) ? value.toInt(&number) : -1;
+            if (!number || options.quality < 0 || options.quality > VideoSettings::MaxQuality) {
+                options.error = QStringLiteral("bad quality '%1': expected 0 to %2")
+                                    .arg(PrintableName(value))
+                                    .arg(VideoSettings::MaxQuality);
+                return options;
+            }
         } else if (is(argument, "--frame-ms")) {
             if (!valueOf(i, "--frame-ms", &value)) {
                 options.error = QStringLiteral("--frame-ms needs a value such as 30");
@@ -547,7 +567,7 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
     if (options.dive) {
         options.error = DiveError(options, sizeGiven, windowGiven, frameMsGiven, fromGiven);
     } else if (diveOptionGiven) {
-        options.error = QStringLiteral("--from, --through, --seconds, --fps and --format go with --dive");
+        options.error = QStringLiteral("--from, --through, --seconds, --fps, --format and --quality go with --dive");
     } else if (options.animate && options.icon) {
         options.error = QStringLiteral("--animate and --icon do not go together");
     } else if (frameMsGiven && !options.animate) {

@@ -40,6 +40,7 @@ struct RenderOptions
     double seconds = DefaultDiveSeconds;
     int fps = DefaultDiveFps;
     QByteArray format;  // "mp4", "webm" or "webp" for a dive; from the name unless given
+    int quality = -1;   // a dive's --quality, 0 to 100; -1 for the default
     bool quiet = false; // no progress line
     bool help = false;
     bool version = false;

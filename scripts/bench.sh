@@ -96,6 +96,21 @@ awk -v peak="$peak" -v wall="$wall" -v short="$(cat "$work/short-kib")" -v b="$(
     printf "dive file: %.1f MB, at most 25 MB: %s\n", b / 1e6, b <= 25e6 ? "met" : "NOT MET"
     printf "dive peak memory: %.0f MiB, at most a 30-frame dive (%.0f MiB: the program and the encoder'"'"'s frames) + 64 MiB: %s\n",
         peak / 1024, short / 1024, peak / 1024 <= short / 1024 + 64 ? "met" : "NOT MET" }'
+# The encodings against the exact frames of the same dive, a lossless WebP:
+# the default MP4 (at most 25 MB, at least today's 30.0 dB), then MP4 and
+# WebM at the same --quality (within 1.5 times in size and 2 dB).
+"$render" --quiet --window "$deep" --dive "$work/exact.webp"
+"$build/bench/bench_quality" "$work/d.mp4" "$work/exact.webp"
+for q in 25 50 75; do
+    for f in mp4 webm; do
+        "$render" --quiet --quality "$q" --window "$deep" --dive "$work/q$q.$f"
+        "$build/bench/bench_quality" "$work/q$q.$f" "$work/exact.webp" | tee "$work/q$q.$f.txt"
+    done
+    awk -v q="$q" '{ for (i = 1; i < NF; ++i) { if ($(i + 1) == "MB,") mb[NR] = $i; if ($i == "YUV") db[NR] = $(i + 2) } }
+        END { r = mb[2] / mb[1]; if (r < 1) r = 1 / r; d = db[2] - db[1]; if (d < 0) d = -d
+              printf "quality %s: WebM/MP4 size %.2f times, PSNR %.2f dB apart: %s\n", q, mb[2] / mb[1], d,
+                  r <= 1.5 && d <= 2 ? "met" : "NOT MET" }' "$work/q$q.mp4.txt" "$work/q$q.webm.txt"
+done
 # The default dive's composition, from its frames' windows, and its pulse,
 # from a 640x360 WebP of it.
 "$build/bench/bench_dive" composition --window "$deep" --dive "$work/c.mp4"

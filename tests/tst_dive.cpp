@@ -151,6 +151,70 @@ double MeanLumaDistance(const QImage &luma, const QImage &picture)
     return sum / (picture.width() * picture.height());
 }
 
+// levyc-render making a small dive ending at End, with these options too;
+// standard output to `output` when given. True when it exits 0, silent but
+// for what `told` gets when given.
+bool RenderSmallDive(const QStringList &options, const QString &output = {}, QByteArray *told = nullptr)
+{
+    QProcess render;
+    const QStringList arguments = QStringList{"--size",    QStringLiteral("%1x%2").arg(Size.width()).arg(Size.height()),
+                                              "--seconds", QString::number(Seconds),
+                                              "--fps",     QString::number(Fps),
+                                              "--window",  "299.99,-399.99,300.01,-400.01"} +
+                                  options;
+    if (!output.isEmpty()) {
+        render.setStandardOutputFile(output);
+    }
+    render.start(QStringLiteral(LEVYC_RENDER_PATH), arguments);
+    if (!render.waitForFinished(120000)) {
+        return false;
+    }
+    const QByteArray error = render.readAllStandardError();
+    if (told != nullptr) {
+        *told = error;
+    }
+    return render.exitStatus() == QProcess::NormalExit && render.exitCode() == 0 &&
+           (told != nullptr || error.isEmpty());
+}
+
+// An MP4 file's top-level boxes in order, and the H.264 level its avcC box
+// names (level_idc: ten times the level), or -1.
+struct Mp4Layout
+{
+    QList<QByteArray> boxes;
+    int level = -1;
+};
+
+Mp4Layout LayoutOf(const QByteArray &file)
+{
+    Mp4Layout layout;
+    qint64 at = 0;
+    while (at + 8 <= file.size()) {
+        const auto byte = [&file](qint64 i) { return static_cast<quint64>(static_cast<quint8>(file[i])); };
+        quint64 size = byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+        const QByteArray type = file.mid(at + 4, 4);
+        if (size == 1 && at + 16 <= file.size()) {
+            size = 0;
+            for (int i = 8; i < 16; ++i) {
+                size = size << 8 | byte(at + i);
+            }
+        } else if (size == 0) {
+            size = file.size() - at;
+        }
+        if (size < 8) {
+            break;
+        }
+        layout.boxes.append(type);
+        // avcC: its size and name, then version, profile, compatibility, level.
+        const qsizetype avcc = type == "moov" ? file.indexOf("avcC", at) : -1;
+        if (avcc > 0 && avcc + 8 < at + static_cast<qint64>(size)) {
+            layout.level = static_cast<int>(byte(avcc + 7));
+        }
+        at += static_cast<qint64>(size);
+    }
+    return layout;
+}
+
 } // namespace
 
 class TestDive : public QObject
@@ -161,6 +225,11 @@ private slots:
     void decodes_data();
     void decodes();
     void anUndrawableViewIsNotMemory();
+    void mp4IndexAndLevel_data();
+    void mp4IndexAndLevel();
+    void higherQualityLargerFile_data();
+    void higherQualityLargerFile();
+    void timeIsTold();
 };
 
 void TestDive::decodes_data()
@@ -254,6 +323,89 @@ void TestDive::anUndrawableViewIsNotMemory()
     QString error;
     QVERIFY(!MakeDive(dive, PictureCurves(), sink, &figures, &error));
     QVERIFY2(error.contains(u"cannot be drawn at 1280x80") && !error.contains(u"memory"), qPrintable(error));
+}
+
+void TestDive::mp4IndexAndLevel_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("stream");
+    QTest::addColumn<int>("level");
+
+    // Level 4.1 is the least named; 2560x1440 is more macroblocks than 4.2's 8704 a frame.
+    QTest::newRow("a file: the index before the frames") << QStringList{"--dive"} << false << 41;
+    QTest::newRow("a stream: in fragments") << QStringList{"--format", "mp4", "--dive"} << true << 41;
+    QTest::newRow("2560x1440 at 20 fps: level 5")
+        << QStringList{"--size", "2560x1440", "--seconds", "0.1", "--fps", "20", "--dive"} << false << 50;
+}
+
+// Read from the file as a player reads it: a file starts with its index, so
+// that it plays before it has all come; a stream comes in fragments, each with
+// its own; both name a level that takes their size and rate.
+void TestDive::mp4IndexAndLevel()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, stream);
+    QFETCH(int, level);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dive.mp4"));
+    QVERIFY(RenderSmallDive(options << (stream ? QStringLiteral("-") : path), stream ? path : QString()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const Mp4Layout layout = LayoutOf(file.readAll());
+    const qsizetype moov = layout.boxes.indexOf("moov");
+    QVERIFY2(moov >= 0 && moov < layout.boxes.indexOf("mdat"), layout.boxes.join(' ').constData());
+    QCOMPARE(layout.boxes.contains("moof"), stream);
+    QCOMPARE(layout.level, level);
+}
+
+void TestDive::higherQualityLargerFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("lossless");
+
+    QTest::newRow("MP4") << "dive.mp4" << false;
+    QTest::newRow("WebM") << "dive.webm" << false;
+    QTest::newRow("WebP, lossless whatever the quality") << "dive.webp" << true;
+}
+
+void TestDive::higherQualityLargerFile()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, lossless);
+
+    QTemporaryDir dir;
+    QList<QByteArray> files;
+    for (const char *quality : {"20", "80"}) {
+        const QString path = dir.filePath(QLatin1String(quality) + name);
+        QVERIFY(RenderSmallDive({"--quality", QLatin1String(quality), "--dive", path}));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        files.append(file.readAll());
+    }
+    if (lossless) {
+        QCOMPARE(files[1], files[0]);
+    } else {
+        QVERIFY2(files[1].size() > files[0].size(),
+                 qPrintable(QStringLiteral("%1 bytes at 80, %2 at 20").arg(files[1].size()).arg(files[0].size())));
+    }
+}
+
+// The encoders' own messages are kept from standard error, not the program's line.
+void TestDive::timeIsTold()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dive.mp4"));
+    QByteArray told;
+    QVERIFY(RenderSmallDive({"--time", "--dive", path}, {}, &told));
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^levyc-render: %1 frames, views drawn in [0-9.]+ ms, encoded alongside in "
+                                          "[0-9.]+ ms, [0-9.]+ ms in all, %2 bytes\n$")
+                               .arg(std::lround(Seconds * Fps))
+                               .arg(QFileInfo(path).size()))
+            .match(QString::fromUtf8(told))
+            .hasMatch(),
+        told.constData());
 }
 
 QTEST_GUILESS_MAIN(TestDive)

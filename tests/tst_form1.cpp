@@ -797,7 +797,9 @@ void TestForm1::saveDive()
     const struct rlimit before = limit;
     if (end == u"failed") {
         std::signal(SIGXFSZ, SIG_IGN);
-        limit.rlim_cur = 4096;
+        // Past the room an MP4 keeps for its index at the start, so that
+        // the disk fills while the frames come, as the hold needs.
+        limit.rlim_cur = 64 * 1024;
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     form_->SaveDiveTo(path);

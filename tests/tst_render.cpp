@@ -400,6 +400,15 @@ void TestRender::options_data()
                                        << "--seconds 0.1 at --fps 1 makes fewer than 2 frames" << normalMs << false;
     QTest::newRow("dive options alone") << QStringList{"--fps", "24", "p.png"} << QSize() << false << ""
                                         << "go with --dive" << normalMs << false;
+    QTest::newRow("quality alone") << QStringList{"--quality", "50", "p.png"} << QSize() << false << ""
+                                   << "go with --dive" << normalMs << false;
+    for (const char *quality : {"0", "100"}) {
+        QTest::addRow("dive at quality %s", quality)
+            << QStringList{"--size=64x36", "--quality", QString::fromLatin1(quality), "--window", deep,
+                           "--dive",       "d.mp4"}
+            << QSize(64, 36) << false << "d.mp4"
+            << "" << normalMs << false;
+    }
     for (const auto &[option, bad] : {std::pair{"--seconds", "0"},
                                       {"--seconds", "3601"},
                                       {"--seconds", "nan"},
@@ -408,6 +417,10 @@ void TestRender::options_data()
                                       {"--fps", "121"},
                                       {"--fps", "2.5"},
                                       {"--format", "gif"},
+                                      {"--quality", "-1"},
+                                      {"--quality", "101"},
+                                      {"--quality", "50.5"},
+                                      {"--quality", "x"},
                                       {"--from", "1,2,3"},
                                       {"--from", "0,1,1e-11,0"}}) {
         QTest::addRow("dive %s '%s'", option, bad)
@@ -1133,7 +1146,7 @@ void TestRender::help()
         run.out.startsWith("Usage: levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--time] [--quiet] OUTPUT.png\n"));
     for (const char *option :
          {"--size", "--window", "--centre X,Y --zoom Z", "--animate FILE", "--frame-ms N", "--dive FILE", "--from",
-          "--seconds S", "--fps N", "--format FMT", "--time", "--quiet", "-h, --help", "--version"}) {
+          "--seconds S", "--fps N", "--format FMT", "--quality Q", "--time", "--quiet", "-h, --help", "--version"}) {
         QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
     }
     QCOMPARE(run.err, QByteArray());

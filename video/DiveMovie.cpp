@@ -40,8 +40,9 @@ int VideoSideFor(int other)
 class FrameEncoder
 {
 public:
-    FrameEncoder(const Dive &dive, const VideoSink &sink)
+    FrameEncoder(const Dive &dive, int frames, const VideoSink &sink)
         : dive_(dive)
+        , frames_(frames)
         , sink_(sink)
     {
     }
@@ -53,7 +54,7 @@ public:
         }
         const VideoFormat format = dive_.format == DiveFormat::Mp4 ? VideoFormat::Mp4 : VideoFormat::WebM;
         video_ = VideoModule::MakeEncoder(error);
-        return video_ && video_->Start(format, dive_.size, dive_.fps, sink_, error);
+        return video_ && video_->Start({format, dive_.size, dive_.fps, frames_, dive_.quality}, sink_, error);
     }
 
     bool Add(const QImage &frame, QString *error)
@@ -79,6 +80,7 @@ public:
 
 private:
     const Dive &dive_;
+    int frames_;
     const VideoSink &sink_;
     std::unique_ptr<VideoEncoding> video_; // loaded for MP4 and WebM only
     WebPAnimation webp_;
@@ -187,7 +189,7 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
     const DivePath path = PathOf(dive);
     const int frames = path.Frames();
     *figures = {frames, 0, 0, 0};
-    FrameEncoder encoder(dive, sink);
+    FrameEncoder encoder(dive, frames, sink);
     if (!encoder.Start(error)) {
         return false;
     }

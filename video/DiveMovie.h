@@ -37,7 +37,8 @@ struct Dive
     double seconds = 10;
     int fps = 30;
     DiveFormat format = DiveFormat::Mp4;
-    std::vector<WorldWindow> through; // views passed on the way, in order
+    std::vector<WorldWindow> through;            // views passed on the way, in order
+    int quality = VideoSettings::DefaultQuality; // MP4 and WebM; a WebP is lossless
 };
 
 // The path a dive's frames follow.

@@ -15,6 +15,23 @@ enum class VideoFormat {
     WebM, // VP9 (libvpx) in WebM, yuv420p
 };
 
+// A video's shape and quality.
+struct VideoSettings
+{
+    static constexpr int MaxQuality = 100;
+    static constexpr int DefaultQuality = 60;
+
+    VideoFormat format = VideoFormat::Mp4;
+    QSize size; // even sides
+    int fps = 30;
+    // How many frames will come, so that a file's MP4 index gets its room
+    // before the frames; 0 when not known, and the index goes after them.
+    int frames = 0;
+    // 0 to MaxQuality, each codec's scale mapped so that the formats come out
+    // alike in size and fidelity at the same figure.
+    int quality = DefaultQuality;
+};
+
 // Where a video's bytes go.
 struct VideoSink
 {
@@ -38,9 +55,9 @@ public:
     VideoEncoding(VideoEncoding &&) = delete;
     VideoEncoding &operator=(VideoEncoding &&) = delete;
 
-    // An even width and height. Each call false with a one-line reason on
-    // failure, after which the encoder is unusable.
-    virtual bool Start(VideoFormat format, QSize size, int fps, VideoSink sink, QString *error) = 0;
+    // Each call false with a one-line reason on failure, after which the
+    // encoder is unusable.
+    virtual bool Start(const VideoSettings &settings, VideoSink sink, QString *error) = 0;
     // An RGB32 frame of the started size, shown for 1/fps.
     virtual bool Add(const QImage &frame, QString *error) = 0;
     virtual bool Finish(QString *error) = 0;

@@ -19,7 +19,7 @@ public:
     VideoEncoder(VideoEncoder &&) = delete;
     VideoEncoder &operator=(VideoEncoder &&) = delete;
 
-    bool Start(VideoFormat format, QSize size, int fps, VideoSink sink, QString *error) override;
+    bool Start(const VideoSettings &settings, VideoSink sink, QString *error) override;
     bool Add(const QImage &frame, QString *error) override;
     bool Finish(QString *error) override;
 
