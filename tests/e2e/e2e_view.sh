@@ -70,22 +70,35 @@ draw_and_wait() {
     on_wayland || xdotool mousemove --window "$win" 300 200 click 1
 }
 
+# I hides the overlay, once the view is shown: the screen is then the picture alone.
+hide_overlay() {
+    for _ in $(seq 1 2400); do
+        [ -n "$(view_log "$out/levyc.log")" ] && break
+        alive
+        sleep 0.05
+    done
+    press_keys i
+}
+
 on_wayland && start_keyboard
 case $4 in
 window)
     "$levyc_render" --size "$size" --window "$window" "$out/expected.png" || fail "levyc-render failed"
     start_levyc "$out/levyc.log" --window "$window"
+    hide_overlay
     expect_screen window "$out/expected.png"
     [ "$(view_log "$out/levyc.log")" = "$window" ] || fail "shown $(view_log "$out/levyc.log"), not $window"
     ;;
 centre)
     "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$out/expected.png" || fail "levyc-render failed"
     start_levyc "$out/levyc.log" --centre "$centre" --zoom "$zoom"
+    hide_overlay
     expect_screen centre "$out/expected.png"
     ;;
 goto | copy)
     start_levyc "$out/levyc.log"
     draw_and_wait
+    press_keys i # the Draw has ended: the overlay goes
     "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$out/expected.png" || fail "levyc-render failed"
     press_keys ctrl+g
     for _ in $(seq 1 1200); do
