@@ -128,7 +128,7 @@ section "Peak memory"
 out=$(mktemp -d)
 trap 'rm -rf "$out" "$loads"' EXIT
 /usr/bin/time -f '%M' -o "$out/render.kib" "$build/levyc-render" "$out/picture.png"
-echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB (at most 30)"
+echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB (at most 20)"
 
 window_peak() {
     levyc=$build/levyc wm_delete=$build/tests/e2e/wm_delete
@@ -140,7 +140,7 @@ window_peak() {
     local kib
     kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")
     close_and_expect_exit 10
-    echo "levyc window after a full Draw, X11: $((kib / 1024)) MiB (at most 60)"
+    echo "levyc window after a full Draw, X11: $((kib / 1024)) MiB (at most 35)"
 }
 window_peak_wayland() {
     levyc=$XDG_RUNTIME_DIR/levyc
