@@ -799,7 +799,7 @@ void TestForm1::saveDive()
         std::signal(SIGXFSZ, SIG_IGN);
         // Past the room an MP4 keeps for its index at the start, so that
         // the disk fills while the frames come, as the hold needs.
-        limit.rlim_cur = 64 * 1024;
+        limit.rlim_cur = rlim_t{64} * 1024;
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     form_->SaveDiveTo(path);
