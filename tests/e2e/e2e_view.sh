@@ -70,14 +70,17 @@ draw_and_wait() {
     on_wayland || xdotool mousemove --window "$win" 300 200 click 1
 }
 
-# I hides the overlay, once the view is shown: the screen is then the picture alone.
+# I and O hide the overlay and the overview, once the view is shown: the
+# screen is then the picture alone.
 hide_overlay() {
     for _ in $(seq 1 2400); do
         [ -n "$(view_log "$out/levyc.log")" ] && break
         alive
         sleep 0.05
     done
-    press_keys i
+    # What a window manager would do: the window has the keys.
+    on_wayland || xdotool windowfocus --sync "$win"
+    press_keys i o
 }
 
 on_wayland && start_keyboard
@@ -98,7 +101,7 @@ centre)
 goto | copy)
     start_levyc "$out/levyc.log"
     draw_and_wait
-    press_keys i # the Draw has ended: the overlay goes
+    press_keys i o # the Draw has ended: the overlay and the overview go
     "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$out/expected.png" || fail "levyc-render failed"
     press_keys ctrl+g
     for _ in $(seq 1 1200); do
