@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The README's screenshot: the real window after a complete drawing, taken with
 # the end-to-end tests' own tooling on a private Xvfb server.
-# Usage: screenshot.sh BUILD_DIR OUTPUT.png
+# With levyc's view options, the window once it shows that view, with the
+# overlay and the overview.
+# Usage: screenshot.sh BUILD_DIR OUTPUT.png [--window ... | --centre ... --zoom ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ] || [ "${1:-}" != "--on-display" ]; then
@@ -15,8 +17,14 @@ out=$(mktemp -d)
 source tests/e2e/lib.sh
 trap 'cleanup; rm -rf "$out"' EXIT
 
-start_levyc "$out/levyc.log"
-press_draw
+if (($# > 2)); then
+    export QT_LOGGING_RULES=levyc.view.debug=true
+    start_levyc "$out/levyc.log" "${@:3}"
+    until grep -q '^levyc.view: shown' "$out/levyc.log"; do sleep 0.05; done
+else
+    start_levyc "$out/levyc.log"
+    press_draw
+fi
 wait_until_still "$out/picture.png"
 xdotool mousemove --window "$win" 780 440
 sleep 0.3
