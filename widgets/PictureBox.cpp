@@ -157,10 +157,14 @@ PictureBox::PictureBox(QWidget *parent)
     saveDiveAction_.setShortcutVisibleInContextMenu(true);
     limitTimer_.setSingleShot(true);
     limitTimer_.setInterval(LimitShownMs);
-    connect(&limitTimer_, &QTimer::timeout, this, [this] { update(contentsRect()); });
+    connect(&limitTimer_, &QTimer::timeout, this, [this] {
+        limitWord_ = false;
+        update(contentsRect());
+    });
     connect(&explorer_, &ViewExplorer::LimitReached, this, [this](bool deeper) {
         deepest_ = deeper;
-        limitTimer_.start();
+        limitWord_ = true;
+        limitTimer_.stop(); // counts from when the exact picture is on screen
         update(contentsRect());
     });
     connect(&explorer_, &ViewExplorer::HistoryChanged, this, [this] {
@@ -298,6 +302,7 @@ void PictureBox::StopExploring()
     explorer_.Stop();
     drawn_ = overviewImage_ = {};
     limitTimer_.stop();
+    limitWord_ = false;
     resetViewAction_.setEnabled(false);
     saveDiveAction_.setEnabled(false);
     copyViewAction_.setEnabled(false);
@@ -660,6 +665,11 @@ void PictureBox::paintEvent(QPaintEvent *event)
             update(contentsRect());
         }
     }
+    if (limitWord_ && exactOnScreen_ && !limitTimer_.isActive()) {
+        // The limit's word stays its two seconds with the picture it is about,
+        // however long that took to render.
+        limitTimer_.start();
+    }
     const QImage &image = canvas_.Image();
     const qreal ratio = devicePixelRatioF();
     const QRect device = DeviceInner();
@@ -733,7 +743,7 @@ void PictureBox::PaintOverview(QPainter &painter)
 
 void PictureBox::PaintOverlay(QPainter &painter) const
 {
-    const bool atLimit = limitTimer_.isActive();
+    const bool atLimit = limitWord_;
     if (!Exploring() || !OverlayShown() || (View() == PictureWorld && !atLimit)) {
         return;
     }

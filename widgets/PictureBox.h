@@ -193,6 +193,7 @@ private:
     QImage overviewImage_;  // it scaled to the overview, made when first painted
     // "deepest" or "widest" after a zoom stopped at a limit, for a while.
     bool deepest_ = false;
+    bool limitWord_ = false; // "deepest" or "widest" is due on the overlay
     QTimer limitTimer_;
 };
 
