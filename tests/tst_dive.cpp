@@ -334,6 +334,9 @@ void TestDive::mp4IndexAndLevel_data()
     // Level 4.1 is the least named; 2560x1440 is more macroblocks than 4.2's 8704 a frame.
     QTest::newRow("a file: the index before the frames") << QStringList{"--dive"} << false << 41;
     QTest::newRow("a stream: in fragments") << QStringList{"--format", "mp4", "--dive"} << true << 41;
+    // 8192 macroblocks at 30 a second: 4.1's limits exactly, both of them.
+    QTest::newRow("2048x1024 at 30 fps: level 4.1, to the limit")
+        << QStringList{"--size", "2048x1024", "--seconds", "0.1", "--fps", "30", "--dive"} << false << 41;
     QTest::newRow("2560x1440 at 20 fps: level 5")
         << QStringList{"--size", "2560x1440", "--seconds", "0.1", "--fps", "20", "--dive"} << false << 50;
 }

@@ -104,6 +104,8 @@ void TestOverlay::overview_data()
                                       << false;
     QTest::newRow("x8 at the top-left corner")
         << ViewAt(-300, 410, 8) << true << QRectF(424 - 8.9375, 304 - 6.4375, 17.875, 12.875) << false;
+    QTest::newRow("x40: wide enough, too low: a cross")
+        << ViewAt(105, -45, 40) << true << QRectF(493.7125, 354.2125, 3.575, 2.575) << true;
     QTest::newRow("x50: a cross") << ViewAt(105, -45, 50) << true << QRectF(494.07, 354.47, 2.86, 2.06) << true;
 }
 
