@@ -185,6 +185,7 @@ private slots:
     void clickingDrawDrawsThePicture();
     void closingDuringADrawingEndsItFirst();
     void aDrawShowsItsOwnPictureWhereverTheViewWas();
+    void copyPutsThePictureOnTheClipboard_data();
     void copyPutsThePictureOnTheClipboard();
     void exploringKeysWorkFromAnywhere_data();
     void exploringKeysWorkFromAnywhere();
@@ -206,6 +207,8 @@ private slots:
     void closingDuringASaveAsks_data();
     void closingDuringASaveAsks();
     void saveAsStartsOnlyWhereSavingCanWork();
+    void menuDialogsOpenOnceTheMenuIsGone_data();
+    void menuDialogsOpenOnceTheMenuIsGone();
     void windowAndPictureHaveTheirRoles();
     void controlsExplainThemselves_data();
     void controlsExplainThemselves();
@@ -431,18 +434,31 @@ void TestForm1::closingDuringADrawingEndsItFirst()
     QCOMPARE(CountPixels(image, qRgb(1, 2, 3)), image.width() * image.height());
 }
 
+void TestForm1::copyPutsThePictureOnTheClipboard_data()
+{
+    QTest::addColumn<bool>("zoomed");
+    QTest::newRow("the Draw's picture") << false;
+    // Copied before its render is shown: the view's own picture, not the preview.
+    QTest::newRow("a view asked for just now") << true;
+}
+
 void TestForm1::copyPutsThePictureOnTheClipboard()
 {
+    QFETCH(bool, zoomed);
     auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
     QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
     QCOMPARE(QApplication::focusWidget(), picture);
     QGuiApplication::clipboard()->clear();
+    if (zoomed) {
+        picture->SetView({3.75, 68.75, 206.25, -158.75});
+    }
     QTest::keySequence(picture, QKeySequence::Copy);
 
     const QMimeData *data = nullptr;
     QTRY_VERIFY((data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
                 data->hasFormat(QStringLiteral("image/png")));
+    QTRY_VERIFY(picture->PictureReady());
     QImage expected = picture->Picture();
     expected.setDevicePixelRatio(1.0);
     const QImage png = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG");
@@ -906,6 +922,39 @@ void TestForm1::closingDuringASaveAsks()
     QCOMPARE(saved.constFirst().constFirst().toBool(), !yes);
     QCOMPARE(Entries(dir), yes ? QStringList() : QStringList{"dive.webp"});
     QTRY_COMPARE(form_->isVisible(), !yes);
+}
+
+void TestForm1::menuDialogsOpenOnceTheMenuIsGone_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Save As") << "&Save As…";
+    QTest::newRow("Save Dive") << "Save &Dive…";
+    QTest::newRow("Go to View") << "&Go to View…";
+}
+
+// A dialog run from inside the menu's own handler would outlive the menu,
+// which deletes itself on closing while that handler is still running.
+void TestForm1::menuDialogsOpenOnceTheMenuIsGone()
+{
+    QFETCH(QString, text);
+    auto *picture = Child("Picture1");
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QAction *action = MenuAction(picture, text);
+    QVERIFY(action != nullptr && action->isEnabled());
+    QPointer<QMenu> menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    std::optional<bool> menuGone;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            poll.stop();
+            menuGone = menu.isNull();
+            dialog->close();
+        }
+    });
+    poll.start(10);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    QTRY_VERIFY(menuGone.has_value());
+    QVERIFY(*menuGone);
 }
 
 void TestForm1::saveAsStartsOnlyWhereSavingCanWork()

@@ -526,22 +526,27 @@ void TestRender::progressLineOnATerminalOnly_data()
     QTest::addColumn<QByteArray>("shown");
     QTest::addColumn<int>("columns"); // the terminal's width, 0 when it does not say
 
-    // `held COMMAND` runs a render and, once it is drawing (grown by a
-    // picture's worth of memory), holds it stopped for the half second the line
-    // waits for: however fast the render, the line is then due.
+    // `held COMMAND` runs a render and, once it has used 50 ms of processor
+    // time after creating its output (its clock starts with that file), holds
+    // it stopped for the half second the line waits for: however fast the
+    // render, the line is then due. A render that ends first fails the row.
     const QString held = QStringLiteral(R"(cat > held.sh <<'EOF'
 held() {
     "$@" & p=$!
+    ticks() { awk '{ print $14 + $15 }' /proc/$p/stat 2>/dev/null || echo -1; }
     until ls .levyc-render-* >/dev/null 2>&1; do kill -0 $p || exit 90; sleep 0.01; done
-    v=$(grep VmSize /proc/$p/status | tr -dc 0-9)
-    until [ $(($(grep VmSize /proc/$p/status | tr -dc 0-9) - v)) -ge 10000 ]; do kill -0 $p || exit 91; sleep 0.01; done
+    t=$(ticks)
+    until [ $(($(ticks) - t)) -ge 5 ]; do
+        case $(awk '{ print $3 }' /proc/$p/stat 2>/dev/null) in '' | Z) exit 91 ;; esac
+        sleep 0.005
+    done
     kill -STOP $p; sleep 0.5; kill -CONT $p; wait $p
 }
 EOF
 )");
     const QString run = QStringLiteral(". ./held.sh; held \"$1\" --size 16384x16384 %1 out.png");
     const QString onTerminal =
-        held + QStringLiteral(R"(R="$1" script -qec '%1' /dev/null </dev/null >err.txt; cat err.txt)");
+        held + QStringLiteral(R"(R="$1" script -qec '%1' /dev/null </dev/null >err.txt; s=$?; cat err.txt; exit $s)");
     const auto onItsTerminal = [&](const QString &command) {
         return onTerminal.arg(QString(command).replace(QStringLiteral("$1"), QStringLiteral("$R")));
     };
