@@ -5,7 +5,7 @@
 #   window:  levyc --window X1,Y1,X2,Y2 opens, draws, then shows that view;
 #   centre:  levyc --centre X,Y --zoom Z likewise;
 #   goto:    Ctrl+G after a Draw, a typed --centre line, Enter;
-#   copy:    (X11) then Copy View from the context menu, and levyc-render run
+#   copy:    then Copy View from the context menu, and levyc-render run
 #            with the copied --window line.
 # Usage: e2e_view.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE [WM_DELETE]
 set -euo pipefail
@@ -117,13 +117,23 @@ goto | copy)
     press_keys Return
     expect_screen goto "$out/expected.png"
     if [ "$4" = copy ]; then
-        xclip -selection clipboard -i </dev/null
-        xdotool windowfocus --sync "$win" mousemove --window "$win" 300 200 click 3
-        # The menu's item by its underlined letter.
-        press_keys v
+        # The menu with the pointer on X11, with the Menu key on Wayland (the
+        # headless compositor has no pointer); its item by its underlined letter.
+        if on_wayland; then
+            wl-copy --clear
+            press_keys Menu v
+        else
+            xclip -selection clipboard -i </dev/null
+            xdotool windowfocus --sync "$win" mousemove --window "$win" 300 200 click 3
+            press_keys v
+        fi
         copied=''
         for _ in $(seq 1 200); do
-            copied=$(timeout 5 xclip -selection clipboard -o 2>/dev/null | head -n 1) || true
+            if on_wayland; then
+                copied=$(timeout 5 wl-paste --no-newline 2>/dev/null | head -n 1) || true
+            else
+                copied=$(timeout 5 xclip -selection clipboard -o 2>/dev/null | head -n 1) || true
+            fi
             [[ $copied == --window* ]] && break
             sleep 0.05
         done
