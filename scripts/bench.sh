@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The performance figures: the drawing core against its floor, the full Draw
-# on screen under Xvfb against the headless render, peak memory, and
-# levyc-render's PNG encoding and animation against their targets.
+# on screen under Xvfb against the headless render, peak memory, levyc-render's
+# PNG encoding and animation against their targets and against 69229a0 (the
+# commit before the dive), and start-up against a bare Qt window.
 # Each section's heading gives the load average as it starts: a figure taken
 # above a load of 1 is marked, as other work was sharing the processors.
 # Ratios come from runs alternated side by side, as medians with their spread.
@@ -19,6 +20,14 @@ load_note() {
     awk -v l="$load" 'BEGIN { printf "load average %s%s", l, (l > 1 ? ", LOADED: above 1, figures not to be trusted" : "") }'
 }
 section() { printf '\n== %s [%s]\n' "$1" "$(load_note)"; }
+
+# q(values, count, fraction): the quantile of the first count values, for awk.
+quantile='function q(a, n, f,   s, i, j, t) {
+    for (i = 1; i <= n; ++i) s[i] = a[i]
+    for (i = 2; i <= n; ++i) for (j = i; j > 1 && s[j - 1] > s[j]; --j) { t = s[j]; s[j] = s[j - 1]; s[j - 1] = t }
+    return s[int(f * (n - 1)) + 1]
+}'
+export quantile
 
 section "Drawing core (Google Benchmark; repetitions of all benchmarks interleaved at random)"
 if [ -x "$build/bench/bench_core" ]; then
@@ -130,36 +139,132 @@ trap 'rm -rf "$out" "$loads"' EXIT
 /usr/bin/time -f '%M' -o "$out/render.kib" "$build/levyc-render" "$out/picture.png"
 echo "levyc-render at its default size: $(($(cat "$out/render.kib") / 1024)) MiB (at most 20)"
 
-window_peak() {
-    levyc=$build/levyc wm_delete=$build/tests/e2e/wm_delete
+# Peak memory after one Draw, and after seven, each after a step in with +
+# (so that its end shows on screen), as a user would draw again.
+window_peaks() { # window_peaks PLATFORM LIMIT-MIB
     source tests/e2e/lib.sh
     reference=$out/picture.png
-    start_levyc "$out/levyc.log"
-    press_draw
-    expect_complete_picture x11 >/dev/null
-    local kib
-    kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")
+    start_levyc "$out/levyc-$1.log"
+    local key=(xdotool key) draw=press_draw
+    if on_wayland; then
+        key=(wtype -k) draw="wtype -k space"
+        start_keyboard
+        wtype -k Tab -k space
+    else
+        xdotool windowfocus --sync "$win"
+        press_draw
+    fi
+    expect_complete_picture "$1-draw-1" >/dev/null
+    local peaks
+    peaks=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")
+    for n in 2 3 4 5 6 7; do
+        "${key[@]}" plus
+        until picture "$out/zoomed.png" && count_differing "$out/zoomed.png" "$reference" && ((differing > 0)); do
+            alive
+            sleep 0.1
+        done
+        $draw
+        expect_complete_picture "$1-draw-$n" >/dev/null
+        peaks+=" $(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")"
+    done
     close_and_expect_exit 10
-    echo "levyc window after a full Draw, X11: $((kib / 1024)) MiB (at most 35)"
+    echo "$peaks" | awk -v p="$1" -v limit="$2" '{
+        one = $1 / 1024; seven = $NF / 1024
+        printf "levyc window, %s: %.1f MiB after a full Draw (at most %d): %s; %.1f MiB after 7 (at most %.1f, 10%% more): %s\n",
+            p, one, limit, one <= limit ? "met" : "NOT MET", seven, one * 1.1, seven <= one * 1.1 ? "met" : "NOT MET"
+        printf "  peak after each Draw, MiB:"
+        for (i = 1; i <= NF; ++i) printf " %.1f", $i / 1024
+        printf "\n" }'
+}
+window_peak_x11() {
+    levyc=$build/levyc wm_delete=$build/tests/e2e/wm_delete
+    window_peaks X11 35
 }
 window_peak_wayland() {
     levyc=$XDG_RUNTIME_DIR/levyc
     install -m 755 "$build/levyc" "$levyc"
-    source tests/e2e/lib.sh
-    reference=$out/picture.png
-    start_keyboard
-    start_levyc "$out/levyc-wayland.log"
-    wtype -k Tab -k space
-    expect_complete_picture wayland >/dev/null
-    local kib
-    kib=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app_pid/status")
-    close_and_expect_exit 10
-    echo "levyc window after a full Draw, Wayland: $((kib / 1024)) MiB (at most 40)"
+    window_peaks Wayland 40
 }
 export build out
-export -f window_peak window_peak_wayland
-scripts/with-xvfb.sh bash -c window_peak
+export -f window_peaks window_peak_x11 window_peak_wayland
+scripts/with-xvfb.sh bash -c window_peak_x11
 scripts/with-sway.sh bash -c window_peak_wayland
+
+section "levyc-render writing the default PNG, against 69229a0 (the commit before the dive)"
+# Built once from that commit's tree, in Release as the release preset builds.
+baseline=build/baseline-69229a0
+if [ ! -x "$baseline/render/levyc-render" ]; then
+    rm -rf "$baseline-src"
+    mkdir -p "$baseline-src"
+    git archive 69229a0 | tar -x -C "$baseline-src"
+    cmake -S "$baseline-src" -B "$baseline" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$baseline" --target levyc-render >/dev/null
+fi
+# One pair after another, the two alternated; wall time and peak of each.
+for _ in $(seq 15); do
+    for program in "$build/levyc-render" "$baseline/render/levyc-render"; do
+        start=$EPOCHREALTIME
+        /usr/bin/time -f '%M' -o "$out/kib" "$program" "$out/p.png"
+        printf '%s %s ' "$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", (b - a) * 1000 }')" "$(cat "$out/kib")"
+    done
+    echo
+done >"$out/pairs"
+awk '{ w[NR] = $1; p[NR] = $2; bw[NR] = $3; bp[NR] = $4; r[NR] = $1 / $3 }
+    '"$quantile"'
+    END {
+        printf "%d alternated pairs: %.1f ms against %.1f ms (medians); ratio %.2f (quartiles %.2f to %.2f, range %.2f to %.2f), at most 1.10: %s\n",
+            NR, q(w, NR, 0.5), q(bw, NR, 0.5), q(r, NR, 0.5), q(r, NR, 0.25), q(r, NR, 0.75), q(r, NR, 0), q(r, NR, 1),
+            q(r, NR, 0.5) <= 1.1 ? "met" : "NOT MET"
+        printf "peak %.1f MiB against %.1f MiB (medians), at most 20: %s\n", q(p, NR, 0.5) / 1024, q(bp, NR, 0.5) / 1024,
+            q(p, NR, 0.5) / 1024 <= 20 ? "met" : "NOT MET" }' "$out/pairs"
+
+section "Start-up to a mapped window, against a bare Qt window with Form1's title, size and captions"
+# Pairs of runs, levyc and the bare window alternated; one ratio per pair.
+startup_summary() { # startup_summary PLATFORM FILE: lines of "levyc-ms bare-ms"
+    awk -v platform="$1" '{ l[NR] = $1; b[NR] = $2; r[NR] = $1 / $2 }
+        '"$quantile"'
+        END {
+            printf "%s, %d alternated pairs: levyc %.1f ms, bare window %.1f ms (medians); levyc / bare %.2f" \
+                " (quartiles %.2f to %.2f, range %.2f to %.2f), at most 1.1: %s\n", platform, NR, q(l, NR, 0.5),
+                q(b, NR, 0.5), q(r, NR, 0.5), q(r, NR, 0.25), q(r, NR, 0.75), q(r, NR, 0), q(r, NR, 1),
+                q(r, NR, 0.5) <= 1.1 ? "met" : "NOT MET" }' "$2"
+}
+startup_x11() {
+    for _ in $(seq 30); do
+        echo "$("$build/bench/map_time" "$build/levyc") $("$build/bench/map_time" "$build/bench/bare_window")"
+    done >"$out/startup-x11"
+    startup_summary "X11, to the map notification" "$out/startup-x11"
+}
+# On Wayland a window is mapped with its first frame: sway announces it as a
+# new window then. Each event is stamped as it arrives.
+startup_wayland() {
+    install -m 755 "$build/levyc" "$build/bench/bare_window" "$XDG_RUNTIME_DIR/"
+    swaymsg -r -m -t subscribe '["window"]' 2>/dev/null | while read -r line; do
+        echo "$EPOCHREALTIME $line"
+    done >"$out/events" &
+    local listener=$!
+    sleep 0.5 # the subscription is made before the first start
+    one() { # one PROGRAM: its milliseconds to the first frame
+        local start before seen program
+        before=$(grep -c '"change": *"new"' "$out/events")
+        start=$EPOCHREALTIME
+        $LEVYC_AS_USER "$XDG_RUNTIME_DIR/$1" >/dev/null 2>&1 &
+        program=$!
+        until [ "$(grep -c '"change": *"new"' "$out/events")" -gt "$before" ]; do sleep 0.01; done
+        seen=$(grep '"change": *"new"' "$out/events" | sed -n "$((before + 1))p" | cut -d' ' -f1)
+        kill "$program"
+        wait "$program" 2>/dev/null || true
+        awk -v a="$start" -v b="$seen" 'BEGIN { printf "%.2f", (b - a) * 1000 }'
+    }
+    for _ in $(seq 30); do
+        echo "$(one levyc) $(one bare_window)"
+    done >"$out/startup-wayland"
+    kill "$listener" 2>/dev/null || true
+    startup_summary "Wayland (sway), to the first frame" "$out/startup-wayland"
+}
+export -f startup_summary startup_x11 startup_wayland
+scripts/with-xvfb.sh bash -c startup_x11
+scripts/with-sway.sh bash -c startup_wayland
 
 section "Done"
 sort -n "$loads" | awk 'NR == 1 { low = $1 } { high = $1 } END {
