@@ -148,6 +148,44 @@ long PeakKiB(const QString &statusFile)
     return -1;
 }
 
+// What the overlay and the overview add to one paint of the picture at a view
+// deep enough to show both: painted into an offscreen image, with and without
+// them, alternated; the median difference and the spread of the pairs.
+void OverlayPaintCost(PictureBox *picture)
+{
+    picture->SetView({299.99, -399.99, 300.01, -400.01});
+    while (!picture->PictureReady()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    QImage target(picture->size(), QImage::Format_RGB32);
+    const auto paint = [&](bool shown) {
+        picture->SetOverlayShown(shown);
+        picture->SetOverviewShown(shown);
+        return Milliseconds([&] { picture->render(&target); });
+    };
+    paint(true); // the overview's small picture is made at its first paint
+    std::vector<double> added;
+    for (int pair = 0; pair < 201; ++pair) {
+        const double without = paint(false);
+        added.push_back(paint(true) - without);
+    }
+    QImage without(target.size(), target.format());
+    picture->SetOverlayShown(false);
+    picture->SetOverviewShown(false);
+    picture->render(&without);
+    picture->SetOverlayShown(true);
+    picture->SetOverviewShown(true);
+    picture->render(&target);
+    if (target == without) {
+        std::printf("overlay and overview: NOT MEASURED, neither was painted\n");
+        return;
+    }
+    std::printf("overlay and overview: %.3f ms added to a paint at %dx%d (median of %zu alternated pairs, quartiles "
+                "%.3f to %.3f; target at most 1)\n",
+                Median(added), picture->width(), picture->height(), added.size(), Quantile(added, 0.25),
+                Quantile(added, 0.75));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -216,5 +254,6 @@ int main(int argc, char *argv[])
                 Median(gaps), *std::max_element(gaps.begin(), gaps.end()));
     std::printf("peak memory of this window after %d Draws: %.1f MiB (at most 60)\n", Runs,
                 static_cast<double>(windowPeak) / 1024.0);
+    OverlayPaintCost(picture);
     return 0;
 }
