@@ -3,6 +3,7 @@
 # (scripts/with-sway.sh): the screen is levyc-render's picture of the same view,
 # pixel for pixel.
 #   window:  levyc --window X1,Y1,X2,Y2 opens, draws, then shows that view;
+#   reshaped: levyc --window with a window of another shape shows it whole;
 #   centre:  levyc --centre X,Y --zoom Z likewise;
 #   goto:    Ctrl+G after a Draw, a typed --centre line, Enter;
 #   copy:    then Copy View from the context menu, and levyc-render run
@@ -91,6 +92,21 @@ window)
     hide_overlay
     expect_screen window "$out/expected.png"
     [ "$(view_log "$out/levyc.log")" = "$window" ] || fail "shown $(view_log "$out/levyc.log"), not $window"
+    ;;
+reshaped)
+    # Four times as wide as high, where the picture's world is 810 by 910: the
+    # view shown holds it all, centred, 810 by 910 in shape, and levyc-render
+    # draws that view as the screen shows it.
+    wide=100,-100,300,-150
+    start_levyc "$out/levyc.log" --window "$wide"
+    hide_overlay
+    shown=$(view_log "$out/levyc.log")
+    echo "$shown" | awk -F, '{ w = $3 - $1; h = $2 - $4; e = 1e-9
+        exit !(($1 + $3) / 2 - 200 < e && ($1 + $3) / 2 - 200 > -e && ($2 + $4) / 2 + 125 < e && ($2 + $4) / 2 + 125 > -e &&
+               w - 200 < e && w - 200 > -e && h * 810 / 910 - 200 < e && h * 810 / 910 - 200 > -e) }' ||
+        fail "--window $wide shown as $shown, not 200 wide and 224.7 high about 200,-125"
+    "$levyc_render" --size "$size" --window "$shown" "$out/expected.png" || fail "levyc-render failed"
+    expect_screen reshaped "$out/expected.png"
     ;;
 centre)
     "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$out/expected.png" || fail "levyc-render failed"
