@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <webp/demux.h>
+#include "WebPFrames.h"
 
 #include <memory>
 
@@ -53,48 +53,14 @@ QImage DrawnUpTo(QSize size, int curves)
     return canvas->Image().copy();
 }
 
-struct Frame
+// Every frame of the file at `path` as shown.
+bool Decode(const QString &path, QSize *size, int *loops, QList<WebPFrame> *frames)
 {
-    int start = 0; // ms
-    int end = 0;
-    QImage image;
-};
-
-// Every frame of the file at `path` as shown, whole, through libwebp's own
-// animation decoder.
-bool Decode(const QString &path, QSize *size, int *loops, QList<Frame> *frames)
-{
-    QFile input(path);
-    if (!input.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray file = input.readAll();
-    WebPData data = {reinterpret_cast<const uint8_t *>(file.constData()), static_cast<size_t>(file.size())};
-    WebPAnimDecoderOptions options;
-    WebPAnimDecoderOptionsInit(&options);
-    options.color_mode = MODE_BGRA; // QImage's ARGB32 in memory
-    WebPAnimDecoder *decoder = WebPAnimDecoderNew(&data, &options);
-    WebPAnimInfo info;
-    if (decoder == nullptr || WebPAnimDecoderGetInfo(decoder, &info) == 0) {
-        WebPAnimDecoderDelete(decoder);
-        return false;
-    }
-    *size = QSize(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height));
-    *loops = static_cast<int>(info.loop_count);
-    int start = 0;
-    while (WebPAnimDecoderHasMoreFrames(decoder) != 0) {
-        uint8_t *pixels = nullptr;
-        int end = 0;
-        if (WebPAnimDecoderGetNext(decoder, &pixels, &end) == 0) {
-            WebPAnimDecoderDelete(decoder);
-            return false;
-        }
-        const QImage image(pixels, size->width(), size->height(), QImage::Format_ARGB32);
-        frames->append({start, end, image.convertToFormat(QImage::Format_RGB32)});
-        start = end;
-    }
-    WebPAnimDecoderDelete(decoder);
-    return true;
+    const WebPAnimation animation = DecodeWebPFile(path);
+    *size = animation.size;
+    *loops = animation.loops;
+    *frames = animation.frames;
+    return animation.valid;
 }
 
 } // namespace
@@ -147,7 +113,7 @@ void TestAnimation::framesAreTheDrawAfterEachCurve()
 
     QSize canvas;
     int loops = -1;
-    QList<Frame> frames;
+    QList<WebPFrame> frames;
     QVERIFY(Decode(webp, &canvas, &loops, &frames));
     QCOMPARE(canvas, size);
     QCOMPARE(loops, 0);
@@ -167,7 +133,7 @@ void TestAnimation::framesAreTheDrawAfterEachCurve()
         QCOMPARE(frames.last().start, Curves * frameMs);
     }
     QVERIFY(frames.last().image == finished);
-    for (const Frame &frame : frames.mid(1, frames.size() - 2)) {
+    for (const WebPFrame &frame : frames.mid(1, frames.size() - 2)) {
         QCOMPARE(frame.start % frameMs, 0);
         const int curves = frame.start / frameMs;
         // The Draw cannot stop between the last pass and the white curve; a
@@ -213,7 +179,7 @@ void TestAnimation::aDeepViewStartsWhereItShows()
              0);
     QSize canvas;
     int loops = -1;
-    QList<Frame> frames;
+    QList<WebPFrame> frames;
     QVERIFY(Decode(webp, &canvas, &loops, &frames));
     QVERIFY(frames.size() >= 2);
     QImage black(size, QImage::Format_RGB32);
@@ -239,7 +205,7 @@ void TestAnimation::aWebPDiveEndsAtTheEndView()
              0);
     QSize canvas;
     int loops = -1;
-    QList<Frame> frames;
+    QList<WebPFrame> frames;
     QVERIFY(Decode(webp, &canvas, &loops, &frames));
     QCOMPARE(canvas, QSize(63, 35));
     QCOMPARE(loops, 0);

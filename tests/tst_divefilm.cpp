@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <webp/demux.h>
+#include "WebPFrames.h"
 
 #include <cmath>
 
@@ -38,35 +38,12 @@ int Render(const QStringList &arguments, QByteArray *error = nullptr)
 // merged with the one before it as many times as it lasts.
 QList<QImage> Frames(const QString &path, int fps)
 {
-    QFile input(path);
-    if (!input.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray file = input.readAll();
-    const WebPData data = {reinterpret_cast<const uint8_t *>(file.constData()), static_cast<size_t>(file.size())};
-    WebPAnimDecoderOptions options;
-    WebPAnimDecoderOptionsInit(&options);
-    options.color_mode = MODE_BGRA; // QImage's ARGB32 in memory
-    WebPAnimDecoder *decoder = WebPAnimDecoderNew(&data, &options);
-    WebPAnimInfo info;
     QList<QImage> frames;
-    if (decoder == nullptr || WebPAnimDecoderGetInfo(decoder, &info) == 0) {
-        WebPAnimDecoderDelete(decoder);
-        return frames;
-    }
-    uint8_t *pixels = nullptr;
-    int start = 0;
-    int end = 0;
-    while (WebPAnimDecoderHasMoreFrames(decoder) != 0 && WebPAnimDecoderGetNext(decoder, &pixels, &end) != 0) {
-        const QImage frame = QImage(pixels, static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height),
-                                    QImage::Format_ARGB32)
-                                 .convertToFormat(QImage::Format_RGB32);
-        for (long i = std::max(1L, std::lround((end - start) * fps / 1000.0)); i > 0; --i) {
-            frames.append(frame);
+    for (const WebPFrame &frame : DecodeWebPFile(path).frames) {
+        for (long i = std::max(1L, std::lround((frame.end - frame.start) * fps / 1000.0)); i > 0; --i) {
+            frames.append(frame.image);
         }
-        start = end;
     }
-    WebPAnimDecoderDelete(decoder);
     return frames;
 }
 

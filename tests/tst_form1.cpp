@@ -1,4 +1,5 @@
 #include "PictureOnScreen.h"
+#include "WebPFrames.h"
 #include "widgets/Form1.h"
 #include "widgets/PictureBox.h"
 
@@ -28,7 +29,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <webp/decode.h>
-#include <webp/demux.h>
 
 using namespace levyc;
 
@@ -42,31 +42,6 @@ int CountPixels(const QImage &image, QRgb rgb)
         count += static_cast<int>(std::count(line, line + image.width(), rgb));
     }
     return count;
-}
-
-// Every frame of an animated WebP, whole, as libwebp's own decoder shows it.
-QList<QImage> DecodeAnimation(const QByteArray &file)
-{
-    const WebPData data = {reinterpret_cast<const uint8_t *>(file.constData()), static_cast<size_t>(file.size())};
-    WebPAnimDecoderOptions options;
-    WebPAnimDecoderOptionsInit(&options);
-    options.color_mode = MODE_BGRA; // QImage's ARGB32 in memory
-    WebPAnimDecoder *decoder = WebPAnimDecoderNew(&data, &options);
-    WebPAnimInfo info;
-    QList<QImage> frames;
-    if (decoder == nullptr || WebPAnimDecoderGetInfo(decoder, &info) == 0) {
-        WebPAnimDecoderDelete(decoder);
-        return frames;
-    }
-    uint8_t *pixels = nullptr;
-    int timestamp = 0;
-    while (WebPAnimDecoderHasMoreFrames(decoder) != 0 && WebPAnimDecoderGetNext(decoder, &pixels, &timestamp) != 0) {
-        frames.append(QImage(pixels, static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height),
-                             QImage::Format_ARGB32)
-                          .convertToFormat(QImage::Format_RGB32));
-    }
-    WebPAnimDecoderDelete(decoder);
-    return frames;
 }
 
 // Answers the next file dialog: notes the folder it starts in, then picks the
@@ -853,7 +828,10 @@ void TestForm1::saveDive()
         return;
     }
     // Ten seconds at 30 frames a second, from the Draw's picture to the view's.
-    const QList<QImage> frames = DecodeAnimation(file.readAll());
+    QList<QImage> frames;
+    for (const WebPFrame &frame : DecodeWebPAnimation(file.readAll()).frames) {
+        frames.append(frame.image);
+    }
     QCOMPARE(frames.size(), 300);
     QCOMPARE(frames.constFirst().size(), size);
     QCOMPARE(frames.constFirst(), drawn.convertToFormat(QImage::Format_RGB32));

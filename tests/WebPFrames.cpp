@@ -1,0 +1,43 @@
+#include "WebPFrames.h"
+
+#include <QFile>
+
+#include <webp/demux.h>
+
+WebPAnimation DecodeWebPAnimation(const QByteArray &file)
+{
+    const WebPData data = {reinterpret_cast<const uint8_t *>(file.constData()), static_cast<size_t>(file.size())};
+    WebPAnimDecoderOptions options;
+    WebPAnimDecoderOptionsInit(&options);
+    options.color_mode = MODE_BGRA; // QImage's ARGB32 in memory
+    WebPAnimDecoder *decoder = WebPAnimDecoderNew(&data, &options);
+    WebPAnimInfo info;
+    WebPAnimation animation;
+    if (decoder == nullptr || WebPAnimDecoderGetInfo(decoder, &info) == 0) {
+        WebPAnimDecoderDelete(decoder);
+        return animation;
+    }
+    animation.size = QSize(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height));
+    animation.loops = static_cast<int>(info.loop_count);
+    int start = 0;
+    animation.valid = true;
+    while (WebPAnimDecoderHasMoreFrames(decoder) != 0) {
+        uint8_t *pixels = nullptr;
+        int end = 0;
+        if (WebPAnimDecoderGetNext(decoder, &pixels, &end) == 0) {
+            animation.valid = false;
+            break;
+        }
+        const QImage image(pixels, animation.size.width(), animation.size.height(), QImage::Format_ARGB32);
+        animation.frames.append({start, end, image.convertToFormat(QImage::Format_RGB32)});
+        start = end;
+    }
+    WebPAnimDecoderDelete(decoder);
+    return animation;
+}
+
+WebPAnimation DecodeWebPFile(const QString &path)
+{
+    QFile input(path);
+    return input.open(QIODevice::ReadOnly) ? DecodeWebPAnimation(input.readAll()) : WebPAnimation{};
+}
