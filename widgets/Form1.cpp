@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 
 #include <linux/magic.h>
 #include <sys/vfs.h>
@@ -186,7 +188,13 @@ void Form1::SetFullScreen(bool on)
             findChild<QWidget *>(QLatin1String(name))->hide();
         }
         Picture1->setFocus();
+        normalGeometry_ = geometry();
         showFullScreen();
+        if (QGuiApplication::platformName() == u"xcb") {
+            // Where no window manager takes the request, as on a bare X
+            // server; one that does keeps the window there.
+            setGeometry(screen()->geometry());
+        }
         return;
     }
     // Back to the fixed layout in one step, the views carried with it.
@@ -196,6 +204,7 @@ void Form1::SetFullScreen(bool on)
         findChild<QWidget *>(QLatin1String(name))->show();
     }
     showNormal();
+    setGeometry(normalGeometry_);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
