@@ -97,7 +97,7 @@ private:
     bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;
     bool fullScreen_ = false;
-    QRect normalGeometry_; // the window's place before full screen
+    QRect normalGeometry_;   // the window's place before full screen
     bool everDrawn_ = false; // until the first Draw the picture is the background
     QString saveDirectory_;  // where the last save that worked went
 };
