@@ -8,7 +8,7 @@
 #   goto:    Ctrl+G after a Draw, a typed --centre line, Enter;
 #   copy:    then Copy View from the context menu, and levyc-render run
 #            with the copied --window line;
-#   fullscreen: (X11) F11 after a Draw and a zoom: the window covers the
+#   fullscreen: F11 after a Draw and a zoom: the window covers the
 #            screen; F11 again gives back the window and the picture seen
 #            before;
 #   history: two zooms, then Alt+Left, Alt+Left, Alt+Right: the screens seen
@@ -114,6 +114,11 @@ draw_and_zoom() {
 }
 
 window_geometry() { # -> "WxH+X+Y" of the program's window
+    if on_wayland; then
+        swaymsg -t get_tree | jq -r '.. | objects | select(.name? == "Form1") | .rect |
+            "\(.width)x\(.height)+\(.x)+\(.y)"'
+        return
+    fi
     xdotool getwindowgeometry --shell "$win" | awk -F= '
         $1 == "X" { x = $2 } $1 == "Y" { y = $2 } $1 == "WIDTH" { w = $2 } $1 == "HEIGHT" { h = $2 }
         END { printf "%sx%s+%s+%s", w, h, x, y }'
@@ -209,11 +214,18 @@ goto | copy)
 fullscreen)
     draw_and_zoom
     windowed=$(window_geometry)
-    read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+    if on_wayland; then
+        screen=$(swaymsg -t get_outputs | jq -r '.[0].rect | "\(.width) \(.height)"')
+    else
+        screen=$(xdotool getdisplaygeometry)
+    fi
+    read -r screen_w screen_h <<<"$screen"
     press_keys F11
     expect_geometry "${screen_w}x${screen_h}+0+0" "F11 did not cover the screen"
+    echo "ok: F11: the window covers the screen, ${screen_w}x${screen_h}, and was $windowed"
     press_keys F11
     expect_geometry "$windowed" "F11 again did not give the window back"
+    echo "ok: F11 again: the window is $windowed again"
     expect_seen back "$out/zoomed.png"
     ;;
 history)
