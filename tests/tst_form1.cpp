@@ -674,6 +674,7 @@ void TestForm1::fullScreenThereAndBack()
         layout[child] = child->geometry();
     }
     Child(focus.toLatin1().constData())->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), Child(focus.toLatin1().constData()));
     QTest::keyClick(form_->windowHandle(), Qt::Key_F11);
     QTRY_COMPARE(form_->size(), form_->screen()->geometry().size());
     QTRY_COMPARE(picture->geometry(), form_->rect());
@@ -699,6 +700,7 @@ void TestForm1::fullScreenThereAndBack()
         QVERIFY(child->isVisible());
     }
     QCOMPARE(picture->View(), before);
+    QCOMPARE(QApplication::focusWidget(), Child(focus.toLatin1().constData()));
     QTRY_COMPARE(OnScreen(*picture), picture->Picture());
 }
 

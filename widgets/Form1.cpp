@@ -183,6 +183,7 @@ void Form1::SetFullScreen(bool on)
     if (on) {
         // The picture takes the window's size in resizeEvent(), once the
         // window system has made it the screen's.
+        focusBefore_ = focusWidget();
         Picture1->SetFullScreen(true);
         for (const char *name : Controls) {
             findChild<QWidget *>(QLatin1String(name))->hide();
@@ -202,6 +203,9 @@ void Form1::SetFullScreen(bool on)
     Picture1->SetFullScreen(false);
     for (const char *name : Controls) {
         findChild<QWidget *>(QLatin1String(name))->show();
+    }
+    if (focusBefore_ != nullptr) {
+        focusBefore_->setFocus();
     }
     showNormal();
     setGeometry(normalGeometry_);

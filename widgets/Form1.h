@@ -97,9 +97,10 @@ private:
     bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;
     bool fullScreen_ = false;
-    QRect normalGeometry_;   // the window's place before full screen
-    bool everDrawn_ = false; // until the first Draw the picture is the background
-    QString saveDirectory_;  // where the last save that worked went
+    QWidget *focusBefore_ = nullptr; // one of the window's own controls
+    QRect normalGeometry_;           // the window's place before full screen
+    bool everDrawn_ = false;         // until the first Draw the picture is the background
+    QString saveDirectory_;          // where the last save that worked went
 };
 
 } // namespace levyc
