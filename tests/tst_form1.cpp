@@ -168,6 +168,8 @@ private slots:
     void copyAndSaveLeaveOutTheOverlayAndOverview();
     void helpListsTheKeys_data();
     void helpListsTheKeys();
+    void fullScreenThereAndBack_data();
+    void fullScreenThereAndBack();
     void saveThatCannotBeDoneShowsWhy_data();
     void saveThatCannotBeDoneShowsWhy();
     void saveLeavesSignalsAlone();
@@ -580,7 +582,8 @@ void TestForm1::helpListsTheKeys()
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
     // Every exploring key, once a Draw has ended.
     const QString tip = picture->toolTip();
-    for (const char *key : {"+", "-", "Home", "Backspace", "Alt+Left", "Alt+Right", "I:", "O:", "Ctrl+G", "F1"}) {
+    for (const char *key :
+         {"+", "-", "Home", "Backspace", "Alt+Left", "Alt+Right", "I:", "O:", "Ctrl+G", "F11", "F1"}) {
         QVERIFY2(tip.contains(QLatin1String(key)), key);
     }
     QVERIFY(!tip.contains(pressDraw.mid(0, 5)) || japanese);
@@ -597,6 +600,10 @@ void TestForm1::helpListsTheKeys()
     QVERIFY(reset != nullptr);
     QCOMPARE(reset->shortcut(), QKeySequence(Qt::Key_Home));
     QVERIFY(reset->isShortcutVisibleInContextMenu());
+    QAction *full = MenuAction(picture, japanese ? QStringLiteral("全画面表示(&U)") : QStringLiteral("F&ull Screen"));
+    QVERIFY(full != nullptr);
+    QCOMPARE(full->shortcut(), QKeySequence(Qt::Key_F11));
+    QApplication::activePopupWidget()->close();
     QAction *help = MenuAction(picture, japanese ? QStringLiteral("キー一覧(&K)…") : QStringLiteral("&Keys…"));
     QVERIFY(help != nullptr);
     QApplication::activePopupWidget()->close();
@@ -608,6 +615,68 @@ void TestForm1::helpListsTheKeys()
     const QString description = picture->accessibleDescription();
     QVERIFY2(description.contains(QStringLiteral("×1.25")) && description.contains(QStringLiteral("105, -45")),
              qPrintable(description));
+}
+
+void TestForm1::fullScreenThereAndBack_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("back");
+    QTest::addColumn<int>("zoomSteps");
+    QTest::newRow("F11 there and back at the Draw's view") << "Picture1" << int(Qt::Key_F11) << 0;
+    QTest::newRow("F11 from Draw, zoomed, Esc back") << "Command1" << int(Qt::Key_Escape) << 3;
+}
+
+void TestForm1::fullScreenThereAndBack()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, back);
+    QFETCH(int, zoomSteps);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    // The screen is then the picture alone.
+    QTest::keyClick(picture, Qt::Key_I);
+    QTest::keyClick(picture, Qt::Key_O);
+    for (int step = 0; step < zoomSteps; ++step) {
+        QTest::keyClick(picture, Qt::Key_Plus);
+    }
+    QTRY_VERIFY(picture->PictureReady());
+    const QSize windowSize = form_->size();
+    const QSize small = picture->ImageSize();
+    const WorldWindow before = picture->View();
+    QMap<QObject *, QRect> layout;
+    for (QWidget *child : form_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        layout[child] = child->geometry();
+    }
+    Child(focus.toLatin1().constData())->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), Child(focus.toLatin1().constData()));
+    QTest::keyClick(form_->windowHandle(), Qt::Key_F11);
+    QTRY_COMPARE(form_->size(), form_->screen()->geometry().size());
+    QTRY_COMPARE(picture->geometry(), form_->rect());
+    for (QWidget *child : form_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        QCOMPARE(child->isVisible(), child == picture);
+    }
+    // More of the curves around the same centre, at the same world size of a pixel.
+    const QSize large = picture->ImageSize();
+    QVERIFY(large.width() > small.width() && large.height() > small.height());
+    const WorldWindow seen = picture->View();
+    const double pixel = before.Width() / small.width();
+    QVERIFY(qAbs(seen.Width() / large.width() - pixel) < 1e-12 * pixel);
+    QVERIFY(qAbs(seen.Height() / large.height() - before.Height() / small.height()) < 1e-12 * pixel * 2);
+    QVERIFY(qAbs((seen.Left + seen.Right) - (before.Left + before.Right)) / 2 < 1e-6 * pixel);
+    QVERIFY(qAbs((seen.Top + seen.Bottom) - (before.Top + before.Bottom)) / 2 < 1e-6 * pixel);
+    QTRY_VERIFY(picture->PictureReady());
+
+    QTest::keyClick(form_->windowHandle(), static_cast<Qt::Key>(back));
+    QTRY_COMPARE(form_->size(), windowSize);
+    for (auto placed = layout.cbegin(); placed != layout.cend(); ++placed) {
+        auto *child = static_cast<QWidget *>(placed.key());
+        QCOMPARE(child->geometry(), placed.value());
+        QVERIFY(child->isVisible());
+    }
+    QCOMPARE(picture->View(), before);
+    QCOMPARE(QApplication::focusWidget(), Child(focus.toLatin1().constData()));
+    QTRY_COMPARE(OnScreen(*picture), picture->Picture());
 }
 
 void TestForm1::saveThatCannotBeDoneShowsWhy_data()

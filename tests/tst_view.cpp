@@ -2,6 +2,7 @@
 #include "drawing/Passes.h"
 #include "drawing/PictureSize.h"
 #include "parallel/EveryCore.h"
+#include "views/CentredResize.h"
 #include "views/ViewNavigation.h"
 #include "views/ViewRender.h"
 
@@ -330,6 +331,7 @@ void TestView::navigation_data()
     QTest::newRow("drag right and up") << "pan" << QPointF(10, -20) << 0.0 << WorldWindow{-10, 80, 90, -20};
     QTest::newRow("grow to the right") << "resize" << QPointF(200, 100) << 0.0 << WorldWindow{0, 100, 200, 0};
     QTest::newRow("shrink from the bottom") << "resize" << QPointF(100, 25) << 0.0 << WorldWindow{0, 100, 100, 75};
+    QTest::newRow("grow about the centre") << "centred" << QPointF(200, 50) << 0.0 << WorldWindow{-50, 75, 150, 25};
 }
 
 void TestView::navigation()
@@ -345,8 +347,10 @@ void TestView::navigation()
         moved = ZoomedAbout(window, size, at, amount);
     } else if (move == u"pan") {
         moved = Panned(window, size, at);
-    } else {
+    } else if (move == u"resize") {
         moved = Resized(window, size, QSizeF(at.x(), at.y()));
+    } else {
+        moved = CentredResized(window, QSize(100, 100), QSize(int(at.x()), int(at.y())));
     }
     QCOMPARE(moved.Left, expected.Left);
     QCOMPARE(moved.Top, expected.Top);

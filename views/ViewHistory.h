@@ -23,6 +23,14 @@ public:
     std::optional<WorldWindow> Forward();
     [[nodiscard]] bool CanGoBack() const { return current_ > 0; }
     [[nodiscard]] bool CanGoForward() const { return current_ + 1 < views_.size(); }
+    // Every view replaced by what `change` makes of it, in order, as when the
+    // picture changes size.
+    template <typename Map> void Replace(Map &&change)
+    {
+        for (WorldWindow &view : views_) {
+            view = change(view);
+        }
+    }
 
 private:
     std::vector<WorldWindow> views_;

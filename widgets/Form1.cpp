@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 
 #include <linux/magic.h>
 #include <sys/vfs.h>
@@ -146,6 +148,7 @@ Form1::Form1(QWidget *parent)
     connect(Picture1, &PictureBox::SaveDiveRequested, this, &Form1::SaveDive);
     connect(Picture1, &PictureBox::GoToViewRequested, this, [this] { GoToViewDialog::Open(Picture1, this); });
     connect(Picture1, &PictureBox::KeysRequested, this, &Form1::ShowKeys);
+    connect(Picture1, &PictureBox::FullScreenRequested, this, &Form1::SetFullScreen);
     // Keys the buttons ignore come up to the window; Alt+arrows the buttons
     // would take to move the focus. The fields keep every key they are given.
     for (QObject *watched : std::initializer_list<QObject *>{this, command1, command3, text1, text2}) {
@@ -167,6 +170,53 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Form1::SetFullScreen(bool on)
+{
+    if (on == fullScreen_ || (on && Drawing())) {
+        Picture1->SetFullScreen(fullScreen_);
+        return;
+    }
+    fullScreen_ = on;
+    static constexpr const char *Controls[] = {"Command1", "Command3", "Label1", "Label2", "Text1", "Text2"};
+    if (on) {
+        // The picture takes the window's size in resizeEvent(), once the
+        // window system has made it the screen's.
+        focusBefore_ = focusWidget();
+        Picture1->SetFullScreen(true);
+        for (const char *name : Controls) {
+            findChild<QWidget *>(QLatin1String(name))->hide();
+        }
+        Picture1->setFocus();
+        normalGeometry_ = geometry();
+        showFullScreen();
+        if (QGuiApplication::platformName() == u"xcb") {
+            // Where no window manager takes the request, as on a bare X
+            // server; one that does keeps the window there.
+            setGeometry(screen()->geometry());
+        }
+        return;
+    }
+    // Back to the fixed layout in one step, the views carried with it.
+    Picture1->setGeometry(Picture1Geometry);
+    Picture1->SetFullScreen(false);
+    for (const char *name : Controls) {
+        findChild<QWidget *>(QLatin1String(name))->show();
+    }
+    if (focusBefore_ != nullptr) {
+        focusBefore_->setFocus();
+    }
+    showNormal();
+    setGeometry(normalGeometry_);
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (fullScreen_) {
+        Picture1->setGeometry(rect());
+    }
 }
 
 void Form1::ShowKeys()
@@ -212,6 +262,10 @@ void Form1::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
         Retranslate();
+    }
+    if (event->type() == QEvent::WindowStateChange && fullScreen_ && !isFullScreen()) {
+        // The window manager ended full screen: the layout comes back too.
+        SetFullScreen(false);
     }
     QWidget::changeEvent(event);
 }

@@ -50,6 +50,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     // The exploring keys reach the picture from anywhere but the text fields.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -75,6 +76,9 @@ private:
     // The work of the last Draw's animation, or of the picture as a still
     // image before any Draw.
     [[nodiscard]] SaveJob::Work AnimationWork(const QString &path) const;
+    // The picture alone fills the screen, or the layout comes back; not
+    // while a drawing runs.
+    void SetFullScreen(bool on);
     // The keys and what they do, in a window of their own.
     void ShowKeys();
     // Asks whether to cancel the save and close.
@@ -92,8 +96,11 @@ private:
     bool closeAfterSave_ = false;
     bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;
-    bool everDrawn_ = false; // until the first Draw the picture is the background
-    QString saveDirectory_;  // where the last save that worked went
+    bool fullScreen_ = false;
+    QWidget *focusBefore_ = nullptr; // one of the window's own controls
+    QRect normalGeometry_;           // the window's place before full screen
+    bool everDrawn_ = false;         // until the first Draw the picture is the background
+    QString saveDirectory_;          // where the last save that worked went
 };
 
 } // namespace levyc

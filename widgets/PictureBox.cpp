@@ -134,6 +134,14 @@ PictureBox::PictureBox(QWidget *parent)
     connect(&goToViewAction_, &QAction::triggered, this, &PictureBox::GoToViewRequested, Qt::QueuedConnection);
     connect(&backAction_, &QAction::triggered, this, &PictureBox::Back, Qt::QueuedConnection);
     connect(&forwardAction_, &QAction::triggered, this, &PictureBox::Forward, Qt::QueuedConnection);
+    // Waits for a Draw's end, as Reset View does; checked while full screen.
+    fullScreenAction_.setObjectName(QStringLiteral("FullScreen"));
+    fullScreenAction_.setShortcut(QKeySequence(Qt::Key_F11));
+    fullScreenAction_.setShortcutContext(Qt::WidgetShortcut);
+    fullScreenAction_.setCheckable(true);
+    fullScreenAction_.setEnabled(false);
+    addAction(&fullScreenAction_);
+    connect(&fullScreenAction_, &QAction::triggered, this, &PictureBox::FullScreenRequested, Qt::QueuedConnection);
     resetViewAction_.setShortcut(QKeySequence(Qt::Key_Home));
     resetViewAction_.setShortcutContext(Qt::WidgetShortcut);
     addAction(&resetViewAction_);
@@ -197,6 +205,7 @@ void PictureBox::Retranslate()
     overlayAction_.setText(tr("Show &Where You Are"));
     overviewAction_.setText(tr("Show &Overview"));
     keysAction_.setText(tr("&Keys…"));
+    fullScreenAction_.setText(tr("F&ull Screen"));
     setToolTip(explored_ ? tr("The picture. Once a drawing has ended:") + QLatin1Char('\n') + KeysText()
                          : tr("The picture. Press Draw (描画) to draw the curves, then explore them here."));
     setAccessibleName(tr("Picture"));
@@ -214,6 +223,7 @@ QString PictureBox::KeysText()
               "I: show or hide where you are\n"
               "O: show or hide the overview; a click on it goes there\n"
               "Ctrl+G: go to a view\n"
+              "F11: full screen; F11 or Esc: back\n"
               "Ctrl+C: copy the picture; Ctrl+S: save it\n"
               "Right-click: more; F1: these keys");
 }
@@ -250,6 +260,7 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     menu->addAction(&copyViewAction_);
     menu->addAction(&goToViewAction_);
     menu->addSeparator();
+    menu->addAction(&fullScreenAction_);
     menu->addAction(&overlayAction_);
     menu->addAction(&overviewAction_);
     menu->addAction(&keysAction_);
@@ -290,6 +301,7 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
     saveDiveAction_.setEnabled(true);
     copyViewAction_.setEnabled(true);
     goToViewAction_.setEnabled(true);
+    fullScreenAction_.setEnabled(true);
     if (!explored_) {
         explored_ = true;
         Retranslate();
@@ -307,7 +319,14 @@ void PictureBox::StopExploring()
     saveDiveAction_.setEnabled(false);
     copyViewAction_.setEnabled(false);
     goToViewAction_.setEnabled(false);
+    fullScreenAction_.setEnabled(false);
     Describe();
+}
+
+void PictureBox::SetFullScreen(bool on)
+{
+    fullScreen_ = on;
+    fullScreenAction_.setChecked(on);
 }
 
 void PictureBox::CopyView() const
@@ -442,6 +461,11 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
     }
     if (explorer_.Box() && event->key() == Qt::Key_Escape) {
         explorer_.CancelBox();
+        event->accept();
+        return;
+    }
+    if (FullScreen() && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit FullScreenRequested(false);
         event->accept();
         return;
     }
@@ -823,7 +847,11 @@ void PictureBox::moveEvent(QMoveEvent *event)
 void PictureBox::FitImage()
 {
     canvas_.Resize(DeviceInner().size(), devicePixelRatioF());
-    explorer_.Resize(ImageSize());
+    if (FullScreen()) {
+        explorer_.ResizeAboutCentre(ImageSize());
+    } else {
+        explorer_.Resize(ImageSize());
+    }
 }
 
 } // namespace levyc

@@ -100,6 +100,12 @@ public:
     void SetOverlayShown(bool shown) { overlayAction_.setChecked(shown); }
     void SetOverviewShown(bool shown) { overviewAction_.setChecked(shown); }
 
+    // Full screen: the picture alone fills the window, and every view keeps
+    // its centre and scale as the picture changes size. F11 or the menu asks
+    // for it, or for its end (Esc too), with FullScreenRequested().
+    void SetFullScreen(bool on);
+    [[nodiscard]] bool FullScreen() const { return fullScreen_; }
+
     // Whether a key is one of those that explore from anywhere in the window.
     static bool IsExploringKey(const QKeyEvent &event);
     // A key pressed elsewhere in the window: acts on the picture when it is
@@ -119,6 +125,8 @@ signals:
     void GoToViewRequested();
     // Keys… was chosen, from the context menu or with F1.
     void KeysRequested();
+    // Full screen was asked for (true) or its end (false).
+    void FullScreenRequested(bool on);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -184,6 +192,8 @@ private:
     QAction overlayAction_;
     QAction overviewAction_;
     QAction keysAction_;
+    QAction fullScreenAction_;
+    bool fullScreen_ = false;
 
     ViewExplorer explorer_;
     // Whether the exact picture of the view has been painted since it was asked for.

@@ -172,9 +172,6 @@ void ViewExplorer::Resize(QSize size)
 {
     const QSize before = size_;
     size_ = size;
-    if (drawn_.size() != size) {
-        drawn_ = {};
-    }
     if (Exploring() && size != before && !before.isEmpty() && (view_ != PictureWorld || shown_ != PictureWorld)) {
         shown_ = Resized(shown_, QSizeF(before), QSizeF(size));
         view_ = Resized(view_, QSizeF(before), QSizeF(size));
@@ -182,9 +179,26 @@ void ViewExplorer::Resize(QSize size)
     }
 }
 
+void ViewExplorer::ResizeAboutCentre(QSize size)
+{
+    const QSize before = size_;
+    size_ = size;
+    if (!Exploring() || size == before || before.isEmpty() || size.isEmpty()) {
+        return;
+    }
+    dragFrom_.reset();
+    CancelBox();
+    resize_.Switch(before, size);
+    view_ = resize_.Carry(view_);
+    history_.Replace([this](const WorldWindow &view) { return resize_.Carry(view); });
+    // The last image stays at the top-left corner of the resized one.
+    shown_ = Resized(shown_, QSizeF(before), QSizeF(size));
+    Request();
+}
+
 void ViewExplorer::Request()
 {
-    if (view_ == PictureWorld && !drawn_.isNull()) {
+    if (view_ == PictureWorld && DrawnFits()) {
         // The Draw's own picture is at hand: no render, and none in progress kept.
         renderer_.Drop();
         wanted_ = 0;
@@ -215,8 +229,10 @@ QImage ViewExplorer::RenderNow() const
 
 std::function<QImage(const std::atomic<bool> *)> ViewExplorer::Renderer() const
 {
-    if ((view_ == PictureWorld && !drawn_.isNull()) || !Exploring()) {
-        return [image = view_ == PictureWorld ? drawn_ : QImage()](const std::atomic<bool> *) { return image; };
+    if ((view_ == PictureWorld && DrawnFits()) || !Exploring()) {
+        return [image = view_ == PictureWorld && DrawnFits() ? drawn_ : QImage()](const std::atomic<bool> *) {
+            return image;
+        };
     }
     return [curves = curves_, view = view_, size = size_](const std::atomic<bool> *cancel) {
         ViewRenderOptions options;

@@ -2,6 +2,7 @@
 
 #include "ViewRenderThread.h"
 #include "drawing/CurveRecord.h"
+#include "views/CentredResize.h"
 #include "views/ViewHistory.h"
 #include "world/WorldWindow.h"
 
@@ -66,6 +67,10 @@ public:
     // The image is now `size` pixels: what fits stays where it was, at the
     // same scale, unless the Draw's view is on screen.
     void Resize(QSize size);
+    // The image is now `size` pixels, and every view, the history's too,
+    // keeps its centre and the world size of a pixel. Back at the size before,
+    // the views that did not change are as they were.
+    void ResizeAboutCentre(QSize size);
 
     // The view has settled: it goes on the back and forward list. Later: once
     // no other view comes for a moment, as between the notches of a wheel.
@@ -97,9 +102,11 @@ signals:
 private:
     void Request();
     void Take(quint64 number, const QImage &image);
+    // Whether the Draw's own picture is at hand for the Draw's view.
+    [[nodiscard]] bool DrawnFits() const { return !drawn_.isNull() && drawn_.size() == size_; }
 
     SharedCurves curves_; // null while not exploring
-    QImage drawn_;        // the Draw's picture, while it fits the size
+    QImage drawn_;        // the Draw's picture, used while it fits the size
     QSize size_;
     WorldWindow view_;
     WorldWindow shown_;
@@ -108,6 +115,7 @@ private:
     std::optional<QPointF> dragFrom_;
     std::optional<QRectF> box_;
     ViewHistory history_;
+    CentredResize resize_;
     QTimer settleTimer_;
     ViewRenderThread renderer_;
 };

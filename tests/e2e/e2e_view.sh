@@ -7,7 +7,12 @@
 #   centre:  levyc --centre X,Y --zoom Z likewise;
 #   goto:    Ctrl+G after a Draw, a typed --centre line, Enter;
 #   copy:    then Copy View from the context menu, and levyc-render run
-#            with the copied --window line.
+#            with the copied --window line;
+#   fullscreen: F11 after a Draw and a zoom: the window covers the
+#            screen; F11 again gives back the window and the picture seen
+#            before;
+#   history: two zooms, then Alt+Left, Alt+Left, Alt+Right: the screens seen
+#            at those views, pixel for pixel.
 # Usage: e2e_view.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE [WM_DELETE]
 set -euo pipefail
 
@@ -82,6 +87,50 @@ hide_overlay() {
     # What a window manager would do: the window has the keys.
     on_wayland || xdotool windowfocus --sync "$win"
     press_keys i o
+}
+
+# Waits until the picture area is FILE, a screen seen before; fails two
+# minutes on.
+expect_seen() { # expect_seen LABEL FILE
+    local deadline=$(($(date +%s) + 120))
+    while :; do
+        picture "$out/$1.png"
+        count_differing "$out/$1.png" "$2"
+        ((differing == 0)) && break
+        alive
+        (($(date +%s) < deadline)) || fail "$1: the screen differs from $2 in $differing pixels"
+        sleep 0.1
+    done
+    echo "ok: $1: the screen is $2 again, pixel for pixel"
+}
+
+# The Draw's view, then one zoom step in, each on screen as levyc-render draws it.
+draw_and_zoom() {
+    start_levyc "$out/levyc.log"
+    draw_and_wait
+    press_keys i o
+    press_keys plus
+    expect_view "$out/levyc.log" zoomed "-300,410,510,-500" "r2 - l2 < r1 - l1" "+ did not zoom in"
+}
+
+window_geometry() { # -> "WxH+X+Y" of the program's window
+    if on_wayland; then
+        swaymsg -t get_tree | jq -r '.. | objects | select(.name? == "Form1") | .rect |
+            "\(.width)x\(.height)+\(.x)+\(.y)"'
+        return
+    fi
+    xdotool getwindowgeometry --shell "$win" | awk -F= '
+        $1 == "X" { x = $2 } $1 == "Y" { y = $2 } $1 == "WIDTH" { w = $2 } $1 == "HEIGHT" { h = $2 }
+        END { printf "%sx%s+%s+%s", w, h, x, y }'
+}
+
+expect_geometry() { # expect_geometry GEOMETRY MESSAGE
+    for _ in $(seq 1 400); do
+        [ "$(window_geometry)" = "$1" ] && return
+        alive
+        sleep 0.05
+    done
+    fail "$2: the window is $(window_geometry), not $1"
 }
 
 on_wayland && start_keyboard
@@ -161,6 +210,34 @@ goto | copy)
         ((differing == 0)) || fail "levyc-render $copied differs from the screen in $differing pixels"
         echo "ok: levyc-render $copied is the screen, pixel for pixel"
     fi
+    ;;
+fullscreen)
+    draw_and_zoom
+    windowed=$(window_geometry)
+    if on_wayland; then
+        screen=$(swaymsg -t get_outputs | jq -r '.[0].rect | "\(.width) \(.height)"')
+    else
+        screen=$(xdotool getdisplaygeometry)
+    fi
+    read -r screen_w screen_h <<<"$screen"
+    press_keys F11
+    expect_geometry "${screen_w}x${screen_h}+0+0" "F11 did not cover the screen"
+    echo "ok: F11: the window covers the screen, ${screen_w}x${screen_h}, and was $windowed"
+    press_keys F11
+    expect_geometry "$windowed" "F11 again did not give the window back"
+    echo "ok: F11 again: the window is $windowed again"
+    expect_seen back "$out/zoomed.png"
+    ;;
+history)
+    draw_and_zoom
+    press_keys plus
+    expect_view "$out/levyc.log" closer "$view" "r2 - l2 < r1 - l1" "+ did not zoom in again"
+    press_keys alt+Left
+    expect_seen back-1 "$out/zoomed.png"
+    press_keys alt+Left
+    expect_seen back-2 "$out/drawn.png"
+    press_keys alt+Right
+    expect_seen forward "$out/zoomed.png"
     ;;
 *) fail "no case $4" ;;
 esac

@@ -171,6 +171,10 @@
         <translation>キー一覧(&amp;K)…</translation>
     </message>
     <message>
+        <source>F&amp;ull Screen</source>
+        <translation>全画面表示(&amp;U)</translation>
+    </message>
+    <message>
         <source>The picture. Once a drawing has ended:</source>
         <translation>画像です。描き終えたあとの操作:</translation>
     </message>
@@ -188,6 +192,7 @@ Backspace or Alt+Left: back; Alt+Right: forward
 I: show or hide where you are
 O: show or hide the overview; a click on it goes there
 Ctrl+G: go to a view
+F11: full screen; F11 or Esc: back
 Ctrl+C: copy the picture; Ctrl+S: save it
 Right-click: more; F1: these keys</source>
         <translation>ホイール、+、-: 拡大・縮小
@@ -199,6 +204,7 @@ BackspaceまたはAlt+Left: 戻る、Alt+Right: 進む
 I: 現在地の表示・非表示
 O: 全体図の表示・非表示(クリックでその場所へ)
 Ctrl+G: 指定した表示へ移動
+F11: 全画面表示(F11またはEscで元に戻る)
 Ctrl+C: 画像をコピー、Ctrl+S: 保存
 右クリック: その他の操作、F1: このキー一覧</translation>
     </message>
