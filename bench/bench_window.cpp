@@ -162,11 +162,11 @@ ZoomRun ZoomTenNotches(PictureBox *picture, PaintCounter &counter)
 
 struct SpinRun
 {
-    double largest = 0;    // the largest enlargement on screen
-    double farthest = 1;   // the most the screen lagged, as a zoom factor
-    int frames = 0;        // pictures painted, from the first notch to the exact view
-    int exactViews = 0;    // exact views painted before the last notch
-    double settleMs = -1;  // from the last notch to the exact view painted
+    double largest = 0;   // the largest enlargement on screen
+    double farthest = 1;  // the most the screen lagged, as a zoom factor
+    int frames = 0;       // pictures painted, from the first notch to the exact view
+    int exactViews = 0;   // exact views painted before the last notch
+    double settleMs = -1; // from the last notch to the exact view painted
 };
 
 // A spin of the wheel from `start`, a notch per display frame about the

@@ -40,9 +40,9 @@ std::optional<PreviewPlacement> PlacePreview(const WorldWindow &shown, const Wor
     }
     // Only the part of the image that stays in sight: deep in, a few pixels
     // scaled a billionfold.
-    const QRectF wanted(QPointF(-map->offsetX / map->scaleX, -map->offsetY / map->scaleY),
-                        QPointF((screen.width() - map->offsetX) / map->scaleX,
-                                (screen.height() - map->offsetY) / map->scaleY));
+    const QRectF wanted(
+        QPointF(-map->offsetX / map->scaleX, -map->offsetY / map->scaleY),
+        QPointF((screen.width() - map->offsetX) / map->scaleX, (screen.height() - map->offsetY) / map->scaleY));
     const QRectF source = QRectF(QPointF(std::floor(wanted.left()), std::floor(wanted.top())),
                                  QPointF(std::ceil(wanted.right()), std::ceil(wanted.bottom()))) &
                           QRectF(QPointF(0, 0), QSizeF(size));

@@ -127,9 +127,8 @@ PreviewPlan::Use PreviewPlan::Ended(QSize size)
     const int newest = NewestServed(job);
     const int current = NewestServed(screen_);
     if (newest < 0 || newest < current ||
-        (newest == current &&
-         Enlargement(job, recent_[static_cast<std::size_t>(newest)]) >=
-             Enlargement(screen_, recent_[static_cast<std::size_t>(newest)]))) {
+        (newest == current && Enlargement(job, recent_[static_cast<std::size_t>(newest)]) >=
+                                  Enlargement(screen_, recent_[static_cast<std::size_t>(newest)]))) {
         return Use::Drop;
     }
     screen_ = job;

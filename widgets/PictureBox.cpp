@@ -797,10 +797,10 @@ void PictureBox::PaintPreview(QPainter &painter)
     }
     // How many device pixels each of the picture's spans here, and how far
     // the view it is placed for lags the view asked for.
-    qCDebug(ViewLog, "preview enlarged %.6g behind %.6g",
-            std::max(placed->target.width() / placed->source.width(),
-                     placed->target.height() / placed->source.height()),
-            explorer_.PlacedFor().Width() / explorer_.View().Width());
+    qCDebug(
+        ViewLog, "preview enlarged %.6g behind %.6g",
+        std::max(placed->target.width() / placed->source.width(), placed->target.height() / placed->source.height()),
+        explorer_.PlacedFor().Width() / explorer_.View().Width());
     const qreal ratio = devicePixelRatioF();
     const QRect device = DeviceInner();
     const QPoint origin = WindowOrigin();
