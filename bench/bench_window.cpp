@@ -165,7 +165,7 @@ struct SpinRun
     double largest = 0;   // the largest enlargement on screen
     double farthest = 1;  // the most the screen lagged, as a zoom factor
     int frames = 0;       // pictures painted, from the first notch to the exact view
-    int exactViews = 0;   // exact views painted before the last notch
+    int exactViews = 0;   // exact views painted until a frame after the last notch
     double settleMs = -1; // from the last notch to the exact view painted
 };
 
@@ -195,11 +195,11 @@ SpinRun Spin(PictureBox *picture, const WorldWindow &start, std::vector<double> 
         QWheelEvent wheel(at, picture->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
                           false);
         QApplication::sendEvent(picture, &wheel);
+        exactNs = -1;
         const qint64 next = lastNotchNs + frame;
         ProcessUntil([&] { return clock.nsecsElapsed() >= next; }, frame);
     }
     run.exactViews = exactViews;
-    exactNs = -1;
     ProcessUntil([&] { return exactNs >= 0; }, 5'000'000'000);
     recording = false;
     if (exactNs >= 0) {

@@ -75,7 +75,7 @@ bool PreviewPlan::Ask(const WorldWindow &view, double progress)
             queue_.clear();
             return false;
         }
-        if (underWay_->job.size != size_ || progress >= NearlyDone) {
+        if (progress >= NearlyDone) {
             underWayServes = Serves(underWay_->job, view);
         } else {
             underWay_->cancelled = cancel = true;

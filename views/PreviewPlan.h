@@ -30,16 +30,15 @@ struct ViewJob
 // A view that comes while a render is under way comes faster than views
 // render: unless the screen can show it already, or the render under way will,
 // a coarse render of it at half the size comes before its exact one. A newer
-// view cancels an exact render under way unless it is nearly done; a coarse
-// one is never cancelled, so that however fast the views come, something
-// newer reaches the screen. A render finished for an older view serves as a
-// preview, placed for the newest view it can show, and never as that view's
-// exact picture.
+// view cancels the render under way unless it is nearly done: where views
+// come faster than any render, the screen waits for the last one. A render
+// finished for an older view serves as a preview, placed for the newest view
+// it can show, and never as that view's exact picture.
 class PreviewPlan
 {
 public:
     static constexpr double MaxEnlargement = 2.0;
-    // The part of an exact render done, counted in curves, past which a newer view lets it finish.
+    // The part of a render done, counted in curves, past which a newer view lets it finish.
     static constexpr double NearlyDone = 0.5;
 
     enum class Use {
