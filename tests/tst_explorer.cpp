@@ -14,8 +14,10 @@ using namespace levyc;
 namespace {
 
 // A renderer the test lets go one call at a time. Call n (from 1) gives an
-// image whose red is n; a call that sees the cancel flag gives nothing, unless
-// it is told to finish all the same, as a render that was already done would.
+// image of the size asked whose red is n; a call that sees the cancel flag
+// gives nothing, unless it is told to finish all the same, as a render that
+// was already done would. While it waits it reports as much progress as the
+// test tells it.
 class Gate
 {
 public:
@@ -26,13 +28,23 @@ public:
     ~Gate() { ReleaseAll(); }
     Q_DISABLE_COPY_MOVE(Gate)
 
-    RenderedView Render(const WorldWindow &window, QSize size, const ViewRenderOptions &options)
+    RenderedView Render(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
+                        const ViewRenderOptions &options)
     {
         QMutexLocker lock(&mutex_);
         const int call = static_cast<int>(windows_.size()) + 1;
         windows_ << window;
+        advance_ = 0;
         changed_.wakeAll();
+        const std::int64_t due = AfterCurveCalls(curves, window, size, options);
+        std::int64_t reported = 0;
         while (released_ < call) {
+            // As far along as the test says, as a render reports it.
+            for (; reported < static_cast<std::int64_t>(advance_ * static_cast<double>(due)); ++reported) {
+                options.afterCurve();
+            }
+            advanced_ = advanceAsked_;
+            changed_.wakeAll();
             changed_.wait(&mutex_);
         }
         const bool cancelled = options.cancel != nullptr && options.cancel->load();
@@ -45,10 +57,26 @@ public:
         return {image, 0};
     }
 
-    void WaitEntered(int calls)
+    ViewRenderFunction Renderer()
+    {
+        return [this](std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
+                      const ViewRenderOptions &options) { return Render(curves, window, size, options); };
+    }
+
+    // Calls made so far: a render starts once the explorer has had the last one's end.
+    qsizetype Entered()
+    {
+        const QMutexLocker lock(&mutex_);
+        return windows_.size();
+    }
+    // The call waiting now reports this part of its work done.
+    void Advance(double fraction)
     {
         QMutexLocker lock(&mutex_);
-        while (windows_.size() < calls) {
+        advance_ = fraction;
+        ++advanceAsked_;
+        changed_.wakeAll();
+        while (advanced_ != advanceAsked_) {
             changed_.wait(&mutex_);
         }
     }
@@ -82,6 +110,9 @@ private:
     QList<WorldWindow> windows_;
     QList<bool> cancelled_;
     int released_ = 0;
+    double advance_ = 0;
+    int advanceAsked_ = 0;
+    int advanced_ = 0;
 };
 
 constexpr QSize ViewSize(64, 48);
@@ -105,6 +136,8 @@ private slots:
     void previewPlacement();
     void onlyTheNewestRenderIsShown_data();
     void onlyTheNewestRenderIsShown();
+    void previewRule_data();
+    void previewRule();
     void history_data();
     void history();
     void zoomToABox_data();
@@ -164,18 +197,19 @@ void TestExplorer::onlyTheNewestRenderIsShown_data()
     QTest::addColumn<QList<bool>>("cancelled");
     QTest::addColumn<QString>("last"); // the view shown at the end
 
+    // A view asked for while another renders comes too fast: a coarse render
+    // of it (not shown as exact) comes before its exact one.
     QTest::newRow("cancelled by a newer view")
-        << false << QStringList{"A", "enter 1", "B", "release", "enter 2", "release"} << QList<int>{2}
-        << QList<bool>{true, false} << "B";
-    QTest::newRow("finished after a newer request for the same view")
-        << true << QStringList{"A", "enter 1", "B", "A", "release", "enter 2", "release"} << QList<int>{2}
-        << QList<bool>{true, false} << "A";
+        << false << QStringList{"A", "enter 1", "B", "release", "enter 2", "release", "enter 3", "release"}
+        << QList<int>{3} << QList<bool>{true, false, false} << "B";
+    QTest::newRow("finished after its view was asked for again")
+        << true << QStringList{"A", "enter 1", "B", "A", "release"} << QList<int>{1} << QList<bool>{true} << "A";
     QTest::newRow("finished after Stop") << true << QStringList{"A", "enter 1", "stop",    "explore",
                                                                 "A", "release", "enter 2", "release"}
                                          << QList<int>{2} << QList<bool>{true, false} << "A";
     QTest::newRow("a quick series ends on the last")
-        << true << QStringList{"A", "enter 1", "zooms", "release", "enter 2", "release"} << QList<int>{2}
-        << QList<bool>{true, false} << "zooms";
+        << true << QStringList{"A", "enter 1", "zooms", "release", "enter 2", "release", "enter 3", "release"}
+        << QList<int>{3} << QList<bool>{true, false, false} << "zooms";
     QTest::newRow("home and a zoom wait for no render of the Draw's view")
         << false << QStringList{"A", "enter 1", "release", "shown 1", "home", "shown 2", "zoom", "enter 2", "release"}
         << QList<int>{1, 0, 2} << QList<bool>{false, false} << "zoom";
@@ -193,8 +227,7 @@ void TestExplorer::onlyTheNewestRenderIsShown()
     QFETCH(QString, last);
 
     Gate gate(finishCancelled);
-    ViewExplorer explorer([&gate](std::span<const CurveRecord>, const WorldWindow &window, QSize size,
-                                  const ViewRenderOptions &options) { return gate.Render(window, size, options); });
+    ViewExplorer explorer(gate.Renderer());
     // The explorer's thread ends only once its render returns.
     const auto unblock = qScopeGuard([&gate] { gate.ReleaseAll(); });
     QList<int> images;
@@ -233,7 +266,7 @@ void TestExplorer::onlyTheNewestRenderIsShown()
         } else if (step == u"explore") {
             explorer.Explore(curves, drawn);
         } else if (words.front() == u"enter") {
-            gate.WaitEntered(words.back().toInt());
+            QTRY_VERIFY(gate.Entered() >= words.back().toInt());
         } else if (words.front() == u"delivered") {
             QTRY_COMPARE(delivered, words.back().toInt());
         } else if (words.front() == u"shown") {
@@ -253,6 +286,89 @@ void TestExplorer::onlyTheNewestRenderIsShown()
     for (const WorldWindow &window : gate.Windows()) {
         QVERIFY(window != PictureWorld);
     }
+}
+
+void TestExplorer::previewRule_data()
+{
+    // Steps: "notch N" zooms in N wheel notches about the centre, the rest as
+    // above; "advance F" has the waiting render report that part done, and
+    // "picture N" waits for render N on screen. Views are named by the
+    // notches that led to them, 0 for the Draw's; pictures by their render.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("picture");
+    QTest::addColumn<int>("placedFor");
+    QTest::addColumn<bool>("coarse");
+    QTest::addColumn<bool>("exact");
+
+    // 1.25 cubed is under 2, to the fourth over: the screen stops there.
+    QTest::newRow("many notches, no render completes") << QStringList{"notch 20"} << 0 << 3 << false << false;
+    QTest::newRow("a coarse render completes")
+        << QStringList{"notch 5", "release", "enter 2", "release", "picture 2"} << 2 << 5 << true << false;
+    QTest::newRow("a stale nearly done render is the newer view's preview")
+        << QStringList{"notch 1", "enter 1", "advance 0.9", "notch 3", "release", "picture 1"} << 1 << 4 << false
+        << false;
+    QTest::newRow("the exact view arrives")
+        << QStringList{"notch 5", "release", "enter 2", "release", "picture 2", "enter 3", "release", "picture 3"} << 3
+        << 5 << false << true;
+}
+
+void TestExplorer::previewRule()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, picture);
+    QFETCH(int, placedFor);
+    QFETCH(bool, coarse);
+    QFETCH(bool, exact);
+
+    Gate gate(false);
+    ViewExplorer explorer(gate.Renderer());
+    const auto unblock = qScopeGuard([&gate] { gate.ReleaseAll(); });
+    // How many screen pixels a pixel of what the screen shows spans, at every change.
+    double largest = 0;
+    const auto look = [&] {
+        if (explorer.Shown() == explorer.View()) {
+            largest = std::max(largest, 1.0);
+        } else if (const std::optional<PreviewPlacement> placed = explorer.PlacePreview()) {
+            largest = std::max({largest, placed->target.width() / placed->source.width(),
+                                placed->target.height() / placed->source.height()});
+        }
+    };
+    connect(&explorer, &ViewExplorer::ViewChanged, this, look);
+    connect(&explorer, &ViewExplorer::PreviewChanged, this, look);
+    QList<int> exacts;
+    connect(&explorer, &ViewExplorer::Ready, this, [&](const QImage &image) {
+        exacts << qRed(image.pixel(0, 0));
+        look();
+    });
+    QImage drawn(ViewSize, QImage::Format_RGB32);
+    drawn.fill(DrawnColour);
+    explorer.Explore({CurveRecord{}}, drawn);
+    QList<WorldWindow> views{explorer.View()};
+    for (const QString &step : steps) {
+        const QStringList words = step.split(u' ');
+        if (words.front() == u"notch") {
+            for (int notch = 0; notch < words.back().toInt(); ++notch) {
+                explorer.ZoomAbout(QPointF(ViewSize.width() / 2.0, ViewSize.height() / 2.0), 1.25);
+                views << explorer.View();
+            }
+        } else if (words.front() == u"enter") {
+            QTRY_VERIFY(gate.Entered() >= words.back().toInt());
+        } else if (step == u"release") {
+            gate.Release();
+        } else if (words.front() == u"advance") {
+            gate.Advance(words.back().toDouble());
+        } else if (words.front() == u"picture") {
+            QTRY_COMPARE(qRed(explorer.Preview().pixel(0, 0)), words.back().toInt());
+        } else {
+            QFAIL(qPrintable(step));
+        }
+    }
+    QCOMPARE(qRed(explorer.Preview().pixel(0, 0)), picture);
+    QCOMPARE(explorer.Preview().size(), coarse ? ViewSize / 2 : ViewSize);
+    QCOMPARE(explorer.PlacedFor(), views[placedFor]);
+    QCOMPARE(explorer.Shown() == explorer.View(), exact);
+    QCOMPARE(exacts, exact ? QList<int>{picture} : QList<int>{});
+    QVERIFY2(largest > 0 && largest <= PreviewPlan::MaxEnlargement, qPrintable(QString::number(largest)));
 }
 
 void TestExplorer::history_data()

@@ -28,6 +28,16 @@ constexpr int BandsPerThread = 4;
 // Parts at least this many pixels long are tested for cover.
 constexpr double CoverTestPixels = 8.0;
 
+int Threads(const ViewRenderOptions &options)
+{
+    return options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+int Bands(const ViewRenderOptions &options, QSize size)
+{
+    return std::clamp(options.bands > 0 ? options.bands : Threads(options) * BandsPerThread, 1, size.height());
+}
+
 bool Cancelled(const std::atomic<bool> *cancel)
 {
     return cancel != nullptr && cancel->load(std::memory_order_relaxed);
@@ -439,9 +449,8 @@ std::int64_t DrawBands(QImage &image, std::span<const CurveRecord> curves, const
                           over ? 0.0 : std::clamp(options.smoothing, 0.0, 1.0),
                           options.cancel};
 
-    const int threads =
-        options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    const int bands = std::clamp(options.bands > 0 ? options.bands : threads * BandsPerThread, 1, size.height());
+    const int threads = Threads(options);
+    const int bands = Bands(options, size);
     std::atomic<int> nextBand{0};
     std::atomic<std::int64_t> lines{0};
     std::atomic<bool> cancelled{false};
@@ -481,6 +490,13 @@ std::int64_t DrawBands(QImage &image, std::span<const CurveRecord> curves, const
 }
 
 } // namespace
+
+std::int64_t AfterCurveCalls(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
+                             const ViewRenderOptions &options)
+{
+    const auto count = static_cast<std::int64_t>(curves.size());
+    return IsDrawWindow(window) || size.isEmpty() ? count : count * Bands(options, size);
+}
 
 RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
                         const ViewRenderOptions &options)

@@ -63,6 +63,11 @@ double PixelAspect(const WorldWindow &window, QSize size);
 RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
                         const ViewRenderOptions &options = {});
 
+// How many times a whole RenderView of the curves calls options.afterCurve:
+// how far one has come, counted in curves.
+std::int64_t AfterCurveCalls(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
+                             const ViewRenderOptions &options = {});
+
 // Draws the curves over an RGB32 image that shows the window, in order, each
 // over what is there: the view as it grows, a curve at a time. The pixels are
 // those RenderView gives once every curve is drawn. False, drawing nothing,

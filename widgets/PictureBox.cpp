@@ -186,6 +186,7 @@ PictureBox::PictureBox(QWidget *parent)
         update();
     });
     connect(&explorer_, &ViewExplorer::Ready, this, &PictureBox::ShowRendered);
+    connect(&explorer_, &ViewExplorer::PreviewChanged, this, [this] { update(); });
     connect(&explorer_, &ViewExplorer::BoxChanged, this, [this] { update(); });
     grabGesture(Qt::PinchGesture);
     Retranslate();
@@ -813,14 +814,17 @@ void PictureBox::PaintBox(QPainter &painter) const
 void PictureBox::PaintPreview(QPainter &painter)
 {
     painter.fillRect(contentsRect(), Qt::black);
-    const QImage &image = canvas_.Image();
-    if (image.isNull()) {
+    const QImage &image = explorer_.Preview();
+    const std::optional<PreviewPlacement> placed = explorer_.PlacePreview();
+    if (image.isNull() || !placed) {
         return;
     }
-    const std::optional<PreviewPlacement> placed = PlacePreview(explorer_.Shown(), explorer_.View(), image.size());
-    if (!placed) {
-        return;
-    }
+    // How many device pixels each of the picture's spans here, and how far
+    // the view it is placed for lags the view asked for.
+    qCDebug(
+        ViewLog, "preview enlarged %.6g behind %.6g",
+        std::max(placed->target.width() / placed->source.width(), placed->target.height() / placed->source.height()),
+        explorer_.PlacedFor().Width() / explorer_.View().Width());
     const qreal ratio = devicePixelRatioF();
     const QRect device = DeviceInner();
     const QPoint origin = WindowOrigin();

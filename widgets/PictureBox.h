@@ -28,8 +28,8 @@ namespace levyc {
 // when the next frame is due.
 // Between drawings the curves can be explored: zoomed with the wheel, a pinch
 // or + and -, panned by dragging or with the arrow keys. The explorer renders
-// each view off this thread; until it is ready the last one shows, moved and
-// scaled.
+// each view off this thread; until it is ready the explorer's preview shows,
+// moved and scaled.
 class PictureBox final : public QFrame
 {
     Q_OBJECT
@@ -149,7 +149,7 @@ private:
     // Widget coordinates to the image's pixels.
     [[nodiscard]] QPointF ImagePoint(QPointF position) const;
     void ShowRendered(const QImage &image);
-    // The last exact picture moved and scaled to View(), black around it.
+    // The explorer's preview, moved and scaled to where it goes, black around it.
     void PaintPreview(QPainter &painter);
     // The zoom box being drawn, over the picture.
     void PaintBox(QPainter &painter) const;

@@ -17,7 +17,6 @@ ViewExplorer::ViewExplorer(ViewRenderFunction render, QObject *parent)
     : QObject(parent)
     , view_(PictureWorld)
     , shown_(PictureWorld)
-    , requested_(PictureWorld)
     , renderer_(std::move(render), this)
 {
     connect(&renderer_, &ViewRenderThread::Rendered, this, &ViewExplorer::Take);
@@ -32,6 +31,8 @@ void ViewExplorer::Explore(const std::vector<CurveRecord> &curves, const QImage 
     curves_ = std::make_shared<const std::vector<CurveRecord>>(curves);
     drawn_ = drawn;
     size_ = drawn.size();
+    plan_.Start(view_, size_);
+    preview_ = drawn;
     history_.Start(view_);
     emit HistoryChanged();
 }
@@ -39,7 +40,9 @@ void ViewExplorer::Explore(const std::vector<CurveRecord> &curves, const QImage 
 void ViewExplorer::Stop()
 {
     renderer_.Drop();
-    wanted_ = 0;
+    underWay_ = 0;
+    plan_.Start(PictureWorld, size_);
+    preview_ = {};
     curves_.reset();
     drawn_ = {};
     dragFrom_.reset();
@@ -48,7 +51,7 @@ void ViewExplorer::Stop()
     history_.Start(PictureWorld);
     emit HistoryChanged();
     const bool moved = view_ != PictureWorld || shown_ != PictureWorld;
-    view_ = shown_ = requested_ = PictureWorld;
+    view_ = shown_ = PictureWorld;
     if (moved) {
         emit ViewChanged();
     }
@@ -175,7 +178,10 @@ void ViewExplorer::Resize(QSize size)
     if (Exploring() && size != before && !before.isEmpty() && (view_ != PictureWorld || shown_ != PictureWorld)) {
         shown_ = Resized(shown_, QSizeF(before), QSizeF(size));
         view_ = Resized(view_, QSizeF(before), QSizeF(size));
+        plan_.Resize(size, Resized(plan_.PlacedFor(), QSizeF(before), QSizeF(size)));
         Request();
+    } else {
+        plan_.Resize(size, plan_.PlacedFor());
     }
 }
 
@@ -184,6 +190,7 @@ void ViewExplorer::ResizeAboutCentre(QSize size)
     const QSize before = size_;
     size_ = size;
     if (!Exploring() || size == before || before.isEmpty() || size.isEmpty()) {
+        plan_.Resize(size, plan_.PlacedFor());
         return;
     }
     dragFrom_.reset();
@@ -193,6 +200,7 @@ void ViewExplorer::ResizeAboutCentre(QSize size)
     history_.Replace([this](const WorldWindow &view) { return resize_.Carry(view); });
     // The last image stays at the top-left corner of the resized one.
     shown_ = Resized(shown_, QSizeF(before), QSizeF(size));
+    plan_.Resize(size, Resized(plan_.PlacedFor(), QSizeF(before), QSizeF(size)));
     Request();
 }
 
@@ -201,25 +209,55 @@ void ViewExplorer::Request()
     if (view_ == PictureWorld && DrawnFits()) {
         // The Draw's own picture is at hand: no render, and none in progress kept.
         renderer_.Drop();
-        wanted_ = 0;
-        shown_ = requested_ = view_;
+        underWay_ = 0;
+        plan_.Start(view_, size_);
+        preview_ = drawn_;
+        shown_ = view_;
         emit ViewChanged();
         emit Ready(drawn_);
         return;
     }
-    requested_ = view_;
-    wanted_ = renderer_.Render(curves_, view_, size_);
+    if (plan_.Ask(view_, renderer_.Progress(underWay_))) {
+        renderer_.Cancel(underWay_);
+    }
+    RenderNext();
     emit ViewChanged();
+}
+
+void ViewExplorer::RenderNext()
+{
+    if (underWay_ == 0) {
+        if (const std::optional<ViewJob> job = plan_.Next()) {
+            underWay_ = renderer_.Render(curves_, job->window, job->size);
+        }
+    }
 }
 
 void ViewExplorer::Take(quint64 number, const QImage &image)
 {
-    if (number != wanted_ || image.size() != size_) {
-        return; // stale
+    if (number != underWay_) {
+        return; // asked for before a Stop or the Draw's view
     }
-    wanted_ = 0;
-    shown_ = requested_;
-    emit Ready(image);
+    underWay_ = 0;
+    switch (plan_.Ended(image.size())) {
+    case PreviewPlan::Use::Exact:
+        preview_ = image;
+        shown_ = view_;
+        emit Ready(image);
+        break;
+    case PreviewPlan::Use::Preview:
+        preview_ = image;
+        emit PreviewChanged();
+        break;
+    case PreviewPlan::Use::Drop:
+        break;
+    }
+    RenderNext();
+}
+
+std::optional<PreviewPlacement> ViewExplorer::PlacePreview() const
+{
+    return levyc::PlacePreview(plan_.OnScreen().window, plan_.PlacedFor(), preview_.size(), size_);
 }
 
 QImage ViewExplorer::RenderNow() const

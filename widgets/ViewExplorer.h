@@ -3,6 +3,8 @@
 #include "ViewRenderThread.h"
 #include "drawing/CurveRecord.h"
 #include "views/CentredResize.h"
+#include "views/PreviewPlacement.h"
+#include "views/PreviewPlan.h"
 #include "views/ViewHistory.h"
 #include "world/WorldWindow.h"
 
@@ -21,8 +23,8 @@
 namespace levyc {
 
 // Exploring the curves of a Draw: the view asked for, the view the last exact
-// image holds, a drag in progress, the views that settled, and the thread
-// that renders each view.
+// image holds, the picture shown until the next one comes, a drag in
+// progress, the views that settled, and the thread that renders each view.
 // Positions are in the image's pixels from its top-left corner.
 class ViewExplorer final : public QObject
 {
@@ -82,16 +84,25 @@ public:
     [[nodiscard]] bool CanGoBack() const { return history_.CanGoBack(); }
     [[nodiscard]] bool CanGoForward() const { return history_.CanGoForward(); }
 
+    // What the screen shows until the exact picture of View() comes: a
+    // picture, and where it goes, placed for PlacedFor(), a view that may lag
+    // View() where the picture would be enlarged too much to show it.
+    [[nodiscard]] const QImage &Preview() const { return preview_; }
+    [[nodiscard]] const WorldWindow &PlacedFor() const { return plan_.PlacedFor(); }
+    [[nodiscard]] std::optional<PreviewPlacement> PlacePreview() const;
+
     // The exact picture of View(), rendered here and now if it has not come yet.
     [[nodiscard]] QImage RenderNow() const;
     // What RenderNow() does, holding copies of what it needs, for another thread.
     [[nodiscard]] std::function<QImage(const std::atomic<bool> *cancel)> Renderer() const;
 
 signals:
-    // View() has changed: until Ready(), show the last image moved and scaled.
+    // View() has changed: until Ready(), show Preview() as PlacePreview() places it.
     void ViewChanged();
     // The exact picture of View(), now Shown().
     void Ready(const QImage &image);
+    // Preview() or PlacedFor() has changed, with View() the same.
+    void PreviewChanged();
     // CanGoBack() or CanGoForward() may have changed.
     void HistoryChanged();
     // Box() has changed.
@@ -101,6 +112,8 @@ signals:
 
 private:
     void Request();
+    // Starts the next render the plan wants, if the thread is free.
+    void RenderNext();
     void Take(quint64 number, const QImage &image);
     // Whether the Draw's own picture is at hand for the Draw's view.
     [[nodiscard]] bool DrawnFits() const { return !drawn_.isNull() && drawn_.size() == size_; }
@@ -110,8 +123,9 @@ private:
     QSize size_;
     WorldWindow view_;
     WorldWindow shown_;
-    WorldWindow requested_;
-    quint64 wanted_ = 0; // the render that will be taken; 0 for none
+    PreviewPlan plan_;
+    QImage preview_;       // the plan's picture on screen
+    quint64 underWay_ = 0; // the render the plan waits for; 0 for none
     std::optional<QPointF> dragFrom_;
     std::optional<QRectF> box_;
     ViewHistory history_;

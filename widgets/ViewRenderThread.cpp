@@ -1,5 +1,7 @@
 #include "ViewRenderThread.h"
 
+#include <algorithm>
+
 namespace levyc {
 
 ViewRenderThread::ViewRenderThread(ViewRenderFunction render, QObject *parent)
@@ -24,7 +26,6 @@ quint64 ViewRenderThread::Render(SharedCurves curves, const WorldWindow &window,
 {
     const QMutexLocker lock(&mutex_);
     pending_ = Request{++last_, std::move(curves), window, size};
-    stale_ = true;
     if (!isRunning()) {
         start(QThread::NormalPriority);
     } else {
@@ -33,11 +34,29 @@ quint64 ViewRenderThread::Render(SharedCurves curves, const WorldWindow &window,
     return last_;
 }
 
+void ViewRenderThread::Cancel(quint64 number)
+{
+    const QMutexLocker lock(&mutex_);
+    // A request not taken yet is cancelled as it starts.
+    cancelled_ = std::max(cancelled_, number);
+    if (current_ == number) {
+        stale_ = true;
+    }
+}
+
 void ViewRenderThread::Drop()
 {
     const QMutexLocker lock(&mutex_);
     pending_.reset();
     stale_ = true;
+}
+
+double ViewRenderThread::Progress(quint64 number) const
+{
+    if (number == 0 || current_ != number) {
+        return 0;
+    }
+    return std::clamp(static_cast<double>(done_) / static_cast<double>(due_), 0.0, 1.0);
 }
 
 void ViewRenderThread::run()
@@ -54,16 +73,21 @@ void ViewRenderThread::run()
             }
             request = std::move(*pending_);
             pending_.reset();
-            stale_ = false;
+            stale_ = request.number <= cancelled_;
+            ViewRenderOptions counted;
+            due_ = std::max<std::int64_t>(1, AfterCurveCalls(*request.curves, request.window, request.size, counted));
+            done_ = 0;
+            current_ = request.number;
         }
         ViewRenderOptions options;
         options.cancel = &stale_;
+        options.afterCurve = [this] { ++done_; };
         const RenderedView view = render_(*request.curves, request.window, request.size, options);
-        // A request may come between the end of the render and here: the
-        // number tells the receiver, which alone knows what it asked for last.
-        if (!view.image.isNull()) {
-            emit Rendered(request.number, view.image);
+        {
+            const QMutexLocker lock(&mutex_);
+            current_ = 0;
         }
+        emit Rendered(request.number, view.image);
     }
 }
 
