@@ -1,0 +1,74 @@
+#include "widgets/PlaySchedule.h"
+
+#include <QtTest>
+
+using namespace levyc;
+
+// The schedule of a played film on a clock the test sets.
+class TestPlaySchedule : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void framesAreLateOnlyWhenShownWellAfterTheirTime_data();
+    void framesAreLateOnlyWhenShownWellAfterTheirTime();
+};
+
+namespace {
+
+constexpr qint64 Ms = 1'000'000;
+
+} // namespace
+
+void TestPlaySchedule::framesAreLateOnlyWhenShownWellAfterTheirTime_data()
+{
+    // When each frame reaches the screen, in ms from the first; the film
+    // starts half a second after its first frame is shown.
+    QTest::addColumn<int>("fps");
+    QTest::addColumn<QList<double>>("shownAt");
+    QTest::addColumn<int>("late");
+    // The wait for the next frame, seen right after the first and after the
+    // second last are shown.
+    QTest::addColumn<double>("waitAfterFirst");
+    QTest::addColumn<double>("waitBeforeLast");
+    QTest::newRow("on time at 30 fps") << 30 << QList<double>{0, 533.4, 566.7, 600} << 0 << 533.3 << 33.3;
+    QTest::newRow("a frame 20 ms after its time is late; the next keeps its own")
+        << 30 << QList<double>{0, 533.4, 586.7, 600} << 1 << 533.3 << 13.3;
+    QTest::newRow("within half a frame is on time") << 30 << QList<double>{0, 549, 582, 615} << 0 << 533.3 << 18.0;
+    QTest::newRow("a stall makes every frame late until caught up")
+        << 30 << QList<double>{0, 533.4, 700, 701} << 2 << 533.3 << 0.0;
+    QTest::newRow("10 fps") << 10 << QList<double>{0, 600, 700, 860} << 1 << 600.0 << 100.0;
+    QTest::newRow("a slow first frame moves the film's start")
+        << 30 << QList<double>{2000, 2533.4, 2566.7, 2600} << 0 << 533.3 << 33.3;
+}
+
+void TestPlaySchedule::framesAreLateOnlyWhenShownWellAfterTheirTime()
+{
+    QFETCH(int, fps);
+    QFETCH(QList<double>, shownAt);
+    QFETCH(int, late);
+    QFETCH(double, waitAfterFirst);
+    QFETCH(double, waitBeforeLast);
+    qint64 now = 0;
+    PlaySchedule schedule(static_cast<int>(shownAt.size()), fps, [&now] { return now; });
+    QCOMPARE(schedule.WaitNs(), qint64(0)); // the first frame at once
+    for (int frame = 0; frame < shownAt.size(); ++frame) {
+        QVERIFY(!schedule.Ended());
+        QCOMPARE(schedule.Next(), frame);
+        now = static_cast<qint64>(shownAt.at(frame) * Ms);
+        schedule.Shown();
+        if (frame == 0) {
+            QVERIFY2(qAbs(schedule.WaitNs() - waitAfterFirst * Ms) < Ms / 10,
+                     qPrintable(QString::number(schedule.WaitNs())));
+        }
+        if (frame == shownAt.size() - 2) {
+            QVERIFY2(qAbs(schedule.WaitNs() - waitBeforeLast * Ms) < Ms / 10,
+                     qPrintable(QString::number(schedule.WaitNs())));
+        }
+    }
+    QVERIFY(schedule.Ended());
+    QCOMPARE(schedule.Late(), late);
+}
+
+QTEST_GUILESS_MAIN(TestPlaySchedule)
+#include "tst_playschedule.moc"

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+
+namespace levyc {
+
+// When each frame of a film played in the window is due, from a clock in
+// nanoseconds. The film's clock starts once the first frame has been shown for
+// LeadInNs: the viewer sees where the dive starts before it moves, and the
+// worker gets a head start. Frame i is then due at the start plus i / fps.
+//
+// A frame that is not ready when due is shown late, as soon as it is ready,
+// and never skipped: the worker draws the frames in order, so a skipped frame
+// would have cost its drawing all the same, and the film would jump where the
+// saved one does not. The frames after it keep their own times, so the film
+// catches up and ends when it should once the worker is ahead again.
+class PlaySchedule
+{
+public:
+    using Clock = std::function<qint64()>;
+    static constexpr qint64 LeadInNs = 500'000'000;
+
+    // `frames` at least 1, `fps` above 0.
+    PlaySchedule(int frames, int fps, Clock clock);
+
+    // The next frame to show, and whether there is none left.
+    [[nodiscard]] int Next() const { return next_; }
+    [[nodiscard]] bool Ended() const { return next_ >= frames_; }
+    // Time until the next frame is due; 0 when it is due or overdue.
+    [[nodiscard]] qint64 WaitNs() const;
+    // The next frame has been shown now.
+    void Shown();
+    // Frames shown more than half a frame after they were due.
+    [[nodiscard]] int Late() const { return late_; }
+
+private:
+    [[nodiscard]] qint64 DueNs(int frame) const;
+
+    int frames_;
+    int fps_;
+    Clock clock_;
+    int next_ = 0;
+    qint64 start_ = 0; // when frame 1's clock began counting: frame 0's showing plus the lead-in
+    int late_ = 0;
+};
+
+} // namespace levyc
