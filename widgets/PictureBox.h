@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DivePlayer.h"
 #include "ViewExplorer.h"
 #include "WindowLayout.h"
 #include "drawing/Canvas.h"
@@ -108,6 +109,19 @@ public:
     // The keys and what they do, one a line, in the current language.
     static QString KeysText();
 
+    // Whether a dive plays in the picture area.
+    [[nodiscard]] bool Playing() const { return player_.Playing(); }
+    // Frames of the last dive played that were shown late.
+    [[nodiscard]] int PlayLate() const { return player_.Late(); }
+
+public slots:
+    // Plays the dive that Save Dive… would save, from the Draw's view to the
+    // view on screen, at the picture's size; P does this. Once a Draw has
+    // ended and while the picture takes input; not at the Draw's own view.
+    void PlayDive();
+    // Back to the view on screen, as it was before the dive played.
+    void StopPlay();
+
 signals:
     // Copy was chosen, from the context menu or with Ctrl+C.
     void CopyRequested();
@@ -119,6 +133,10 @@ signals:
     void GoToViewRequested();
     // Keys… was chosen, from the context menu or with F1.
     void KeysRequested();
+    // A frame of a playing dive is on screen: 0 is the Draw's view.
+    void PlayFrameShown(int frame);
+    // A dive has stopped playing, at its end or stopped.
+    void PlayStopped();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -143,6 +161,9 @@ private:
     void ShowRendered(const QImage &image);
     // The last exact picture moved and scaled to View(), black around it.
     void PaintPreview(QPainter &painter);
+    // An image of the picture's size, one image pixel to one device pixel,
+    // where the paint event asks.
+    void PaintImage(QPainter &painter, const QImage &image, const QRect &rect) const;
     // The zoom box being drawn, over the picture.
     void PaintBox(QPainter &painter) const;
     // The overlay and the overview, over the picture, in widget coordinates.
@@ -184,6 +205,7 @@ private:
     QAction overlayAction_;
     QAction overviewAction_;
     QAction keysAction_;
+    QAction playAction_;
 
     ViewExplorer explorer_;
     // Whether the exact picture of the view has been painted since it was asked for.
@@ -195,6 +217,8 @@ private:
     bool deepest_ = false;
     bool limitWord_ = false; // "deepest" or "widest" is due on the overlay
     QTimer limitTimer_;
+    DivePlayer player_;
+    QImage playFrame_; // the frame of the dive on screen; null when none plays
 };
 
 } // namespace levyc
