@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <chrono>
 
 namespace levyc {
@@ -16,6 +17,12 @@ DivePlayer::DivePlayer(QObject *parent)
     connect(&timer_, &QTimer::timeout, this, &DivePlayer::Tick);
 }
 
+std::size_t DivePlayer::FramesAhead(QSize size)
+{
+    const qint64 frameBytes = std::max<qint64>(qint64(size.width()) * size.height() * 4, 1);
+    return std::clamp<std::size_t>(static_cast<std::size_t>(AheadBytes / frameBytes), 2, MostAhead);
+}
+
 void DivePlayer::Start(SharedCurves curves, const DivePath &path, QSize size, int fps)
 {
     Stop();
@@ -25,8 +32,10 @@ void DivePlayer::Start(SharedCurves curves, const DivePath &path, QSize size, in
     fps_ = fps;
     late_ = 0;
     last_ = false;
+    begun_ = false;
     cancel_ = false;
     drawn_ = false;
+    ahead_ = FramesAhead(size);
     worker_ = std::thread([this, curves = std::move(curves), path, size] { Draw(curves, path, size); });
 }
 
@@ -57,7 +66,7 @@ void DivePlayer::Draw(SharedCurves curves, const DivePath &path, QSize size)
             break;
         }
         std::unique_lock lock(mutex_);
-        room_.wait(lock, [this] { return frames_.size() < FramesAhead || cancel_; });
+        room_.wait(lock, [this] { return frames_.size() < ahead_ || cancel_; });
         if (cancel_) {
             return;
         }
@@ -92,6 +101,14 @@ void DivePlayer::Tick()
         Stop();
         emit Ended();
         return;
+    }
+    if (schedule_->Next() > 0 && !begun_) {
+        const std::lock_guard lock(mutex_);
+        if (frames_.size() < ahead_ && !drawn_) {
+            return; // the worker calls again with the next frame
+        }
+        schedule_->Begin();
+        begun_ = true;
     }
     if (const qint64 wait = schedule_->WaitNs(); wait > 0) {
         timer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(wait)));

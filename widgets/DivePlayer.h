@@ -27,9 +27,13 @@ class DivePlayer final : public QObject
     Q_DISABLE_COPY_MOVE(DivePlayer)
 
 public:
-    // Frames drawn ahead of the one on screen: a hiccup of the worker is
-    // absorbed, and little memory is held even at a screen's size.
-    static constexpr std::size_t FramesAhead = 4;
+    // Frames drawn ahead of the one on screen: up to a second's worth,
+    // within a bound on memory at a screen's size. The film starts once they
+    // are drawn, so that the views near the Draw's, the costliest, are paid
+    // for before it moves.
+    static constexpr qint64 AheadBytes = 32 << 20;
+    static constexpr std::size_t MostAhead = 30;
+    static std::size_t FramesAhead(QSize size);
 
     explicit DivePlayer(QObject *parent = nullptr);
     ~DivePlayer() override { Stop(); }
@@ -58,7 +62,8 @@ private:
     std::optional<PlaySchedule> schedule_;
     int fps_ = 1;
     int late_ = 0;
-    bool last_ = false; // the last frame is on screen, for its time
+    bool last_ = false;  // the last frame is on screen, for its time
+    bool begun_ = false; // the film's clock runs
     QTimer timer_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
@@ -66,6 +71,7 @@ private:
     std::condition_variable room_;
     std::deque<QImage> frames_;
     bool drawn_ = false; // the worker has ended
+    std::size_t ahead_ = 2;
 };
 
 } // namespace levyc

@@ -31,6 +31,11 @@ qint64 PlaySchedule::WaitNs() const
     return std::max<qint64>(DueNs(next_) - clock_(), 0);
 }
 
+void PlaySchedule::Begin()
+{
+    start_ = std::max(start_, clock_());
+}
+
 void PlaySchedule::Shown()
 {
     if (Ended()) {

@@ -8,8 +8,9 @@ namespace levyc {
 
 // When each frame of a film played in the window is due, from a clock in
 // nanoseconds. The film's clock starts once the first frame has been shown for
-// LeadInNs: the viewer sees where the dive starts before it moves, and the
-// worker gets a head start. Frame i is then due at the start plus i / fps.
+// LeadInNs, or later at Begin(): the viewer sees where the dive starts before
+// it moves, and the worker gets a head start. Frame i is then due at the
+// start plus i / fps.
 //
 // A frame that is not ready when due is shown late, as soon as it is ready,
 // and never skipped: the worker draws the frames in order, so a skipped frame
@@ -32,6 +33,9 @@ public:
     [[nodiscard]] qint64 WaitNs() const;
     // The next frame has been shown now.
     void Shown();
+    // The film may start now, once the lead-in is over: called when the
+    // frames drawn ahead are enough.
+    void Begin();
     // Frames shown more than half a frame after they were due.
     [[nodiscard]] int Late() const { return late_; }
 
@@ -42,7 +46,7 @@ private:
     int fps_;
     Clock clock_;
     int next_ = 0;
-    qint64 start_ = 0; // when frame 1's clock began counting: frame 0's showing plus the lead-in
+    qint64 start_ = 0; // frame 0's showing plus the lead-in, or Begin() if later
     int late_ = 0;
 };
 
