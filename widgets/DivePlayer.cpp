@@ -31,6 +31,7 @@ void DivePlayer::Start(SharedCurves curves, const DivePath &path, QSize size, in
     schedule_.emplace(path.Frames(), fps, [clock] { return clock->nsecsElapsed(); });
     fps_ = fps;
     late_ = 0;
+    slipped_ = 0;
     last_ = false;
     begun_ = false;
     cancel_ = false;
@@ -130,6 +131,7 @@ void DivePlayer::Tick()
     }
     schedule_->Shown();
     late_ = schedule_->Late();
+    slipped_ = schedule_->SlippedNs();
     if (schedule_->Ended()) {
         // The last frame has its time on screen too.
         last_ = true;

@@ -46,6 +46,8 @@ public:
     [[nodiscard]] bool Playing() const { return schedule_.has_value(); }
     // Frames shown late so far, or by the last film.
     [[nodiscard]] int Late() const { return late_; }
+    // How much later than its time the last frame came, from the late ones.
+    [[nodiscard]] qint64 SlippedNs() const { return slipped_; }
 
 signals:
     // A frame to put on screen now; once it returns, it counts as shown.
@@ -62,6 +64,7 @@ private:
     std::optional<PlaySchedule> schedule_;
     int fps_ = 1;
     int late_ = 0;
+    qint64 slipped_ = 0;
     bool last_ = false;  // the last frame is on screen, for its time
     bool begun_ = false; // the film's clock runs
     QTimer timer_;

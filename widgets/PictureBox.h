@@ -111,8 +111,10 @@ public:
 
     // Whether a dive plays in the picture area.
     [[nodiscard]] bool Playing() const { return player_.Playing(); }
-    // Frames of the last dive played that were shown late.
+    // Frames of the last dive played that were shown late, and how much
+    // longer than its time the film ran for them.
     [[nodiscard]] int PlayLate() const { return player_.Late(); }
+    [[nodiscard]] qint64 PlaySlippedNs() const { return player_.SlippedNs(); }
 
 public slots:
     // Plays the dive that Save Dive… would save, from the Draw's view to the

@@ -44,8 +44,10 @@ void PlaySchedule::Shown()
     const qint64 now = clock_();
     if (next_ == 0) {
         start_ = now + LeadInNs;
-    } else if (now - DueNs(next_) > NsPerSecond / fps_ / 2) {
+    } else if (const qint64 delay = now - DueNs(next_); delay > NsPerSecond / fps_ / 2) {
         ++late_;
+        start_ += delay;
+        slipped_ += delay;
     }
     ++next_;
 }

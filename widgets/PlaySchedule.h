@@ -15,8 +15,9 @@ namespace levyc {
 // A frame that is not ready when due is shown late, as soon as it is ready,
 // and never skipped: the worker draws the frames in order, so a skipped frame
 // would have cost its drawing all the same, and the film would jump where the
-// saved one does not. The frames after it keep their own times, so the film
-// catches up and ends when it should once the worker is ahead again.
+// saved one does not. The film's clock then slips by the delay: the frames
+// after it come at the film's own pace, not rushed through to catch up, and
+// the film ends that much later.
 class PlaySchedule
 {
 public:
@@ -36,8 +37,10 @@ public:
     // The film may start now, once the lead-in is over: called when the
     // frames drawn ahead are enough.
     void Begin();
-    // Frames shown more than half a frame after they were due.
+    // Frames shown more than half a frame after they were due, and by how
+    // much the film has slipped for them.
     [[nodiscard]] int Late() const { return late_; }
+    [[nodiscard]] qint64 SlippedNs() const { return slipped_; }
 
 private:
     [[nodiscard]] qint64 DueNs(int frame) const;
@@ -48,6 +51,7 @@ private:
     int next_ = 0;
     qint64 start_ = 0; // frame 0's showing plus the lead-in, or Begin() if later
     int late_ = 0;
+    qint64 slipped_ = 0;
 };
 
 } // namespace levyc
