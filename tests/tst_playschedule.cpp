@@ -66,11 +66,11 @@ void TestPlaySchedule::framesAreLateOnlyWhenShownWellAfterTheirTime()
         if (frame == 0) {
             now = static_cast<qint64>(beginAt * Ms);
             schedule.Begin();
-            QVERIFY2(qAbs(schedule.WaitNs() - waitAfterFirst * Ms) < Ms / 10,
+            QVERIFY2(qAbs(schedule.WaitNs() - waitAfterFirst * Ms) < 0.1 * Ms,
                      qPrintable(QString::number(schedule.WaitNs())));
         }
         if (frame == shownAt.size() - 2) {
-            QVERIFY2(qAbs(schedule.WaitNs() - waitBeforeLast * Ms) < Ms / 10,
+            QVERIFY2(qAbs(schedule.WaitNs() - waitBeforeLast * Ms) < 0.1 * Ms,
                      qPrintable(QString::number(schedule.WaitNs())));
         }
     }

@@ -52,7 +52,7 @@ void DivePlayer::Stop()
     schedule_.reset();
 }
 
-void DivePlayer::Draw(SharedCurves curves, const DivePath &path, QSize size)
+void DivePlayer::Draw(const SharedCurves &curves, const DivePath &path, QSize size)
 {
     for (int i = 0; i < path.Frames() && !cancel_; ++i) {
         ViewRenderOptions options;

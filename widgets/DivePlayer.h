@@ -56,7 +56,7 @@ signals:
     void Ended();
 
 private:
-    void Draw(SharedCurves curves, const DivePath &path, QSize size);
+    void Draw(const SharedCurves &curves, const DivePath &path, QSize size);
     // Shows what is due, and waits for the next.
     void Tick();
     std::optional<QImage> TakeFrame(bool *drawingEnded);
