@@ -7,6 +7,8 @@
 #include "drawing/PictureSize.h"
 #include "render/RenderPicture.h"
 #include "tests/ViewPoints.h"
+#include "views/DivePath.h"
+#include "views/ViewRender.h"
 #include "widgets/Form1.h"
 #include "widgets/FrameInterval.h"
 #include "widgets/PictureBox.h"
@@ -239,6 +241,44 @@ void PrintSpins(PictureBox *picture, const char *name, const WorldWindow &start)
                 Quantile(settle, 0.5), *std::max_element(settle.begin(), settle.end()));
 }
 
+constexpr WorldWindow DeepView{299.999999595, -399.999999545, 300.000000405, -400.000000455};
+
+struct PlayRun
+{
+    int frames = 0;
+    int late = -1;
+    double slippedMs = 0;
+    double drawMs = 0; // the mean time to draw a frame alone, as the player's worker does
+};
+
+// The default dive played in the picture: from the Draw's view to a view
+// about a billion times closer, as levyc-render --dive makes it by default.
+PlayRun PlayDefaultDive(PictureBox *picture, std::span<const CurveRecord> curves)
+{
+    picture->SetView(DeepView);
+    ProcessUntil([&] { return picture->PictureReady(); }, 60'000'000'000);
+    PlayRun run;
+    const QMetaObject::Connection counting =
+        QObject::connect(picture, &PictureBox::PlayFrameShown, [&run] { ++run.frames; });
+    picture->PlayDive();
+    ProcessUntil([&] { return !picture->Playing(); }, 120'000'000'000);
+    QObject::disconnect(counting);
+    run.late = picture->Playing() ? -1 : picture->PlayLate();
+    run.slippedMs = static_cast<double>(picture->PlaySlippedNs()) / 1e6;
+    // The same frames drawn one after another with nothing shown: what the
+    // worker needs, against the 33.3 ms a frame has.
+    const DivePath path(PictureWorld, DeepView, 10, 30, picture->ImageSize());
+    const double totalMs = Milliseconds([&] {
+        for (int i = 0; i < path.Frames(); ++i) {
+            ViewRenderOptions options;
+            options.smoothing = path.Smoothing(i);
+            static_cast<void>(RenderView(curves, path.Frame(i), picture->ImageSize(), options));
+        }
+    });
+    run.drawMs = totalMs / path.Frames();
+    return run;
+}
+
 long PeakKiB(const QString &statusFile)
 {
     QFile file(statusFile);
@@ -333,6 +373,9 @@ int main(int argc, char *argv[])
         gaps.push_back(zoom.longestGapFrames);
     }
 
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const PlayRun play = PlayDefaultDive(picture, curves);
+
     const double headlessMs = Median(headless);
     const double onScreenMs = Median(onScreen);
     // Each run drew headless and on screen side by side: one ratio per run.
@@ -361,6 +404,11 @@ int main(int argc, char *argv[])
     const WorldPoint edge = FarthestPoint(std::vector<CurveRecord>{FinalCurve()}, 0.3, -1.0, 1e-14);
     PrintSpins(picture, "a zoom of 1e6", ZoomedAt(edge, 1e6));
 
+    std::printf(
+        "Play of the default dive at %dx%d, 30 fps: %d of %d frames shown late by their presentation time,"
+        " %.2f in 30 (target at most 1), the film %.0f ms longer for them; a frame alone takes %.1f ms to draw\n",
+        picture->ImageSize().width(), picture->ImageSize().height(), play.late, play.frames,
+        play.frames > 0 ? 30.0 * play.late / play.frames : -1.0, play.slippedMs, play.drawMs);
     std::printf("peak memory of this window after %d Draws: %.1f MiB (at most 60)\n", Runs,
                 static_cast<double>(windowPeak) / 1024.0);
     OverlayPaintCost(picture);

@@ -166,6 +166,8 @@ private slots:
     void exploringKeysWorkFromAnywhere();
     void copyAndSaveLeaveOutTheOverlayAndOverview_data();
     void copyAndSaveLeaveOutTheOverlayAndOverview();
+    void playStoppedByEsc_data();
+    void playStoppedByEsc();
     void helpListsTheKeys_data();
     void helpListsTheKeys();
     void fullScreenThereAndBack_data();
@@ -558,6 +560,63 @@ void TestForm1::copyAndSaveLeaveOutTheOverlayAndOverview()
     QCOMPARE(without, OnScreen(*picture));
 }
 
+void TestForm1::playStoppedByEsc_data()
+{
+    QTest::addColumn<int>("zoomSteps"); // 0: at the Draw's own view
+    QTest::addColumn<QString>("stop");  // a key, or "Draw"
+    QTest::newRow("Esc") << 3 << "Escape";
+    QTest::newRow("any other key") << 3 << "A";
+    QTest::newRow("a Draw stops it first") << 3 << "Draw";
+    QTest::newRow("nothing at the Draw's view") << 0 << "";
+}
+
+void TestForm1::playStoppedByEsc()
+{
+    QFETCH(int, zoomSteps);
+    QFETCH(QString, stop);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    const QImage drawn = picture->Picture();
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(picture, Qt::Key_I); // the picture alone on screen
+    QTest::keyClick(picture, Qt::Key_O);
+    for (int step = 0; step < zoomSteps; ++step) {
+        QTest::keyClick(picture, Qt::Key_Plus);
+    }
+    QTRY_VERIFY(picture->PictureReady());
+    const QImage view = picture->Picture();
+    QTRY_COMPARE(OnScreen(*picture), view);
+    // Each frame as the screen has it the moment it is shown.
+    QList<QImage> frames;
+    connect(picture, &PictureBox::PlayFrameShown, this, [&] { frames << OnScreen(*picture); });
+    QTest::keyClick(picture, Qt::Key_P);
+    QCoreApplication::processEvents(); // the action's queued call
+    if (zoomSteps == 0) {
+        QVERIFY(!picture->Playing());
+        QCOMPARE(OnScreen(*picture), view);
+        return;
+    }
+    QVERIFY(picture->Playing());
+    QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 2, 120000);
+    QCOMPARE(frames.constFirst(), drawn);
+    QVERIFY(frames.at(1) != drawn && frames.at(1) != view);
+    if (stop == u"Draw") {
+        QSignalSpy stopped(picture, &PictureBox::PlayStopped);
+        QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+        QCOMPARE(stopped.size(), 1);
+        QVERIFY(!picture->Playing());
+        QCOMPARE(picture->View(), PictureWorld);
+        QTRY_COMPARE(OnScreen(*picture), drawn);
+        return;
+    }
+    QTest::keyClick(picture, stop == u"A" ? Qt::Key_A : Qt::Key_Escape);
+    QVERIFY(!picture->Playing());
+    const qsizetype shown = frames.size();
+    QTRY_COMPARE(OnScreen(*picture), view);
+    QCOMPARE(picture->Picture(), view);
+    QCOMPARE(frames.size(), shown);
+}
+
 void TestForm1::helpListsTheKeys_data()
 {
     QTest::addColumn<bool>("japanese");
@@ -583,7 +642,7 @@ void TestForm1::helpListsTheKeys()
     // Every exploring key, once a Draw has ended.
     const QString tip = picture->toolTip();
     for (const char *key :
-         {"+", "-", "Home", "Backspace", "Alt+Left", "Alt+Right", "I:", "O:", "Ctrl+G", "F11", "F1"}) {
+         {"+", "-", "Home", "Backspace", "Alt+Left", "Alt+Right", "I:", "O:", "P:", "Ctrl+G", "F11", "F1"}) {
         QVERIFY2(tip.contains(QLatin1String(key)), key);
     }
     QVERIFY(!tip.contains(pressDraw.mid(0, 5)) || japanese);

@@ -13,10 +13,6 @@ namespace levyc {
 
 namespace {
 
-// A dive as levyc-render makes one by default.
-constexpr double DiveSeconds = 10;
-constexpr int DiveFps = 30;
-
 QString Tr(const char *text)
 {
     return QCoreApplication::translate("levyc::DiveSaver", text);
@@ -30,7 +26,8 @@ bool SaveDive(const QString &path, const std::vector<CurveRecord> &curves, const
         *error = Tr("A dive is saved as .mp4, .webm or .webp.");
         return false;
     }
-    Dive dive{PictureWorld, view, size, DiveSeconds, DiveFps, *format, {}};
+    Dive dive = WindowDive(view, size);
+    dive.format = *format;
     if (*format != DiveFormat::WebP) {
         // 4:2:0 video has even sides: the last column or row goes, each view
         // keeping its corner and its pixels' size.
@@ -57,6 +54,14 @@ bool SaveDive(const QString &path, const std::vector<CurveRecord> &curves, const
 }
 
 } // namespace
+
+Dive WindowDive(const WorldWindow &view, QSize size)
+{
+    // As levyc-render makes one by default.
+    constexpr double Seconds = 10;
+    constexpr int Fps = 30;
+    return {PictureWorld, view, size, Seconds, Fps, DiveFormat::WebP, {}};
+}
 
 SaveJob::Work DiveWork(const QString &path, SharedCurves curves, const WorldWindow &view, QSize size)
 {

@@ -159,6 +159,11 @@ Form1::Form1(QWidget *parent)
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     const bool typing = qobject_cast<QLineEdit *>(focusWidget()) != nullptr;
+    if (event->type() == QEvent::ShortcutOverride && Picture1->Playing()) {
+        // Any key stops a playing dive, as a press, before a shortcut runs.
+        event->accept();
+        return false;
+    }
     if (event->type() == QEvent::ShortcutOverride && typing &&
         PictureBox::IsExploringKey(*static_cast<QKeyEvent *>(event))) {
         // Typed into the field, never taken by a shortcut of the window.

@@ -41,6 +41,10 @@ public:
     // Whether a save (or a Copy that renders) runs.
     [[nodiscard]] bool Saving() const { return job_ != nullptr; }
 
+public slots:
+    // Plays in the picture the dive that SaveDiveTo would save, as P does.
+    void PlayDive() { Picture1->PlayDive(); }
+
 signals:
     // A save has begun, before its work: its progress can be followed from here.
     void SaveStarted(levyc::SaveJob *job);

@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 
 #include "FrameInterval.h"
+#include "private/DiveSaver.h"
 #include "views/OverlayText.h"
 #include "views/OverviewPlacement.h"
 #include "views/PreviewPlacement.h"
@@ -159,6 +160,19 @@ PictureBox::PictureBox(QWidget *parent)
     keysAction_.setShortcutContext(Qt::WindowShortcut);
     addAction(&keysAction_);
     connect(&keysAction_, &QAction::triggered, this, &PictureBox::KeysRequested, Qt::QueuedConnection);
+    // P plays the dive Save Dive… would save; there is none before a Draw ends.
+    playAction_.setShortcut(QKeySequence(Qt::Key_P));
+    playAction_.setShortcutContext(Qt::WidgetShortcut);
+    playAction_.setEnabled(false);
+    addAction(&playAction_);
+    connect(&playAction_, &QAction::triggered, this, &PictureBox::PlayDive, Qt::QueuedConnection);
+    connect(&player_, &DivePlayer::Show, this, [this](int frame, const QImage &image) {
+        playFrame_ = image;
+        // Now, not at the next frame of the display: the schedule counts this moment as shown.
+        repaint(contentsRect());
+        emit PlayFrameShown(frame);
+    });
+    connect(&player_, &DivePlayer::Ended, this, &PictureBox::StopPlay);
     for (QAction *action : actions()) {
         action->setShortcutVisibleInContextMenu(true);
     }
@@ -180,6 +194,8 @@ PictureBox::PictureBox(QWidget *parent)
         forwardAction_.setEnabled(explorer_.CanGoForward());
     });
     connect(&explorer_, &ViewExplorer::ViewChanged, this, [this] {
+        // Whatever moved the view, a playing dive ends first.
+        StopPlay();
         exactOnScreen_ = false;
         Describe();
         // The preview, at the next frame.
@@ -207,6 +223,7 @@ void PictureBox::Retranslate()
     overviewAction_.setText(tr("Show &Overview"));
     keysAction_.setText(tr("&Keys…"));
     fullScreenAction_.setText(tr("F&ull Screen"));
+    playAction_.setText(tr("&Play Dive"));
     setToolTip(explored_ ? tr("The picture. Once a drawing has ended:") + QLatin1Char('\n') + KeysText()
                          : tr("The picture. Press Draw (描画) to draw the curves, then explore them here."));
     setAccessibleName(tr("Picture"));
@@ -225,6 +242,7 @@ QString PictureBox::KeysText()
               "O: show or hide the overview; a click on it goes there\n"
               "Ctrl+G: go to a view\n"
               "F11: full screen; F11 or Esc: back\n"
+              "P: play the dive from the Draw's view to this one; any key stops it\n"
               "Ctrl+C: copy the picture; Ctrl+S: save it\n"
               "Right-click: more; F1: these keys");
 }
@@ -244,17 +262,22 @@ void PictureBox::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         Retranslate();
     }
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        StopPlay(); // a save has begun
+    }
     QFrame::changeEvent(event);
 }
 
 void PictureBox::contextMenuEvent(QContextMenuEvent *event)
 {
+    StopPlay();
     // Not exec(): a drawing goes on while the menu is open.
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(&copyAction_);
     menu->addAction(&saveAction_);
     menu->addAction(&saveDiveAction_);
+    menu->addAction(&playAction_);
     menu->addAction(&resetViewAction_);
     menu->addAction(&backAction_);
     menu->addAction(&forwardAction_);
@@ -300,6 +323,7 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
     overviewImage_ = {};
     resetViewAction_.setEnabled(true);
     saveDiveAction_.setEnabled(true);
+    playAction_.setEnabled(true);
     copyViewAction_.setEnabled(true);
     goToViewAction_.setEnabled(true);
     fullScreenAction_.setEnabled(true);
@@ -312,12 +336,14 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
 
 void PictureBox::StopExploring()
 {
+    StopPlay();
     explorer_.Stop();
     drawn_ = overviewImage_ = {};
     limitTimer_.stop();
     limitWord_ = false;
     resetViewAction_.setEnabled(false);
     saveDiveAction_.setEnabled(false);
+    playAction_.setEnabled(false);
     copyViewAction_.setEnabled(false);
     goToViewAction_.setEnabled(false);
     fullScreenAction_.setEnabled(false);
@@ -335,6 +361,27 @@ void PictureBox::CopyView() const
     if (Exploring()) {
         QGuiApplication::clipboard()->setText(ViewLines(View(), ImageSize()));
     }
+}
+
+void PictureBox::PlayDive()
+{
+    if (!Exploring() || !isEnabled() || Playing() || View() == PictureWorld) {
+        return; // at the Draw's own view there is nowhere to dive
+    }
+    const Dive dive = WindowDive(View(), ImageSize());
+    player_.Start(explorer_.Curves(), PathOf(dive), dive.size, dive.fps);
+}
+
+void PictureBox::StopPlay()
+{
+    if (!Playing() && playFrame_.isNull()) {
+        return;
+    }
+    player_.Stop();
+    playFrame_ = {};
+    // The view's own picture, which the dive never touched.
+    update(contentsRect());
+    emit PlayStopped();
 }
 
 void PictureBox::SetView(const WorldWindow &window)
@@ -373,6 +420,7 @@ void PictureBox::wheelEvent(QWheelEvent *event)
     // As the window system's wheel events do for a wheel-focus widget, and
     // for one sent straight to the widget too.
     setFocus(Qt::MouseFocusReason);
+    StopPlay();
     if (!Exploring()) {
         QFrame::wheelEvent(event);
         return;
@@ -384,6 +432,7 @@ void PictureBox::wheelEvent(QWheelEvent *event)
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
+    StopPlay();
     if (Exploring() && event->button() == Qt::BackButton) {
         Back();
         event->accept();
@@ -440,6 +489,7 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    StopPlay();
     if (OverviewPoint(event->position())) {
         // The second click of two on the overview: another click there.
         mousePressEvent(event);
@@ -456,6 +506,15 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
 
 void PictureBox::keyPressEvent(QKeyEvent *event)
 {
+    if (Playing()) {
+        // Any key stops a dive and does nothing else, back at the view; a
+        // held P repeating is not a new press.
+        if (!event->isAutoRepeat()) {
+            StopPlay();
+        }
+        event->accept();
+        return;
+    }
     if (!Exploring()) {
         QFrame::keyPressEvent(event);
         return;
@@ -506,6 +565,7 @@ bool PictureBox::IsExploringKey(const QKeyEvent &event)
     case Qt::Key_Backspace:
     case Qt::Key_I:
     case Qt::Key_O:
+    case Qt::Key_P:
     case Qt::Key_F11:
         return modifiers == Qt::NoModifier;
     case Qt::Key_Left:
@@ -520,6 +580,12 @@ bool PictureBox::IsExploringKey(const QKeyEvent &event)
 
 bool PictureBox::TakeKey(const QKeyEvent &event)
 {
+    if (Playing() && isEnabled()) {
+        if (!event.isAutoRepeat()) {
+            StopPlay();
+        }
+        return true;
+    }
     if (!Exploring() || !isEnabled() || !IsExploringKey(event)) {
         return false;
     }
@@ -555,6 +621,11 @@ bool PictureBox::TakeKey(const QKeyEvent &event)
 
 bool PictureBox::event(QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride && Playing()) {
+        // Every key comes as a press, which stops the dive, and no shortcut runs.
+        event->accept();
+        return true;
+    }
     // A touchpad pinch on Wayland, and on X11 with XInput 2.4.
     if (event->type() == QEvent::NativeGesture && Exploring()) {
         const auto *gesture = static_cast<QNativeGestureEvent *>(event);
@@ -673,6 +744,11 @@ void PictureBox::paintEvent(QPaintEvent *event)
             painter.fillRect(QRect(ring.topRight(), QSize(1, ring.height())), highlight);
         }
     }
+    if (!playFrame_.isNull()) {
+        // The dive's frame alone: a film, nothing over it.
+        PaintImage(painter, playFrame_, event->rect());
+        return;
+    }
     const WorldWindow &view = explorer_.View();
     if (explorer_.Shown() != view) {
         PaintPreview(painter);
@@ -695,12 +771,19 @@ void PictureBox::paintEvent(QPaintEvent *event)
         // however long that took to render.
         limitTimer_.start();
     }
-    const QImage &image = canvas_.Image();
+    PaintImage(painter, canvas_.Image(), event->rect());
+    PaintBox(painter);
+    PaintOverview(painter);
+    PaintOverlay(painter);
+}
+
+void PictureBox::PaintImage(QPainter &painter, const QImage &image, const QRect &rect) const
+{
     const qreal ratio = devicePixelRatioF();
     const QRect device = DeviceInner();
     const QPoint origin = WindowOrigin();
     // The part of the image under the paint event, in image pixels.
-    const QRect source = ToDevice(event->rect().translated(origin), ratio).translated(-device.topLeft()) & image.rect();
+    const QRect source = ToDevice(rect.translated(origin), ratio).translated(-device.topLeft()) & image.rect();
     if (source.isEmpty()) {
         return;
     }
@@ -710,9 +793,6 @@ void PictureBox::paintEvent(QPaintEvent *event)
     painter.setWorldTransform(
         QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
     painter.drawImage(QRectF(source), image, QRectF(source));
-    PaintBox(painter);
-    PaintOverview(painter);
-    PaintOverlay(painter);
 }
 
 bool PictureBox::OverviewVisible() const
@@ -850,6 +930,9 @@ void PictureBox::moveEvent(QMoveEvent *event)
 
 void PictureBox::FitImage()
 {
+    if (DeviceInner().size() != ImageSize()) {
+        StopPlay(); // its frames are of the old size
+    }
     canvas_.Resize(DeviceInner().size(), devicePixelRatioF());
     if (FullScreen()) {
         explorer_.ResizeAboutCentre(ImageSize());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DivePlayer.h"
 #include "ViewExplorer.h"
 #include "WindowLayout.h"
 #include "drawing/Canvas.h"
@@ -114,6 +115,21 @@ public:
     // The keys and what they do, one a line, in the current language.
     static QString KeysText();
 
+    // Whether a dive plays in the picture area.
+    [[nodiscard]] bool Playing() const { return player_.Playing(); }
+    // Frames of the last dive played that were shown late, and how much
+    // longer than its time the film ran for them.
+    [[nodiscard]] int PlayLate() const { return player_.Late(); }
+    [[nodiscard]] qint64 PlaySlippedNs() const { return player_.SlippedNs(); }
+
+public slots:
+    // Plays the dive that Save Dive… would save, from the Draw's view to the
+    // view on screen, at the picture's size; P does this. Once a Draw has
+    // ended and while the picture takes input; not at the Draw's own view.
+    void PlayDive();
+    // Back to the view on screen, as it was before the dive played.
+    void StopPlay();
+
 signals:
     // Copy was chosen, from the context menu or with Ctrl+C.
     void CopyRequested();
@@ -127,6 +143,10 @@ signals:
     void KeysRequested();
     // Full screen was asked for (true) or its end (false).
     void FullScreenRequested(bool on);
+    // A frame of a playing dive is on screen: 0 is the Draw's view.
+    void PlayFrameShown(int frame);
+    // A dive has stopped playing, at its end or stopped.
+    void PlayStopped();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -151,6 +171,9 @@ private:
     void ShowRendered(const QImage &image);
     // The explorer's preview, moved and scaled to where it goes, black around it.
     void PaintPreview(QPainter &painter);
+    // An image of the picture's size, one image pixel to one device pixel,
+    // where the paint event asks.
+    void PaintImage(QPainter &painter, const QImage &image, const QRect &rect) const;
     // The zoom box being drawn, over the picture.
     void PaintBox(QPainter &painter) const;
     // The overlay and the overview, over the picture, in widget coordinates.
@@ -194,6 +217,7 @@ private:
     QAction keysAction_;
     QAction fullScreenAction_;
     bool fullScreen_ = false;
+    QAction playAction_;
 
     ViewExplorer explorer_;
     // Whether the exact picture of the view has been painted since it was asked for.
@@ -205,6 +229,8 @@ private:
     bool deepest_ = false;
     bool limitWord_ = false; // "deepest" or "widest" is due on the overlay
     QTimer limitTimer_;
+    DivePlayer player_;
+    QImage playFrame_; // the frame of the dive on screen; null when none plays
 };
 
 } // namespace levyc

@@ -41,6 +41,8 @@ public:
     // Back to the Draw's view; nothing moves until Explore() is called again.
     void Stop();
     [[nodiscard]] bool Exploring() const { return curves_ != nullptr; }
+    // The curves explored; null while not exploring.
+    [[nodiscard]] const SharedCurves &Curves() const { return curves_; }
 
     // The view asked for, and the view the last image given out holds.
     [[nodiscard]] const WorldWindow &View() const { return view_; }

@@ -13,6 +13,8 @@
 #            before;
 #   history: two zooms, then Alt+Left, Alt+Left, Alt+Right: the screens seen
 #            at those views, pixel for pixel.
+#   play:    P after a Draw and a zoom shows the dive's first frame, the
+#            Draw's picture; Esc brings back the view's.
 # Usage: e2e_view.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE [WM_DELETE]
 set -euo pipefail
 
@@ -259,6 +261,55 @@ history)
     expect_seen back-2 "$out/drawn.png"
     press_keys alt+Right
     expect_seen forward "$out/zoomed.png"
+play)
+    # P plays the dive from the Draw's view to the view on screen: its first
+    # frame is the Draw's picture; Esc brings back the view's own picture.
+    start_levyc "$out/levyc.log"
+    draw_and_wait
+    press_keys i o
+    drawn=$out/drawn.png
+    press_keys plus plus plus
+    for _ in $(seq 1 2400); do
+        [ -n "$(view_log "$out/levyc.log")" ] && break
+        alive
+        sleep 0.05
+    done
+    wait_until_still "$out/view.png"
+    count_differing "$out/view.png" "$drawn"
+    ((differing > 0)) || fail "the zoomed view looks like the Draw's picture"
+    # The first frame stays a moment before the dive moves; a shot that comes
+    # too late sees a later frame, and the dive is started again.
+    seen=''
+    deadline=$(($(date +%s) + 120))
+    while [ -z "$seen" ]; do
+        (($(date +%s) < deadline)) || fail "the screen never showed the dive's first frame"
+        press_keys p
+        while :; do
+            alive
+            picture "$out/playing.png"
+            count_differing "$out/playing.png" "$drawn"
+            if ((differing == 0)); then
+                seen=yes
+                break
+            fi
+            count_differing "$out/playing.png" "$out/view.png"
+            ((differing == 0)) || break # a later frame, or the film has ended
+            (($(date +%s) < deadline)) || fail "P changed nothing on the screen"
+        done
+        [ -n "$seen" ] || press_keys Escape
+    done
+    echo "ok: P shows the dive's first frame, the Draw's picture"
+    press_keys Escape
+    deadline=$(($(date +%s) + 120))
+    while :; do
+        picture "$out/stopped.png"
+        count_differing "$out/stopped.png" "$out/view.png"
+        ((differing == 0)) && break
+        alive
+        (($(date +%s) < deadline)) || fail "after Esc the screen differs from the view in $differing pixels"
+        sleep 0.1
+    done
+    echo "ok: Esc brings back the view on screen, pixel for pixel"
     ;;
 *) fail "no case $4" ;;
 esac

@@ -1,0 +1,144 @@
+#include "DivePlayer.h"
+
+#include "views/ViewRender.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <chrono>
+
+namespace levyc {
+
+DivePlayer::DivePlayer(QObject *parent)
+    : QObject(parent)
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &DivePlayer::Tick);
+}
+
+std::size_t DivePlayer::FramesAhead(QSize size)
+{
+    const qint64 frameBytes = std::max<qint64>(qint64(size.width()) * size.height() * 4, 1);
+    return std::clamp<std::size_t>(static_cast<std::size_t>(AheadBytes / frameBytes), 2, MostAhead);
+}
+
+void DivePlayer::Start(SharedCurves curves, const DivePath &path, QSize size, int fps)
+{
+    Stop();
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    schedule_.emplace(path.Frames(), fps, [clock] { return clock->nsecsElapsed(); });
+    fps_ = fps;
+    late_ = 0;
+    slipped_ = 0;
+    last_ = false;
+    begun_ = false;
+    cancel_ = false;
+    drawn_ = false;
+    ahead_ = FramesAhead(size);
+    worker_ = std::thread([this, curves = std::move(curves), path, size] { Draw(curves, path, size); });
+}
+
+void DivePlayer::Stop()
+{
+    cancel_ = true;
+    room_.notify_all();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    timer_.stop();
+    frames_.clear();
+    schedule_.reset();
+}
+
+void DivePlayer::Draw(const SharedCurves &curves, const DivePath &path, QSize size)
+{
+    for (int i = 0; i < path.Frames() && !cancel_; ++i) {
+        ViewRenderOptions options;
+        options.cancel = &cancel_;
+        options.smoothing = path.Smoothing(i);
+        RenderedView view = RenderView(*curves, path.Frame(i), size, options);
+        // The Draw's own window comes as the Draw draws it, in its own format.
+        if (!view.image.isNull() && view.image.format() != QImage::Format_RGB32) {
+            view.image = view.image.convertToFormat(QImage::Format_RGB32);
+        }
+        if (view.image.isNull()) {
+            break;
+        }
+        std::unique_lock lock(mutex_);
+        room_.wait(lock, [this] { return frames_.size() < ahead_ || cancel_; });
+        if (cancel_) {
+            return;
+        }
+        frames_.push_back(std::move(view.image));
+        lock.unlock();
+        QMetaObject::invokeMethod(this, &DivePlayer::Tick, Qt::QueuedConnection);
+    }
+    const std::lock_guard lock(mutex_);
+    drawn_ = true;
+    QMetaObject::invokeMethod(this, &DivePlayer::Tick, Qt::QueuedConnection);
+}
+
+std::optional<QImage> DivePlayer::TakeFrame(bool *drawingEnded)
+{
+    const std::lock_guard lock(mutex_);
+    *drawingEnded = drawn_;
+    if (frames_.empty()) {
+        return std::nullopt;
+    }
+    QImage frame = std::move(frames_.front());
+    frames_.pop_front();
+    room_.notify_all();
+    return frame;
+}
+
+void DivePlayer::Tick()
+{
+    if (!schedule_ || timer_.isActive()) {
+        return; // stopped, or the timer will come
+    }
+    if (last_) {
+        Stop();
+        emit Ended();
+        return;
+    }
+    if (schedule_->Next() > 0 && !begun_) {
+        const std::lock_guard lock(mutex_);
+        if (frames_.size() < ahead_ && !drawn_) {
+            return; // the worker calls again with the next frame
+        }
+        schedule_->Begin();
+        begun_ = true;
+    }
+    if (const qint64 wait = schedule_->WaitNs(); wait > 0) {
+        timer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(wait)));
+        return;
+    }
+    bool drawingEnded = false;
+    std::optional<QImage> frame = TakeFrame(&drawingEnded);
+    if (!frame) {
+        if (drawingEnded) { // a frame that could not be drawn ends the film
+            Stop();
+            emit Ended();
+        }
+        return; // the worker calls again with the next frame
+    }
+    const int index = schedule_->Next();
+    emit Show(index, *frame);
+    if (!schedule_) {
+        return; // stopped by a receiver
+    }
+    schedule_->Shown();
+    late_ = schedule_->Late();
+    slipped_ = schedule_->SlippedNs();
+    if (schedule_->Ended()) {
+        // The last frame has its time on screen too.
+        last_ = true;
+        timer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(1'000'000'000 / fps_)));
+        return;
+    }
+    Tick();
+}
+
+} // namespace levyc

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "PlaySchedule.h"
+#include "ViewRenderThread.h"
+#include "views/DivePath.h"
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QTimer>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace levyc {
+
+// Plays a dive: a worker draws its frames in order, a few ahead, and they are
+// handed out on this object's thread when each is due by its PlaySchedule.
+class DivePlayer final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DivePlayer)
+
+public:
+    // Frames drawn ahead of the one on screen: up to a second's worth,
+    // within a bound on memory at a screen's size. The film starts once they
+    // are drawn, so that the views near the Draw's, the costliest, are paid
+    // for before it moves.
+    static constexpr qint64 AheadBytes = 32 << 20;
+    static constexpr std::size_t MostAhead = 30;
+    static std::size_t FramesAhead(QSize size);
+
+    explicit DivePlayer(QObject *parent = nullptr);
+    ~DivePlayer() override { Stop(); }
+
+    // Plays the path's frames at `size` and the path's fps, after stopping
+    // any film that plays.
+    void Start(SharedCurves curves, const DivePath &path, QSize size, int fps);
+    // Stops at once, without Ended().
+    void Stop();
+    [[nodiscard]] bool Playing() const { return schedule_.has_value(); }
+    // Frames shown late so far, or by the last film.
+    [[nodiscard]] int Late() const { return late_; }
+    // How much later than its time the last frame came, from the late ones.
+    [[nodiscard]] qint64 SlippedNs() const { return slipped_; }
+
+signals:
+    // A frame to put on screen now; once it returns, it counts as shown.
+    void Show(int frame, const QImage &image);
+    // The last frame has had its time, or a frame could not be drawn.
+    void Ended();
+
+private:
+    void Draw(const SharedCurves &curves, const DivePath &path, QSize size);
+    // Shows what is due, and waits for the next.
+    void Tick();
+    std::optional<QImage> TakeFrame(bool *drawingEnded);
+
+    std::optional<PlaySchedule> schedule_;
+    int fps_ = 1;
+    int late_ = 0;
+    qint64 slipped_ = 0;
+    bool last_ = false;  // the last frame is on screen, for its time
+    bool begun_ = false; // the film's clock runs
+    QTimer timer_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    std::condition_variable room_;
+    std::deque<QImage> frames_;
+    bool drawn_ = false; // the worker has ended
+    std::size_t ahead_ = 2;
+};
+
+} // namespace levyc
