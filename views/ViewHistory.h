@@ -23,6 +23,10 @@ public:
     std::optional<WorldWindow> Forward();
     [[nodiscard]] bool CanGoBack() const { return current_ > 0; }
     [[nodiscard]] bool CanGoForward() const { return current_ + 1 < views_.size(); }
+    // The views that settled up to the current one, in order, each once and
+    // neither `from` nor `to`: the way from one to the other through the
+    // views visited, as a dive's views between.
+    [[nodiscard]] std::vector<WorldWindow> Between(const WorldWindow &from, const WorldWindow &to) const;
 
 private:
     std::vector<WorldWindow> views_;
