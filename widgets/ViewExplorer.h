@@ -76,6 +76,9 @@ public:
     void Forward();
     [[nodiscard]] bool CanGoBack() const { return history_.CanGoBack(); }
     [[nodiscard]] bool CanGoForward() const { return history_.CanGoForward(); }
+    // The views visited on the way from the Draw's view to View(), in order,
+    // each once.
+    [[nodiscard]] std::vector<WorldWindow> Visited() const;
 
     // The exact picture of View(), rendered here and now if it has not come yet.
     [[nodiscard]] QImage RenderNow() const;
