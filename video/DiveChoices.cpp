@@ -11,18 +11,19 @@ namespace levyc {
 
 namespace {
 
-// Figures per frame, from levyc-render --time dives of the default path at
-// 640x360 and 1280x720 on this machine's two cores (dev build, otherwise
-// idle): drawing and encoding, which overlap, take about this long for each
-// million pixels of a frame.
-constexpr double WorkMsPerMegapixel = 40;
-// Each frame's bytes for each million of its pixels: a lossless WebP frame,
-// and an MP4 or WebM frame at the default quality, which doubles about every
-// QualityPerDoubling steps of quality (MP4 and WebM come out alike at the same
-// quality).
-constexpr double WebPBytesPerMegapixel = 60000;
-constexpr double VideoBytesPerMegapixel = 60000;
-constexpr double QualityPerDoubling = 12;
+// Figures per frame, for each million of its pixels, from levyc-render
+// --time dives of 2 s at 30 fps and 640x360 toward --window
+// 290,-390,310,-410 on two cores. The time is what a 10 s 1280x720 dive
+// takes on an idle machine, 10.6 to 13.5 s (here, under a load average of 11,
+// it was 250 to 370 ms a million pixels): drawing and encoding overlap.
+constexpr double WorkMsPerMegapixel = 45;
+// The bytes: a lossless WebP frame 65 200; at quality 60 an MP4 frame
+// 79 500 and a WebM frame 95 200, twice as many about every 32 steps of
+// quality (MP4: 35 900 at 30, 133 200 at 90).
+constexpr double WebPBytesPerMegapixel = 65200;
+constexpr double Mp4BytesPerMegapixel = 79500;
+constexpr double WebMBytesPerMegapixel = 95200;
+constexpr double QualityPerDoubling = 32;
 
 } // namespace
 
@@ -73,10 +74,11 @@ DiveEstimate EstimateDive(const DiveChoices &choices, QSize picture)
     const QSize size = FrameSizeOf(choices, picture);
     const double frames = std::max(FramesOf(choices), DivePath::MinFrames);
     const double megapixels = static_cast<double>(size.width()) * size.height() / 1e6;
-    const double perFrame = choices.format == DiveFormat::WebP
-                                ? WebPBytesPerMegapixel
-                                : VideoBytesPerMegapixel *
-                                      std::exp2((choices.quality - VideoSettings::DefaultQuality) / QualityPerDoubling);
+    double perFrame = WebPBytesPerMegapixel;
+    if (choices.format != DiveFormat::WebP) {
+        perFrame = (choices.format == DiveFormat::Mp4 ? Mp4BytesPerMegapixel : WebMBytesPerMegapixel) *
+                   std::exp2((choices.quality - VideoSettings::DefaultQuality) / QualityPerDoubling);
+    }
     return {frames * megapixels * WorkMsPerMegapixel / 1000, frames * megapixels * perFrame};
 }
 

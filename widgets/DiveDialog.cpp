@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace levyc {
 
@@ -91,11 +92,12 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
         }
     });
     estimate_->setWordWrap(true);
-    form_->addRow(QString(), seconds_);
-    form_->addRow(QString(), fps_);
-    form_->addRow(QString(), size_);
-    form_->addRow(QString(), format_);
-    form_->addRow(QString(), quality_);
+    // Labels of their own, texts set in Retranslate(): their letters reach the fields.
+    for (QWidget *field : std::initializer_list<QWidget *>{seconds_, fps_, size_, format_, quality_}) {
+        auto *name = new QLabel(this);
+        name->setBuddy(field);
+        form_->addRow(name, field);
+    }
     form_->addRow(tourBox_);
     // Play, to watch the dive in the picture before saving it, belongs in the
     // buttons, beside Save…, as an action of its own.

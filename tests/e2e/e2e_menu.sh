@@ -195,11 +195,11 @@ if [ "$case" = choices ]; then
         keys alt+i ctrl+a
         type_text 160x90
         keys alt+o End
+        shot "$out/shaped.png"
     }
     dive_through_menu 2 "$saves/choices.webp" shape_small_webp
-    for _ in $(seq 1 2400); do [ -e "$saves/choices.webp" ] && break; alive; sleep 0.05; done
-    [ -e "$saves/choices.webp" ] || fail "no choices.webp; the folder holds: $(ls -A "$saves")"
     wait_unmapped Saving
+    [ -e "$saves/choices.webp" ] || fail "no choices.webp; the folder holds: $(ls -A "$saves"); see shaped.png"
     info=$(webpmux -info "$saves/choices.webp")
     frames=$(sed -n 's/^Number of frames: //p' <<<"$info")
     canvas=$(sed -n 's/^Canvas size: //p' <<<"$info")
