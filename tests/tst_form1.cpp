@@ -6,8 +6,8 @@
 #include "widgets/Translations.h"
 
 #include <QAccessible>
-#include <QClipboard>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -27,6 +28,7 @@
 #include <QTranslator>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -860,6 +862,16 @@ void TestForm1::saveDive()
         limit.rlim_cur = rlim_t{64} * 1024;
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
+    // What the progress dialog says at each report, once it has taken it.
+    QStringList said;
+    QObject listener;
+    QObject::connect(form_.get(), &Form1::SaveStarted, &listener, [&](SaveJob *job) {
+        QObject::connect(job, &SaveJob::Progress, &listener, [&] {
+            if (const auto *dialog = form_->findChild<QProgressDialog *>(QStringLiteral("DiveProgress"))) {
+                said.append(dialog->labelText());
+            }
+        });
+    });
     QVERIFY(SaveDiveThroughMenu(*form_, path));
     QVERIFY(hold.Reached());
     auto *progress = form_->findChild<QProgressDialog *>(QStringLiteral("DiveProgress"));
@@ -887,6 +899,11 @@ void TestForm1::saveDive()
         return;
     }
     QCOMPARE(Entries(dir), QStringList{name});
+    // The frame, the total and the time left, as the frames came.
+    const QRegularExpression frameOfTotal(QStringLiteral("frame \\d+ of 300, about \\d+ s left$"));
+    QVERIFY2(std::any_of(said.cbegin(), said.cend(),
+                         [&](const QString &text) { return frameOfTotal.match(text).hasMatch(); }),
+             qPrintable(said.join(u'|')));
     QVERIFY(file.open(QIODevice::ReadOnly));
     if (name.endsWith(u".mp4")) {
         // An MP4 opens with its file type box.

@@ -82,8 +82,7 @@ DiveEstimate EstimateDive(const DiveChoices &choices, QSize picture)
     return {frames * megapixels * WorkMsPerMegapixel / 1000, frames * megapixels * perFrame};
 }
 
-Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
-            const std::vector<WorldWindow> &visited)
+Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view, const std::vector<WorldWindow> &visited)
 {
     const QSize size = FrameSizeOf(choices, picture);
     Dive dive{PictureWorld, view, size, choices.seconds, choices.fps, choices.format, {}, choices.quality};

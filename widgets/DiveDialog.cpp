@@ -32,8 +32,8 @@ QString SizeText(QSize size)
 
 } // namespace
 
-DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour,
-                       const QString &noVideo, QWidget *parent)
+DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, const QString &noVideo,
+                       QWidget *parent)
     : QDialog(parent)
     , picture_(picture)
     , tourOnly_(tourOnly)
@@ -184,13 +184,13 @@ void DiveDialog::Update()
     }
     const DiveEstimate estimate = *Estimate();
     const QSize size = FrameSizeOf(choices, picture_);
-    estimate_->setText(tr("%1 frames at %2x%3: about %4 of work and %5.")
-                           .arg(std::max(FramesOf(choices), DivePath::MinFrames))
-                           .arg(size.width())
-                           .arg(size.height())
-                           .arg(DurationText(estimate.seconds),
-                                QLocale().formattedDataSize(static_cast<qint64>(estimate.bytes), 1,
-                                                            QLocale::DataSizeSIFormat)));
+    estimate_->setText(
+        tr("%1 frames at %2x%3: about %4 of work and %5.")
+            .arg(std::max(FramesOf(choices), DivePath::MinFrames))
+            .arg(size.width())
+            .arg(size.height())
+            .arg(DurationText(estimate.seconds),
+                 QLocale().formattedDataSize(static_cast<qint64>(estimate.bytes), 1, QLocale::DataSizeSIFormat)));
 }
 
 void DiveDialog::Retranslate()

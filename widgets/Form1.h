@@ -99,8 +99,8 @@ private:
     bool closeAfterSave_ = false;
     bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;
-    bool everDrawn_ = false; // until the first Draw the picture is the background
-    QString saveDirectory_;  // where the last save that worked went
+    bool everDrawn_ = false;  // until the first Draw the picture is the background
+    QString saveDirectory_;   // where the last save that worked went
     DiveChoices diveChoices_; // as the dive's dialog last left them
 };
 

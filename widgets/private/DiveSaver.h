@@ -1,8 +1,8 @@
 #pragma once
 
+#include "video/DiveMovie.h"
 #include "widgets/SaveJob.h"
 #include "widgets/ViewRenderThread.h"
-#include "video/DiveMovie.h"
 
 #include <QString>
 
