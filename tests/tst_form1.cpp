@@ -986,7 +986,7 @@ void TestForm1::diveEstimateGrows()
     std::optional<DiveEstimate> after;
     AnswerNextDiveDialog([&](DiveDialog &dialog) {
         before = dialog.Estimate();
-        QWidget *input = dialog.findChild<QWidget *>(field);
+        auto *input = dialog.findChild<QWidget *>(field);
         if (auto *seconds = qobject_cast<QDoubleSpinBox *>(input)) {
             seconds->setValue(value.toDouble());
         } else if (auto *number = qobject_cast<QSpinBox *>(input)) {
