@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <utility>
 
 namespace levyc {
 
@@ -32,7 +33,7 @@ QString SizeText(QSize size)
 
 } // namespace
 
-DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, const QString &noVideo,
+DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, QString noVideo,
                        QWidget *parent)
     : QDialog(parent)
     , picture_(picture)
@@ -47,7 +48,7 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
     , tourBox_(new QCheckBox(this))
     , estimate_(new QLabel(this))
     , buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
-    , noVideo_(noVideo)
+    , noVideo_(std::move(noVideo))
 {
     setObjectName(QStringLiteral("DiveDialog"));
     seconds_->setObjectName(QStringLiteral("DiveSeconds"));

@@ -26,7 +26,7 @@ public:
     // `picture`: the picture's size. `tourOnly`: at the Draw's own view, where
     // the only dive tours the views visited. `canTour`: there are views to
     // tour. `noVideo`: why MP4 and WebM cannot be made, empty when they can.
-    DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, const QString &noVideo,
+    DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, QString noVideo,
                QWidget *parent);
     ~DiveDialog() override = default;
 

@@ -329,7 +329,7 @@ void Form1::SaveDiveTo(const QString &path)
         DiveWork(path, std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), dive),
         tr("Saving the dive…"), "DiveProgress", [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); },
         [](int done, int total, qint64 elapsedMs) {
-            const QString frames = tr("Saving the dive: frame %1 of %2").arg(done).arg(total);
+            QString frames = tr("Saving the dive: frame %1 of %2").arg(done).arg(total);
             if (done <= 0 || done >= total) {
                 return frames;
             }
@@ -362,7 +362,7 @@ void Form1::Copy()
 }
 
 void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done,
-                    ProgressText text)
+                    const ProgressText &text)
 {
     if (job_ != nullptr) {
         return; // one at a time: the dialog of the one that runs is in the way

@@ -73,7 +73,7 @@ private:
     // Runs a save's work on a worker, behind a progress dialog; `done` runs
     // here once it has worked.
     void RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done,
-                 ProgressText text = {});
+                 const ProgressText &text = {});
     void EndSave(bool saved, const QString &error);
     // Draw and the picture off while a save runs, and back after it.
     void SetSaving(bool saving);
