@@ -103,10 +103,8 @@ QString BadWindow(const QByteArray &value)
         .arg(VideoSettings::DefaultQuality);
 }
 
-// The shortest dive, so that a dive at any rate is never less than a tenth of a second.
-constexpr double MinDiveSeconds = 0.1;
-// A dive needs a first view and a last.
-constexpr int MinDiveFrames = 2;
+constexpr double MinDiveSeconds = DivePath::MinSeconds;
+constexpr int MinDiveFrames = DivePath::MinFrames;
 
 // Every frame's window drawable at the dive's size, or only the first and
 // last: each side within the span limits, each pixel within the shape limit.

@@ -2,6 +2,7 @@
 
 #include "animation/CurveAnimation.h"
 #include "drawing/PictureSize.h"
+#include "views/DivePath.h"
 #include "world/WorldWindow.h"
 
 #include <QByteArray>
@@ -23,10 +24,10 @@ struct RenderOptions
 
     // A dive: 10 s at 30 frames a second, in HD.
     static constexpr QSize DefaultDiveSize{1280, 720};
-    static constexpr double DefaultDiveSeconds = 10;
-    static constexpr double MaxDiveSeconds = 3600;
-    static constexpr int DefaultDiveFps = 30;
-    static constexpr int MaxDiveFps = 120;
+    static constexpr double DefaultDiveSeconds = DivePath::DefaultSeconds;
+    static constexpr double MaxDiveSeconds = DivePath::MaxSeconds;
+    static constexpr int DefaultDiveFps = DivePath::DefaultFps;
+    static constexpr int MaxDiveFps = DivePath::MaxFps;
 
     QSize size;
     WorldWindow window = PictureWorld; // the world window drawn, or where a dive ends

@@ -13,6 +13,13 @@ using namespace levyc;
 
 namespace {
 
+// View c, in the history tests: the window with c as each side.
+WorldWindow Named(QChar name)
+{
+    const double side = name.unicode();
+    return WorldWindow{side, side, side, side};
+}
+
 // A renderer the test lets go one call at a time. Call n (from 1) gives an
 // image of the size asked whose red is n; a call that sees the cancel flag
 // gives nothing, unless it is told to finish all the same, as a render that
@@ -140,6 +147,8 @@ private slots:
     void previewRule();
     void history_data();
     void history();
+    void tourBetween_data();
+    void tourBetween();
     void zoomToABox_data();
     void zoomToABox();
 };
@@ -401,14 +410,9 @@ void TestExplorer::history()
     QFETCH(QChar, current);
     QFETCH(bool, canBack);
     QFETCH(bool, canForward);
-    // View c is the window with c as each side.
-    const auto view = [](QChar name) {
-        const double side = name.unicode();
-        return WorldWindow{side, side, side, side};
-    };
     ViewHistory history;
-    history.Start(view('0'));
-    WorldWindow at = view('0');
+    history.Start(Named('0'));
+    WorldWindow at = Named('0');
     QString went;
     for (const QChar step : steps) {
         if (step == u'<' || step == u'>') {
@@ -417,14 +421,47 @@ void TestExplorer::history()
                 went += QChar(static_cast<char16_t>(moved->Left));
             }
         } else {
-            history.Settle(view(step));
-            at = view(step);
+            history.Settle(Named(step));
+            at = Named(step);
         }
     }
     QCOMPARE(went, visited);
-    QCOMPARE(at, view(current));
+    QCOMPARE(at, Named(current));
     QCOMPARE(history.CanGoBack(), canBack);
     QCOMPARE(history.CanGoForward(), canForward);
+}
+
+void TestExplorer::tourBetween_data()
+{
+    QTest::addColumn<QString>("steps"); // views settled after '0', and < for Back
+    QTest::addColumn<QChar>("to");      // the view the tour ends at
+    QTest::addColumn<QString>("between");
+    QTest::newRow("in order, the ends left out") << "abc" << QChar(u'c') << "ab";
+    QTest::newRow("a view visited twice, once") << "abac" << QChar(u'c') << "ab";
+    QTest::newRow("back at the start, a round trip") << "ab0" << QChar(u'0') << "ab";
+    QTest::newRow("views ahead of the current one left out") << "abc<<" << QChar(u'a') << "";
+}
+
+// The views a dive through the views visited passes, from '0'.
+void TestExplorer::tourBetween()
+{
+    QFETCH(QString, steps);
+    QFETCH(QChar, to);
+    QFETCH(QString, between);
+    ViewHistory history;
+    history.Start(Named('0'));
+    for (const QChar step : steps) {
+        if (step == u'<') {
+            history.Back();
+        } else {
+            history.Settle(Named(step));
+        }
+    }
+    QString passed;
+    for (const WorldWindow &window : history.Between(Named('0'), Named(to))) {
+        passed += QChar(static_cast<char16_t>(window.Left));
+    }
+    QCOMPARE(passed, between);
 }
 
 void TestExplorer::zoomToABox_data()

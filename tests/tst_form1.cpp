@@ -1,12 +1,16 @@
 #include "PictureOnScreen.h"
 #include "WebPFrames.h"
+#include "widgets/DiveDialog.h"
 #include "widgets/Form1.h"
 #include "widgets/PictureBox.h"
 
 #include "widgets/Translations.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,13 +20,16 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -140,6 +147,55 @@ QStringList Entries(const QTemporaryDir &dir)
     return QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
 }
 
+// Answers the next dive dialog: `shape` sees it, then it is accepted as it
+// stands, unless `shape` closed it.
+void AnswerNextDiveDialog(const std::function<void(DiveDialog &)> &shape = {})
+{
+    auto *timer = new QTimer(QCoreApplication::instance());
+    QObject::connect(timer, &QTimer::timeout, [timer, shape] {
+        auto *dialog = qobject_cast<DiveDialog *>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        timer->deleteLater();
+        if (shape) {
+            shape(*dialog);
+        }
+        if (dialog->isVisible()) {
+            dialog->accept();
+        }
+    });
+    timer->start(10);
+}
+
+// Chooses Save Dive… from the picture's context menu, accepts the dive's
+// dialog as it stands and types `file` into the file dialog: whether a save began.
+bool SaveDiveThroughMenu(Form1 &form, const QString &file)
+{
+    QAction *action = MenuAction(form.findChild<QWidget *>(QStringLiteral("Picture1")), QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    if (action == nullptr || !action->isEnabled()) {
+        return false;
+    }
+    static QString start; // outlives the dialog's answer
+    AnswerNextDiveDialog();
+    AnswerNextFileDialog(&start, file);
+    if (QFile::exists(file)) {
+        // The file dialog asks before it lets a file be replaced: Yes.
+        auto *timer = new QTimer(QCoreApplication::instance());
+        QObject::connect(timer, &QTimer::timeout, [timer] {
+            if (auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                timer->deleteLater();
+                question->button(QMessageBox::Yes)->click();
+            }
+        });
+        timer->start(10);
+    }
+    QSignalSpy started(&form, &Form1::SaveStarted);
+    action->trigger();
+    return started.wait(600000);
+}
+
 } // namespace
 
 class TestForm1 : public QObject
@@ -183,6 +239,10 @@ private slots:
     void saveDive();
     void saveDiveWaitsForADrawsEnd_data();
     void saveDiveWaitsForADrawsEnd();
+    void diveEstimateGrows_data();
+    void diveEstimateGrows();
+    void saveDiveAtTheDrawsViewTours_data();
+    void saveDiveAtTheDrawsViewTours();
     void closingDuringASaveAsks_data();
     void closingDuringASaveAsks();
     void saveAsStartsOnlyWhereSavingCanWork();
@@ -921,7 +981,17 @@ void TestForm1::saveDive()
         limit.rlim_cur = rlim_t{64} * 1024;
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    form_->SaveDiveTo(path);
+    // What the progress dialog says at each report, once it has taken it.
+    QStringList said;
+    QObject listener;
+    QObject::connect(form_.get(), &Form1::SaveStarted, &listener, [&](SaveJob *job) {
+        QObject::connect(job, &SaveJob::Progress, &listener, [&] {
+            if (const auto *dialog = form_->findChild<QProgressDialog *>(QStringLiteral("DiveProgress"))) {
+                said.append(dialog->labelText());
+            }
+        });
+    });
+    QVERIFY(SaveDiveThroughMenu(*form_, path));
     QVERIFY(hold.Reached());
     auto *progress = form_->findChild<QProgressDialog *>(QStringLiteral("DiveProgress"));
     // At once, not after a while: the window waits for the dive.
@@ -948,6 +1018,11 @@ void TestForm1::saveDive()
         return;
     }
     QCOMPARE(Entries(dir), QStringList{name});
+    // The frame, the total and the time left, as the frames came.
+    const QRegularExpression frameOfTotal(QStringLiteral("frame \\d+ of 300, about \\d+ s left$"));
+    QVERIFY2(std::any_of(said.cbegin(), said.cend(),
+                         [&](const QString &text) { return frameOfTotal.match(text).hasMatch(); }),
+             qPrintable(said.join(u'|')));
     QVERIFY(file.open(QIODevice::ReadOnly));
     if (name.endsWith(u".mp4")) {
         // An MP4 opens with its file type box.
@@ -971,7 +1046,7 @@ void TestForm1::saveDiveWaitsForADrawsEnd_data()
     QTest::addColumn<QString>("when");
     QTest::newRow("before any Draw") << "before";
     QTest::newRow("while a drawing runs") << "during";
-    QTest::newRow("once a Draw has ended") << "after";
+    QTest::newRow("once a Draw has ended, at another view") << "after";
 }
 
 // As the menu shows it: there is no Draw's view to dive from until one ends.
@@ -995,11 +1070,116 @@ void TestForm1::saveDiveWaitsForADrawsEnd()
     if (when != u"before") {
         QTest::mouseClick(Child("Command1"), Qt::LeftButton);
     }
+    if (when == u"after") {
+        // At the Draw's own view there is a dive only through views visited.
+        qobject_cast<PictureBox *>(picture)->SetView({3.75, 68.75, 206.25, -158.75});
+    }
     if (when != u"during") {
         look();
     }
     QVERIFY(enabled.has_value());
     QCOMPARE(*enabled, when == u"after");
+}
+
+void TestForm1::diveEstimateGrows_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("longer") << "DiveSeconds"
+                            << "20";
+    QTest::newRow("more frames a second") << "DiveFps"
+                                          << "60";
+    QTest::newRow("a larger size from the list") << "DiveSize"
+                                                 << "1920x1080";
+    QTest::newRow("a larger size typed") << "DiveSize"
+                                         << "1000 x 800";
+}
+
+// The dialog Save Dive… opens, as the menu opens it: a dive of more frames or
+// more pixels costs more time and more bytes before it starts.
+void TestForm1::diveEstimateGrows()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    picture->SetView({3.75, 68.75, 206.25, -158.75});
+    std::optional<DiveEstimate> before;
+    std::optional<DiveEstimate> after;
+    AnswerNextDiveDialog([&](DiveDialog &dialog) {
+        before = dialog.Estimate();
+        auto *input = dialog.findChild<QWidget *>(field);
+        if (auto *seconds = qobject_cast<QDoubleSpinBox *>(input)) {
+            seconds->setValue(value.toDouble());
+        } else if (auto *number = qobject_cast<QSpinBox *>(input)) {
+            number->setValue(value.toInt());
+        } else if (auto *size = qobject_cast<QComboBox *>(input)) {
+            size->setEditText(value);
+        }
+        after = dialog.Estimate();
+        dialog.reject(); // no file: the estimate is all
+    });
+    QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    QVERIFY(action != nullptr);
+    action->trigger();
+    QTRY_VERIFY(after.has_value());
+    QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(before.has_value() && after.has_value());
+    QVERIFY2(after->seconds > before->seconds, "no more time");
+    QVERIFY2(after->bytes > before->bytes, "no more bytes");
+}
+
+void TestForm1::saveDiveAtTheDrawsViewTours_data()
+{
+    QTest::addColumn<int>("visited");  // views settled after the Draw's
+    QTest::addColumn<QString>("then"); // "stay", "home" or "back" at the end
+    QTest::addColumn<bool>("offered");
+    QTest::addColumn<bool>("free"); // whether the tour can be left out
+    QTest::newRow("nothing visited: no dive from the Draw's view to itself") << 0 << "stay" << false << false;
+    QTest::newRow("a view visited, then Home: only the tour") << 1 << "home" << true << false;
+    QTest::newRow("a view visited, then Back: past views do not count") << 1 << "back" << false << false;
+    QTest::newRow("two views visited, on the second: the tour is a choice") << 2 << "stay" << true << true;
+}
+
+// As the menu shows it, and as the dive's dialog then offers the tour.
+void TestForm1::saveDiveAtTheDrawsViewTours()
+{
+    QFETCH(int, visited);
+    QFETCH(QString, then);
+    QFETCH(bool, offered);
+    QFETCH(bool, free);
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
+    for (int i = 0; i < visited; ++i) {
+        picture->SetView({3.75 + i, 68.75, 206.25 + i, -158.75});
+    }
+    if (then == u"home") {
+        picture->ResetView();
+    } else if (then == u"back") {
+        picture->Back();
+    }
+    QTRY_VERIFY(then != u"back" || picture->AtDrawsView());
+    QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    QVERIFY(action != nullptr);
+    QCOMPARE(action->isEnabled(), offered);
+    if (!offered) {
+        return;
+    }
+    std::optional<bool> checked;
+    std::optional<bool> enabled;
+    AnswerNextDiveDialog([&](DiveDialog &dialog) {
+        const auto *tour = dialog.findChild<QCheckBox *>(QStringLiteral("DiveTour"));
+        checked = tour->isChecked();
+        enabled = tour->isEnabled();
+        dialog.reject();
+    });
+    action->trigger();
+    QTRY_VERIFY(enabled.has_value());
+    QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(*enabled, free);
+    QVERIFY(*checked || free); // at the Draw's view it is on
 }
 
 void TestForm1::closingDuringASaveAsks_data()

@@ -22,6 +22,16 @@ public:
     static constexpr double EaseSeconds = 0.5;
     // The model's trade-off between zooming and panning: its recommended value.
     static constexpr double Rho = 1.4142135623730951;
+    // A dive's length and rate, wherever one is asked for: so short that a
+    // dive at any rate is never less than a tenth of a second, at most an
+    // hour, and at most 120 frames a second.
+    static constexpr double MinSeconds = 0.1;
+    static constexpr double MaxSeconds = 3600;
+    static constexpr double DefaultSeconds = 10;
+    static constexpr int MaxFps = 120;
+    static constexpr int DefaultFps = 30;
+    // A dive needs a first view and a last.
+    static constexpr int MinFrames = 2;
 
     // `to` takes `from`'s shape (see WithShapeOf); `seconds` and `fps` above 0.
     // `size` is the frames' size, which makes the model's distances equal

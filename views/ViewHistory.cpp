@@ -1,5 +1,7 @@
 #include "ViewHistory.h"
 
+#include <algorithm>
+
 namespace levyc {
 
 void ViewHistory::Start(const WorldWindow &first)
@@ -34,6 +36,18 @@ std::optional<WorldWindow> ViewHistory::Forward()
         return std::nullopt;
     }
     return views_[++current_];
+}
+
+std::vector<WorldWindow> ViewHistory::Between(const WorldWindow &from, const WorldWindow &to) const
+{
+    std::vector<WorldWindow> between;
+    for (std::size_t i = 0; i < views_.size() && i <= current_; ++i) {
+        const WorldWindow &view = views_[i];
+        if (view != from && view != to && std::find(between.begin(), between.end(), view) == between.end()) {
+            between.push_back(view);
+        }
+    }
+    return between;
 }
 
 } // namespace levyc

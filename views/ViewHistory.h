@@ -31,6 +31,10 @@ public:
             view = change(view);
         }
     }
+    // The views that settled up to the current one, in order, each once and
+    // neither `from` nor `to`: the way from one to the other through the
+    // views visited, as a dive's views between.
+    [[nodiscard]] std::vector<WorldWindow> Between(const WorldWindow &from, const WorldWindow &to) const;
 
 private:
     std::vector<WorldWindow> views_;

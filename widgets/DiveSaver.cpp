@@ -3,8 +3,6 @@
 #include "output/FileOutput.h"
 #include "video/DiveMovie.h"
 #include "video/OutputSink.h"
-#include "views/ViewNavigation.h"
-#include "world/PictureWorld.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -18,28 +16,14 @@ QString Tr(const char *text)
     return QCoreApplication::translate("levyc::DiveSaver", text);
 }
 
-bool SaveDive(const QString &path, const std::vector<CurveRecord> &curves, const WorldWindow &view, QSize size,
+bool SaveDive(const QString &path, const std::vector<CurveRecord> &curves, const Dive &dive,
               const SaveJob::Report &report, QString *error)
 {
-    const std::optional<DiveFormat> format = DiveFormatOf(QFile::encodeName(path));
-    if (!format) {
-        *error = Tr("A dive is saved as .mp4, .webm or .webp.");
-        return false;
-    }
-    Dive dive = WindowDive(view, size);
-    dive.format = *format;
-    if (*format != DiveFormat::WebP) {
-        // 4:2:0 video has even sides: the last column or row goes, each view
-        // keeping its corner and its pixels' size.
-        dive.size = QSize(size.width() & ~1, size.height() & ~1);
-        dive.from = Resized(dive.from, size, dive.size);
-        dive.to = Resized(view, size, dive.size);
-    }
     FileOutput output(FileOutput::Wait::Never);
     if (!output.Open(QFile::encodeName(path), error)) {
         return false;
     }
-    if (!output.Seekable() && !DiveStreams(*format)) {
+    if (!output.Seekable() && !DiveStreams(dive.format)) {
         *error = Tr("An animated WebP dive is made whole: choose a file, not a stream.");
         return false;
     }
@@ -63,10 +47,10 @@ Dive WindowDive(const WorldWindow &view, QSize size)
     return {PictureWorld, view, size, Seconds, Fps, DiveFormat::WebP, {}};
 }
 
-SaveJob::Work DiveWork(const QString &path, SharedCurves curves, const WorldWindow &view, QSize size)
+SaveJob::Work DiveWork(const QString &path, SharedCurves curves, const Dive &dive)
 {
-    return [path, curves = std::move(curves), view, size](const SaveJob::Report &report, QString *error) {
-        return SaveDive(path, *curves, view, size, report, error);
+    return [path, curves = std::move(curves), dive](const SaveJob::Report &report, QString *error) {
+        return SaveDive(path, *curves, dive, report, error);
     };
 }
 

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "DiveDialog.h"
 #include "GoToViewDialog.h"
 #include "WindowLayout.h"
 #include "private/DiveSaver.h"
@@ -13,6 +14,7 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -323,34 +325,50 @@ void Form1::SavePictureTo(const QString &path)
 
 void Form1::SaveDive()
 {
+    // Loads the FFmpeg module the first time: only what can be made is offered.
+    QString noVideo;
+    DiveChoices choices = diveChoices_;
+    if (!VideoModule::Available(&noVideo)) {
+        choices.format = DiveFormat::WebP;
+    } else {
+        noVideo.clear();
+    }
+    const bool atDraws = Picture1->AtDrawsView();
+    const bool canTour = !Picture1->Visited().empty();
+    if (atDraws && !canTour) {
+        return; // a still: the menu no longer offers it
+    }
+    DiveDialog shape(choices, Picture1->ImageSize(), atDraws, canTour, noVideo, this);
+    if (shape.exec() != QDialog::Accepted) {
+        return;
+    }
+    diveChoices_ = shape.Choices();
     QString folder = saveDirectory_.isEmpty() ? QDir::currentPath() : saveDirectory_;
     if (IsVirtualFolder(folder)) {
         folder = QDir::homePath();
     }
     NameOnlyIconProvider icons;
-    QStringList filters{tr("MP4 video (*.mp4)"), tr("WebM video (*.webm)"), tr("Animated WebP (*.webp)")};
-    QStringList suffixes{QStringLiteral("mp4"), QStringLiteral("webm"), QStringLiteral("webp")};
-    // Loads the FFmpeg module the first time: only what can be made is offered.
-    QString noVideo;
-    if (!VideoModule::Available(&noVideo)) {
-        filters = filters.mid(2);
-        suffixes = suffixes.mid(2);
+    QString filter;
+    QString suffix;
+    switch (diveChoices_.format) {
+    case DiveFormat::Mp4:
+        filter = tr("MP4 video (*.mp4)");
+        suffix = QStringLiteral("mp4");
+        break;
+    case DiveFormat::WebM:
+        filter = tr("WebM video (*.webm)");
+        suffix = QStringLiteral("webm");
+        break;
+    case DiveFormat::WebP:
+        filter = tr("Animated WebP (*.webp)");
+        suffix = QStringLiteral("webp");
+        break;
     }
-    QFileDialog dialog(this, tr("Save a Dive"), folder, filters.join(QStringLiteral(";;")));
+    QFileDialog dialog(this, tr("Save a Dive"), folder, filter);
     dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(suffixes.constFirst());
-    dialog.selectFile(QStringLiteral("levyc-dive.") + suffixes.constFirst());
-    if (!noVideo.isEmpty()) {
-        const QString tip = tr("Animated WebP only. %1").arg(noVideo);
-        dialog.setToolTip(tip);
-        if (auto *types = dialog.findChild<QWidget *>(QStringLiteral("fileTypeCombo"))) {
-            types->setToolTip(tip);
-        }
-    }
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters, suffixes](const QString &filter) {
-        dialog.setDefaultSuffix(suffixes.at(std::max<qsizetype>(0, filters.indexOf(filter))));
-    });
+    dialog.setDefaultSuffix(suffix);
+    dialog.selectFile(QStringLiteral("levyc-dive.") + suffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
@@ -359,9 +377,25 @@ void Form1::SaveDive()
 
 void Form1::SaveDiveTo(const QString &path)
 {
-    RunSave(DiveWork(path, std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), Picture1->View(),
-                     Picture1->ImageSize()),
-            tr("Saving the dive…"), "DiveProgress", [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); });
+    DiveChoices choices = diveChoices_;
+    // A name that says its format is that format.
+    if (const std::optional<DiveFormat> named = DiveFormatOf(QFile::encodeName(path))) {
+        choices.format = *named;
+    }
+    choices.tour = choices.tour || Picture1->AtDrawsView();
+    const Dive dive = DiveOf(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited());
+    RunSave(
+        DiveWork(path, std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), dive),
+        tr("Saving the dive…"), "DiveProgress", [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); },
+        [](int done, int total, qint64 elapsedMs) {
+            QString frames = tr("Saving the dive: frame %1 of %2").arg(done).arg(total);
+            if (done <= 0 || done >= total) {
+                return frames;
+            }
+            // The frames so far, at the pace they came.
+            const double left = static_cast<double>(elapsedMs) / 1000 * (total - done) / done;
+            return tr("%1, about %2 left").arg(frames, DiveDialog::DurationText(left));
+        });
 }
 
 void Form1::Copy()
@@ -386,7 +420,8 @@ void Form1::Copy()
             [image] { PictureBox::CopyToClipboard(*image); });
 }
 
-void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done)
+void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done,
+                    const ProgressText &text)
 {
     if (job_ != nullptr) {
         return; // one at a time: the dialog of the one that runs is in the way
@@ -413,6 +448,13 @@ void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, 
         bar->setRange(0, total);
         bar->setValue(done);
     });
+    if (text) {
+        QElapsedTimer since;
+        since.start();
+        connect(job_, &SaveJob::Progress, progress_, [dialog = progress_, text, since](int done, int total) {
+            dialog->setLabelText(text(done, total, since.elapsed()));
+        });
+    }
     connect(job_, &SaveJob::Finished, this, &Form1::EndSave);
     emit SaveStarted(job_);
     progress_->show();

@@ -4,6 +4,7 @@
 #include "SaveJob.h"
 #include "drawing/DrawCommands.h"
 #include "drawing/Plotter.h"
+#include "video/DiveChoices.h"
 
 #include <QWidget>
 
@@ -34,9 +35,11 @@ public:
     // cancel it. On failure a message box gives the reason and the file is
     // left as it was; a cancelled save leaves it too.
     void SavePictureTo(const QString &path);
-    // Starts writing a dive from the Draw's view to the view on screen, at the
-    // picture's size, as MP4, WebM or WebP by the name's ending; as for
-    // SavePictureTo.
+    // Starts writing a dive from the Draw's view to the view on screen as
+    // the dive's dialog last chose it (at first 10 s at 30 fps at the
+    // picture's size), as MP4, WebM or WebP by the name's ending or else as
+    // chosen; as for SavePictureTo. At the Draw's own view it tours the views
+    // visited.
     void SaveDiveTo(const QString &path);
     // Whether a save (or a Copy that renders) runs.
     [[nodiscard]] bool Saving() const { return job_ != nullptr; }
@@ -65,13 +68,17 @@ private:
     void Command3_Click();
     // Asks for a file name, then saves the picture there.
     void SaveAs();
-    // Asks for a file name, then saves a dive there.
+    // Asks how to shape a dive, then for a file name, then saves it there.
     void SaveDive();
     // Copies the picture, rendering it on a worker if it is not on screen yet.
     void Copy();
+    // What a save's progress dialog says, given the steps done, their total
+    // and the milliseconds since it began.
+    using ProgressText = std::function<QString(int done, int total, qint64 elapsedMs)>;
     // Runs a save's work on a worker, behind a progress dialog; `done` runs
     // here once it has worked.
-    void RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done);
+    void RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done,
+                 const ProgressText &text = {});
     void EndSave(bool saved, const QString &error);
     // Draw and the picture off while a save runs, and back after it.
     void SetSaving(bool saving);
@@ -105,6 +112,7 @@ private:
     QRect normalGeometry_;           // the window's place before full screen
     bool everDrawn_ = false;         // until the first Draw the picture is the background
     QString saveDirectory_;          // where the last save that worked went
+    DiveChoices diveChoices_;        // as the dive's dialog last left them
 };
 
 } // namespace levyc

@@ -24,6 +24,7 @@
 #include "views/OverviewPlacement.h"
 #include "views/PreviewPlacement.h"
 #include "views/SharedView.h"
+#include "world/PictureWorld.h"
 
 #include <algorithm>
 #include <chrono>
@@ -192,11 +193,13 @@ PictureBox::PictureBox(QWidget *parent)
     connect(&explorer_, &ViewExplorer::HistoryChanged, this, [this] {
         backAction_.setEnabled(explorer_.CanGoBack());
         forwardAction_.setEnabled(explorer_.CanGoForward());
+        EnableSaveDive();
     });
     connect(&explorer_, &ViewExplorer::ViewChanged, this, [this] {
         // Whatever moved the view, a playing dive ends first.
         StopPlay();
         exactOnScreen_ = false;
+        EnableSaveDive();
         Describe();
         // The preview, at the next frame.
         update();
@@ -322,7 +325,7 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
     drawn_ = canvas_.Image();
     overviewImage_ = {};
     resetViewAction_.setEnabled(true);
-    saveDiveAction_.setEnabled(true);
+    EnableSaveDive();
     playAction_.setEnabled(true);
     copyViewAction_.setEnabled(true);
     goToViewAction_.setEnabled(true);
@@ -332,6 +335,17 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
         Retranslate();
     }
     Describe();
+}
+
+bool PictureBox::AtDrawsView() const
+{
+    return View() == PictureWorld;
+}
+
+void PictureBox::EnableSaveDive()
+{
+    // A dive from the Draw's view to itself is a still, unless it tours.
+    saveDiveAction_.setEnabled(Exploring() && (!AtDrawsView() || !Visited().empty()));
 }
 
 void PictureBox::StopExploring()

@@ -75,6 +75,11 @@ public:
     // One step back or forward along the views that settled.
     void Back() { explorer_.Back(); }
     void Forward() { explorer_.Forward(); }
+    // The views visited on the way from the Draw's view to View(), in order,
+    // each once: what a dive through them passes.
+    [[nodiscard]] std::vector<WorldWindow> Visited() const { return explorer_.Visited(); }
+    // Whether the Draw's own view is on screen, or about to be.
+    [[nodiscard]] bool AtDrawsView() const;
 
     // The picture's size in pixels, one pixel per device pixel.
     [[nodiscard]] QSize ImageSize() const { return canvas_.Image().size(); }
@@ -198,6 +203,9 @@ private:
     // The inner area in device pixels of the window: the pixels the image covers.
     [[nodiscard]] QRect DeviceInner() const;
     void FitImage();
+    // Save Dive… is there once a Draw has ended; at the Draw's own view only
+    // while there are views visited to tour.
+    void EnableSaveDive();
     // Tooltip, accessible name and description, menu texts: in the current language.
     void Retranslate();
 

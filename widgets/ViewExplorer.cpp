@@ -66,6 +66,11 @@ void ViewExplorer::SetView(const WorldWindow &window)
     Request();
 }
 
+std::vector<WorldWindow> ViewExplorer::Visited() const
+{
+    return history_.Between(PictureWorld, view_);
+}
+
 void ViewExplorer::ResetView()
 {
     SetView(PictureWorld);

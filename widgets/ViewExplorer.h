@@ -85,6 +85,9 @@ public:
     void Forward();
     [[nodiscard]] bool CanGoBack() const { return history_.CanGoBack(); }
     [[nodiscard]] bool CanGoForward() const { return history_.CanGoForward(); }
+    // The views visited on the way from the Draw's view to View(), in order,
+    // each once.
+    [[nodiscard]] std::vector<WorldWindow> Visited() const;
 
     // What the screen shows until the exact picture of View() comes: a
     // picture, and where it goes, placed for PlacedFor(), a view that may lag

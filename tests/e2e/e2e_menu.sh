@@ -2,13 +2,15 @@
 # Saving through the real context menu, on X11 (scripts/with-xvfb.sh) or on
 # Wayland (scripts/with-sway.sh). Three times after zooming: the menu, opened with the pointer (X11
 # only: the headless compositor has none) or with the Menu key, chooses Save
-# Dive… and the name is typed; the first two dives are cancelled from their
+# Dive…, its dialog is accepted as it stands, and the name is typed; the first two dives are cancelled from their
 # progress dialog once their temporary file is there, the third is asked to be
 # closed during, answered No, and ends. Each round also saves the animation
 # with Save As… under a typed .webp name.
 # With the case "signals" (X11): SIGTERM, SIGINT and SIGHUP during a dive
 # end the program and take the dive's temporary file with them.
-# Usage: e2e_menu.sh LEVYC OUTPUT_DIR [WM_DELETE [signals]]
+# With the case "choices": the dive's dialog, answered with the keys, asks
+# for a 1 s, 10 fps, 160x90 WebP dive, and the file holds 10 frames of 160x90.
+# Usage: e2e_menu.sh LEVYC OUTPUT_DIR [WM_DELETE [signals|choices]] (on Wayland: LEVYC OUTPUT_DIR [choices])
 set -euo pipefail
 
 out=$2
@@ -112,6 +114,20 @@ save_through_menu() { # save_through_menu ROUND LETTER TITLE NAME
     keys Return
 }
 
+# Save Dive… from the menu: its dialog, shaped by SHAPE (a command, or
+# nothing to accept it as it stands), then the file's name.
+dive_through_menu() { # dive_through_menu ROUND NAME [SHAPE ...]
+    open_menu "$1"
+    keys d
+    wait_mapped "Shape the Dive"
+    "${@:3}"
+    keys Return
+    wait_mapped "Save a Dive"
+    keys ctrl+a
+    type_text "$2"
+    keys Return
+}
+
 # Draws, and waits for the drawing's end: Save Dive is there to choose then.
 draw_to_the_end() {
     if on_wayland; then
@@ -147,7 +163,8 @@ if [ "${4:-}" = signals ]; then
         start_levyc "$out/levyc-$signal.log"
         set +m
         draw_to_the_end
-        save_through_menu 1 d "Save a Dive" "$saves/dive.mp4"
+        zoom
+        dive_through_menu 1 "$saves/dive.mp4"
         wait_for_temporary "SIG$signal"
         status=0
         kill -"$signal" "$app_pid"
@@ -161,12 +178,45 @@ if [ "${4:-}" = signals ]; then
     exit 0
 fi
 
+case=${4:-}
+on_wayland && case=${3:-}
+if [ "$case" = choices ]; then
+    on_wayland && start_keyboard
+    start_levyc "$out/levyc.log"
+    draw_to_the_end
+    zoom
+    # Each field by its underlined letter: the length, the rate, the size
+    # typed, and the format's last, WebP.
+    shape_small_webp() {
+        keys alt+l ctrl+a
+        type_text 1
+        keys alt+f ctrl+a
+        type_text 10
+        keys alt+i ctrl+a
+        type_text 160x90
+        keys alt+o End
+        shot "$out/shaped.png"
+    }
+    dive_through_menu 2 "$saves/choices.webp" shape_small_webp
+    wait_unmapped Saving
+    [ -e "$saves/choices.webp" ] || fail "no choices.webp; the folder holds: $(ls -A "$saves"); see shaped.png"
+    info=$(webpmux -info "$saves/choices.webp")
+    frames=$(sed -n 's/^Number of frames: //p' <<<"$info")
+    canvas=$(sed -n 's/^Canvas size: //p' <<<"$info")
+    [ "$frames" = 10 ] || fail "choices.webp: ${frames:-no} frames, not 10"
+    [ "$canvas" = "160 x 90" ] || fail "choices.webp: a canvas of ${canvas:-nothing}, not 160 x 90"
+    echo "ok: the dialog's 1 s at 10 fps, 160x90, WebP reached the file: $frames frames of $canvas"
+    close_and_expect_exit 20
+    echo PASS
+    exit 0
+fi
+
 on_wayland && start_keyboard
 start_levyc "$out/levyc.log"
 draw_to_the_end
 for round in 1 2 3; do
     zoom
-    save_through_menu "$round" d "Save a Dive" "$saves/dive$round.mp4"
+    dive_through_menu "$round" "$saves/dive$round.mp4"
     if ((round < 3)); then
         wait_for_temporary "dive $round"
         wait_mapped Saving

@@ -80,12 +80,16 @@
         <translation>WebM 動画 (*.webm)</translation>
     </message>
     <message>
-        <source>Save a Dive</source>
-        <translation>ダイブを保存</translation>
+        <source>Saving the dive: frame %1 of %2</source>
+        <translation>ダイブを保存中: %2 フレーム中 %1</translation>
     </message>
     <message>
-        <source>Animated WebP only. %1</source>
-        <translation>アニメーション WebP のみ。%1</translation>
+        <source>%1, about %2 left</source>
+        <translation>%1、残り約 %2</translation>
+    </message>
+    <message>
+        <source>Save a Dive</source>
+        <translation>ダイブを保存</translation>
     </message>
     <message>
         <source>Saving the animation…</source>
@@ -238,10 +242,6 @@ Ctrl+C: 画像をコピー、Ctrl+S: 保存
 <context>
     <name>levyc::DiveSaver</name>
     <message>
-        <source>A dive is saved as .mp4, .webm or .webp.</source>
-        <translation>ダイブは .mp4、.webm、.webp のいずれかで保存します。</translation>
-    </message>
-    <message>
         <source>An animated WebP dive is made whole: choose a file, not a stream.</source>
         <translation>アニメーション WebP のダイブは一括で作られます。ストリームではなくファイルを選んでください。</translation>
     </message>
@@ -324,6 +324,113 @@ Ctrl+C: 画像をコピー、Ctrl+S: 保存
     <message>
         <source>expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z</source>
         <translation>--window X1,Y1,X2,Y2 または --centre X,Y --zoom Z を指定してください</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::DiveDialog</name>
+    <message>
+        <source>Fewer than %1 frames: make the dive longer or its frames more.</source>
+        <translation>フレームが %1 枚未満です。ダイブを長くするか、毎秒のフレーム数を増やしてください。</translation>
+    </message>
+    <message>
+        <source>Type the size as WxH, such as 640x360, each side from 1 to %1.</source>
+        <translation>サイズは 640x360 のように 幅x高さ で入力してください。各辺は 1 から %1 までです。</translation>
+    </message>
+    <message>
+        <source>Too large for this format: at most %1 wide at that height, %2 high at that width.</source>
+        <translation>この形式には大きすぎます。この高さでは幅 %1 まで、この幅では高さ %2 までです。</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 時間 %2 分</translation>
+    </message>
+    <message>
+        <source>%1 frames at %2x%3: about %4 of work and %5.</source>
+        <translation>%2x%3 で %1 フレーム: 作成に約 %4、ファイルは約 %5 です。</translation>
+    </message>
+    <message>
+        <source>Shape the Dive</source>
+        <translation>ダイブの設定</translation>
+    </message>
+    <message>
+        <source>&amp;Length:</source>
+        <translation>長さ(&amp;L):</translation>
+    </message>
+    <message>
+        <source>&amp;Frames a second:</source>
+        <translation>毎秒のフレーム数(&amp;F):</translation>
+    </message>
+    <message>
+        <source>S&amp;ize:</source>
+        <translation>サイズ(&amp;I):</translation>
+    </message>
+    <message>
+        <source>F&amp;ormat:</source>
+        <translation>形式(&amp;O):</translation>
+    </message>
+    <message>
+        <source>&amp;Quality:</source>
+        <translation>画質(&amp;Q):</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>the picture's, %1</source>
+        <translation>画像の大きさ、%1</translation>
+    </message>
+    <message>
+        <source>Choose a size, or type one as WxH.</source>
+        <translation>サイズを選ぶか、幅x高さ で入力してください。</translation>
+    </message>
+    <message>
+        <source>MP4 video (H.264)</source>
+        <translation>MP4 動画 (H.264)</translation>
+    </message>
+    <message>
+        <source>WebM video (VP9)</source>
+        <translation>WebM 動画 (VP9)</translation>
+    </message>
+    <message>
+        <source>Animated WebP (lossless, for short dives)</source>
+        <translation>アニメーション WebP (可逆圧縮、短いダイブ向け)</translation>
+    </message>
+    <message>
+        <source>Animated WebP only. %1</source>
+        <translation>アニメーション WebP のみ。%1</translation>
+    </message>
+    <message>
+        <source>0 to %1: higher is sharper and larger. A WebP dive is lossless and ignores it.</source>
+        <translation>0 から %1 まで: 高いほど鮮明で大きくなります。WebP のダイブは可逆圧縮のため使いません。</translation>
+    </message>
+    <message>
+        <source>&amp;through the views I visited</source>
+        <translation>訪れたビューを経由(&amp;T)</translation>
+    </message>
+    <message>
+        <source>At the Draw's own view a dive tours the views you visited, back to it.</source>
+        <translation>描画のビューでは、ダイブは訪れたビューを巡ってここへ戻ります。</translation>
+    </message>
+    <message>
+        <source>Passes the views you settled on, in order, on the way to the view on screen.</source>
+        <translation>画面のビューへ向かう途中で、留まったビューを順に通ります。</translation>
+    </message>
+    <message>
+        <source>&amp;Save…</source>
+        <translation>保存(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "DiveMovie.h"
+#include "VideoEncoding.h"
+#include "views/DivePath.h"
+#include "world/WorldWindow.h"
+
+#include <QSize>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace levyc {
+
+// What the window asks before it saves a dive, kept for the program's run.
+struct DiveChoices
+{
+    enum class Size { Picture, Hd, FullHd, Typed };
+    static constexpr QSize HdSize{1280, 720};
+    static constexpr QSize FullHdSize{1920, 1080};
+    // A typed side, as levyc-render's --size takes it.
+    static constexpr int MaxSide = 16384;
+
+    double seconds = DivePath::DefaultSeconds;
+    int fps = DivePath::DefaultFps;
+    Size size = Size::Picture;
+    QSize typed = HdSize; // the size when Size::Typed
+    DiveFormat format = DiveFormat::Mp4;
+    int quality = VideoSettings::DefaultQuality; // MP4 and WebM
+    bool tour = false;                           // through the views visited
+
+    friend bool operator==(const DiveChoices &, const DiveChoices &) = default;
+};
+
+// "WxH" (or "W×H", spaces allowed) with sides from 1 to MaxSide; none when it is not.
+std::optional<QSize> ParseDiveSize(const QString &text);
+
+// The frames' size, for a picture of `picture` pixels: a pixel less on an odd
+// side for MP4 and WebM, whose frames have even sides.
+QSize FrameSizeOf(const DiveChoices &choices, QSize picture);
+// How many frames the dive has; a dive needs DivePath::MinFrames at least.
+int FramesOf(const DiveChoices &choices);
+
+// What a dive may cost before it is made.
+struct DiveEstimate
+{
+    double seconds = 0; // of work on two cores
+    double bytes = 0;   // of the file
+};
+DiveEstimate EstimateDive(const DiveChoices &choices, QSize picture);
+
+// The dive the choices make, to `view` on a picture of `picture` pixels,
+// through `visited` when they tour. At the picture's size it starts at the
+// Draw's view as the picture shows it; at another size, at the Draw's view
+// with the Draw's pixels (DivePath::StartAt), and the view on screen takes
+// that shape around its centre.
+Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
+            const std::vector<WorldWindow> &visited);
+
+} // namespace levyc

@@ -1,0 +1,246 @@
+#include "DiveDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <utility>
+
+namespace levyc {
+
+namespace {
+
+// The size box's fixed items, in order; anything else typed is a size of its own.
+constexpr DiveChoices::Size SizeItems[] = {DiveChoices::Size::Picture, DiveChoices::Size::Hd,
+                                           DiveChoices::Size::FullHd};
+
+QString SizeText(QSize size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
+} // namespace
+
+DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, QString noVideo,
+                       QWidget *parent)
+    : QDialog(parent)
+    , picture_(picture)
+    , tourOnly_(tourOnly)
+    , tour_(choices.tour)
+    , form_(new QFormLayout)
+    , seconds_(new QDoubleSpinBox(this))
+    , fps_(new QSpinBox(this))
+    , size_(new QComboBox(this))
+    , format_(new QComboBox(this))
+    , quality_(new QSpinBox(this))
+    , tourBox_(new QCheckBox(this))
+    , estimate_(new QLabel(this))
+    , buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    , noVideo_(std::move(noVideo))
+{
+    setObjectName(QStringLiteral("DiveDialog"));
+    seconds_->setObjectName(QStringLiteral("DiveSeconds"));
+    fps_->setObjectName(QStringLiteral("DiveFps"));
+    size_->setObjectName(QStringLiteral("DiveSize"));
+    format_->setObjectName(QStringLiteral("DiveFormat"));
+    quality_->setObjectName(QStringLiteral("DiveQuality"));
+    tourBox_->setObjectName(QStringLiteral("DiveTour"));
+    estimate_->setObjectName(QStringLiteral("DiveEstimate"));
+    // The bounds levyc-render's --seconds, --fps and --quality have.
+    seconds_->setDecimals(1);
+    seconds_->setRange(DivePath::MinSeconds, DivePath::MaxSeconds);
+    seconds_->setValue(choices.seconds);
+    fps_->setRange(1, DivePath::MaxFps);
+    fps_->setValue(choices.fps);
+    quality_->setRange(0, VideoSettings::MaxQuality);
+    quality_->setValue(choices.quality);
+    size_->setEditable(true);
+    size_->setInsertPolicy(QComboBox::NoInsert);
+    size_->addItem(QString());
+    size_->addItem(SizeText(DiveChoices::HdSize));
+    size_->addItem(SizeText(DiveChoices::FullHdSize));
+    if (choices.size == DiveChoices::Size::Typed) {
+        size_->setEditText(SizeText(choices.typed));
+    } else {
+        size_->setCurrentIndex(static_cast<int>(std::find(std::begin(SizeItems), std::end(SizeItems), choices.size) -
+                                                std::begin(SizeItems)));
+    }
+    // Only what can be made is offered.
+    if (noVideo_.isEmpty()) {
+        format_->addItem(QString(), static_cast<int>(DiveFormat::Mp4));
+        format_->addItem(QString(), static_cast<int>(DiveFormat::WebM));
+    }
+    format_->addItem(QString(), static_cast<int>(DiveFormat::WebP));
+    format_->setCurrentIndex(std::max(0, format_->findData(static_cast<int>(choices.format))));
+    // At the Draw's own view a dive that does not tour would be a still.
+    tourBox_->setChecked(tourOnly_ || tour_);
+    tourBox_->setEnabled(canTour && !tourOnly_);
+    connect(tourBox_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!tourOnly_) {
+            tour_ = on;
+        }
+    });
+    estimate_->setWordWrap(true);
+    // Labels of their own, texts set in Retranslate(): their letters reach the fields.
+    for (QWidget *field : std::initializer_list<QWidget *>{seconds_, fps_, size_, format_, quality_}) {
+        auto *name = new QLabel(this);
+        name->setBuddy(field);
+        form_->addRow(name, field);
+    }
+    form_->addRow(tourBox_);
+    // Play, to watch the dive in the picture before saving it, belongs in the
+    // buttons, beside Save…, as an action of its own.
+    connect(buttons_, &QDialogButtonBox::accepted, this, &DiveDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &DiveDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form_);
+    layout->addWidget(estimate_);
+    layout->addWidget(buttons_);
+    connect(seconds_, &QDoubleSpinBox::valueChanged, this, &DiveDialog::Update);
+    connect(fps_, &QSpinBox::valueChanged, this, &DiveDialog::Update);
+    connect(quality_, &QSpinBox::valueChanged, this, &DiveDialog::Update);
+    connect(size_, &QComboBox::editTextChanged, this, &DiveDialog::Update);
+    connect(format_, &QComboBox::currentIndexChanged, this, &DiveDialog::Update);
+    Retranslate();
+}
+
+DiveChoices DiveDialog::Choices() const
+{
+    DiveChoices choices;
+    choices.seconds = seconds_->value();
+    choices.fps = fps_->value();
+    choices.quality = quality_->value();
+    choices.format = static_cast<DiveFormat>(format_->currentData().toInt());
+    choices.tour = tour_;
+    const QString text = size_->currentText();
+    const int item = size_->findText(text);
+    if (item >= 0) {
+        choices.size = SizeItems[item];
+    } else {
+        choices.size = DiveChoices::Size::Typed;
+        choices.typed = ParseDiveSize(text).value_or(QSize());
+    }
+    return choices;
+}
+
+std::optional<DiveEstimate> DiveDialog::Estimate() const
+{
+    if (!Problem().isEmpty()) {
+        return std::nullopt;
+    }
+    return EstimateDive(Choices(), picture_);
+}
+
+QString DiveDialog::Problem() const
+{
+    const DiveChoices choices = Choices();
+    if (FramesOf(choices) < DivePath::MinFrames) {
+        return tr("Fewer than %1 frames: make the dive longer or its frames more.").arg(DivePath::MinFrames);
+    }
+    if (choices.size == DiveChoices::Size::Typed && choices.typed.isEmpty()) {
+        return tr("Type the size as WxH, such as 640x360, each side from 1 to %1.").arg(DiveChoices::MaxSide);
+    }
+    const QSize size = FrameSizeOf(choices, picture_);
+    if (QSize largest; !DiveSizeFits(choices.format, size, &largest)) {
+        return tr("Too large for this format: at most %1 wide at that height, %2 high at that width.")
+            .arg(largest.width())
+            .arg(largest.height());
+    }
+    return {};
+}
+
+QString DiveDialog::DurationText(double seconds)
+{
+    const long whole = std::lround(std::max(1.0, seconds));
+    if (whole < 60) {
+        return tr("%1 s").arg(whole);
+    }
+    if (whole < 3600) {
+        return tr("%1 min %2 s").arg(whole / 60).arg(whole % 60);
+    }
+    return tr("%1 h %2 min").arg(whole / 3600).arg(whole / 60 % 60);
+}
+
+void DiveDialog::Update()
+{
+    const DiveChoices choices = Choices();
+    quality_->setEnabled(choices.format != DiveFormat::WebP);
+    const QString problem = Problem();
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.isEmpty());
+    if (!problem.isEmpty()) {
+        estimate_->setText(problem);
+        return;
+    }
+    const DiveEstimate estimate = *Estimate();
+    const QSize size = FrameSizeOf(choices, picture_);
+    estimate_->setText(
+        tr("%1 frames at %2x%3: about %4 of work and %5.")
+            .arg(std::max(FramesOf(choices), DivePath::MinFrames))
+            .arg(size.width())
+            .arg(size.height())
+            .arg(DurationText(estimate.seconds),
+                 QLocale().formattedDataSize(static_cast<qint64>(estimate.bytes), 1, QLocale::DataSizeSIFormat)));
+}
+
+void DiveDialog::Retranslate()
+{
+    setWindowTitle(tr("Shape the Dive"));
+    const auto label = [this](QWidget *field, const QString &text) {
+        if (auto *name = qobject_cast<QLabel *>(form_->labelForField(field))) {
+            name->setText(text);
+        }
+    };
+    label(seconds_, tr("&Length:"));
+    label(fps_, tr("&Frames a second:"));
+    label(size_, tr("S&ize:"));
+    label(format_, tr("F&ormat:"));
+    label(quality_, tr("&Quality:"));
+    seconds_->setSuffix(tr(" s"));
+    size_->setItemText(0, tr("the picture's, %1").arg(SizeText(picture_)));
+    size_->setToolTip(tr("Choose a size, or type one as WxH."));
+    for (int i = 0; i < format_->count(); ++i) {
+        switch (static_cast<DiveFormat>(format_->itemData(i).toInt())) {
+        case DiveFormat::Mp4:
+            format_->setItemText(i, tr("MP4 video (H.264)"));
+            break;
+        case DiveFormat::WebM:
+            format_->setItemText(i, tr("WebM video (VP9)"));
+            break;
+        case DiveFormat::WebP:
+            format_->setItemText(i, tr("Animated WebP (lossless, for short dives)"));
+            break;
+        }
+    }
+    format_->setToolTip(noVideo_.isEmpty() ? QString() : tr("Animated WebP only. %1").arg(noVideo_));
+    quality_->setToolTip(tr("0 to %1: higher is sharper and larger. A WebP dive is lossless and ignores it.")
+                             .arg(VideoSettings::MaxQuality));
+    tourBox_->setText(tr("&through the views I visited"));
+    tourBox_->setToolTip(tourOnly_ ? tr("At the Draw's own view a dive tours the views you visited, back to it.")
+                                   : tr("Passes the views you settled on, in order, on the way to the view on "
+                                        "screen."));
+    buttons_->button(QDialogButtonBox::Ok)->setText(tr("&Save…"));
+    buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
+    Update();
+}
+
+void DiveDialog::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        Retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+} // namespace levyc

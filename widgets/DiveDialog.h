@@ -1,0 +1,66 @@
+#pragma once
+
+#include "video/DiveChoices.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QDialogButtonBox;
+class QDoubleSpinBox;
+class QFormLayout;
+class QLabel;
+class QSpinBox;
+
+namespace levyc {
+
+// Shapes a dive before Save Dive… asks for its file: length, frames a
+// second, size, format and quality, and whether it tours the views visited,
+// with what it may cost in time and bytes.
+class DiveDialog final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DiveDialog)
+
+public:
+    // `picture`: the picture's size. `tourOnly`: at the Draw's own view, where
+    // the only dive tours the views visited. `canTour`: there are views to
+    // tour. `noVideo`: why MP4 and WebM cannot be made, empty when they can.
+    DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, QString noVideo,
+               QWidget *parent);
+    ~DiveDialog() override = default;
+
+    // What is chosen; the tour as the user left it, even where it is the only dive.
+    [[nodiscard]] DiveChoices Choices() const;
+    // What the choices may cost; none while they make no dive.
+    [[nodiscard]] std::optional<DiveEstimate> Estimate() const;
+
+    // A length of time, such as "12 s" or "3 min 20 s", in the current language.
+    static QString DurationText(double seconds);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    // Why the choices make no dive, in the current language; empty when they make one.
+    [[nodiscard]] QString Problem() const;
+    // The estimate, or the problem, and whether Save… can be pressed.
+    void Update();
+    void Retranslate();
+
+    QSize picture_;
+    bool tourOnly_;
+    bool tour_; // the user's own choice, kept where the tour is the only dive
+    QFormLayout *form_;
+    QDoubleSpinBox *seconds_;
+    QSpinBox *fps_;
+    QComboBox *size_;
+    QComboBox *format_;
+    QSpinBox *quality_;
+    QCheckBox *tourBox_;
+    QLabel *estimate_;
+    QDialogButtonBox *buttons_;
+    QString noVideo_;
+};
+
+} // namespace levyc
