@@ -261,6 +261,7 @@ history)
     expect_seen back-2 "$out/drawn.png"
     press_keys alt+Right
     expect_seen forward "$out/zoomed.png"
+    ;;
 play)
     # P plays the dive from the Draw's view to the view on screen: its first
     # frame is the Draw's picture; Esc brings back the view's own picture.
