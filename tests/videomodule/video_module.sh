@@ -62,6 +62,15 @@ for case in "${cases[@]}"; do
         fail "$case: --help does not say so"
     echo "ok: $case: levyc-render draws, makes WebP, and says in one line: $(cat "$dir/mp4.err")"
 
+    # Whether a window of that title is mapped within 20 s. A search can fail
+    # on a window destroyed under it, such as the menu closing: ask again.
+    shown() {
+        for _ in $(seq 1 400); do
+            xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
+            sleep 0.05
+        done
+        return 1
+    }
     # The window: starts, draws the whole picture, and its Save Dive… makes a
     # WebP of a name given without an ending, its only format.
     levyc=$dir/$(basename "$1")
@@ -75,10 +84,10 @@ for case in "${cases[@]}"; do
         xdotool mousemove --window "$win" 300 200 click 4
         xdotool mousemove --window "$win" 300 200 click 3
         xdotool key d
-        timeout 20 xdotool search --sync --onlyvisible --name '^Shape the Dive$' windowfocus --sync >/dev/null ||
-            fail "$case: no dive dialog"
+        shown "^Shape the Dive$" || fail "$case: no dive dialog"
+        xdotool search --onlyvisible --name '^Shape the Dive$' windowfocus --sync >/dev/null 2>&1
         xdotool key Return
-        timeout 20 xdotool search --sync --onlyvisible --name '^Save a Dive$' >/dev/null || fail "$case: no dialog"
+        shown "^Save a Dive$" || fail "$case: no dialog"
         xdotool key ctrl+a
         xdotool type --delay 20 "$dir/made"
         xdotool key Return
