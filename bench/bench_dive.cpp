@@ -97,10 +97,18 @@ int Luma(const QString &name, int skip)
     WebPAnimDecoderDelete(decoder);
     double largest = 0;
     int over = 0;
+    QByteArray where;
     for (int i = skip + 1; i + skip < static_cast<int>(means.size()); ++i) {
         const double step = std::abs(means[i] - means[i - 1]);
         largest = std::max(largest, step);
-        over += step > 2 ? 1 : 0;
+        if (step > 2) {
+            ++over;
+            where += QByteArray(" ") + QByteArray::number(i) + " (" + QByteArray::number(means[i - 1], 'f', 1) + " to " +
+                     QByteArray::number(means[i], 'f', 1) + ")";
+        }
+    }
+    if (!where.isEmpty()) {
+        std::printf("steps above 2 levels, at frames (mean luma before and after):%s\n", where.constData());
     }
     std::printf("mean luma over %zu frames, leaving out %d at each end: largest step %.2f levels, %d steps above 2: "
                 "%s\n",

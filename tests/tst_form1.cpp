@@ -222,8 +222,8 @@ private slots:
     void exploringKeysWorkFromAnywhere();
     void copyAndSaveLeaveOutTheOverlayAndOverview_data();
     void copyAndSaveLeaveOutTheOverlayAndOverview();
-    void playStoppedByEsc_data();
-    void playStoppedByEsc();
+    void playStopsAtItsEndOrAKey_data();
+    void playStopsAtItsEndOrAKey();
     void helpListsTheKeys_data();
     void helpListsTheKeys();
     void fullScreenThereAndBack_data();
@@ -620,19 +620,22 @@ void TestForm1::copyAndSaveLeaveOutTheOverlayAndOverview()
     QCOMPARE(without, OnScreen(*picture));
 }
 
-void TestForm1::playStoppedByEsc_data()
+void TestForm1::playStopsAtItsEndOrAKey_data()
 {
     QTest::addColumn<int>("zoomSteps"); // 0: at the Draw's own view
-    QTest::addColumn<QString>("stop");  // a key, or "Draw"
-    QTest::newRow("Esc") << 3 << "Escape";
-    QTest::newRow("any other key") << 3 << "A";
-    QTest::newRow("a Draw stops it first") << 3 << "Draw";
-    QTest::newRow("nothing at the Draw's view") << 0 << "";
+    QTest::addColumn<QString>("play");  // "P", or "dialog": its Play button, for 1 s at 10 frames a second
+    QTest::addColumn<QString>("stop");  // a key, "Draw", or "" to its end
+    QTest::newRow("Esc") << 3 << "P" << "Escape";
+    QTest::newRow("any other key") << 3 << "P" << "A";
+    QTest::newRow("a Draw stops it first") << 3 << "P" << "Draw";
+    QTest::newRow("nothing at the Draw's view") << 0 << "P" << "";
+    QTest::newRow("the dialog's length and rate, to the end; P again plays them") << 3 << "dialog" << "";
 }
 
-void TestForm1::playStoppedByEsc()
+void TestForm1::playStopsAtItsEndOrAKey()
 {
     QFETCH(int, zoomSteps);
+    QFETCH(QString, play);
     QFETCH(QString, stop);
     auto *picture = form_->findChild<PictureBox *>(QStringLiteral("Picture1"));
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
@@ -649,6 +652,32 @@ void TestForm1::playStoppedByEsc()
     // Each frame as the screen has it the moment it is shown.
     QList<QImage> frames;
     connect(picture, &PictureBox::PlayFrameShown, this, [&] { frames << OnScreen(*picture); });
+    if (play == u"dialog") {
+        AnswerNextDiveDialog([](DiveDialog &dialog) {
+            dialog.findChild<QDoubleSpinBox *>(QStringLiteral("DiveSeconds"))->setValue(1);
+            dialog.findChild<QSpinBox *>(QStringLiteral("DiveFps"))->setValue(10);
+            dialog.findChild<QPushButton *>(QStringLiteral("DivePlay"))->click();
+        });
+        QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
+        QApplication::activePopupWidget()->close();
+        QVERIFY(action != nullptr);
+        QSignalSpy stopped(picture, &PictureBox::PlayStopped);
+        action->trigger();
+        for (int round = 0; round < 2; ++round) {
+            // Nothing pressed: the film ends by itself, on the view it came to.
+            QVERIFY(stopped.wait(120000));
+            QCOMPARE(frames.size(), 10);
+            QCOMPARE(frames.constFirst(), drawn);
+            QCOMPARE(frames.constLast(), view);
+            QVERIFY(!picture->Playing());
+            QTRY_COMPARE(OnScreen(*picture), view);
+            frames.clear();
+            if (round == 0) {
+                QTest::keyClick(picture, Qt::Key_P);
+            }
+        }
+        return;
+    }
     QTest::keyClick(picture, Qt::Key_P);
     QCoreApplication::processEvents(); // the action's queued call
     if (zoomSteps == 0) {

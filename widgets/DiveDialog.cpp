@@ -48,6 +48,7 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
     , tourBox_(new QCheckBox(this))
     , estimate_(new QLabel(this))
     , buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    , play_(buttons_->addButton(QString(), QDialogButtonBox::ActionRole))
     , noVideo_(std::move(noVideo))
 {
     setObjectName(QStringLiteral("DiveDialog"));
@@ -100,8 +101,9 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
         form_->addRow(name, field);
     }
     form_->addRow(tourBox_);
-    // Play, to watch the dive in the picture before saving it, belongs in the
-    // buttons, beside Save…, as an action of its own.
+    // Play watches the dive in the picture before any file is made.
+    play_->setObjectName(QStringLiteral("DivePlay"));
+    connect(play_, &QPushButton::clicked, this, [this] { done(Played); });
     connect(buttons_, &QDialogButtonBox::accepted, this, &DiveDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &DiveDialog::reject);
     auto *layout = new QVBoxLayout(this);
@@ -177,6 +179,8 @@ void DiveDialog::Update()
 {
     const DiveChoices choices = Choices();
     quality_->setEnabled(choices.format != DiveFormat::WebP);
+    // Play shows the picture's size, whatever size a file would have.
+    play_->setEnabled(FramesOf(choices) >= DivePath::MinFrames);
     const QString problem = Problem();
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.isEmpty());
     if (!problem.isEmpty()) {
@@ -232,6 +236,8 @@ void DiveDialog::Retranslate()
                                         "screen."));
     buttons_->button(QDialogButtonBox::Ok)->setText(tr("&Save…"));
     buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
+    play_->setText(tr("&Play"));
+    play_->setToolTip(tr("Plays the dive in the picture, at its size; any key stops it."));
     Update();
 }
 

@@ -10,6 +10,7 @@ class QDialogButtonBox;
 class QDoubleSpinBox;
 class QFormLayout;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 
 namespace levyc {
@@ -29,6 +30,10 @@ public:
     DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, QString noVideo,
                QWidget *parent);
     ~DiveDialog() override = default;
+
+    // What exec() returns when Play was pressed: the choices are to be
+    // watched in the picture, not saved.
+    static constexpr int Played = 2;
 
     // What is chosen; the tour as the user left it, even where it is the only dive.
     [[nodiscard]] DiveChoices Choices() const;
@@ -60,6 +65,7 @@ private:
     QCheckBox *tourBox_;
     QLabel *estimate_;
     QDialogButtonBox *buttons_;
+    QPushButton *play_;
     QString noVideo_;
 };
 

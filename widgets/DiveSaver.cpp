@@ -39,14 +39,6 @@ bool SaveDive(const QString &path, const std::vector<CurveRecord> &curves, const
 
 } // namespace
 
-Dive WindowDive(const WorldWindow &view, QSize size)
-{
-    // As levyc-render makes one by default.
-    constexpr double Seconds = 10;
-    constexpr int Fps = 30;
-    return {PictureWorld, view, size, Seconds, Fps, DiveFormat::WebP, {}};
-}
-
 SaveJob::Work DiveWork(const QString &path, SharedCurves curves, const Dive &dive)
 {
     return [path, curves = std::move(curves), dive](const SaveJob::Report &report, QString *error) {

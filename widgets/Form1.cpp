@@ -339,10 +339,16 @@ void Form1::SaveDive()
         return; // a still: the menu no longer offers it
     }
     DiveDialog shape(choices, Picture1->ImageSize(), atDraws, canTour, noVideo, this);
-    if (shape.exec() != QDialog::Accepted) {
+    const int answer = shape.exec();
+    if (answer == QDialog::Rejected) {
         return;
     }
     diveChoices_ = shape.Choices();
+    Picture1->SetDiveChoices(diveChoices_);
+    if (answer == DiveDialog::Played) {
+        Picture1->PlayDive();
+        return;
+    }
     QString folder = saveDirectory_.isEmpty() ? QDir::currentPath() : saveDirectory_;
     if (IsVirtualFolder(folder)) {
         folder = QDir::homePath();

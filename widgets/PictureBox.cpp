@@ -19,7 +19,6 @@
 #include <QWheelEvent>
 
 #include "FrameInterval.h"
-#include "private/DiveSaver.h"
 #include "views/OverlayText.h"
 #include "views/OverviewPlacement.h"
 #include "views/PreviewPlacement.h"
@@ -245,7 +244,7 @@ QString PictureBox::KeysText()
               "O: show or hide the overview; a click on it goes there\n"
               "Ctrl+G: go to a view\n"
               "F11: full screen; F11 or Esc: back\n"
-              "P: play the dive from the Draw's view to this one; any key stops it\n"
+              "P: play the dive Save Dive… would save; any key stops it\n"
               "Ctrl+C: copy the picture; Ctrl+S: save it\n"
               "Right-click: more; F1: these keys");
 }
@@ -379,10 +378,15 @@ void PictureBox::CopyView() const
 
 void PictureBox::PlayDive()
 {
-    if (!Exploring() || !isEnabled() || Playing() || View() == PictureWorld) {
-        return; // at the Draw's own view there is nowhere to dive
+    if (!Exploring() || !isEnabled() || Playing() || !saveDiveAction_.isEnabled()) {
+        return; // at the Draw's own view, with nothing visited, there is nowhere to dive
     }
-    const Dive dive = WindowDive(View(), ImageSize());
+    // On screen: the picture's size, its whole pixels.
+    DiveChoices choices = diveChoices_;
+    choices.size = DiveChoices::Size::Picture;
+    choices.format = DiveFormat::WebP;
+    choices.tour = choices.tour || AtDrawsView();
+    const Dive dive = DiveOf(choices, ImageSize(), View(), Visited());
     player_.Start(explorer_.Curves(), PathOf(dive), dive.size, dive.fps);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DivePlayer.h"
+#include "video/DiveChoices.h"
 #include "ViewExplorer.h"
 #include "WindowLayout.h"
 #include "drawing/Canvas.h"
@@ -127,10 +128,14 @@ public:
     [[nodiscard]] int PlayLate() const { return player_.Late(); }
     [[nodiscard]] qint64 PlaySlippedNs() const { return player_.SlippedNs(); }
 
+    // The length, frames a second and tour that Play takes, as Save Dive…
+    // last left them.
+    void SetDiveChoices(const DiveChoices &choices) { diveChoices_ = choices; }
+
 public slots:
-    // Plays the dive that Save Dive… would save, from the Draw's view to the
-    // view on screen, at the picture's size; P does this. Once a Draw has
-    // ended and while the picture takes input; not at the Draw's own view.
+    // Plays the dive that Save Dive… would save, at the picture's size; P
+    // does this. Once a Draw has ended and while the picture takes input;
+    // at the Draw's own view only the tour of the views visited.
     void PlayDive();
     // Back to the view on screen, as it was before the dive played.
     void StopPlay();
@@ -238,6 +243,7 @@ private:
     bool limitWord_ = false; // "deepest" or "widest" is due on the overlay
     QTimer limitTimer_;
     DivePlayer player_;
+    DiveChoices diveChoices_;
     QImage playFrame_; // the frame of the dive on screen; null when none plays
 };
 

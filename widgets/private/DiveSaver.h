@@ -8,10 +8,6 @@
 
 namespace levyc {
 
-// The dive the window saves and plays: from the Draw's view to `view`, at
-// `size`, as levyc-render --dive makes it by default.
-Dive WindowDive(const WorldWindow &view, QSize size);
-
 // The work of saving a dive into the curves, as levyc-render --dive makes
 // it. It holds its own copies; a failed or cancelled dive leaves the old file
 // as it was and no temporary file behind.

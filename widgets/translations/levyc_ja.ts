@@ -201,7 +201,7 @@ I: show or hide where you are
 O: show or hide the overview; a click on it goes there
 Ctrl+G: go to a view
 F11: full screen; F11 or Esc: back
-P: play the dive from the Draw&apos;s view to this one; any key stops it
+P: play the dive Save Dive… would save; any key stops it
 Ctrl+C: copy the picture; Ctrl+S: save it
 Right-click: more; F1: these keys</source>
         <translation>ホイール、+、-: 拡大・縮小
@@ -214,7 +214,7 @@ I: 現在地の表示・非表示
 O: 全体図の表示・非表示(クリックでその場所へ)
 Ctrl+G: 指定した表示へ移動
 F11: 全画面表示(F11またはEscで元に戻る)
-P: 描画したときの表示からこの表示までのダイブを再生(どれかのキーで停止)
+P: 「ダイブを保存…」が保存するダイブを再生(どれかのキーで停止)
 Ctrl+C: 画像をコピー、Ctrl+S: 保存
 右クリック: その他の操作、F1: このキー一覧</translation>
     </message>
@@ -431,6 +431,14 @@ Ctrl+C: 画像をコピー、Ctrl+S: 保存
     <message>
         <source>Cancel</source>
         <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>再生(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Plays the dive in the picture, at its size; any key stops it.</source>
+        <translation>ダイブを画像の中に、その大きさで再生します。どれかのキーで停止します。</translation>
     </message>
 </context>
 </TS>
