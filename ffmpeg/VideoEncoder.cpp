@@ -196,44 +196,56 @@ bool VideoEncoder::Start(const VideoSettings &settings, VideoSink sink, QString 
     // The picture's colours in BT.709, as HD video is shown, and so tagged.
     const int *coefficients = sws_getCoefficients(SWS_CS_ITU709);
     sws_setColorspaceDetails(s.scaler, coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
-    s.codec->width = size.width();
-    s.codec->height = size.height();
-    s.codec->pix_fmt = AV_PIX_FMT_YUV420P;
-    s.codec->time_base = {1, fps};
-    s.codec->framerate = {fps, 1};
-    s.codec->gop_size = fps * KeyFrameSeconds;
-    s.codec->color_range = AVCOL_RANGE_MPEG;
-    s.codec->colorspace = AVCOL_SPC_BT709;
-    s.codec->color_primaries = AVCOL_PRI_BT709;
-    s.codec->color_trc = AVCOL_TRC_BT709;
-    // One per core; the caller's alone when no other can be had, since the
-    // encoders fail rather than go on with fewer.
-    s.codec->thread_count = ThreadsToBeHad() ? 0 : 1;
-    if ((s.format->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
-        s.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
-    AVDictionary *codecOptions = nullptr;
-    if (mp4) {
-        // Fast enough to keep up with the views on a shared core.
-        av_dict_set(&codecOptions, "preset", "veryfast", 0);
-        av_dict_set(&codecOptions, "crf", QByteArray::number(X264Crf(settings.quality), 'f', 1).constData(), 0);
-        // The level the file is tagged with holds: its bitrate and buffer
-        // bound the encoder's. None above the largest level's frame.
-        const H264Level level = H264LevelFor(size, fps, LevelFloor);
-        if (level.idc != 0) {
-            s.codec->level = level.idc;
-            s.codec->rc_max_rate = static_cast<std::int64_t>(level.maxKbps) * 1000;
-            s.codec->rc_buffer_size = level.bufferKbit * 1000;
+    const auto open = [&](int threads) {
+        s.codec->width = size.width();
+        s.codec->height = size.height();
+        s.codec->pix_fmt = AV_PIX_FMT_YUV420P;
+        s.codec->time_base = {1, fps};
+        s.codec->framerate = {fps, 1};
+        s.codec->gop_size = fps * KeyFrameSeconds;
+        s.codec->color_range = AVCOL_RANGE_MPEG;
+        s.codec->colorspace = AVCOL_SPC_BT709;
+        s.codec->color_primaries = AVCOL_PRI_BT709;
+        s.codec->color_trc = AVCOL_TRC_BT709;
+        s.codec->thread_count = threads;
+        if ((s.format->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
+            s.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         }
-    } else {
-        av_dict_set(&codecOptions, "deadline", "realtime", 0);
-        av_dict_set(&codecOptions, "cpu-used", "8", 0);
-        av_dict_set(&codecOptions, "row-mt", "1", 0);
-        av_dict_set(&codecOptions, "crf", QByteArray::number(Vp9Crf(settings.quality)).constData(), 0);
-        av_dict_set(&codecOptions, "b", "0", 0);
+        AVDictionary *codecOptions = nullptr;
+        if (mp4) {
+            // Fast enough to keep up with the views on a shared core.
+            av_dict_set(&codecOptions, "preset", "veryfast", 0);
+            av_dict_set(&codecOptions, "crf", QByteArray::number(X264Crf(settings.quality), 'f', 1).constData(), 0);
+            // The level the file is tagged with holds: its bitrate and buffer
+            // bound the encoder's. None above the largest level's frame.
+            const H264Level level = H264LevelFor(size, fps, LevelFloor);
+            if (level.idc != 0) {
+                s.codec->level = level.idc;
+                s.codec->rc_max_rate = static_cast<std::int64_t>(level.maxKbps) * 1000;
+                s.codec->rc_buffer_size = level.bufferKbit * 1000;
+            }
+        } else {
+            av_dict_set(&codecOptions, "deadline", "realtime", 0);
+            av_dict_set(&codecOptions, "cpu-used", "8", 0);
+            av_dict_set(&codecOptions, "row-mt", "1", 0);
+            av_dict_set(&codecOptions, "crf", QByteArray::number(Vp9Crf(settings.quality)).constData(), 0);
+            av_dict_set(&codecOptions, "b", "0", 0);
+        }
+        const int opened = avcodec_open2(s.codec, encoder, &codecOptions);
+        av_dict_free(&codecOptions);
+        return opened;
+    };
+    // One per core; the caller's alone when no other can be had, since the
+    // encoders fail rather than go on with fewer. Threads the system gives
+    // one at a time can still run out as the encoder makes its own: then it
+    // starts again on the caller's alone.
+    const int threads = ThreadsToBeHad() ? 0 : 1;
+    result = open(threads);
+    if (result < 0 && threads != 1) {
+        avcodec_free_context(&s.codec);
+        s.codec = avcodec_alloc_context3(encoder);
+        result = s.codec == nullptr ? AVERROR(ENOMEM) : open(1);
     }
-    result = avcodec_open2(s.codec, encoder, &codecOptions);
-    av_dict_free(&codecOptions);
     if (result < 0) {
         return s.Fail(error, QStringLiteral("cannot start the %1 encoder").arg(QLatin1String(encoderName)), result);
     }
