@@ -103,8 +103,8 @@ int Luma(const QString &name, int skip)
         largest = std::max(largest, step);
         if (step > 2) {
             ++over;
-            where += QByteArray(" ") + QByteArray::number(i) + " (" + QByteArray::number(means[i - 1], 'f', 1) + " to " +
-                     QByteArray::number(means[i], 'f', 1) + ")";
+            where += QByteArray(" ") + QByteArray::number(i) + " (" + QByteArray::number(means[i - 1], 'f', 1) +
+                     " to " + QByteArray::number(means[i], 'f', 1) + ")";
         }
     }
     if (!where.isEmpty()) {

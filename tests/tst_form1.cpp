@@ -625,11 +625,16 @@ void TestForm1::playStopsAtItsEndOrAKey_data()
     QTest::addColumn<int>("zoomSteps"); // 0: at the Draw's own view
     QTest::addColumn<QString>("play");  // "P", or "dialog": its Play button, for 1 s at 10 frames a second
     QTest::addColumn<QString>("stop");  // a key, "Draw", or "" to its end
-    QTest::newRow("Esc") << 3 << "P" << "Escape";
-    QTest::newRow("any other key") << 3 << "P" << "A";
-    QTest::newRow("a Draw stops it first") << 3 << "P" << "Draw";
-    QTest::newRow("nothing at the Draw's view") << 0 << "P" << "";
-    QTest::newRow("the dialog's length and rate, to the end; P again plays them") << 3 << "dialog" << "";
+    QTest::newRow("Esc") << 3 << "P"
+                         << "Escape";
+    QTest::newRow("any other key") << 3 << "P"
+                                   << "A";
+    QTest::newRow("a Draw stops it first") << 3 << "P"
+                                           << "Draw";
+    QTest::newRow("nothing at the Draw's view") << 0 << "P"
+                                                << "";
+    QTest::newRow("the dialog's length and rate, to the end; P again plays them") << 3 << "dialog"
+                                                                                  << "";
 }
 
 void TestForm1::playStopsAtItsEndOrAKey()

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "DivePlayer.h"
-#include "video/DiveChoices.h"
 #include "ViewExplorer.h"
 #include "WindowLayout.h"
 #include "drawing/Canvas.h"
 #include "drawing/Color.h"
 #include "drawing/CurveRecord.h"
+#include "video/DiveChoices.h"
 #include "views/ViewNavigation.h"
 #include "world/WorldWindow.h"
 
