@@ -162,13 +162,15 @@ public:
         , over_(over)
         , pending_(over || setup.smoothing <= 0 ? 0 : static_cast<std::size_t>(bottom - top) * width)
     {
-        for (int row = top; row < bottom && !over; ++row) {
-            std::fill(pixels + row * stride, pixels + row * stride + width, Unset);
-            for (int x = 0; x < width; ++x) {
-                ++open_[Tile(x, row)];
-                ++blockOpen_[Block(x, row)];
-            }
+        if (over) {
+            return;
         }
+        for (int row = top; row < bottom; ++row) {
+            std::fill(pixels + row * stride, pixels + row * stride + width, Unset);
+        }
+        // Every pixel is open: a square's count is its area within the band.
+        Count(open_, tilesAcross_, TileSide);
+        Count(blockOpen_, blocksAcross_, BlockSide);
     }
 
     // Pixels no curve reached are the background; a pixel that only the next
@@ -210,6 +212,17 @@ private:
     static constexpr int BlockSide = 64;
     // Not a colour a curve gives: those are opaque.
     static constexpr QRgb Unset = 0;
+
+    // Each square of `side` pixels, `across` in a row, counted as all open.
+    void Count(std::vector<int> &counts, int across, int side) const
+    {
+        const int height = bottom_ - top_;
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            const int x = static_cast<int>(i % static_cast<std::size_t>(across)) * side;
+            const int y = static_cast<int>(i / static_cast<std::size_t>(across)) * side;
+            counts[i] = std::min(side, width_ - x) * std::min(side, height - y);
+        }
+    }
 
     [[nodiscard]] std::size_t Tile(qsizetype x, qsizetype y) const
     {
