@@ -86,7 +86,8 @@ Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view, 
 {
     const QSize size = FrameSizeOf(choices, picture);
     Dive dive{PictureWorld, view, size, choices.seconds, choices.fps, choices.format, {}, choices.quality};
-    if (choices.tour) {
+    // From the Draw's own view, only a tour moves.
+    if (choices.tour || view == PictureWorld) {
         dive.through = visited;
     }
     // The size the windows are at, before a side loses its odd pixel.

@@ -51,7 +51,8 @@ struct DiveEstimate
 DiveEstimate EstimateDive(const DiveChoices &choices, QSize picture);
 
 // The dive the choices make, to `view` on a picture of `picture` pixels,
-// through `visited` when they tour. At the picture's size it starts at the
+// through `visited` when they tour, or always from the Draw's own view,
+// where only a tour moves. At the picture's size it starts at the
 // Draw's view as the picture shows it; at another size, at the Draw's view
 // with the Draw's pixels (DivePath::StartAt), and the view on screen takes
 // that shape around its centre.

@@ -388,7 +388,6 @@ void Form1::SaveDiveTo(const QString &path)
     if (const std::optional<DiveFormat> named = DiveFormatOf(QFile::encodeName(path))) {
         choices.format = *named;
     }
-    choices.tour = choices.tour || Picture1->AtDrawsView();
     const Dive dive = DiveOf(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited());
     RunSave(
         DiveWork(path, std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), dive),

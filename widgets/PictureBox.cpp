@@ -385,7 +385,6 @@ void PictureBox::PlayDive()
     DiveChoices choices = diveChoices_;
     choices.size = DiveChoices::Size::Picture;
     choices.format = DiveFormat::WebP;
-    choices.tour = choices.tour || AtDrawsView();
     const Dive dive = DiveOf(choices, ImageSize(), View(), Visited());
     player_.Start(explorer_.Curves(), PathOf(dive), dive.size, dive.fps);
 }
