@@ -770,15 +770,16 @@ void TestRender::streamsAreWrittenThrough_data()
            "test $short -gt 0 || exit 2; done"
         << 0 << "-";
 #endif
-    // No thread to be had: each dive is drawn and encoded on the one there is.
-    // RLIMIT_NPROC holds for any user but root.
-    QTest::newRow("a dive without threads")
+    // No thread to be had, or too few for an encoder that wants several: each
+    // dive is drawn and encoded on those there are. RLIMIT_NPROC holds for any
+    // user but root.
+    QTest::newRow("a dive with few threads or none")
         << "cp \"$1\" R && cp \"$(dirname \"$1\")/levyc-ffmpeg.so\" . && chmod 777 . && as=; [ \"$(id -u)\" != 0 ] || "
            "as='setpriv --reuid=nobody "
-           "--regid=nogroup --clear-groups'; for f in mp4 webm webp; do "
+           "--regid=nogroup --clear-groups'; for n in 1 2 3 4; do for f in mp4 webm webp; do rm -f d.$f; "
            "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 $as prlimit "
-           "--nproc=1 ./R --size 64x36 --seconds 0.2 --window 290,-390,310,-410 --dive d.$f && test -s d.$f || "
-           "exit 1; done; rm R levyc-ffmpeg.so"
+           "--nproc=$n ./R --size 640x360 --seconds 0.1 --window 290,-390,310,-410 --dive d.$f && test -s d.$f || "
+           "exit 1; done; done; rm R levyc-ffmpeg.so"
         << 0 << "-";
     // The temporary file exists from the start; a signal during the render takes it away.
     // `during SIGNAL` holds the program stopped while its temporary file is still
