@@ -2,17 +2,19 @@
 //   bench_dive composition [levyc-render's dive options...]
 //     where the target (the end view's centre) sits on each frame of the
 //     dive those options make, and whether it only ever nears the centre;
-//   bench_dive luma FILE.webp SKIP
+//   bench_dive luma FILE.webp SKIP levyc-render's dive options...
 //     the whole frame's mean luma from one frame to the next, leaving out
-//     SKIP frames at each end: the largest step and the steps above 2 levels.
+//     SKIP frames at each end: the largest step and the steps above 2 levels;
+//     and the same for the drawing's own part of each step, the change in
+//     what both frames show, which leaves out the picture moving in and out
+//     of the frame. The options are those that made the file.
 #include "render/RenderOptions.h"
+#include "tests/FrameLuma.h"
+#include "tests/WebPFrames.h"
 #include "views/DivePath.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QImage>
-
-#include <webp/demux.h>
 
 #include <cmath>
 #include <cstdio>
@@ -22,6 +24,15 @@ using namespace levyc;
 
 namespace {
 
+// The path levyc-render's dive options make.
+DivePath PathOf(const RenderOptions &options)
+{
+    std::vector<WorldWindow> views{options.from};
+    views.insert(views.end(), options.through.begin(), options.through.end());
+    views.push_back(options.window);
+    return {views, options.seconds, options.fps, options.size};
+}
+
 int Composition(const QList<QByteArray> &arguments)
 {
     const RenderOptions options = ParseRenderOptions(arguments, RenderOptions::DefaultDiveSize);
@@ -29,10 +40,7 @@ int Composition(const QList<QByteArray> &arguments)
         std::fprintf(stderr, "bench_dive: %s\n", qPrintable(options.error));
         return 2;
     }
-    std::vector<WorldWindow> views{options.from};
-    views.insert(views.end(), options.through.begin(), options.through.end());
-    views.push_back(options.window);
-    const DivePath path(views, options.seconds, options.fps, options.size);
+    const DivePath path = PathOf(options);
     const double targetX = (options.window.Left + options.window.Right) / 2;
     const double targetY = (options.window.Top + options.window.Bottom) / 2;
     double previous = HUGE_VAL;
@@ -57,62 +65,62 @@ int Composition(const QList<QByteArray> &arguments)
     return 0;
 }
 
-int Luma(const QString &name, int skip)
+// A figure's line: the largest step past the ends, and the steps above 2.
+bool PrintSteps(const char *what, const std::vector<double> &steps, int skip)
 {
-    QFile input(name);
-    if (!input.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "bench_dive: cannot read %s\n", qPrintable(name));
-        return 1;
+    double largest = 0;
+    QByteArray where;
+    int over = 0;
+    for (int i = skip + 1; i + skip < static_cast<int>(steps.size()); ++i) {
+        largest = std::max(largest, std::abs(steps[i]));
+        if (std::abs(steps[i]) > 2) {
+            ++over;
+            where += " " + QByteArray::number(i) + " (" + QByteArray::number(steps[i], 'f', 1) + ")";
+        }
     }
-    const QByteArray file = input.readAll();
-    const WebPData data = {reinterpret_cast<const uint8_t *>(file.constData()), static_cast<size_t>(file.size())};
-    WebPAnimDecoderOptions decoding;
-    WebPAnimDecoderOptionsInit(&decoding);
-    decoding.color_mode = MODE_BGRA;
-    WebPAnimDecoder *decoder = WebPAnimDecoderNew(&data, &decoding);
-    WebPAnimInfo info;
-    if (decoder == nullptr || WebPAnimDecoderGetInfo(decoder, &info) == 0) {
-        WebPAnimDecoderDelete(decoder);
+    std::printf("%s, leaving out %d frames at each end: largest step %.2f levels, %d steps above 2%s%s\n", what, skip,
+                largest, over, over == 0 ? "" : ", at frames (step):", where.constData());
+    return largest <= 2;
+}
+
+int Luma(const QString &name, int skip, const QList<QByteArray> &arguments)
+{
+    const RenderOptions options = ParseRenderOptions(arguments, RenderOptions::DefaultDiveSize);
+    if (!options.error.isEmpty() || !options.dive) {
+        std::fprintf(stderr, "bench_dive: %s\n", qPrintable(options.error));
+        return 2;
+    }
+    const ::WebPAnimation animation = DecodeWebPFile(name);
+    if (!animation.valid) {
         std::fprintf(stderr, "bench_dive: %s is not an animated WebP\n", qPrintable(name));
         return 1;
     }
-    std::vector<double> means;
-    while (WebPAnimDecoderHasMoreFrames(decoder) != 0) {
-        uint8_t *pixels = nullptr;
-        int end = 0;
-        if (WebPAnimDecoderGetNext(decoder, &pixels, &end) == 0) {
-            break;
-        }
-        const QImage image(pixels, static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height),
-                           QImage::Format_ARGB32);
-        double sum = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                sum += 0.2126 * qRed(line[x]) + 0.7152 * qGreen(line[x]) + 0.0722 * qBlue(line[x]);
-            }
-        }
-        means.push_back(sum / (image.width() * image.height()));
-    }
-    WebPAnimDecoderDelete(decoder);
-    double largest = 0;
-    int over = 0;
-    QByteArray where;
-    for (int i = skip + 1; i + skip < static_cast<int>(means.size()); ++i) {
-        const double step = std::abs(means[i] - means[i - 1]);
-        largest = std::max(largest, step);
-        if (step > 2) {
-            ++over;
-            where += QByteArray(" ") + QByteArray::number(i) + " (" + QByteArray::number(means[i - 1], 'f', 1) +
-                     " to " + QByteArray::number(means[i], 'f', 1) + ")";
+    // Each frame as often as it lasts, as the encoder merges frames that repeat.
+    std::vector<QImage> frames;
+    for (const WebPFrame &frame : animation.frames) {
+        for (long i = std::max(1L, std::lround((frame.end - frame.start) * options.fps / 1000.0)); i > 0; --i) {
+            frames.push_back(frame.image);
         }
     }
-    if (!where.isEmpty()) {
-        std::printf("steps above 2 levels, at frames (mean luma before and after):%s\n", where.constData());
+    const DivePath path = PathOf(options);
+    if (static_cast<int>(frames.size()) != path.Frames()) {
+        std::fprintf(stderr, "bench_dive: %s has %zu frames, not the options' %d\n", qPrintable(name), frames.size(),
+                     path.Frames());
+        return 1;
     }
-    std::printf("mean luma over %zu frames, leaving out %d at each end: largest step %.2f levels, %d steps above 2: "
-                "%s\n",
-                means.size(), skip, largest, over, largest <= 2 ? "met" : "NOT MET");
+    std::vector<double> whole(frames.size());
+    std::vector<double> drawn(frames.size());
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        const WorldWindow was = path.Frame(static_cast<int>(i) - 1);
+        const WorldWindow now = path.Frame(static_cast<int>(i));
+        whole[i] = MeanLuma(frames[i]) - MeanLuma(frames[i - 1]);
+        drawn[i] = MeanLumaWithin(frames[i], now, was) - MeanLumaWithin(frames[i - 1], was, now);
+    }
+    std::printf("mean luma over %zu frames\n", frames.size());
+    const bool still = PrintSteps("whole frame, the picture's own motion included", whole, skip);
+    const bool smooth = PrintSteps("the drawing's part, the change where both frames look", drawn, skip);
+    std::printf("no pulse, the drawing's part at most 2: %s; the whole frame at most 2: %s\n",
+                smooth ? "met" : "NOT MET", still ? "met" : "NOT MET");
     return 0;
 }
 
@@ -128,9 +136,9 @@ int main(int argc, char *argv[])
     if (argc >= 2 && QByteArray(argv[1]) == "composition") {
         return Composition(arguments);
     }
-    if (argc == 4 && QByteArray(argv[1]) == "luma") {
-        return Luma(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    if (argc >= 5 && QByteArray(argv[1]) == "luma") {
+        return Luma(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt(), arguments.mid(2));
     }
-    std::fprintf(stderr, "usage: bench_dive composition DIVE-OPTIONS... | luma FILE.webp SKIP\n");
+    std::fprintf(stderr, "usage: bench_dive composition DIVE-OPTIONS... | luma FILE.webp SKIP DIVE-OPTIONS...\n");
     return 2;
 }

@@ -134,10 +134,11 @@ for q in 25 50 75; do
                   r <= 1.5 && d <= 2 ? "met" : "NOT MET" }' "$work/q$q.mp4.txt" "$work/q$q.webm.txt"
 done
 # The default dive's composition, from its frames' windows, and its pulse,
-# from a 640x360 WebP of it.
+# from a 640x360 WebP of it: the whole frame's luma steps, and the part of
+# each the motion does not give, which is the drawing's.
 "$build/bench/bench_dive" composition --window "$deep" --dive "$work/c.mp4"
 "$render" --quiet --size 640x360 --window "$deep" --dive "$work/p.webp"
-"$build/bench/bench_dive" luma "$work/p.webp" 20
+"$build/bench/bench_dive" luma "$work/p.webp" 20 --size 640x360 --window "$deep" --dive "$work/p.webp"
 rm -rf "$work"
 
 section "On screen, X11 (Xvfb)"
