@@ -104,17 +104,23 @@ done
 echo "4096x4096 animation: $(figure frames in "$work/t") ms, $(stat -c %s "$work/a.webp") bytes, peak $(($(cat "$work/kib") / 1024)) MiB (a frame is 64 MiB)"
 
 # A 10 s HD dive from the Draw's view to a zoom of 1e9 on the white curve's
-# lower right corner: once, as it takes seconds.
+# lower right corner: five times, as the machine's pace varies by a tenth or
+# more from run to run; the median run's figures.
 deep=299.999999595,-399.999999545,300.000000405,-400.000000455
 # The encoder's own frames: what a one-second dive (30 frames) holds.
 /usr/bin/time -f '%M' -o "$work/short-kib" "$render" --quiet --seconds 1 --window "$deep" --dive "$work/s.mp4"
-/usr/bin/time -f '%M %e' -o "$work/kib" "$render" --time --quiet --window "$deep" --dive "$work/d.mp4" 2>"$work/t"
+for run in 1 2 3 4 5; do
+    /usr/bin/time -f '%e %M' -o "$work/kib$run" "$render" --time --quiet --window "$deep" --dive "$work/d.mp4" 2>"$work/t$run"
+done
+median=$(for run in 1 2 3 4 5; do echo "$(cut -d' ' -f1 "$work/kib$run") $run"; done | sort -n | sed -n 3p | cut -d' ' -f2)
+echo "in all, each run: $(cut -d' ' -f1 "$work"/kib? | tr '\n' ' ')s"
+cp "$work/t$median" "$work/t"
 cat "$work/t"
-read -r peak wall <"$work/kib"
+read -r wall peak <"$work/kib$median"
 awk -v peak="$peak" -v wall="$wall" -v short="$(cat "$work/short-kib")" -v b="$(stat -c %s "$work/d.mp4")" \
     -v r="$(figure frames 'drawn in' "$work/t")" -v e="$(figure frames 'alongside in' "$work/t")" 'BEGIN {
-    printf "dive 1280x720, 300 frames: %.1f s in all (render %.1f s, encoding %.1f s alongside), at most 15 s: %s\n",
-        wall, r / 1000, e / 1000, wall <= 15 ? "met" : "NOT MET"
+    printf "dive 1280x720, 300 frames: %.1f s in all (render %.1f s, encoding %.1f s alongside), at most 10 s: %s\n",
+        wall, r / 1000, e / 1000, wall <= 10 ? "met" : "NOT MET"
     printf "dive file: %.1f MB, at most 25 MB: %s\n", b / 1e6, b <= 25e6 ? "met" : "NOT MET"
     printf "dive peak memory: %.0f MiB, at most a 30-frame dive (%.0f MiB: the program and the encoder'"'"'s frames) + 64 MiB: %s\n",
         peak / 1024, short / 1024, peak / 1024 <= short / 1024 + 64 ? "met" : "NOT MET" }'
