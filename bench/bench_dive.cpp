@@ -90,33 +90,27 @@ int Luma(const QString &name, int skip, const QList<QByteArray> &arguments)
         std::fprintf(stderr, "bench_dive: %s\n", qPrintable(options.error));
         return 2;
     }
-    const ::WebPAnimation animation = DecodeWebPFile(name);
-    if (!animation.valid) {
+    // Each frame as often as it lasts, as the encoder merges frames that repeat.
+    const QList<QImage> frames = WebPFramesAt(name, options.fps);
+    if (frames.isEmpty()) {
         std::fprintf(stderr, "bench_dive: %s is not an animated WebP\n", qPrintable(name));
         return 1;
     }
-    // Each frame as often as it lasts, as the encoder merges frames that repeat.
-    std::vector<QImage> frames;
-    for (const WebPFrame &frame : animation.frames) {
-        for (long i = std::max(1L, std::lround((frame.end - frame.start) * options.fps / 1000.0)); i > 0; --i) {
-            frames.push_back(frame.image);
-        }
-    }
     const DivePath path = PathOf(options);
     if (static_cast<int>(frames.size()) != path.Frames()) {
-        std::fprintf(stderr, "bench_dive: %s has %zu frames, not the options' %d\n", qPrintable(name), frames.size(),
-                     path.Frames());
+        std::fprintf(stderr, "bench_dive: %s has %lld frames, not the options' %d\n", qPrintable(name),
+                     static_cast<long long>(frames.size()), path.Frames());
         return 1;
     }
-    std::vector<double> whole(frames.size());
-    std::vector<double> drawn(frames.size());
-    for (std::size_t i = 1; i < frames.size(); ++i) {
+    std::vector<double> whole(static_cast<std::size_t>(path.Frames()));
+    std::vector<double> drawn(whole.size());
+    for (std::size_t i = 1; i < whole.size(); ++i) {
         const WorldWindow was = path.Frame(static_cast<int>(i) - 1);
         const WorldWindow now = path.Frame(static_cast<int>(i));
         whole[i] = MeanLuma(frames[i]) - MeanLuma(frames[i - 1]);
         drawn[i] = MeanLumaWithin(frames[i], now, was) - MeanLumaWithin(frames[i - 1], was, now);
     }
-    std::printf("mean luma over %zu frames\n", frames.size());
+    std::printf("mean luma over %zu frames\n", whole.size());
     const bool still = PrintSteps("whole frame, the picture's own motion included", whole, skip);
     const bool smooth = PrintSteps("the drawing's part, the change where both frames look", drawn, skip);
     std::printf("no pulse, the drawing's part at most 2: %s; the whole frame at most 2: %s\n",

@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cmath>
+
 #include <webp/demux.h>
 
 WebPAnimation DecodeWebPAnimation(const QByteArray &file)
@@ -40,4 +43,15 @@ WebPAnimation DecodeWebPFile(const QString &path)
 {
     QFile input(path);
     return input.open(QIODevice::ReadOnly) ? DecodeWebPAnimation(input.readAll()) : WebPAnimation{};
+}
+
+QList<QImage> WebPFramesAt(const QString &path, int fps)
+{
+    QList<QImage> frames;
+    for (const WebPFrame &frame : DecodeWebPFile(path).frames) {
+        for (long i = std::max(1L, std::lround((frame.end - frame.start) * fps / 1000.0)); i > 0; --i) {
+            frames.append(frame.image);
+        }
+    }
+    return frames;
 }

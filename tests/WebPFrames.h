@@ -24,3 +24,7 @@ struct WebPAnimation
 WebPAnimation DecodeWebPAnimation(const QByteArray &file);
 // The file at `path`, or an invalid animation when it cannot be read.
 WebPAnimation DecodeWebPFile(const QString &path);
+// Every frame of the file at `path` at `fps` as shown, a frame the encoder
+// merged with the one before it as many times as it lasts; none when it
+// cannot be read.
+QList<QImage> WebPFramesAt(const QString &path, int fps);

@@ -35,19 +35,6 @@ int Render(const QStringList &arguments, QByteArray *error = nullptr)
     return render.exitStatus() == QProcess::NormalExit ? render.exitCode() : -1;
 }
 
-// Every frame of an animated WebP at `fps` as shown, a frame the encoder
-// merged with the one before it as many times as it lasts.
-QList<QImage> Frames(const QString &path, int fps)
-{
-    QList<QImage> frames;
-    for (const WebPFrame &frame : DecodeWebPFile(path).frames) {
-        for (long i = std::max(1L, std::lround((frame.end - frame.start) * fps / 1000.0)); i > 0; --i) {
-            frames.append(frame.image);
-        }
-    }
-    return frames;
-}
-
 // The mean distance between two pictures of one size, in levels a channel.
 double Distance(const QImage &a, const QImage &b)
 {
@@ -112,7 +99,7 @@ void TestDiveFilm::noPulse()
     QCOMPARE(Render({"--quiet", "--size", "320x180", "--seconds", QString::number(seconds), "--from", from, "--window",
                      to, "--dive", path}),
              0);
-    const QList<QImage> frames = Frames(path, 30);
+    const QList<QImage> frames = WebPFramesAt(path, 30);
     QCOMPARE(frames.size(), seconds * 30);
     // The first and last are the exact views.
     const DivePath dive(Window(from), Window(to), seconds, 30, QSize(320, 180));
@@ -156,7 +143,7 @@ void TestDiveFilm::passesEachView()
     }
     arguments << "--window" << Corner << "--dive" << path;
     QCOMPARE(Render(arguments), 0);
-    const QList<QImage> frames = Frames(path, 10);
+    const QList<QImage> frames = WebPFramesAt(path, 10);
     QCOMPARE(frames.size(), 40);
 
     int previous = 0;
