@@ -1,4 +1,5 @@
 #include "drawing/Passes.h"
+#include "video/DiveChoices.h"
 #include "video/DiveMovie.h"
 #include "views/DivePath.h"
 #include "views/ViewRender.h"
@@ -230,6 +231,8 @@ private slots:
     void higherQualityLargerFile_data();
     void higherQualityLargerFile();
     void timeIsTold();
+    void toursFromTheDrawsView_data();
+    void toursFromTheDrawsView();
 };
 
 void TestDive::decodes_data()
@@ -409,6 +412,35 @@ void TestDive::timeIsTold()
             .match(QString::fromUtf8(told))
             .hasMatch(),
         told.constData());
+}
+
+void TestDive::toursFromTheDrawsView_data()
+{
+    QTest::addColumn<bool>("atDraws");
+    QTest::addColumn<bool>("tour");
+    QTest::addColumn<bool>("tours");
+
+    // Chosen or not, from the Draw's own view a dive that did not tour would
+    // be a still.
+    QTest::newRow("from the Draw's view, the tour not chosen") << true << false << true;
+    QTest::newRow("from elsewhere, as first offered") << false << false << false;
+    QTest::newRow("from elsewhere, the tour chosen") << false << true << true;
+}
+
+void TestDive::toursFromTheDrawsView()
+{
+    QFETCH(bool, atDraws);
+    QFETCH(bool, tour);
+    QFETCH(bool, tours);
+
+    const std::vector<WorldWindow> visited{{-10, 10, 10, -10}, {200, -200, 220, -220}};
+    const WorldWindow elsewhere{290, -390, 310, -410};
+    DiveChoices choices;
+    if (tour) {
+        choices.tour = true;
+    }
+    const Dive dive = DiveOf(choices, QSize(573, 413), atDraws ? PictureWorld : elsewhere, visited);
+    QCOMPARE(dive.through, tours ? visited : std::vector<WorldWindow>{});
 }
 
 QTEST_GUILESS_MAIN(TestDive)
