@@ -104,11 +104,12 @@ int Luma(const QString &name, int skip, const QList<QByteArray> &arguments)
     }
     std::vector<double> whole(static_cast<std::size_t>(path.Frames()));
     std::vector<double> drawn(whole.size());
-    for (std::size_t i = 1; i < whole.size(); ++i) {
-        const WorldWindow was = path.Frame(static_cast<int>(i) - 1);
-        const WorldWindow now = path.Frame(static_cast<int>(i));
-        whole[i] = MeanLuma(frames[i]) - MeanLuma(frames[i - 1]);
-        drawn[i] = MeanLumaWithin(frames[i], now, was) - MeanLumaWithin(frames[i - 1], was, now);
+    for (int i = 1; i < path.Frames(); ++i) {
+        const WorldWindow was = path.Frame(i - 1);
+        const WorldWindow now = path.Frame(i);
+        const auto at = static_cast<std::size_t>(i);
+        whole[at] = MeanLuma(frames[i]) - MeanLuma(frames[i - 1]);
+        drawn[at] = MeanLumaWithin(frames[i], now, was) - MeanLumaWithin(frames[i - 1], was, now);
     }
     std::printf("mean luma over %zu frames\n", whole.size());
     const bool still = PrintSteps("whole frame, the picture's own motion included", whole, skip);
