@@ -661,6 +661,8 @@ void TestForm1::playStopsAtItsEndOrAKey()
         AnswerNextDiveDialog([](DiveDialog &dialog) {
             dialog.findChild<QDoubleSpinBox *>(QStringLiteral("DiveSeconds"))->setValue(1);
             dialog.findChild<QSpinBox *>(QStringLiteral("DiveFps"))->setValue(10);
+            // A size for a file: Play stays at the picture's.
+            dialog.findChild<QComboBox *>(QStringLiteral("DiveSize"))->setEditText(QStringLiteral("1280x720"));
             dialog.findChild<QPushButton *>(QStringLiteral("DivePlay"))->click();
         });
         QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
