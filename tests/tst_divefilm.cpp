@@ -87,7 +87,10 @@ void TestDiveFilm::noPulse_data()
 // much is the motion's, and what the part both frames show changes by is the
 // drawing's own. A drawing with lines a quarter of a pixel long, past any
 // pulse, still changes that part by 2.1 levels a frame on the faster path,
-// as the zoom resolves its holes.
+// as the zoom resolves its holes: a dive's own drawing may come near that,
+// not past it. Levels of lines along the axes and of diagonal ones thin out
+// differently: smoothing both alike steps it by 3.1 there, and each as the
+// other by 2.3.
 void TestDiveFilm::noPulse()
 {
     QFETCH(QString, from);
@@ -117,7 +120,7 @@ void TestDiveFilm::noPulse()
             at = i;
         }
     }
-    QVERIFY2(largest <= 2.5,
+    QVERIFY2(largest <= 2.2,
              qPrintable(QStringLiteral("frame %1: the drawing steps the mean luma by %2").arg(at).arg(largest)));
 }
 
