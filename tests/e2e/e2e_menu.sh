@@ -82,6 +82,17 @@ wait_unmapped() { # wait_unmapped TITLE [SECONDS]
     done
 }
 temporary() { find "$saves" -maxdepth 1 -name '.levyc-render-*' -size +0 | head -n 1; }
+# Waits for a save's file, which only a whole save puts in place: its
+# progress dialog may not even be mapped yet when the keys that start it end.
+wait_for_saved() { # wait_for_saved FILE LABEL
+    local deadline=$(($(date +%s) + 600))
+    until [ -e "$1" ]; do
+        alive
+        ! mapped "Cannot Save the Picture" || { shot "$out/save-error.png"; fail "$2 failed (see save-error.png)"; }
+        (($(date +%s) < deadline)) || fail "$2: no $(basename "$1"); the folder holds: $(ls -A "$saves")"
+        sleep 0.05
+    done
+}
 
 open_menu() { # open_menu ROUND
     if ! on_wayland && (($1 % 2 == 1)); then
@@ -198,8 +209,8 @@ if [ "$case" = choices ]; then
         shot "$out/shaped.png"
     }
     dive_through_menu 2 "$saves/choices.webp" shape_small_webp
+    wait_for_saved "$saves/choices.webp" "the shaped dive (see shaped.png)"
     wait_unmapped Saving
-    [ -e "$saves/choices.webp" ] || fail "no choices.webp; the folder holds: $(ls -A "$saves"); see shaped.png"
     info=$(webpmux -info "$saves/choices.webp")
     frames=$(sed -n 's/^Number of frames: //p' <<<"$info")
     canvas=$(sed -n 's/^Canvas size: //p' <<<"$info")
@@ -238,11 +249,7 @@ for round in 1 2 3; do
         wait_mapped "Close the Window"
         keys n
         # The dive goes on to its end, then its dialog goes.
-        until [ -e "$saves/dive3.mp4" ]; do
-            alive
-            ! mapped "Cannot Save the Picture" || { shot "$out/save-error.png"; fail "dive 3 failed (see save-error.png)"; }
-            sleep 0.05
-        done
+        wait_for_saved "$saves/dive3.mp4" "dive 3"
         wait_unmapped Saving
         alive
         if ! head -c 8 "$saves/dive3.mp4" | tail -c 4 | grep -q ftyp; then
@@ -252,7 +259,7 @@ for round in 1 2 3; do
         echo "ok: asked on closing, No kept the dive going: $(stat -c %s "$saves/dive3.mp4") bytes of MP4"
     fi
     save_through_menu "$round" s "Save the Picture" "$saves/grow$round.webp"
-    for _ in $(seq 1 2400); do [ -e "$saves/grow$round.webp" ] && break; alive; sleep 0.05; done
+    wait_for_saved "$saves/grow$round.webp" "Save As… in round $round"
     wait_unmapped Saving
     alive
     [ "$(head -c 4 "$saves/grow$round.webp")$(head -c 12 "$saves/grow$round.webp" | tail -c 4)" = RIFFWEBP ] ||
