@@ -96,8 +96,10 @@ public:
         QObject::connect(
             &form, &Form1::SaveStarted, &context_,
             [this](SaveJob *job) {
+                // Gone with the hold, so that a save outliving a failed row
+                // does not count into freed memory.
                 QObject::connect(
-                    job, &SaveJob::Progress, job,
+                    job, &SaveJob::Progress, &context_,
                     [this](int, int) {
                         if (++reports_ == 3) {
                             reached_.release();
