@@ -436,9 +436,7 @@ void TestDive::toursFromTheDrawsView()
     const std::vector<WorldWindow> visited{{-10, 10, 10, -10}, {200, -200, 220, -220}};
     const WorldWindow elsewhere{290, -390, 310, -410};
     DiveChoices choices;
-    if (tour) {
-        choices.tour = true;
-    }
+    choices.tour = tour;
     const Dive dive = DiveOf(choices, QSize(573, 413), atDraws ? PictureWorld : elsewhere, visited);
     QCOMPARE(dive.through, tours ? visited : std::vector<WorldWindow>{});
 }

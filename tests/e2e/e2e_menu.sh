@@ -82,17 +82,23 @@ wait_unmapped() { # wait_unmapped TITLE [SECONDS]
     done
 }
 temporary() { find "$saves" -maxdepth 1 -name '.levyc-render-*' -size +0 | head -n 1; }
-# Waits for a save's file, which only a whole save puts in place: its
-# progress dialog may not even be mapped yet when the keys that start it end.
-wait_for_saved() { # wait_for_saved FILE LABEL
-    local deadline=$(($(date +%s) + 600))
-    until [ -e "$1" ]; do
+# Polls until COMMAND holds while a save runs; fails at once when the save
+# shows its error or the program ends, and gives up after ten minutes.
+while_saving() { # while_saving LABEL COMMAND [ARG ...]
+    local label=$1 deadline=$(($(date +%s) + 600))
+    shift
+    until "$@"; do
         alive
-        ! mapped "Cannot Save the Picture" || { shot "$out/save-error.png"; fail "$2 failed (see save-error.png)"; }
-        (($(date +%s) < deadline)) || fail "$2: no $(basename "$1"); the folder holds: $(ls -A "$saves")"
+        ! mapped "Cannot Save the Picture" || { shot "$out/save-error.png"; fail "$label: the save failed (see save-error.png)"; }
+        (($(date +%s) < deadline)) || { shot "$out/stuck.png"; fail "$label: nothing after ten minutes; the folder holds: $(ls -A "$saves") (see stuck.png)"; }
         sleep 0.05
     done
 }
+has_temporary() { [ -n "$(temporary)" ]; }
+wait_for_temporary() { while_saving "$1" has_temporary; } # wait_for_temporary LABEL
+# A save's file, which only a whole save puts in place: its progress dialog
+# may not even be mapped yet when the keys that start it end.
+wait_for_saved() { while_saving "$2" test -e "$1"; } # wait_for_saved FILE LABEL
 
 open_menu() { # open_menu ROUND
     if ! on_wayland && (($1 % 2 == 1)); then
@@ -155,16 +161,6 @@ draw_to_the_end() {
     done
     wait_until_still "$out/drawn.png"
     (($(count_color "$out/drawn.png" 255,255,255) > 0)) || fail "the Draw did not end with its white curve"
-}
-
-wait_for_temporary() { # wait_for_temporary LABEL
-    local deadline=$(($(date +%s) + 600))
-    until [ -n "$(temporary)" ]; do
-        alive
-        ! mapped "Cannot Save the Picture" || { shot "$out/save-error.png"; fail "$1: the save failed (see save-error.png)"; }
-        (($(date +%s) < deadline)) || { shot "$out/no-temporary.png"; fail "$1: no temporary file (see no-temporary.png)"; }
-        sleep 0.05
-    done
 }
 
 if [ "${4:-}" = signals ]; then
