@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "FrameLuma.h"
+#include "Sanitized.h"
 #include "WebPFrames.h"
 
 #include <cmath>
@@ -96,6 +97,9 @@ void TestDiveFilm::noPulse()
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(int, seconds);
+    if (Sanitized) {
+        seconds = 1; // the same path in 30 frames, its ends exact; the steps need the whole film
+    }
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dive.webp"));
@@ -108,6 +112,9 @@ void TestDiveFilm::noPulse()
     const DivePath dive(Window(from), Window(to), seconds, 30, QSize(320, 180));
     QVERIFY(frames.first() == RenderView(PictureCurves(), dive.First(), QSize(320, 180)).image);
     QVERIFY(frames.last() == RenderView(PictureCurves(), dive.Last(), QSize(320, 180)).image);
+    if (Sanitized) {
+        return;
+    }
     // Away from the eases at the ends.
     double largest = 0;
     int at = 0;

@@ -1,0 +1,393 @@
+#include "FormTest.h"
+#include "PictureOnScreen.h"
+#include "WebPFrames.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+
+using namespace levyc;
+
+// The dive from the window: Save Dive…, its dialog, and Play.
+class TestFormDive : public FormTest
+{
+    Q_OBJECT
+
+private slots:
+    void playStopsAtItsEndOrAKey_data();
+    void playStopsAtItsEndOrAKey();
+    void saveDive_data();
+    void saveDive();
+    void saveDiveWaitsForADrawsEnd_data();
+    void saveDiveWaitsForADrawsEnd();
+    void diveEstimateGrows_data();
+    void diveEstimateGrows();
+    void saveDiveAtTheDrawsViewTours_data();
+    void saveDiveAtTheDrawsViewTours();
+};
+
+void TestFormDive::playStopsAtItsEndOrAKey_data()
+{
+    QTest::addColumn<int>("zoomSteps"); // 0: at the Draw's own view
+    QTest::addColumn<QString>("play");  // "P", or "dialog": its Play button, for 1 s at 10 frames a second
+    QTest::addColumn<QString>("stop");  // a key, "Draw", or "" to its end
+    QTest::newRow("Esc") << 3 << "P"
+                         << "Escape";
+    QTest::newRow("any other key") << 3 << "P"
+                                   << "A";
+    QTest::newRow("a Draw stops it first") << 3 << "P"
+                                           << "Draw";
+    QTest::newRow("nothing at the Draw's view") << 0 << "P"
+                                                << "";
+    QTest::newRow("the dialog's length and rate, to the end; P again plays them") << 3 << "dialog"
+                                                                                  << "";
+}
+
+void TestFormDive::playStopsAtItsEndOrAKey()
+{
+    QFETCH(int, zoomSteps);
+    QFETCH(QString, play);
+    QFETCH(QString, stop);
+    auto *picture = Picture();
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    const QImage drawn = picture->Picture();
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(picture, Qt::Key_I); // the picture alone on screen
+    QTest::keyClick(picture, Qt::Key_O);
+    for (int step = 0; step < zoomSteps; ++step) {
+        QTest::keyClick(picture, Qt::Key_Plus);
+    }
+    QTRY_VERIFY(picture->PictureReady());
+    const QImage view = picture->Picture();
+    QTRY_COMPARE(OnScreen(*picture), view);
+    // Each frame as the screen has it the moment it is shown.
+    QList<QImage> frames;
+    connect(picture, &PictureBox::PlayFrameShown, this, [&] { frames << OnScreen(*picture); });
+    if (play == u"dialog") {
+        AnswerNextDiveDialog([](DiveDialog &dialog) {
+            dialog.findChild<QDoubleSpinBox *>(QStringLiteral("DiveSeconds"))->setValue(1);
+            dialog.findChild<QSpinBox *>(QStringLiteral("DiveFps"))->setValue(10);
+            // A size for a file: Play stays at the picture's.
+            dialog.findChild<QComboBox *>(QStringLiteral("DiveSize"))->setEditText(QStringLiteral("1280x720"));
+            dialog.findChild<QPushButton *>(QStringLiteral("DivePlay"))->click();
+        });
+        QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
+        QApplication::activePopupWidget()->close();
+        QVERIFY(action != nullptr);
+        QSignalSpy stopped(picture, &PictureBox::PlayStopped);
+        action->trigger();
+        for (int round = 0; round < 2; ++round) {
+            // Nothing pressed: the film ends by itself, on the view it came to.
+            QVERIFY(stopped.wait(120000));
+            QCOMPARE(frames.size(), 10);
+            QCOMPARE(frames.constFirst(), drawn);
+            QCOMPARE(frames.constLast(), view);
+            QVERIFY(!picture->Playing());
+            QTRY_COMPARE(OnScreen(*picture), view);
+            frames.clear();
+            if (round == 0) {
+                QTest::keyClick(picture, Qt::Key_P);
+            }
+        }
+        return;
+    }
+    QTest::keyClick(picture, Qt::Key_P);
+    QCoreApplication::processEvents(); // the action's queued call
+    if (zoomSteps == 0) {
+        QVERIFY(!picture->Playing());
+        QCOMPARE(OnScreen(*picture), view);
+        return;
+    }
+    QVERIFY(picture->Playing());
+    QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 2, 120000);
+    QCOMPARE(frames.constFirst(), drawn);
+    QVERIFY(frames.at(1) != drawn && frames.at(1) != view);
+    if (stop == u"Draw") {
+        QSignalSpy stopped(picture, &PictureBox::PlayStopped);
+        QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+        QCOMPARE(stopped.size(), 1);
+        QVERIFY(!picture->Playing());
+        QCOMPARE(picture->View(), PictureWorld);
+        QTRY_COMPARE(OnScreen(*picture), drawn);
+        return;
+    }
+    QTest::keyClick(picture, stop == u"A" ? Qt::Key_A : Qt::Key_Escape);
+    QVERIFY(!picture->Playing());
+    const qsizetype shown = frames.size();
+    QTRY_COMPARE(OnScreen(*picture), view);
+    QCOMPARE(picture->Picture(), view);
+    QCOMPARE(frames.size(), shown);
+}
+
+void TestFormDive::saveDive_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("end"); // completed, cancelled, failed
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<int>("fps");
+    // The one whole film as the dialog first offers it: its every frame, the last exact.
+    QTest::newRow("completed WebP, decoded") << "dive.webp"
+                                             << "completed" << (Sanitized ? 3.0 : 10.0) << (Sanitized ? 10 : 30);
+    QTest::newRow("completed MP4, at an odd size") << "dive.mp4"
+                                                   << "completed" << 1.0 << 10;
+    QTest::newRow("cancelled from its dialog, shown at once") << "dive.mp4"
+                                                              << "cancelled" << 1.0 << 10;
+    // A full disk, as a file-size limit: only a whole movie replaces the file.
+    QTest::newRow("failed, the old file kept") << "dive.mp4"
+                                               << "failed" << 1.0 << 30;
+}
+
+// From the window's Save Dive to a file, or to nothing when cancelled.
+void TestFormDive::saveDive()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, end);
+    QFETCH(double, seconds);
+    QFETCH(int, fps);
+    auto *picture = Picture();
+    const QSize size(65, 37);
+    picture->resize(size + QSize(2 * PictureBorderWidth, 2 * PictureBorderWidth));
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    const QImage drawn = picture->Picture();
+    // A quarter of the Draw's view, about its centre: the dive ends there exactly.
+    picture->SetView({3.75, 68.75, 206.25, -158.75});
+    const QImage shown = picture->Picture();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    const QByteArray old = "the old file";
+    QFile file(path);
+    if (end == u"failed") {
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        file.close();
+    }
+    SaveHold hold(Form());
+    QSignalSpy saved(&Form(), &Form1::Saved);
+    struct rlimit limit = {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const struct rlimit before = limit;
+    if (end == u"failed") {
+        std::signal(SIGXFSZ, SIG_IGN);
+        // Past the room an MP4 of 30 frames keeps for its index at the start
+        // (5.5 KiB), half its 16 KiB: the disk fills while the frames come,
+        // as the hold needs.
+        limit.rlim_cur = rlim_t{8} * 1024;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    // What the progress dialog says at each report, once it has taken it.
+    QStringList said;
+    QObject listener;
+    QObject::connect(&Form(), &Form1::SaveStarted, &listener, [&](SaveJob *job) {
+        QObject::connect(job, &SaveJob::Progress, &listener, [&] {
+            if (const auto *dialog = Form().findChild<QProgressDialog *>(QStringLiteral("DiveProgress"))) {
+                said.append(dialog->labelText());
+            }
+        });
+    });
+    QVERIFY(SaveDiveThroughMenu(Form(), path, [&](DiveDialog &dialog) { ShapeDive(dialog, seconds, fps); }));
+    QVERIFY(hold.Reached());
+    auto *progress = Form().findChild<QProgressDialog *>(QStringLiteral("DiveProgress"));
+    // At once, not after a while: the window waits for the dive.
+    QVERIFY(progress != nullptr && progress->isVisible());
+    QVERIFY(!Child("Command1")->isEnabled());
+    if (end == u"cancelled") {
+        QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+    }
+    hold.Release();
+    QVERIFY(saved.wait(600000));
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, SIG_DFL);
+    QCOMPARE(saved.constFirst().constFirst().toBool(), end == u"completed");
+    QVERIFY(Child("Command1")->isEnabled());
+    auto *box = Form().findChild<QMessageBox *>(QStringLiteral("SaveError"));
+    QCOMPARE(box != nullptr, end == u"failed");
+    if (end != u"completed") {
+        QCOMPARE(Entries(dir), end == u"failed" ? QStringList{name} : QStringList());
+        if (end == u"failed") {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), old);
+            QVERIFY2(!box->text().isEmpty(), "no reason given");
+        }
+        return;
+    }
+    QCOMPARE(Entries(dir), QStringList{name});
+    // The frame, the total and the time left, as the frames came.
+    const int total = static_cast<int>(std::lround(seconds * fps));
+    const QRegularExpression frameOfTotal(QStringLiteral("frame \\d+ of %1, about \\d+ s left$").arg(total));
+    QVERIFY2(std::any_of(said.cbegin(), said.cend(),
+                         [&](const QString &text) { return frameOfTotal.match(text).hasMatch(); }),
+             qPrintable(said.join(u'|')));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    if (name.endsWith(u".mp4")) {
+        // An MP4 opens with its file type box.
+        QCOMPARE(file.read(8).mid(4), QByteArray("ftyp"));
+        QVERIFY(file.size() > 1000);
+        return;
+    }
+    // Every frame, from the Draw's picture to the view's.
+    QList<QImage> frames;
+    for (const WebPFrame &frame : DecodeWebPAnimation(file.readAll()).frames) {
+        frames.append(frame.image);
+    }
+    QCOMPARE(frames.size(), total);
+    QCOMPARE(frames.constFirst().size(), size);
+    QCOMPARE(frames.constFirst(), drawn.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(frames.constLast(), shown.convertToFormat(QImage::Format_RGB32));
+}
+
+void TestFormDive::saveDiveWaitsForADrawsEnd_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::newRow("before any Draw") << "before";
+    QTest::newRow("while a drawing runs") << "during";
+    QTest::newRow("once a Draw has ended, at another view") << "after";
+}
+
+// As the menu shows it: there is no Draw's view to dive from until one ends.
+void TestFormDive::saveDiveWaitsForADrawsEnd()
+{
+    QFETCH(QString, when);
+    auto *picture = Child("Picture1");
+    std::optional<bool> enabled;
+    const auto look = [&] {
+        QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
+        enabled = action != nullptr && action->isEnabled();
+        QApplication::activePopupWidget()->close();
+    };
+    if (when == u"during") {
+        // Inside the drawing's first pass.
+        QTimer::singleShot(0, &Form(), [&] {
+            QVERIFY(Form().Drawing());
+            look();
+        });
+    }
+    if (when != u"before") {
+        QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    }
+    if (when == u"after") {
+        // At the Draw's own view there is a dive only through views visited.
+        qobject_cast<PictureBox *>(picture)->SetView({3.75, 68.75, 206.25, -158.75});
+    }
+    if (when != u"during") {
+        look();
+    }
+    QVERIFY(enabled.has_value());
+    QCOMPARE(*enabled, when == u"after");
+}
+
+void TestFormDive::diveEstimateGrows_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("longer") << "DiveSeconds"
+                            << "20";
+    QTest::newRow("more frames a second") << "DiveFps"
+                                          << "60";
+    QTest::newRow("a larger size from the list") << "DiveSize"
+                                                 << "1920x1080";
+    QTest::newRow("a larger size typed") << "DiveSize"
+                                         << "1000 x 800";
+}
+
+// The dialog Save Dive… opens, as the menu opens it: a dive of more frames or
+// more pixels costs more time and more bytes before it starts.
+void TestFormDive::diveEstimateGrows()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    auto *picture = Picture();
+    picture->SetView({3.75, 68.75, 206.25, -158.75});
+    std::optional<DiveEstimate> before;
+    std::optional<DiveEstimate> after;
+    AnswerNextDiveDialog([&](DiveDialog &dialog) {
+        before = dialog.Estimate();
+        auto *input = dialog.findChild<QWidget *>(field);
+        if (auto *seconds = qobject_cast<QDoubleSpinBox *>(input)) {
+            seconds->setValue(value.toDouble());
+        } else if (auto *number = qobject_cast<QSpinBox *>(input)) {
+            number->setValue(value.toInt());
+        } else if (auto *size = qobject_cast<QComboBox *>(input)) {
+            size->setEditText(value);
+        }
+        after = dialog.Estimate();
+        dialog.reject(); // no file: the estimate is all
+    });
+    QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    QVERIFY(action != nullptr);
+    action->trigger();
+    QTRY_VERIFY(after.has_value());
+    QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(before.has_value() && after.has_value());
+    QVERIFY2(after->seconds > before->seconds, "no more time");
+    QVERIFY2(after->bytes > before->bytes, "no more bytes");
+}
+
+void TestFormDive::saveDiveAtTheDrawsViewTours_data()
+{
+    QTest::addColumn<int>("visited");  // views settled after the Draw's
+    QTest::addColumn<QString>("then"); // "stay", "home" or "back" at the end
+    QTest::addColumn<bool>("offered");
+    QTest::addColumn<bool>("free"); // whether the tour can be left out
+    QTest::newRow("nothing visited: no dive from the Draw's view to itself") << 0 << "stay" << false << false;
+    QTest::newRow("a view visited, then Home: only the tour") << 1 << "home" << true << false;
+    QTest::newRow("a view visited, then Back: past views do not count") << 1 << "back" << false << false;
+    QTest::newRow("two views visited, on the second: the tour is a choice") << 2 << "stay" << true << true;
+}
+
+// As the menu shows it, and as the dive's dialog then offers the tour.
+void TestFormDive::saveDiveAtTheDrawsViewTours()
+{
+    QFETCH(int, visited);
+    QFETCH(QString, then);
+    QFETCH(bool, offered);
+    QFETCH(bool, free);
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    auto *picture = Picture();
+    for (int i = 0; i < visited; ++i) {
+        picture->SetView({3.75 + i, 68.75, 206.25 + i, -158.75});
+    }
+    if (then == u"home") {
+        picture->ResetView();
+    } else if (then == u"back") {
+        picture->Back();
+    }
+    QTRY_VERIFY(then != u"back" || picture->AtDrawsView());
+    QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    QVERIFY(action != nullptr);
+    QCOMPARE(action->isEnabled(), offered);
+    if (!offered) {
+        return;
+    }
+    std::optional<bool> checked;
+    std::optional<bool> enabled;
+    AnswerNextDiveDialog([&](DiveDialog &dialog) {
+        const auto *tour = dialog.findChild<QCheckBox *>(QStringLiteral("DiveTour"));
+        checked = tour->isChecked();
+        enabled = tour->isEnabled();
+        dialog.reject();
+    });
+    action->trigger();
+    QTRY_VERIFY(enabled.has_value());
+    QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(*enabled, free);
+    QVERIFY(*checked || free); // at the Draw's view it is on
+}
+
+QTEST_MAIN(TestFormDive)
+#include "tst_form1_dive.moc"

@@ -1,0 +1,282 @@
+#include "FormTest.h"
+#include "PictureOnScreen.h"
+
+#include <QClipboard>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <webp/decode.h>
+
+using namespace levyc;
+
+// Saving from the window: Save As…, its failures, cancelling and closing during a save.
+class TestFormSaving : public FormTest
+{
+    Q_OBJECT
+
+private slots:
+    void copyAndSaveLeaveOutTheOverlayAndOverview_data();
+    void copyAndSaveLeaveOutTheOverlayAndOverview();
+    void saveThatCannotBeDoneShowsWhy_data();
+    void saveThatCannotBeDoneShowsWhy();
+    void saveLeavesSignalsAlone();
+    void saveBeforeAnyDrawIsWhatTheScreenShows_data();
+    void saveBeforeAnyDrawIsWhatTheScreenShows();
+    void saveAsWebPWritesTheAnimation();
+    void aCancelledSaveLeavesNothing();
+    void closingDuringASaveAsks_data();
+    void closingDuringASaveAsks();
+    void saveAsStartsOnlyWhereSavingCanWork();
+};
+
+void TestFormSaving::copyAndSaveLeaveOutTheOverlayAndOverview_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::newRow("Copy") << false;
+    QTest::newRow("Save As") << true;
+}
+
+void TestFormSaving::copyAndSaveLeaveOutTheOverlayAndOverview()
+{
+    QFETCH(bool, save);
+    auto *picture = Picture();
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    // Past a zoom of 4: both the overlay and the overview on screen.
+    for (int step = 0; step < 7; ++step) {
+        QTest::keyClick(picture, Qt::Key_Plus);
+    }
+    QTRY_VERIFY(picture->PictureReady());
+    QTemporaryDir dir;
+    const auto taken = [&](const QString &name) {
+        if (save) {
+            const QString path = dir.filePath(name);
+            return SaveAndWait(Form(), path) ? QImage(path).convertToFormat(QImage::Format_RGB32) : QImage();
+        }
+        QGuiApplication::clipboard()->clear();
+        QTest::keySequence(picture, QKeySequence::Copy);
+        const QMimeData *data = nullptr;
+        if (!QTest::qWaitFor([&] {
+                return (data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
+                       data->hasFormat(QStringLiteral("image/png"));
+            })) {
+            return QImage();
+        }
+        return QImage::fromData(data->data(QStringLiteral("image/png")), "PNG").convertToFormat(QImage::Format_RGB32);
+    };
+    QTRY_VERIFY(OnScreen(*picture) != picture->Picture());
+    const QImage withThem = taken(QStringLiteral("shown.png"));
+    QTest::keyClick(picture, Qt::Key_I);
+    QTest::keyClick(picture, Qt::Key_O);
+    QTRY_COMPARE(OnScreen(*picture), picture->Picture());
+    const QImage without = taken(QStringLiteral("hidden.png"));
+    QVERIFY(!without.isNull());
+    QCOMPARE(withThem, without);
+    QCOMPARE(without, OnScreen(*picture));
+}
+
+void TestFormSaving::saveThatCannotBeDoneShowsWhy_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+    // Nothing can be made in /proc, not even by root.
+    QTest::newRow("unwritable directory") << "/proc/levyc-picture.png"
+                                          << "";
+    // The window must never wait for a reader.
+    QTest::newRow("FIFO nothing reads") << "fifo"
+                                        << "nothing reads it";
+}
+
+void TestFormSaving::saveThatCannotBeDoneShowsWhy()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+    const QString path = QDir(dir.path()).filePath(name);
+    QVERIFY(!SaveAndWait(Form(), path));
+    auto *box = Form().findChild<QMessageBox *>(QStringLiteral("SaveError"));
+    QVERIFY(box != nullptr);
+    QTRY_VERIFY(box->isVisible());
+    QVERIFY2(box->text().startsWith(QStringLiteral("cannot write '%1': %2").arg(path, reason)),
+             qPrintable(box->text()));
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Hidden | QDir::Files | QDir::System).filter(u".levyc"),
+             QStringList());
+    box->close();
+}
+
+void TestFormSaving::saveLeavesSignalsAlone()
+{
+    const QList<int> watched = {SIGHUP, SIGINT, SIGTERM, SIGQUIT};
+    const auto handlers = [&watched] {
+        QList<quintptr> found;
+        for (const int signal : watched) {
+            struct sigaction action = {};
+            ::sigaction(signal, nullptr, &action);
+            found.append(reinterpret_cast<quintptr>(action.sa_handler));
+        }
+        return found;
+    };
+    const QList<quintptr> before = handlers();
+    Draw();
+    QTest::keyClick(Picture(), Qt::Key_Plus); // somewhere to dive to
+    QTemporaryDir dir;
+    SaveHold hold(Form());
+    QSignalSpy saved(&Form(), &Form1::Saved);
+    QVERIFY(SaveDiveThroughMenu(Form(), dir.filePath(QStringLiteral("dive.webp")), ShortDive));
+    QVERIFY(hold.Reached());
+    QVERIFY(handlers() != before); // a signal takes the temporary file with it
+    hold.Release();
+    QVERIFY(saved.wait(600000));
+    QCOMPARE(handlers(), before);
+}
+
+void TestFormSaving::saveBeforeAnyDrawIsWhatTheScreenShows_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("PNG") << "picture.png";
+    QTest::newRow("WebP") << "picture.webp";
+}
+
+void TestFormSaving::saveBeforeAnyDrawIsWhatTheScreenShows()
+{
+    QFETCH(QString, name);
+    auto *picture = Picture();
+    const QImage shown = picture->grab(picture->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(shown.pixel(0, 0) != qRgb(0, 0, 0)); // the background, not yet a Draw's black
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(SaveAndWait(Form(), path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QImage saved;
+    if (name.endsWith(u".webp")) {
+        int width = 0;
+        int height = 0;
+        uint8_t *pixels = WebPDecodeBGRA(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                         static_cast<size_t>(bytes.size()), &width, &height);
+        QVERIFY2(pixels != nullptr, "not a still WebP image");
+        saved = QImage(pixels, width, height, QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
+        WebPFree(pixels);
+    } else {
+        saved = QImage::fromData(bytes, "PNG").convertToFormat(QImage::Format_RGB32);
+    }
+    QCOMPARE(saved, shown);
+}
+
+void TestFormSaving::saveAsWebPWritesTheAnimation()
+{
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grow.webp"));
+    QString start;
+    AnswerNextFileDialog(&start, path);
+    auto *picture = Picture();
+    picture->setFocus();
+    QTest::keyClick(picture, Qt::Key_S, Qt::ControlModifier);
+    QTRY_VERIFY(QFile::exists(path));
+    if (QStandardPaths::findExecutable(QStringLiteral("webpmux")).isEmpty()) {
+        QSKIP("webpmux is not installed (scripts/install-deps.sh installs it)");
+    }
+    QProcess info;
+    info.start(QStringLiteral("webpmux"), {QStringLiteral("-info"), path});
+    QVERIFY(info.waitForFinished(30000));
+    QCOMPARE(info.exitCode(), 0);
+    const QByteArray out = info.readAllStandardOutput();
+    // The cleared picture and a frame after each of the 102 curves, at the
+    // picture's size; the first curve is black on black, and the encoder
+    // keeps the two frames alike as one.
+    QVERIFY2(out.contains("Number of frames: 102"), out.constData());
+    const QSize size = picture->Picture().size();
+    QVERIFY2(out.contains(QStringLiteral("Canvas size: %1 x %2").arg(size.width()).arg(size.height()).toUtf8()),
+             out.constData());
+}
+
+void TestFormSaving::aCancelledSaveLeavesNothing()
+{
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTemporaryDir dir;
+    SaveHold hold(Form());
+    QSignalSpy saved(&Form(), &Form1::Saved);
+    Form().SavePictureTo(dir.filePath(QStringLiteral("grow.webp")));
+    QVERIFY(hold.Reached());
+    auto *progress = Form().findChild<QProgressDialog *>(QStringLiteral("SaveProgress"));
+    QVERIFY(progress != nullptr && progress->isVisible());
+    QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+    hold.Release();
+    QVERIFY(saved.wait(600000));
+    QCOMPARE(saved.constFirst().constFirst().toBool(), false);
+    QCOMPARE(Entries(dir), QStringList());
+    // No message: the user asked for it.
+    QVERIFY(Form().findChild<QMessageBox *>(QStringLiteral("SaveError")) == nullptr);
+}
+
+void TestFormSaving::closingDuringASaveAsks_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes: the save is cancelled and the window closes") << true;
+    QTest::newRow("No: both go on") << false;
+}
+
+void TestFormSaving::closingDuringASaveAsks()
+{
+    QFETCH(bool, yes);
+    Draw();
+    QTest::keyClick(Picture(), Qt::Key_Plus); // somewhere to dive to
+    QTemporaryDir dir;
+    SaveHold hold(Form());
+    QSignalSpy saved(&Form(), &Form1::Saved);
+    QVERIFY(SaveDiveThroughMenu(Form(), dir.filePath(QStringLiteral("dive.webp")), ShortDive));
+    QVERIFY(hold.Reached());
+    QVERIFY(!Form().close());
+    auto *question = Form().findChild<QMessageBox *>(QStringLiteral("CancelSaveQuestion"));
+    QVERIFY(question != nullptr);
+    QTRY_VERIFY(question->isVisible());
+    question->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+    hold.Release();
+    QVERIFY(saved.wait(600000));
+    QCOMPARE(saved.constFirst().constFirst().toBool(), !yes);
+    QCOMPARE(Entries(dir), yes ? QStringList() : QStringList{"dive.webp"});
+    QTRY_COMPARE(Form().isVisible(), !yes);
+}
+
+void TestFormSaving::saveAsStartsOnlyWhereSavingCanWork()
+{
+    auto *picture = Picture();
+    const QString home = QDir::currentPath();
+    // The dialog looks into each file where it starts; in /proc that can
+    // block for ever.
+    QVERIFY(QDir::setCurrent(QStringLiteral("/proc")));
+    QString start;
+    AnswerNextFileDialog(&start, QStringLiteral("/proc/levyc-picture.png"));
+    QTest::keySequence(picture, QKeySequence::Save);
+    QTRY_VERIFY(!start.isEmpty());
+    QVERIFY(QDir::setCurrent(home));
+    QVERIFY2(!start.startsWith(u"/proc"), qPrintable(start));
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = Form().findChild<QMessageBox *>(QStringLiteral("SaveError"))) != nullptr);
+    box->close();
+    // What a window manager does once a dialog closes.
+    Form().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form()));
+
+    // The save failed: the next dialog does not start where it went.
+    start.clear();
+    AnswerNextFileDialog(&start, {});
+    QTest::keySequence(picture, QKeySequence::Save);
+    QTRY_VERIFY(!start.isEmpty());
+    QVERIFY2(!start.startsWith(u"/proc"), qPrintable(start));
+}
+
+QTEST_MAIN(TestFormSaving)
+#include "tst_form1_saving.moc"
