@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps run-deps configure build run test lint bench package clean
+.PHONY: all deps run-deps configure build run test quick lint bench package clean
 
 all: build
 
@@ -25,12 +25,15 @@ run: run-deps
 	cmake --build --preset $(PRESET) --target levyc
 	./$(BUILD_DIR)/levyc
 
-test: build
-	bash scripts/lint.sh $(BUILD_DIR)
-	ctest --preset $(PRESET)
-	cmake --preset asan
-	cmake --build --preset asan
-	ctest --preset asan
+# Every test, stage by stage on every core, then the budget: each stage's
+# wall time and its ten slowest tests.
+test: deps
+	bash scripts/test.sh
+
+# The dev tree's quick tests alone, for the everyday loop: no lint, no
+# end-to-end tests, no sanitizers, no package.
+quick: deps
+	bash scripts/test.sh quick
 
 bench: deps
 	cmake --preset release
