@@ -42,7 +42,7 @@ objects='.[] | . + {o: (.command | capture(" -o (?<o>[^ ]+)").o)} | '
     jq -r "$objects"'.o' "$build_dir/compile_commands.json" |
         xargs -r ninja -C "$build_dir" -t deps 2>/dev/null | sed 's/^/deps /'
 } | awk -v build="$PWD/$build_dir" -v keys="$keys" '
-    function flush() { if (object != "") material[object] = material[object] "\n" list; object = ""; list = "" }
+    function flush() { if (object != "") material[object] = list; object = ""; list = "" }
     $1 == "common" { common = $2; next }
     $1 == "file" { hash[$3] = $2; next }
     $1 == "unit" {
