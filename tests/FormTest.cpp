@@ -62,6 +62,15 @@ SaveHold::SaveHold(Form1 &form)
                     }
                 },
                 Qt::DirectConnection);
+            QObject::connect(
+                job, &SaveJob::Finished, &context_,
+                [this](bool, const QString &) {
+                    if (reports_ < 3) {
+                        ended_ = true;
+                        reached_.release();
+                    }
+                },
+                Qt::DirectConnection);
         },
         Qt::DirectConnection);
 }

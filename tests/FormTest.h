@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -58,12 +59,15 @@ public:
     SaveHold(SaveHold &&) = delete;
     SaveHold &operator=(SaveHold &&) = delete;
 
-    bool Reached() { return reached_.tryAcquire(1, 600000); }
+    // True once the save is held at its third report; false at once if it
+    // ended before that.
+    bool Reached() { return reached_.tryAcquire(1, 600000) && !ended_; }
     void Release() { go_.release(); }
 
 private:
     QObject context_;
     int reports_ = 0; // on the worker only
+    std::atomic<bool> ended_ = false;
     QSemaphore reached_;
     QSemaphore go_;
 };

@@ -440,6 +440,8 @@ void TestExplorer::tourBetween_data()
     QTest::newRow("a view visited twice, once") << "abac" << QChar(u'c') << "ab";
     QTest::newRow("back at the start, a round trip") << "ab0" << QChar(u'0') << "ab";
     QTest::newRow("views ahead of the current one left out") << "abc<<" << QChar(u'a') << "";
+    // Moved on from the current view, not yet settled: that view is on the way.
+    QTest::newRow("the current view, moved on from") << "ab" << QChar(u'x') << "ab";
 }
 
 // The views a dive through the views visited passes, from '0'.
