@@ -3,8 +3,8 @@
 # Wayland (scripts/with-sway.sh). Three times after zooming: the menu, opened with the pointer (X11
 # only: the headless compositor has none) or with the Menu key, chooses Save
 # Dive…, its dialog is accepted as it stands, and the name is typed; the first two dives are cancelled from their
-# progress dialog once their temporary file is there, the third is asked to be
-# closed during, answered No, and ends. Each round also saves the animation
+# progress dialog once their temporary file is there, the third (30 frames) is
+# asked to be closed during, answered No, and ends. Each round also saves the animation
 # with Save As… under a typed .webp name.
 # With the case "signals" (X11): SIGTERM, SIGINT and SIGHUP during a dive
 # end the program and take the dive's temporary file with them.
@@ -218,12 +218,24 @@ if [ "$case" = choices ]; then
     exit 0
 fi
 
+# Three seconds at 10 fps: enough to be running when the window is asked to close.
+shape_short() {
+    keys alt+l ctrl+a
+    type_text 3
+    keys alt+f ctrl+a
+    type_text 10
+}
+
 on_wayland && start_keyboard
 start_levyc "$out/levyc.log"
 draw_to_the_end
 for round in 1 2 3; do
     zoom
-    dive_through_menu "$round" "$saves/dive$round.mp4"
+    if ((round < 3)); then
+        dive_through_menu "$round" "$saves/dive$round.mp4"
+    else
+        dive_through_menu "$round" "$saves/dive$round.mp4" shape_short
+    fi
     if ((round < 3)); then
         wait_for_temporary "dive $round"
         wait_mapped Saving
@@ -241,7 +253,9 @@ for round in 1 2 3; do
     else
         wait_for_temporary "dive 3"
         wait_mapped Saving
-        close_window
+        # Held, so that the request is the first thing the program sees once
+        # it goes on: the dive has most of its frames still to make.
+        while_held close_window
         wait_mapped "Close the Window"
         keys n
         # The dive goes on to its end, then its dialog goes.
