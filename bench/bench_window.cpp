@@ -5,12 +5,12 @@
 #include "Quantile.h"
 #include "drawing/Passes.h"
 #include "drawing/PictureSize.h"
+#include "engine/FrameInterval.h"
 #include "render/RenderPicture.h"
 #include "tests/ViewPoints.h"
 #include "views/DivePath.h"
 #include "views/ViewRender.h"
 #include "widgets/Form1.h"
-#include "widgets/FrameInterval.h"
 #include "widgets/PictureBox.h"
 
 #include <QApplication>

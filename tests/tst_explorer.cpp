@@ -1,8 +1,8 @@
+#include "engine/ViewExplorer.h"
+#include "engine/ViewRenderThread.h"
 #include "views/BoxZoom.h"
 #include "views/PreviewPlacement.h"
 #include "views/ViewHistory.h"
-#include "widgets/ViewExplorer.h"
-#include "widgets/ViewRenderThread.h"
 #include "world/PictureWorld.h"
 
 #include <QMutex>

@@ -3,8 +3,8 @@
 #include "drawing/Passes.h"
 #include "drawing/PictureSize.h"
 #include "drawing/Plotter.h"
+#include "engine/FrameInterval.h"
 #include "views/ViewRender.h"
-#include "widgets/FrameInterval.h"
 #include "widgets/PictureBox.h"
 #include "world/PixelToWorld.h"
 

@@ -1,4 +1,4 @@
-#include "widgets/PlaySchedule.h"
+#include "engine/PlaySchedule.h"
 
 #include <QtTest>
 

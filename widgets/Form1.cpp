@@ -3,7 +3,7 @@
 #include "DiveDialog.h"
 #include "GoToViewDialog.h"
 #include "WindowLayout.h"
-#include "private/DiveSaver.h"
+#include "engine/DiveSaver.h"
 
 #include "animation/CurveAnimation.h"
 #include "encoding/PngEncoder.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "PictureBox.h"
-#include "SaveJob.h"
 #include "drawing/DrawCommands.h"
 #include "drawing/Plotter.h"
+#include "engine/SaveJob.h"
 #include "video/DiveChoices.h"
 
 #include <QWidget>

@@ -18,7 +18,7 @@
 #include <QTransform>
 #include <QWheelEvent>
 
-#include "FrameInterval.h"
+#include "engine/FrameInterval.h"
 #include "views/OverlayText.h"
 #include "views/OverviewPlacement.h"
 #include "views/PreviewPlacement.h"

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "DivePlayer.h"
-#include "ViewExplorer.h"
 #include "WindowLayout.h"
 #include "drawing/Canvas.h"
 #include "drawing/Color.h"
 #include "drawing/CurveRecord.h"
+#include "engine/DivePlayer.h"
+#include "engine/ViewExplorer.h"
 #include "video/DiveChoices.h"
 #include "views/ViewNavigation.h"
 #include "world/WorldWindow.h"

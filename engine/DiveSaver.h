@@ -1,8 +1,8 @@
 #pragma once
 
+#include "SaveJob.h"
+#include "ViewRenderThread.h"
 #include "video/DiveMovie.h"
-#include "widgets/SaveJob.h"
-#include "widgets/ViewRenderThread.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "private/DiveSaver.h"
+#include "DiveSaver.h"
 
 #include "output/FileOutput.h"
 #include "video/DiveMovie.h"
