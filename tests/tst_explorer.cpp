@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "engine/ViewExplorer.h"
 #include "engine/ViewRenderThread.h"
 #include "views/BoxZoom.h"
@@ -275,18 +276,18 @@ void TestExplorer::onlyTheNewestRenderIsShown()
         } else if (step == u"explore") {
             explorer.Explore(curves, drawn);
         } else if (words.front() == u"enter") {
-            QTRY_VERIFY(gate.Entered() >= words.back().toInt());
+            TRY_VERIFY(gate.Entered() >= words.back().toInt());
         } else if (words.front() == u"delivered") {
-            QTRY_COMPARE(delivered, words.back().toInt());
+            TRY_COMPARE(delivered, words.back().toInt());
         } else if (words.front() == u"shown") {
-            QTRY_COMPARE(images.size(), words.back().toInt());
+            TRY_COMPARE(images.size(), words.back().toInt());
         } else if (step == u"release") {
             gate.Release();
         } else {
             QFAIL(qPrintable(step));
         }
     }
-    QTRY_COMPARE(images.size(), shown.size());
+    TRY_COMPARE(images.size(), shown.size());
     // Anything stale would have come before the last: the thread delivers in order.
     QCOMPARE(images, shown);
     QCOMPARE(gate.Cancelled(), cancelled);
@@ -361,13 +362,13 @@ void TestExplorer::previewRule()
                 views << explorer.View();
             }
         } else if (words.front() == u"enter") {
-            QTRY_VERIFY(gate.Entered() >= words.back().toInt());
+            TRY_VERIFY(gate.Entered() >= words.back().toInt());
         } else if (step == u"release") {
             gate.Release();
         } else if (words.front() == u"advance") {
             gate.Advance(words.back().toDouble());
         } else if (words.front() == u"picture") {
-            QTRY_COMPARE(qRed(explorer.Preview().pixel(0, 0)), words.back().toInt());
+            TRY_COMPARE(qRed(explorer.Preview().pixel(0, 0)), words.back().toInt());
         } else {
             QFAIL(qPrintable(step));
         }

@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "FormTest.h"
 #include "PictureOnScreen.h"
 #include "widgets/Translations.h"
@@ -171,7 +172,7 @@ void TestForm1::keyboardPresses()
     auto *picture = Picture();
     QWidget *target = Child(focus.toLatin1().constData());
     target->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), target);
+    TRY_COMPARE(QApplication::focusWidget(), target);
     QTest::keyClick(target, static_cast<Qt::Key>(key));
     // A complete drawing ends with the white curve.
     QCOMPARE(CountPixels(picture->Picture(), qRgb(255, 255, 255)) > 1000, draws);
@@ -209,7 +210,7 @@ void TestForm1::aDrawShowsItsOwnPictureWhereverTheViewWas()
     QTest::keyClick(picture, Qt::Key_Plus);
     QTest::keyClick(picture, Qt::Key_Left);
     const QImage moved = picture->Picture();
-    QTRY_COMPARE(OnScreen(*picture), moved);
+    TRY_COMPARE(OnScreen(*picture), moved);
     QVERIFY(picture->View() != PictureWorld);
     QVERIFY(moved != drawn);
 
@@ -231,7 +232,7 @@ void TestForm1::aDrawShowsItsOwnPictureWhereverTheViewWas()
         QCOMPARE(view, PictureWorld);
     }
     QCOMPARE(picture->View(), PictureWorld);
-    QTRY_COMPARE(OnScreen(*picture), drawn);
+    TRY_COMPARE(OnScreen(*picture), drawn);
     QCOMPARE(picture->Picture(), drawn);
 }
 
@@ -247,7 +248,7 @@ void TestForm1::closingDuringADrawingEndsItFirst()
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
 
     QVERIFY(!Form().Drawing());
-    QTRY_VERIFY(!Form().isVisible());
+    TRY_VERIFY(!Form().isVisible());
     // Not one curve drawn after the close, not even the first, black one.
     const QImage image = picture->Picture();
     QCOMPARE(CountPixels(image, qRgb(1, 2, 3)), image.width() * image.height());
@@ -275,9 +276,9 @@ void TestForm1::copyPutsThePictureOnTheClipboard()
     QTest::keySequence(picture, QKeySequence::Copy);
 
     const QMimeData *data = nullptr;
-    QTRY_VERIFY((data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
-                data->hasFormat(QStringLiteral("image/png")));
-    QTRY_VERIFY(picture->PictureReady());
+    TRY_VERIFY((data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
+               data->hasFormat(QStringLiteral("image/png")));
+    TRY_VERIFY(picture->PictureReady());
     QImage expected = picture->Picture();
     expected.setDevicePixelRatio(1.0);
     const QImage png = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG");
@@ -332,7 +333,7 @@ void TestForm1::exploringKeysWorkFromAnywhere()
     // Before any Draw the keys do nothing.
     QWidget *target = Child(focus.toLatin1().constData());
     target->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), target);
+    TRY_COMPARE(QApplication::focusWidget(), target);
     QTest::keyClick(target, Qt::Key_Plus);
     QCOMPARE(picture->View(), PictureWorld);
 
@@ -340,7 +341,7 @@ void TestForm1::exploringKeysWorkFromAnywhere()
     QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
     QTest::keyClick(picture, Qt::Key_Plus);
     target->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), target);
+    TRY_COMPARE(QApplication::focusWidget(), target);
     auto *field = qobject_cast<QLineEdit *>(target);
     const QString typed = field != nullptr ? field->text() : QString();
     QTest::keyClick(target, static_cast<Qt::Key>(key), static_cast<Qt::KeyboardModifiers>(modifiers));
@@ -387,7 +388,7 @@ void TestForm1::helpListsTheKeys()
     Child("Command1")->setFocus();
     QTest::keyClick(Child("Command1"), Qt::Key_F1);
     QMessageBox *keys = nullptr;
-    QTRY_VERIFY((keys = Form().findChild<QMessageBox *>(QStringLiteral("KeysHelp"))) != nullptr);
+    TRY_VERIFY((keys = Form().findChild<QMessageBox *>(QStringLiteral("KeysHelp"))) != nullptr);
     QVERIFY2(tip.endsWith(keys->text()), qPrintable(keys->text()));
     keys->close();
     // The menu shows each action's shortcut, Reset View's Home among them.
@@ -404,7 +405,7 @@ void TestForm1::helpListsTheKeys()
     QVERIFY(help != nullptr);
     QApplication::activePopupWidget()->close();
     help->trigger();
-    QTRY_VERIFY(Form().findChild<QMessageBox *>(QStringLiteral("KeysHelp")) != nullptr);
+    TRY_VERIFY(Form().findChild<QMessageBox *>(QStringLiteral("KeysHelp")) != nullptr);
     // The picture's description says how deep the view is and where.
     QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
     QTest::keyClick(picture, Qt::Key_Plus);
@@ -443,7 +444,7 @@ void TestForm1::menuDialogsOpenOnceTheMenuIsGone()
     });
     poll.start(10);
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-    QTRY_VERIFY(menuGone.has_value());
+    TRY_VERIFY(menuGone.has_value());
     QVERIFY(*menuGone);
 }
 

@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "FormTest.h"
 #include "PictureOnScreen.h"
 
@@ -38,7 +39,7 @@ void TestFormFullScreen::fullScreenThereAndBack()
     for (int step = 0; step < zoomSteps; ++step) {
         QTest::keyClick(picture, Qt::Key_Plus);
     }
-    QTRY_VERIFY(picture->PictureReady());
+    TRY_VERIFY(picture->PictureReady());
     const QSize windowSize = Form().size();
     const QSize small = picture->ImageSize();
     const WorldWindow before = picture->View();
@@ -47,10 +48,10 @@ void TestFormFullScreen::fullScreenThereAndBack()
         layout[child] = child->geometry();
     }
     Child(focus.toLatin1().constData())->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), Child(focus.toLatin1().constData()));
+    TRY_COMPARE(QApplication::focusWidget(), Child(focus.toLatin1().constData()));
     QTest::keyClick(Form().windowHandle(), Qt::Key_F11);
-    QTRY_COMPARE(Form().size(), Form().screen()->geometry().size());
-    QTRY_COMPARE(picture->geometry(), Form().rect());
+    TRY_COMPARE(Form().size(), Form().screen()->geometry().size());
+    TRY_COMPARE(picture->geometry(), Form().rect());
     for (QWidget *child : Form().findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         QCOMPARE(child->isVisible(), child == picture);
     }
@@ -63,10 +64,10 @@ void TestFormFullScreen::fullScreenThereAndBack()
     QVERIFY(qAbs(seen.Height() / large.height() - before.Height() / small.height()) < 1e-12 * pixel * 2);
     QVERIFY(qAbs((seen.Left + seen.Right) - (before.Left + before.Right)) / 2 < 1e-6 * pixel);
     QVERIFY(qAbs((seen.Top + seen.Bottom) - (before.Top + before.Bottom)) / 2 < 1e-6 * pixel);
-    QTRY_VERIFY(picture->PictureReady());
+    TRY_VERIFY(picture->PictureReady());
 
     QTest::keyClick(Form().windowHandle(), static_cast<Qt::Key>(back));
-    QTRY_COMPARE(Form().size(), windowSize);
+    TRY_COMPARE(Form().size(), windowSize);
     for (auto placed = layout.cbegin(); placed != layout.cend(); ++placed) {
         auto *child = static_cast<QWidget *>(placed.key());
         QCOMPARE(child->geometry(), placed.value());
@@ -74,7 +75,7 @@ void TestFormFullScreen::fullScreenThereAndBack()
     }
     QCOMPARE(picture->View(), before);
     QCOMPARE(QApplication::focusWidget(), Child(focus.toLatin1().constData()));
-    QTRY_COMPARE(OnScreen(*picture), picture->Picture());
+    TRY_COMPARE(OnScreen(*picture), picture->Picture());
 }
 
 QTEST_MAIN(TestFormFullScreen)

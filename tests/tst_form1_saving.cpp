@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "FormTest.h"
 #include "PictureOnScreen.h"
 
@@ -55,7 +56,7 @@ void TestFormSaving::copyAndSaveLeaveOutTheOverlayAndOverview()
     for (int step = 0; step < 7; ++step) {
         QTest::keyClick(picture, Qt::Key_Plus);
     }
-    QTRY_VERIFY(picture->PictureReady());
+    TRY_VERIFY(picture->PictureReady());
     QTemporaryDir dir;
     const auto taken = [&](const QString &name) {
         if (save) {
@@ -65,19 +66,21 @@ void TestFormSaving::copyAndSaveLeaveOutTheOverlayAndOverview()
         QGuiApplication::clipboard()->clear();
         QTest::keySequence(picture, QKeySequence::Copy);
         const QMimeData *data = nullptr;
-        if (!QTest::qWaitFor([&] {
-                return (data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
-                       data->hasFormat(QStringLiteral("image/png"));
-            })) {
+        if (!QTest::qWaitFor(
+                [&] {
+                    return (data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
+                           data->hasFormat(QStringLiteral("image/png"));
+                },
+                HangMs)) {
             return QImage();
         }
         return QImage::fromData(data->data(QStringLiteral("image/png")), "PNG").convertToFormat(QImage::Format_RGB32);
     };
-    QTRY_VERIFY(OnScreen(*picture) != picture->Picture());
+    TRY_VERIFY(OnScreen(*picture) != picture->Picture());
     const QImage withThem = taken(QStringLiteral("shown.png"));
     QTest::keyClick(picture, Qt::Key_I);
     QTest::keyClick(picture, Qt::Key_O);
-    QTRY_COMPARE(OnScreen(*picture), picture->Picture());
+    TRY_COMPARE(OnScreen(*picture), picture->Picture());
     const QImage without = taken(QStringLiteral("hidden.png"));
     QVERIFY(!without.isNull());
     QCOMPARE(withThem, without);
@@ -106,7 +109,7 @@ void TestFormSaving::saveThatCannotBeDoneShowsWhy()
     QVERIFY(!SaveAndWait(Form(), path));
     auto *box = Form().findChild<QMessageBox *>(QStringLiteral("SaveError"));
     QVERIFY(box != nullptr);
-    QTRY_VERIFY(box->isVisible());
+    TRY_VERIFY(box->isVisible());
     QVERIFY2(box->text().startsWith(QStringLiteral("cannot write '%1': %2").arg(path, reason)),
              qPrintable(box->text()));
     QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Hidden | QDir::Files | QDir::System).filter(u".levyc"),
@@ -184,7 +187,7 @@ void TestFormSaving::saveAsWebPWritesTheAnimation()
     auto *picture = Picture();
     picture->setFocus();
     QTest::keyClick(picture, Qt::Key_S, Qt::ControlModifier);
-    QTRY_VERIFY(QFile::exists(path));
+    TRY_VERIFY(QFile::exists(path));
     if (QStandardPaths::findExecutable(QStringLiteral("webpmux")).isEmpty()) {
         QSKIP("webpmux is not installed (scripts/install-deps.sh installs it)");
     }
@@ -241,13 +244,13 @@ void TestFormSaving::closingDuringASaveAsks()
     QVERIFY(!Form().close());
     auto *question = Form().findChild<QMessageBox *>(QStringLiteral("CancelSaveQuestion"));
     QVERIFY(question != nullptr);
-    QTRY_VERIFY(question->isVisible());
+    TRY_VERIFY(question->isVisible());
     question->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
     hold.Release();
     QVERIFY(saved.wait(600000));
     QCOMPARE(saved.constFirst().constFirst().toBool(), !yes);
     QCOMPARE(Entries(dir), yes ? QStringList() : QStringList{"dive.webp"});
-    QTRY_COMPARE(Form().isVisible(), !yes);
+    TRY_COMPARE(Form().isVisible(), !yes);
 }
 
 void TestFormSaving::saveAsStartsOnlyWhereSavingCanWork()
@@ -260,11 +263,11 @@ void TestFormSaving::saveAsStartsOnlyWhereSavingCanWork()
     QString start;
     AnswerNextFileDialog(&start, QStringLiteral("/proc/levyc-picture.png"));
     QTest::keySequence(picture, QKeySequence::Save);
-    QTRY_VERIFY(!start.isEmpty());
+    TRY_VERIFY(!start.isEmpty());
     QVERIFY(QDir::setCurrent(home));
     QVERIFY2(!start.startsWith(u"/proc"), qPrintable(start));
     QMessageBox *box = nullptr;
-    QTRY_VERIFY((box = Form().findChild<QMessageBox *>(QStringLiteral("SaveError"))) != nullptr);
+    TRY_VERIFY((box = Form().findChild<QMessageBox *>(QStringLiteral("SaveError"))) != nullptr);
     box->close();
     // What a window manager does once a dialog closes.
     Form().activateWindow();
@@ -274,7 +277,7 @@ void TestFormSaving::saveAsStartsOnlyWhereSavingCanWork()
     start.clear();
     AnswerNextFileDialog(&start, {});
     QTest::keySequence(picture, QKeySequence::Save);
-    QTRY_VERIFY(!start.isEmpty());
+    TRY_VERIFY(!start.isEmpty());
     QVERIFY2(!start.startsWith(u"/proc"), qPrintable(start));
 }
 

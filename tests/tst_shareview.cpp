@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "PictureOnScreen.h"
 #include "widgets/Form1.h"
 #include "widgets/PictureBox.h"
@@ -166,7 +167,7 @@ void TestShareView::copyViewGivesBothLines()
     QGuiApplication::clipboard()->clear();
     QVERIFY(ChooseFromMenu(picture, QStringLiteral("CopyView")));
     QString text;
-    QTRY_VERIFY(!(text = QGuiApplication::clipboard()->text()).isEmpty());
+    TRY_VERIFY(!(text = QGuiApplication::clipboard()->text()).isEmpty());
 
     const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
@@ -214,9 +215,9 @@ void TestShareView::goToViewShowsTheCopiedView()
     QGuiApplication::clipboard()->clear();
     QVERIFY(ChooseFromMenu(picture, QStringLiteral("CopyView")));
     QString text;
-    QTRY_VERIFY(!(text = QGuiApplication::clipboard()->text()).isEmpty());
+    TRY_VERIFY(!(text = QGuiApplication::clipboard()->text()).isEmpty());
     QTest::keyClick(picture, Qt::Key_Home);
-    QTRY_COMPARE(picture->View(), DrawView); // Reset View runs queued
+    TRY_COMPARE(picture->View(), DrawView); // Reset View runs queued
 
     QLineEdit *field = GoToView();
     QVERIFY(field != nullptr);
@@ -228,7 +229,7 @@ void TestShareView::goToViewShowsTheCopiedView()
         QTest::keyClicks(field, text.split(u'\n').at(line));
     }
     QTest::keyClick(field, Qt::Key_Return);
-    QTRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) == nullptr);
+    TRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) == nullptr);
 
     // The --window line to the last bit; the centre line to far less than a pixel.
     if (line == 1) {
@@ -241,12 +242,12 @@ void TestShareView::goToViewShowsTheCopiedView()
     } else {
         QCOMPARE(picture->View(), copied);
     }
-    QTRY_COMPARE(OnScreen(*picture), picture->Picture());
+    TRY_COMPARE(OnScreen(*picture), picture->Picture());
     // On the history, after Home's view.
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     QTest::keyClick(picture, Qt::Key_Left, Qt::AltModifier);
-    QTRY_COMPARE(picture->View(), DrawView);
+    TRY_COMPARE(picture->View(), DrawView);
 }
 
 void TestShareView::goToViewRefusesWhatIsNoView_data()
@@ -286,7 +287,7 @@ void TestShareView::goToViewRefusesWhatIsNoView()
     QCOMPARE(picture->View(), before);
 
     QTest::keyClick(field, Qt::Key_Escape);
-    QTRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) == nullptr);
+    TRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) == nullptr);
     QCOMPARE(picture->View(), before);
 }
 
@@ -314,7 +315,7 @@ void TestShareView::aViewOfAnotherShapeIsWidenedToHoldIt()
     field->clear();
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Return);
-    QTRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) == nullptr);
+    TRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) == nullptr);
 
     const WorldWindow view = picture->View();
     const double slack = 1e-9 * std::max(std::abs(view.Width()), std::abs(view.Height()));
@@ -351,7 +352,7 @@ void TestShareView::viewsAsTextWaitForTheDraw()
     QVERIFY(!dialogDuring);
     picture->setFocus();
     QTest::keyClick(picture, Qt::Key_G, Qt::ControlModifier);
-    QTRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) != nullptr);
+    TRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) != nullptr);
 }
 
 void TestShareView::aViewsPngNamesItsView_data()
@@ -390,8 +391,8 @@ void TestShareView::aViewsPngNamesItsView()
         QGuiApplication::clipboard()->clear();
         QTest::keySequence(picture, QKeySequence::Copy);
         const QMimeData *data = nullptr;
-        QTRY_VERIFY((data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
-                    data->hasFormat(QStringLiteral("image/png")));
+        TRY_VERIFY((data = QGuiApplication::clipboard()->mimeData()) != nullptr &&
+                   data->hasFormat(QStringLiteral("image/png")));
         png = data->data(QStringLiteral("image/png"));
     }
     const QString text = QImage::fromData(png, "PNG").text(QString::fromLatin1(PictureBox::ViewTextKey));
