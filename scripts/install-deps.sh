@@ -24,7 +24,7 @@ if [[ "${1:-}" != run ]]; then
     xvfb xdotool imagemagick x11-utils xclip time valgrind
     sway wtype grim jq wl-clipboard   # the Wayland end-to-end tests
     weston              # a compositor that leaves the decorations to the program
-    clang-format clang-tidy
+    clang-format clang-tidy git   # the lint lists the project's files with git
     build-essential debhelper dpkg-dev lintian devscripts   # the Debian package, its checker and hardening-check
     desktop-file-utils appstream man-db   # the package's validators
     acl attr            # a replaced file keeps its ACL and attributes
