@@ -185,6 +185,14 @@ if [ "${4:-}" = signals ]; then
     exit 0
 fi
 
+# Types a dive's length in seconds and its frames a second into the open dialog.
+shape_length_rate() {
+    keys alt+l ctrl+a
+    type_text "$1"
+    keys alt+f ctrl+a
+    type_text "$2"
+}
+
 case=${4:-}
 on_wayland && case=${3:-}
 if [ "$case" = choices ]; then
@@ -195,10 +203,7 @@ if [ "$case" = choices ]; then
     # Each field by its underlined letter: the length, the rate, the size
     # typed, and the format's last, WebP.
     shape_small_webp() {
-        keys alt+l ctrl+a
-        type_text 1
-        keys alt+f ctrl+a
-        type_text 10
+        shape_length_rate 1 10
         keys alt+i ctrl+a
         type_text 160x90
         keys alt+o End
@@ -220,10 +225,7 @@ fi
 
 # Three seconds at 10 fps: enough to be running when the window is asked to close.
 shape_short() {
-    keys alt+l ctrl+a
-    type_text 3
-    keys alt+f ctrl+a
-    type_text 10
+    shape_length_rate 3 10
 }
 
 on_wayland && start_keyboard
