@@ -3,6 +3,7 @@
 #include "drawing/PictureSize.h"
 #include "parallel/EveryCore.h"
 #include "views/CentredResize.h"
+#include "views/ImagePlacement.h"
 #include "views/ViewNavigation.h"
 #include "views/ViewRender.h"
 
@@ -133,6 +134,8 @@ private slots:
     void onThreadsRunsOnThatMany();
     void navigation_data();
     void navigation();
+    void imageMeetsTheWidget_data();
+    void imageMeetsTheWidget();
 };
 
 void TestView::bandsDrawWhatOnePieceDraws_data()
@@ -356,6 +359,39 @@ void TestView::navigation()
     QCOMPARE(moved.Top, expected.Top);
     QCOMPARE(moved.Right, expected.Right);
     QCOMPARE(moved.Bottom, expected.Bottom);
+}
+
+void TestView::imageMeetsTheWidget_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    for (const qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+        QTest::addRow("scale %g", ratio) << ratio;
+    }
+}
+
+// The image's pixels, the widget's and back: what a change or a paint event
+// touches is covered whole, and a point comes back where it was.
+void TestView::imageMeetsTheWidget()
+{
+    QFETCH(qreal, ratio);
+    const QRect inner(2, 2, 573, 413);
+    const ImagePlacement placement(inner, QPoint(7, 9), ratio);
+    const QRect image(QPoint(0, 0), placement.DeviceInner().size());
+    QVERIFY(std::abs(image.width() - inner.width() * ratio) <= 1);
+    QVERIFY(std::abs(image.height() - inner.height() * ratio) <= 1);
+    // A paint of the inner area reaches every image pixel, and the image
+    // stays inside it, each edge at the device pixel nearest to it.
+    QVERIFY(placement.ImagePixelsUnder(inner).contains(image));
+    const qreal half = 0.5 / ratio + 1e-9;
+    QVERIFY(QRectF(inner).adjusted(-half, -half, half, half).contains(placement.ToWidget().mapRect(QRectF(image))));
+    for (const QPoint pixel : {image.topLeft(), image.bottomRight(), image.center(), QPoint(3, 401)}) {
+        const QRect changed(pixel, QSize(1, 1));
+        // Repainting the widget's pixels over a changed image pixel repaints it.
+        QVERIFY(placement.ImagePixelsUnder(placement.WidgetPixelsOver(changed)).contains(changed));
+        const QPointF centre = QRectF(changed).center();
+        const QPointF back = placement.ToImage(placement.ToWidget().map(centre));
+        QVERIFY(std::abs(back.x() - centre.x()) < 1e-9 && std::abs(back.y() - centre.y()) < 1e-9);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestView)

@@ -105,4 +105,9 @@ Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view, 
     return dive;
 }
 
+bool CanDive(const WorldWindow &view, const std::vector<WorldWindow> &visited)
+{
+    return view != PictureWorld || !visited.empty();
+}
+
 } // namespace levyc

@@ -58,5 +58,9 @@ DiveEstimate EstimateDive(const DiveChoices &choices, QSize picture);
 // that shape around its centre.
 Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
             const std::vector<WorldWindow> &visited);
+// Whether a dive to `view` through `visited` moves at all: one from the
+// Draw's view to itself is a still, unless it tours. Save Dive… and Play
+// are there when it does.
+bool CanDive(const WorldWindow &view, const std::vector<WorldWindow> &visited);
 
 } // namespace levyc

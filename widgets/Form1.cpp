@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "DiveDialog.h"
+#include "ExploringKeys.h"
 #include "GoToViewDialog.h"
 #include "WindowLayout.h"
 #include "engine/DiveSaver.h"
@@ -167,7 +168,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     if (event->type() == QEvent::ShortcutOverride && typing &&
-        PictureBox::IsExploringKey(*static_cast<QKeyEvent *>(event))) {
+        ExploringKeys::ExploringCommand(*static_cast<QKeyEvent *>(event))) {
         // Typed into the field, never taken by a shortcut of the window.
         event->accept();
         return false;
@@ -234,7 +235,7 @@ void Form1::ShowKeys()
         return;
     }
     // Not exec(): a drawing goes on while it is open.
-    auto *box = new QMessageBox(QMessageBox::Information, tr("Keys"), PictureBox::KeysText(), QMessageBox::Ok, this);
+    auto *box = new QMessageBox(QMessageBox::Information, tr("Keys"), ExploringKeys::Text(), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("KeysHelp"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -1,5 +1,8 @@
 #include "PictureBox.h"
 
+#include "ExploringKeys.h"
+#include "PicturePainter.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -7,7 +10,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLoggingCategory>
-#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
@@ -15,7 +17,6 @@
 #include <QPainter>
 #include <QPinchGesture>
 #include <QScreen>
-#include <QTransform>
 #include <QWheelEvent>
 
 #include "engine/FrameInterval.h"
@@ -45,36 +46,6 @@ constexpr double NotchAngle = 120.0;
 constexpr double PanStep = 0.1;
 // How long "deepest" or "widest" stays after a zoom stopped at a limit.
 constexpr int LimitShownMs = 2000;
-// The overlay's distance from the picture's corner, and around its text.
-constexpr int OverlayMargin = 6;
-constexpr int OverlayPadding = 4;
-// Dark enough under white text on any colour of the picture.
-constexpr int OverlayShade = 170;
-
-int Floor(qreal value)
-{
-    return static_cast<int>(std::floor(value));
-}
-
-int Ceil(qreal value)
-{
-    return static_cast<int>(std::ceil(value));
-}
-
-// The device pixels that a rectangle of logical pixels touches.
-QRect ToDevice(const QRect &logical, qreal ratio)
-{
-    return {QPoint(Floor(logical.left() * ratio), Floor(logical.top() * ratio)),
-            QPoint(Ceil((logical.right() + 1) * ratio) - 1, Ceil((logical.bottom() + 1) * ratio) - 1)};
-}
-
-// The logical pixels that cover a rectangle of device pixels.
-QRect ToLogical(const QRect &device, qreal ratio)
-{
-    return {QPoint(Floor(device.left() / ratio), Floor(device.top() / ratio)),
-            QPoint(Ceil((device.right() + 1) / ratio) - 1, Ceil((device.bottom() + 1) / ratio) - 1)};
-}
-
 PackedColor FromQColor(const QColor &color)
 {
     return RGB(color.red(), color.green(), color.blue());
@@ -85,6 +56,7 @@ PackedColor FromQColor(const QColor &color)
 PictureBox::PictureBox(QWidget *parent)
     : QFrame(parent)
     , canvas_({}, FromQColor(palette().color(QPalette::Button)))
+    , actions_(new PictureActions(this))
 {
     // A sunken WinPanel frame is always PictureBorderWidth (two) pixels wide.
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
@@ -96,76 +68,8 @@ PictureBox::PictureBox(QWidget *parent)
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, &PictureBox::ShowChanges);
-    // While the picture has the focus; handled where any press is, so during a
-    // drawing too, with the picture as it stands.
-    for (QAction *action : {&copyAction_, &saveAction_}) {
-        action->setShortcutContext(Qt::WidgetShortcut);
-        addAction(action);
-    }
-    copyAction_.setShortcut(QKeySequence::Copy);
-    saveAction_.setShortcut(QKeySequence::Save);
-    // Queued, every one: a menu's action runs once the menu's own handler is
-    // off the stack, and the menu may be gone.
-    connect(&copyAction_, &QAction::triggered, this, &PictureBox::CopyRequested, Qt::QueuedConnection);
-    connect(&saveAction_, &QAction::triggered, this, &PictureBox::SaveRequested, Qt::QueuedConnection);
-    connect(&saveDiveAction_, &QAction::triggered, this, &PictureBox::SaveDiveRequested, Qt::QueuedConnection);
-    connect(&resetViewAction_, &QAction::triggered, this, &PictureBox::ResetView, Qt::QueuedConnection);
-    // A dive goes from the Draw's view: there is none before a Draw ends.
-    for (QAction *action : {&saveDiveAction_, &resetViewAction_}) {
-        action->setEnabled(false);
-    }
-    // Alt+arrows as in a browser, Backspace as in many image viewers.
-    backAction_.setShortcuts({QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Left)});
-    forwardAction_.setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
-    for (QAction *action : {&backAction_, &forwardAction_}) {
-        action->setShortcutContext(Qt::WidgetShortcut);
-        action->setEnabled(false);
-        addAction(action);
-    }
-    // Views as text wait for the Draw's end, as Reset View does.
-    copyViewAction_.setObjectName(QStringLiteral("CopyView"));
-    goToViewAction_.setObjectName(QStringLiteral("GoToView"));
-    goToViewAction_.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    for (QAction *action : {&copyViewAction_, &goToViewAction_}) {
-        action->setShortcutContext(Qt::WidgetShortcut);
-        action->setEnabled(false);
-        addAction(action);
-    }
-    connect(&copyViewAction_, &QAction::triggered, this, &PictureBox::CopyView, Qt::QueuedConnection);
-    connect(&goToViewAction_, &QAction::triggered, this, &PictureBox::GoToViewRequested, Qt::QueuedConnection);
-    connect(&backAction_, &QAction::triggered, this, &PictureBox::Back, Qt::QueuedConnection);
-    connect(&forwardAction_, &QAction::triggered, this, &PictureBox::Forward, Qt::QueuedConnection);
-    // Waits for a Draw's end, as Reset View does; checked while full screen.
-    fullScreenAction_.setObjectName(QStringLiteral("FullScreen"));
-    fullScreenAction_.setShortcut(QKeySequence(Qt::Key_F11));
-    fullScreenAction_.setShortcutContext(Qt::WidgetShortcut);
-    fullScreenAction_.setCheckable(true);
-    fullScreenAction_.setEnabled(false);
-    addAction(&fullScreenAction_);
-    connect(&fullScreenAction_, &QAction::triggered, this, &PictureBox::FullScreenRequested, Qt::QueuedConnection);
-    resetViewAction_.setShortcut(QKeySequence(Qt::Key_Home));
-    resetViewAction_.setShortcutContext(Qt::WidgetShortcut);
-    addAction(&resetViewAction_);
-    overlayAction_.setShortcut(QKeySequence(Qt::Key_I));
-    overviewAction_.setShortcut(QKeySequence(Qt::Key_O));
-    for (QAction *action : {&overlayAction_, &overviewAction_}) {
-        action->setCheckable(true);
-        action->setChecked(true);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        addAction(action);
-        connect(action, &QAction::toggled, this, [this] { update(contentsRect()); });
-    }
-    // Help from anywhere in the window, before any Draw too.
-    keysAction_.setShortcut(QKeySequence(Qt::Key_F1));
-    keysAction_.setShortcutContext(Qt::WindowShortcut);
-    addAction(&keysAction_);
-    connect(&keysAction_, &QAction::triggered, this, &PictureBox::KeysRequested, Qt::QueuedConnection);
-    // P plays the dive Save Dive… would save; there is none before a Draw ends.
-    playAction_.setShortcut(QKeySequence(Qt::Key_P));
-    playAction_.setShortcutContext(Qt::WidgetShortcut);
-    playAction_.setEnabled(false);
-    addAction(&playAction_);
-    connect(&playAction_, &QAction::triggered, this, &PictureBox::PlayDive, Qt::QueuedConnection);
+    connect(actions_, &PictureActions::Chosen, this, &PictureBox::Run);
+    connect(actions_, &PictureActions::ShownChanged, this, [this] { update(contentsRect()); });
     connect(&player_, &DivePlayer::Show, this, [this](int frame, const QImage &image) {
         playFrame_ = image;
         // Now, not at the next frame of the display: the schedule counts this moment as shown.
@@ -173,10 +77,6 @@ PictureBox::PictureBox(QWidget *parent)
         emit PlayFrameShown(frame);
     });
     connect(&player_, &DivePlayer::Ended, this, &PictureBox::StopPlay);
-    for (QAction *action : actions()) {
-        action->setShortcutVisibleInContextMenu(true);
-    }
-    saveDiveAction_.setShortcutVisibleInContextMenu(true);
     limitTimer_.setSingleShot(true);
     limitTimer_.setInterval(LimitShownMs);
     connect(&limitTimer_, &QTimer::timeout, this, [this] {
@@ -189,16 +89,12 @@ PictureBox::PictureBox(QWidget *parent)
         limitTimer_.stop(); // counts from when the exact picture is on screen
         update(contentsRect());
     });
-    connect(&explorer_, &ViewExplorer::HistoryChanged, this, [this] {
-        backAction_.setEnabled(explorer_.CanGoBack());
-        forwardAction_.setEnabled(explorer_.CanGoForward());
-        EnableSaveDive();
-    });
+    connect(&explorer_, &ViewExplorer::HistoryChanged, this, &PictureBox::UpdateActions);
     connect(&explorer_, &ViewExplorer::ViewChanged, this, [this] {
         // Whatever moved the view, a playing dive ends first.
         StopPlay();
         exactOnScreen_ = false;
-        EnableSaveDive();
+        UpdateActions();
         Describe();
         // The preview, at the next frame.
         update();
@@ -213,40 +109,11 @@ PictureBox::PictureBox(QWidget *parent)
 
 void PictureBox::Retranslate()
 {
-    copyAction_.setText(tr("&Copy"));
-    saveAction_.setText(tr("&Save As…"));
-    saveDiveAction_.setText(tr("Save &Dive…"));
-    resetViewAction_.setText(tr("&Reset View"));
-    backAction_.setText(tr("&Back"));
-    forwardAction_.setText(tr("&Forward"));
-    copyViewAction_.setText(tr("Copy &View"));
-    goToViewAction_.setText(tr("&Go to View…"));
-    overlayAction_.setText(tr("Show &Where You Are"));
-    overviewAction_.setText(tr("Show &Overview"));
-    keysAction_.setText(tr("&Keys…"));
-    fullScreenAction_.setText(tr("F&ull Screen"));
-    playAction_.setText(tr("&Play Dive"));
-    setToolTip(explored_ ? tr("The picture. Once a drawing has ended:") + QLatin1Char('\n') + KeysText()
+    actions_->Retranslate();
+    setToolTip(explored_ ? tr("The picture. Once a drawing has ended:") + QLatin1Char('\n') + ExploringKeys::Text()
                          : tr("The picture. Press Draw (描画) to draw the curves, then explore them here."));
     setAccessibleName(tr("Picture"));
     Describe();
-}
-
-QString PictureBox::KeysText()
-{
-    return tr("Wheel, + or -: zoom in or out\n"
-              "Drag, or the arrow keys on the picture: move the view\n"
-              "Shift+drag: zoom to a box; Esc cancels it\n"
-              "Double-click: zoom in twice as close\n"
-              "Home: back to the Draw's view\n"
-              "Backspace or Alt+Left: back; Alt+Right: forward\n"
-              "I: show or hide where you are\n"
-              "O: show or hide the overview; a click on it goes there\n"
-              "Ctrl+G: go to a view\n"
-              "F11: full screen; F11 or Esc: back\n"
-              "P: play the dive Save Dive… would save; any key stops it\n"
-              "Ctrl+C: copy the picture; Ctrl+S: save it\n"
-              "Right-click: more; F1: these keys");
 }
 
 void PictureBox::Describe()
@@ -273,24 +140,7 @@ void PictureBox::changeEvent(QEvent *event)
 void PictureBox::contextMenuEvent(QContextMenuEvent *event)
 {
     StopPlay();
-    // Not exec(): a drawing goes on while the menu is open.
-    auto *menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(&copyAction_);
-    menu->addAction(&saveAction_);
-    menu->addAction(&saveDiveAction_);
-    menu->addAction(&playAction_);
-    menu->addAction(&resetViewAction_);
-    menu->addAction(&backAction_);
-    menu->addAction(&forwardAction_);
-    menu->addAction(&copyViewAction_);
-    menu->addAction(&goToViewAction_);
-    menu->addSeparator();
-    menu->addAction(&fullScreenAction_);
-    menu->addAction(&overlayAction_);
-    menu->addAction(&overviewAction_);
-    menu->addAction(&keysAction_);
-    menu->popup(event->globalPos());
+    actions_->Popup(this, event->globalPos());
 }
 
 QImage PictureBox::Picture() const
@@ -323,12 +173,8 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
     explorer_.Explore(curves, canvas_.Image());
     drawn_ = canvas_.Image();
     overviewImage_ = {};
-    resetViewAction_.setEnabled(true);
-    EnableSaveDive();
-    playAction_.setEnabled(true);
-    copyViewAction_.setEnabled(true);
-    goToViewAction_.setEnabled(true);
-    fullScreenAction_.setEnabled(true);
+    ScaleOverview();
+    UpdateActions();
     if (!explored_) {
         explored_ = true;
         Retranslate();
@@ -341,10 +187,57 @@ bool PictureBox::AtDrawsView() const
     return View() == PictureWorld;
 }
 
-void PictureBox::EnableSaveDive()
+void PictureBox::UpdateActions()
 {
-    // A dive from the Draw's view to itself is a still, unless it tours.
-    saveDiveAction_.setEnabled(Exploring() && (!AtDrawsView() || !Visited().empty()));
+    actions_->Update({.exploring = Exploring(),
+                      .canGoBack = explorer_.CanGoBack(),
+                      .canGoForward = explorer_.CanGoForward(),
+                      .canDive = CanDive(View(), Visited()),
+                      .fullScreen = fullScreen_});
+}
+
+void PictureBox::Run(PictureCommand command, bool checked)
+{
+    switch (command) {
+    case PictureCommand::Copy:
+        emit CopyRequested();
+        break;
+    case PictureCommand::Save:
+        emit SaveRequested();
+        break;
+    case PictureCommand::SaveDive:
+        emit SaveDiveRequested();
+        break;
+    case PictureCommand::Play:
+        PlayDive();
+        break;
+    case PictureCommand::ResetView:
+        ResetView();
+        break;
+    case PictureCommand::Back:
+        Back();
+        break;
+    case PictureCommand::Forward:
+        Forward();
+        break;
+    case PictureCommand::CopyView:
+        CopyView();
+        break;
+    case PictureCommand::GoToView:
+        emit GoToViewRequested();
+        break;
+    case PictureCommand::FullScreen:
+        emit FullScreenRequested(checked);
+        break;
+    case PictureCommand::Keys:
+        emit KeysRequested();
+        break;
+    case PictureCommand::Overlay:
+    case PictureCommand::Overview:
+    case PictureCommand::ZoomIn:
+    case PictureCommand::ZoomOut:
+        break; // painted as they change; the keys zoom in TakeKey()
+    }
 }
 
 void PictureBox::StopExploring()
@@ -354,19 +247,14 @@ void PictureBox::StopExploring()
     drawn_ = overviewImage_ = {};
     limitTimer_.stop();
     limitWord_ = false;
-    resetViewAction_.setEnabled(false);
-    saveDiveAction_.setEnabled(false);
-    playAction_.setEnabled(false);
-    copyViewAction_.setEnabled(false);
-    goToViewAction_.setEnabled(false);
-    fullScreenAction_.setEnabled(false);
+    UpdateActions();
     Describe();
 }
 
 void PictureBox::SetFullScreen(bool on)
 {
     fullScreen_ = on;
-    fullScreenAction_.setChecked(on);
+    UpdateActions();
 }
 
 void PictureBox::CopyView() const
@@ -378,7 +266,7 @@ void PictureBox::CopyView() const
 
 void PictureBox::PlayDive()
 {
-    if (!Exploring() || !isEnabled() || Playing() || !saveDiveAction_.isEnabled()) {
+    if (!Exploring() || !isEnabled() || Playing() || !CanDive(View(), Visited())) {
         return; // at the Draw's own view, with nothing visited, there is nowhere to dive
     }
     // On screen: the picture's size, its whole pixels.
@@ -429,7 +317,7 @@ void PictureBox::ShowRendered(const QImage &image)
 
 QPointF PictureBox::ImagePoint(QPointF position) const
 {
-    return (position + WindowOrigin()) * devicePixelRatioF() - QPointF(DeviceInner().topLeft());
+    return Placement().ToImage(position);
 }
 
 void PictureBox::wheelEvent(QWheelEvent *event)
@@ -570,31 +458,6 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
-bool PictureBox::IsExploringKey(const QKeyEvent &event)
-{
-    // The keypad's + and - are the same keys; Shift makes + on many layouts.
-    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
-    switch (event.key()) {
-    case Qt::Key_Plus:
-    case Qt::Key_Equal: // + without Shift on many layouts
-    case Qt::Key_Minus:
-    case Qt::Key_Home:
-    case Qt::Key_Backspace:
-    case Qt::Key_I:
-    case Qt::Key_O:
-    case Qt::Key_P:
-    case Qt::Key_F11:
-        return modifiers == Qt::NoModifier;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        return modifiers == Qt::AltModifier;
-    case Qt::Key_G:
-        return modifiers == Qt::ControlModifier;
-    default:
-        return false;
-    }
-}
-
 bool PictureBox::TakeKey(const QKeyEvent &event)
 {
     if (Playing() && isEnabled()) {
@@ -603,41 +466,31 @@ bool PictureBox::TakeKey(const QKeyEvent &event)
         }
         return true;
     }
-    if (!Exploring() || !isEnabled() || !IsExploringKey(event)) {
+    const std::optional<PictureCommand> command = ExploringKeys::ExploringCommand(event);
+    if (!Exploring() || !isEnabled() || !command) {
         return false;
     }
-    const QSizeF size(ImageSize());
-    // The middle of the image, which at an odd size is the middle of its middle pixel.
-    const QPointF centre(size.width() / 2, size.height() / 2);
-    switch (event.key()) {
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        explorer_.ZoomAbout(centre, ZoomStep);
+    if (command == PictureCommand::ZoomIn || command == PictureCommand::ZoomOut) {
+        const QSizeF size(ImageSize());
+        // The middle of the image, which at an odd size is the middle of its middle pixel.
+        const QPointF centre(size.width() / 2, size.height() / 2);
+        explorer_.ZoomAbout(centre, command == PictureCommand::ZoomIn ? ZoomStep : 1 / ZoomStep);
         explorer_.Settle();
         return true;
-    case Qt::Key_Minus:
-        explorer_.ZoomAbout(centre, 1 / ZoomStep);
-        explorer_.Settle();
-        return true;
-    default:
-        break;
     }
-    // The picture's own actions, as their shortcuts would; a key whose action
-    // is off, as Back at the history's start, does nothing.
-    const QKeySequence pressed(event.keyCombination().key() | (event.modifiers() & ~Qt::KeypadModifier));
-    for (QAction *action : actions()) {
-        if (action->shortcuts().contains(pressed)) {
-            if (action->isEnabled()) {
-                action->trigger();
-            }
-            break;
-        }
-    }
+    // The picture's own actions, as their shortcuts would.
+    actions_->Trigger(QKeySequence(event.keyCombination().key() | (event.modifiers() & ~Qt::KeypadModifier)));
     return true;
 }
 
 bool PictureBox::event(QEvent *event)
 {
+    if (event->type() == QEvent::Paint) {
+        const QRect rect = static_cast<QPaintEvent *>(event)->rect();
+        const bool done = QFrame::event(event);
+        Painted(rect);
+        return done;
+    }
     if (event->type() == QEvent::ShortcutOverride && Playing()) {
         // Every key comes as a press, which stops the dive, and no shortcut runs.
         event->accept();
@@ -721,62 +574,69 @@ void PictureBox::ShowChanges()
     }
 }
 
-QRect PictureBox::DeviceInner() const
+ImagePlacement PictureBox::Placement() const
 {
-    // Where the window system puts the inner area's edges: each one rounded to
-    // the nearest device pixel, as it clips the widget's painting.
-    const qreal ratio = devicePixelRatioF();
-    const QRect inner = contentsRect().translated(WindowOrigin());
-    const int left = qRound(inner.left() * ratio);
-    const int top = qRound(inner.top() * ratio);
-    const int right = qRound((inner.right() + 1) * ratio);
-    const int bottom = qRound((inner.bottom() + 1) * ratio);
-    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
+    return {contentsRect(), WindowOrigin(), devicePixelRatioF()};
 }
 
 QRect PictureBox::TakeDirty()
 {
     const QRect imageRect = canvas_.TakeDirty();
-    if (imageRect.isEmpty()) {
-        return {};
-    }
-    // Image pixels to device pixels of the window, then out to whole logical ones.
-    const QRect device = imageRect.translated(DeviceInner().topLeft());
-    return ToLogical(device, devicePixelRatioF()).translated(-WindowOrigin());
+    return imageRect.isEmpty() ? QRect() : Placement().WidgetPixelsOver(imageRect);
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
+    QPainter qpainter(this);
+    PicturePainter painter(qpainter, contentsRect(), Placement());
     if (!contentsRect().contains(event->rect())) {
-        drawFrame(&painter);
+        drawFrame(&qpainter);
         if (hasFocus()) {
-            // The frame's inner ring, never the picture: Copy and the screen's
-            // picture stay the same.
-            const QRect ring = contentsRect().adjusted(-1, -1, 1, 1);
-            const QColor highlight = palette().color(QPalette::Highlight);
-            painter.fillRect(QRect(ring.topLeft(), QSize(ring.width(), 1)), highlight);
-            painter.fillRect(QRect(ring.bottomLeft(), QSize(ring.width(), 1)), highlight);
-            painter.fillRect(QRect(ring.topLeft(), QSize(1, ring.height())), highlight);
-            painter.fillRect(QRect(ring.topRight(), QSize(1, ring.height())), highlight);
+            painter.FocusRing(palette().color(QPalette::Highlight));
         }
     }
     if (!playFrame_.isNull()) {
         // The dive's frame alone: a film, nothing over it.
-        PaintImage(painter, playFrame_, event->rect());
+        painter.Image(playFrame_, event->rect());
+        return;
+    }
+    if (explorer_.Shown() != explorer_.View()) {
+        painter.Preview(explorer_.Preview(), explorer_.PlacePreview());
+    } else {
+        painter.Image(canvas_.Image(), event->rect());
+    }
+    if (const std::optional<QRectF> &box = explorer_.Box()) {
+        painter.Box(*box);
+    }
+    if (OverviewVisible()) {
+        painter.Overview(overviewImage_, View());
+    }
+    if (const QString text = OverlayLines(); !text.isEmpty()) {
+        painter.Overlay(text, font());
+    }
+}
+
+void PictureBox::Painted(const QRect &rect)
+{
+    if (!playFrame_.isNull()) {
         return;
     }
     const WorldWindow &view = explorer_.View();
     if (explorer_.Shown() != view) {
-        PaintPreview(painter);
-        PaintBox(painter);
-        PaintOverview(painter);
-        PaintOverlay(painter);
+        // How many device pixels each of the picture's spans here, and how
+        // far the view it is placed for lags the view asked for.
+        if (const std::optional<PreviewPlacement> placed = explorer_.PlacePreview();
+            placed && !explorer_.Preview().isNull()) {
+            qCDebug(ViewLog, "preview enlarged %.6g behind %.6g",
+                    std::max(placed->target.width() / placed->source.width(),
+                             placed->target.height() / placed->source.height()),
+                    explorer_.PlacedFor().Width() / view.Width());
+        }
         return;
     }
     if (!exactOnScreen_) {
         // The exact picture replaces the whole preview.
-        if (event->rect().contains(contentsRect())) {
+        if (rect.contains(contentsRect())) {
             exactOnScreen_ = true;
             qCDebug(ViewLog, "shown %.17g,%.17g,%.17g,%.17g", view.Left, view.Top, view.Right, view.Bottom);
         } else {
@@ -788,28 +648,6 @@ void PictureBox::paintEvent(QPaintEvent *event)
         // however long that took to render.
         limitTimer_.start();
     }
-    PaintImage(painter, canvas_.Image(), event->rect());
-    PaintBox(painter);
-    PaintOverview(painter);
-    PaintOverlay(painter);
-}
-
-void PictureBox::PaintImage(QPainter &painter, const QImage &image, const QRect &rect) const
-{
-    const qreal ratio = devicePixelRatioF();
-    const QRect device = DeviceInner();
-    const QPoint origin = WindowOrigin();
-    // The part of the image under the paint event, in image pixels.
-    const QRect source = ToDevice(rect.translated(origin), ratio).translated(-device.topLeft()) & image.rect();
-    if (source.isEmpty()) {
-        return;
-    }
-    // One image pixel to one device pixel, whatever the scale: the image is
-    // copied, never resampled. Image (x, y) lands on device pixel
-    // (x, y) + device.topLeft().
-    painter.setWorldTransform(
-        QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
-    painter.drawImage(QRectF(source), image, QRectF(source));
 }
 
 bool PictureBox::OverviewVisible() const
@@ -826,109 +664,32 @@ std::optional<WorldPoint> PictureBox::OverviewPoint(QPointF position) const
     return OverviewPlacement(QSizeF(inner.size())).WorldAt(position - QPointF(inner.topLeft()));
 }
 
-void PictureBox::PaintOverview(QPainter &painter)
+void PictureBox::ScaleOverview()
 {
-    if (!OverviewVisible()) {
+    if (drawn_.isNull()) {
+        overviewImage_ = {};
         return;
     }
-    const QRect inner = contentsRect();
-    const OverviewPlacement overview{QSizeF(inner.size())};
-    const QRectF frame = overview.Frame().translated(inner.topLeft());
-    painter.resetTransform();
-    painter.setClipRect(inner);
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (frame.size() * ratio).toSize();
+    const QSize pixels =
+        (OverviewPlacement(QSizeF(contentsRect().size())).Frame().size() * devicePixelRatioF()).toSize();
     if (overviewImage_.size() != pixels) {
         // Smoothly: the Draw's thin lines stay in sight at a quarter of the size.
         overviewImage_ = drawn_.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    painter.drawImage(frame, overviewImage_);
-    // Black under white: seen on any colour.
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawRect(frame.adjusted(-1.5, -1.5, 0.5, 0.5));
-    painter.setPen(QPen(Qt::white, 1));
-    painter.drawRect(frame.adjusted(-0.5, -0.5, -0.5, -0.5));
-    const QRectF mark = overview.Mark(View()).translated(inner.topLeft());
-    painter.setClipRect(frame);
-    for (const auto &[pen, width] : {std::pair(Qt::black, 3), std::pair(Qt::yellow, 1)}) {
-        painter.setPen(QPen(pen, width));
-        if (OverviewPlacement::IsCross(mark)) {
-            const auto [across, down] = OverviewPlacement::Cross(mark);
-            painter.drawLine(across);
-            painter.drawLine(down);
-        } else {
-            painter.drawRect(mark);
-        }
-    }
 }
 
-void PictureBox::PaintOverlay(QPainter &painter) const
+QString PictureBox::OverlayLines() const
 {
     const bool atLimit = limitWord_;
     if (!Exploring() || !OverlayShown() || (View() == PictureWorld && !atLimit)) {
-        return;
+        return {};
     }
     const OverlayText where(View(), ImageSize());
     QStringList lines{where.ZoomText(), where.CentreText()};
     if (atLimit) {
         lines << (deepest_ ? tr("deepest") : tr("widest"));
     }
-    const QString text = lines.join(QLatin1Char('\n'));
-    painter.resetTransform();
-    painter.setClipRect(contentsRect());
-    painter.setFont(font());
-    const QPoint corner = contentsRect().topLeft() + QPoint(OverlayMargin, OverlayMargin);
-    const QRect textRect = painter.fontMetrics()
-                               .boundingRect(QRect(corner, QSize(contentsRect().width(), 0)), Qt::AlignLeft, text)
-                               .translated(OverlayPadding, OverlayPadding);
-    painter.fillRect(textRect.adjusted(-OverlayPadding, -OverlayPadding, OverlayPadding, OverlayPadding),
-                     QColor(0, 0, 0, OverlayShade));
-    painter.setPen(Qt::white);
-    painter.drawText(textRect, Qt::AlignLeft, text);
-}
-
-void PictureBox::PaintBox(QPainter &painter) const
-{
-    const std::optional<QRectF> &box = explorer_.Box();
-    if (!box) {
-        return;
-    }
-    painter.resetTransform();
-    painter.setClipRect(contentsRect());
-    // Image pixels to widget coordinates.
-    const qreal ratio = devicePixelRatioF();
-    const QPointF corner = QPointF(DeviceInner().topLeft()) / ratio - QPointF(WindowOrigin());
-    const QRectF drawn(box->normalized().topLeft() / ratio + corner, box->normalized().size() / ratio);
-    // Black under white dashes: seen on any colour.
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawRect(drawn);
-    painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
-    painter.drawRect(drawn);
-}
-
-void PictureBox::PaintPreview(QPainter &painter)
-{
-    painter.fillRect(contentsRect(), Qt::black);
-    const QImage &image = explorer_.Preview();
-    const std::optional<PreviewPlacement> placed = explorer_.PlacePreview();
-    if (image.isNull() || !placed) {
-        return;
-    }
-    // How many device pixels each of the picture's spans here, and how far
-    // the view it is placed for lags the view asked for.
-    qCDebug(
-        ViewLog, "preview enlarged %.6g behind %.6g",
-        std::max(placed->target.width() / placed->source.width(), placed->target.height() / placed->source.height()),
-        explorer_.PlacedFor().Width() / explorer_.View().Width());
-    const qreal ratio = devicePixelRatioF();
-    const QRect device = DeviceInner();
-    const QPoint origin = WindowOrigin();
-    painter.setClipRect(contentsRect());
-    painter.setWorldTransform(
-        QTransform(1 / ratio, 0, 0, 1 / ratio, device.left() / ratio - origin.x(), device.top() / ratio - origin.y()));
-    painter.drawImage(placed->target, image, placed->source);
+    return lines.join(QLatin1Char('\n'));
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)
@@ -947,10 +708,11 @@ void PictureBox::moveEvent(QMoveEvent *event)
 
 void PictureBox::FitImage()
 {
-    if (DeviceInner().size() != ImageSize()) {
+    if (Placement().DeviceInner().size() != ImageSize()) {
         StopPlay(); // its frames are of the old size
     }
-    canvas_.Resize(DeviceInner().size(), devicePixelRatioF());
+    canvas_.Resize(Placement().DeviceInner().size(), devicePixelRatioF());
+    ScaleOverview();
     if (FullScreen()) {
         explorer_.ResizeAboutCentre(ImageSize());
     } else {

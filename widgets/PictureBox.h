@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PictureActions.h"
 #include "WindowLayout.h"
 #include "drawing/Canvas.h"
 #include "drawing/Color.h"
@@ -7,10 +8,10 @@
 #include "engine/DivePlayer.h"
 #include "engine/ViewExplorer.h"
 #include "video/DiveChoices.h"
+#include "views/ImagePlacement.h"
 #include "views/ViewNavigation.h"
 #include "world/WorldWindow.h"
 
-#include <QAction>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QTimer>
@@ -102,10 +103,10 @@ public:
     // Where the view is, in a corner, and the whole Draw with the view marked
     // on it, in another: painted over the picture, never into it. I and O
     // show or hide them, for the program's run.
-    [[nodiscard]] bool OverlayShown() const { return overlayAction_.isChecked(); }
-    [[nodiscard]] bool OverviewShown() const { return overviewAction_.isChecked(); }
-    void SetOverlayShown(bool shown) { overlayAction_.setChecked(shown); }
-    void SetOverviewShown(bool shown) { overviewAction_.setChecked(shown); }
+    [[nodiscard]] bool OverlayShown() const { return actions_->Checked(PictureCommand::Overlay); }
+    [[nodiscard]] bool OverviewShown() const { return actions_->Checked(PictureCommand::Overview); }
+    void SetOverlayShown(bool shown) { actions_->Action(PictureCommand::Overlay).setChecked(shown); }
+    void SetOverviewShown(bool shown) { actions_->Action(PictureCommand::Overview).setChecked(shown); }
 
     // Full screen: the picture alone fills the window, and every view keeps
     // its centre and scale as the picture changes size. F11 or the menu asks
@@ -113,13 +114,9 @@ public:
     void SetFullScreen(bool on);
     [[nodiscard]] bool FullScreen() const { return fullScreen_; }
 
-    // Whether a key is one of those that explore from anywhere in the window.
-    static bool IsExploringKey(const QKeyEvent &event);
     // A key pressed elsewhere in the window: acts on the picture when it is
     // an exploring key and a Draw has ended. Whether it was taken.
     bool TakeKey(const QKeyEvent &event);
-    // The keys and what they do, one a line, in the current language.
-    static QString KeysText();
 
     // Whether a dive plays in the picture area.
     [[nodiscard]] bool Playing() const { return player_.Playing(); }
@@ -179,16 +176,12 @@ private:
     // Widget coordinates to the image's pixels.
     [[nodiscard]] QPointF ImagePoint(QPointF position) const;
     void ShowRendered(const QImage &image);
-    // The explorer's preview, moved and scaled to where it goes, black around it.
-    void PaintPreview(QPainter &painter);
-    // An image of the picture's size, one image pixel to one device pixel,
-    // where the paint event asks.
-    void PaintImage(QPainter &painter, const QImage &image, const QRect &rect) const;
-    // The zoom box being drawn, over the picture.
-    void PaintBox(QPainter &painter) const;
-    // The overlay and the overview, over the picture, in widget coordinates.
-    void PaintOverlay(QPainter &painter) const;
-    void PaintOverview(QPainter &painter);
+    // After a paint event: whether the exact picture is on screen now.
+    void Painted(const QRect &rect);
+    // The Draw's picture at the overview's size, when that has changed.
+    void ScaleOverview();
+    // The overlay's lines: the view's zoom and centre, and a limit reached.
+    [[nodiscard]] QString OverlayLines() const;
     [[nodiscard]] bool OverviewVisible() const;
     // The world point under a position on the overview, if it is there.
     [[nodiscard]] std::optional<WorldPoint> OverviewPoint(QPointF position) const;
@@ -205,39 +198,28 @@ private:
     QRect TakeDirty();
     // Where this widget stands in its window, in logical pixels.
     [[nodiscard]] QPoint WindowOrigin() const { return mapTo(window(), QPoint(0, 0)); }
-    // The inner area in device pixels of the window: the pixels the image covers.
-    [[nodiscard]] QRect DeviceInner() const;
+    // Where the image lies in the widget.
+    [[nodiscard]] ImagePlacement Placement() const;
     void FitImage();
-    // Save Dive… is there once a Draw has ended; at the Draw's own view only
-    // while there are views visited to tour.
-    void EnableSaveDive();
+    // Enables the actions for where the picture stands.
+    void UpdateActions();
+    // Runs a chosen action.
+    void Run(PictureCommand command, bool checked);
     // Tooltip, accessible name and description, menu texts: in the current language.
     void Retranslate();
 
     Canvas canvas_;
     QElapsedTimer sinceFrame_; // invalid until the first frame
     QTimer frameTimer_;
-    QAction copyAction_;
-    QAction saveAction_;
-    QAction saveDiveAction_;
-    QAction resetViewAction_;
-    QAction backAction_;
-    QAction forwardAction_;
-    QAction copyViewAction_;
-    QAction goToViewAction_;
-    QAction overlayAction_;
-    QAction overviewAction_;
-    QAction keysAction_;
-    QAction fullScreenAction_;
+    PictureActions *actions_; // the widget's child
     bool fullScreen_ = false;
-    QAction playAction_;
 
     ViewExplorer explorer_;
     // Whether the exact picture of the view has been painted since it was asked for.
     bool exactOnScreen_ = true;
     bool explored_ = false; // a Draw has ended once
     QImage drawn_;          // the Draw's picture, for the overview
-    QImage overviewImage_;  // it scaled to the overview, made when first painted
+    QImage overviewImage_;  // it scaled to the overview
     // "deepest" or "widest" after a zoom stopped at a limit, for a while.
     bool deepest_ = false;
     bool limitWord_ = false; // "deepest" or "widest" is due on the overlay

@@ -135,52 +135,8 @@
 <context>
     <name>levyc::PictureBox</name>
     <message>
-        <source>&amp;Copy</source>
-        <translation>コピー(&amp;C)</translation>
-    </message>
-    <message>
-        <source>Save &amp;Dive…</source>
-        <translation>ダイブを保存(&amp;D)…</translation>
-    </message>
-    <message>
-        <source>&amp;Play Dive</source>
-        <translation>ダイブを再生(&amp;P)</translation>
-    </message>
-    <message>
-        <source>&amp;Save As…</source>
-        <translation>名前を付けて保存(&amp;S)…</translation>
-    </message>
-    <message>
-        <source>&amp;Reset View</source>
-        <translation>表示をリセット(&amp;R)</translation>
-    </message>
-    <message>
-        <source>&amp;Back</source>
-        <translation>戻る(&amp;B)</translation>
-    </message>
-    <message>
-        <source>&amp;Forward</source>
-        <translation>進む(&amp;F)</translation>
-    </message>
-    <message>
         <source>Picture</source>
         <translation>画像</translation>
-    </message>
-    <message>
-        <source>Show &amp;Where You Are</source>
-        <translation>現在地を表示(&amp;W)</translation>
-    </message>
-    <message>
-        <source>Show &amp;Overview</source>
-        <translation>全体図を表示(&amp;O)</translation>
-    </message>
-    <message>
-        <source>&amp;Keys…</source>
-        <translation>キー一覧(&amp;K)…</translation>
-    </message>
-    <message>
-        <source>F&amp;ull Screen</source>
-        <translation>全画面表示(&amp;U)</translation>
     </message>
     <message>
         <source>The picture. Once a drawing has ended:</source>
@@ -189,34 +145,6 @@
     <message>
         <source>The picture. Press Draw (描画) to draw the curves, then explore them here.</source>
         <translation>画像です。「描画」を押すと曲線を描きます。描き終えたら、ここで拡大や移動ができます。</translation>
-    </message>
-    <message>
-        <source>Wheel, + or -: zoom in or out
-Drag, or the arrow keys on the picture: move the view
-Shift+drag: zoom to a box; Esc cancels it
-Double-click: zoom in twice as close
-Home: back to the Draw&apos;s view
-Backspace or Alt+Left: back; Alt+Right: forward
-I: show or hide where you are
-O: show or hide the overview; a click on it goes there
-Ctrl+G: go to a view
-F11: full screen; F11 or Esc: back
-P: play the dive Save Dive… would save; any key stops it
-Ctrl+C: copy the picture; Ctrl+S: save it
-Right-click: more; F1: these keys</source>
-        <translation>ホイール、+、-: 拡大・縮小
-ドラッグ、または画像上で矢印キー: 表示を移動
-Shift+ドラッグ: 囲んだ範囲を拡大(Escで取り消し)
-ダブルクリック: 2倍に拡大
-Home: 描画したときの表示に戻る
-BackspaceまたはAlt+Left: 戻る、Alt+Right: 進む
-I: 現在地の表示・非表示
-O: 全体図の表示・非表示(クリックでその場所へ)
-Ctrl+G: 指定した表示へ移動
-F11: 全画面表示(F11またはEscで元に戻る)
-P: 「ダイブを保存…」が保存するダイブを再生(どれかのキーで停止)
-Ctrl+C: 画像をコピー、Ctrl+S: 保存
-右クリック: その他の操作、F1: このキー一覧</translation>
     </message>
     <message>
         <source>The Lévy C curves drawn so far.</source>
@@ -244,17 +172,6 @@ Ctrl+C: 画像をコピー、Ctrl+S: 保存
     <message>
         <source>An animated WebP dive is made whole: choose a file, not a stream.</source>
         <translation>アニメーション WebP のダイブは一括で作られます。ストリームではなくファイルを選んでください。</translation>
-    </message>
-</context>
-<context>
-    <name>levyc::PictureBox</name>
-    <message>
-        <source>Copy &amp;View</source>
-        <translation>ビューをコピー(&amp;V)</translation>
-    </message>
-    <message>
-        <source>&amp;Go to View…</source>
-        <translation>ビューへ移動(&amp;G)…</translation>
     </message>
 </context>
 <context>
@@ -439,6 +356,120 @@ Ctrl+C: 画像をコピー、Ctrl+S: 保存
     <message>
         <source>Plays the dive in the picture, at its size; any key stops it.</source>
         <translation>ダイブを画像の中に、その大きさで再生します。どれかのキーで停止します。</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::PictureActions</name>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>コピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Save As…</source>
+        <translation>名前を付けて保存(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>Save &amp;Dive…</source>
+        <translation>ダイブを保存(&amp;D)…</translation>
+    </message>
+    <message>
+        <source>&amp;Play Dive</source>
+        <translation>ダイブを再生(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Reset View</source>
+        <translation>表示をリセット(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Back</source>
+        <translation>戻る(&amp;B)</translation>
+    </message>
+    <message>
+        <source>&amp;Forward</source>
+        <translation>進む(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Copy &amp;View</source>
+        <translation>ビューをコピー(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Go to View…</source>
+        <translation>ビューへ移動(&amp;G)…</translation>
+    </message>
+    <message>
+        <source>F&amp;ull Screen</source>
+        <translation>全画面表示(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Show &amp;Where You Are</source>
+        <translation>現在地を表示(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Show &amp;Overview</source>
+        <translation>全体図を表示(&amp;O)</translation>
+    </message>
+    <message>
+        <source>&amp;Keys…</source>
+        <translation>キー一覧(&amp;K)…</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::ExploringKeys</name>
+    <message>
+        <source>Wheel, %1 or %2: zoom in or out</source>
+        <translation>ホイール、%1、%2: 拡大・縮小</translation>
+    </message>
+    <message>
+        <source>Drag, or the arrow keys on the picture: move the view</source>
+        <translation>ドラッグ、または画像上で矢印キー: 表示を移動</translation>
+    </message>
+    <message>
+        <source>Shift+drag: zoom to a box; Esc cancels it</source>
+        <translation>Shift+ドラッグ: 囲んだ範囲を拡大(Escで取り消し)</translation>
+    </message>
+    <message>
+        <source>Double-click: zoom in twice as close</source>
+        <translation>ダブルクリック: 2倍に拡大</translation>
+    </message>
+    <message>
+        <source>%1: back to the Draw&apos;s view</source>
+        <translation>%1: 描画したときの表示に戻る</translation>
+    </message>
+    <message>
+        <source>%1: back; %2: forward</source>
+        <translation>%1: 戻る、%2: 進む</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation>%1または%2</translation>
+    </message>
+    <message>
+        <source>%1: show or hide where you are</source>
+        <translation>%1: 現在地の表示・非表示</translation>
+    </message>
+    <message>
+        <source>%1: show or hide the overview; a click on it goes there</source>
+        <translation>%1: 全体図の表示・非表示(クリックでその場所へ)</translation>
+    </message>
+    <message>
+        <source>%1: go to a view</source>
+        <translation>%1: 指定した表示へ移動</translation>
+    </message>
+    <message>
+        <source>%1: full screen; %1 or Esc: back</source>
+        <translation>%1: 全画面表示(%1またはEscで元に戻る)</translation>
+    </message>
+    <message>
+        <source>%1: play the dive Save Dive… would save; any key stops it</source>
+        <translation>%1: 「ダイブを保存…」が保存するダイブを再生(どれかのキーで停止)</translation>
+    </message>
+    <message>
+        <source>%1: copy the picture; %2: save it</source>
+        <translation>%1: 画像をコピー、%2: 保存</translation>
+    </message>
+    <message>
+        <source>Right-click: more; %1: these keys</source>
+        <translation>右クリック: その他の操作、%1: このキー一覧</translation>
     </message>
 </context>
 </TS>
