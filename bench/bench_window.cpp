@@ -253,18 +253,18 @@ struct PlayRun
 
 // The default dive played in the picture: from the Draw's view to a view
 // about a billion times closer, as levyc-render --dive makes it by default.
-PlayRun PlayDefaultDive(PictureBox *picture, std::span<const CurveRecord> curves)
+PlayRun PlayDefaultDive(PictureBox *picture, DivePlayback *playback, std::span<const CurveRecord> curves)
 {
     picture->SetView(DeepView);
     ProcessUntil([&] { return picture->PictureReady(); }, 60'000'000'000);
     PlayRun run;
     const QMetaObject::Connection counting =
         QObject::connect(picture, &PictureBox::PlayFrameShown, [&run] { ++run.frames; });
-    picture->PlayDive();
+    playback->Play();
     ProcessUntil([&] { return !picture->Playing(); }, 120'000'000'000);
     QObject::disconnect(counting);
-    run.late = picture->Playing() ? -1 : picture->PlayLate();
-    run.slippedMs = static_cast<double>(picture->PlaySlippedNs()) / 1e6;
+    run.late = picture->Playing() ? -1 : playback->Late();
+    run.slippedMs = static_cast<double>(playback->SlippedNs()) / 1e6;
     // The same frames drawn one after another with nothing shown: what the
     // worker needs, against the 33.3 ms a frame has.
     const DivePath path(PictureWorld, DeepView, 10, 30, picture->ImageSize());
@@ -374,7 +374,7 @@ int main(int argc, char *argv[])
     }
 
     const std::vector<CurveRecord> curves = PictureCurves();
-    const PlayRun play = PlayDefaultDive(picture, curves);
+    const PlayRun play = PlayDefaultDive(picture, form.findChild<DivePlayback *>(), curves);
 
     const double headlessMs = Median(headless);
     const double onScreenMs = Median(onScreen);

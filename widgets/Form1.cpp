@@ -118,6 +118,7 @@ Form1::Form1(QWidget *parent)
     , Picture1(Place(new PictureBox(this), "Picture1", Picture1Geometry))
     , plotter_(*Picture1)
     , commands_(*Picture1, plotter_)
+    , playback_(*Picture1, this)
 {
     setWindowTitle(QStringLiteral("Form1"));
     resize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
@@ -345,9 +346,9 @@ void Form1::SaveDive()
         return;
     }
     diveChoices_ = shape.Choices();
-    Picture1->SetDiveChoices(diveChoices_);
+    playback_.SetChoices(diveChoices_);
     if (answer == DiveDialog::Played) {
-        Picture1->PlayDive();
+        playback_.Play();
         return;
     }
     QString folder = saveDirectory_.isEmpty() ? QDir::currentPath() : saveDirectory_;

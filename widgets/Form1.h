@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DivePlayback.h"
 #include "PictureBox.h"
 #include "drawing/DrawCommands.h"
 #include "drawing/Plotter.h"
@@ -43,10 +44,6 @@ public:
     void SaveDiveTo(const QString &path);
     // Whether a save (or a Copy that renders) runs.
     [[nodiscard]] bool Saving() const { return job_ != nullptr; }
-
-public slots:
-    // Plays in the picture the dive that SaveDiveTo would save, as P does.
-    void PlayDive() { Picture1->PlayDive(); }
 
 signals:
     // A save has begun, before its work: its progress can be followed from here.
@@ -101,6 +98,7 @@ private:
     PictureBox *Picture1;
     Plotter<PictureBox> plotter_;
     DrawCommands<PictureBox> commands_;
+    DivePlayback playback_;
     SaveJob *job_ = nullptr;
     QProgressDialog *progress_ = nullptr;
     std::function<void()> afterSave_; // what follows a save that worked

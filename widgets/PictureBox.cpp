@@ -2,6 +2,7 @@
 
 #include "ExploringKeys.h"
 #include "PicturePainter.h"
+#include "video/DiveChoices.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -70,13 +71,6 @@ PictureBox::PictureBox(QWidget *parent)
     connect(&frameTimer_, &QTimer::timeout, this, &PictureBox::ShowChanges);
     connect(actions_, &PictureActions::Chosen, this, &PictureBox::Run);
     connect(actions_, &PictureActions::ShownChanged, this, [this] { update(contentsRect()); });
-    connect(&player_, &DivePlayer::Show, this, [this](int frame, const QImage &image) {
-        playFrame_ = image;
-        // Now, not at the next frame of the display: the schedule counts this moment as shown.
-        repaint(contentsRect());
-        emit PlayFrameShown(frame);
-    });
-    connect(&player_, &DivePlayer::Ended, this, &PictureBox::StopPlay);
     limitTimer_.setSingleShot(true);
     limitTimer_.setInterval(LimitShownMs);
     connect(&limitTimer_, &QTimer::timeout, this, [this] {
@@ -209,7 +203,7 @@ void PictureBox::Run(PictureCommand command, bool checked)
         emit SaveDiveRequested();
         break;
     case PictureCommand::Play:
-        PlayDive();
+        emit PlayRequested();
         break;
     case PictureCommand::ResetView:
         ResetView();
@@ -264,29 +258,39 @@ void PictureBox::CopyView() const
     }
 }
 
-void PictureBox::PlayDive()
+void PictureBox::BeginFilm()
 {
-    if (!Exploring() || !isEnabled() || Playing() || !CanDive(View(), Visited())) {
-        return; // at the Draw's own view, with nothing visited, there is nowhere to dive
+    filmOn_ = true;
+}
+
+void PictureBox::ShowFrame(int frame, const QImage &image)
+{
+    if (!filmOn_) {
+        return;
     }
-    // On screen: the picture's size, its whole pixels.
-    DiveChoices choices = diveChoices_;
-    choices.size = DiveChoices::Size::Picture;
-    choices.format = DiveFormat::WebP;
-    const Dive dive = DiveOf(choices, ImageSize(), View(), Visited());
-    player_.Start(explorer_.Curves(), PathOf(dive), dive.size, dive.fps);
+    playFrame_ = image;
+    // Now, not at the next frame of the display: the film's schedule counts this moment as shown.
+    repaint(contentsRect());
+    emit PlayFrameShown(frame);
+}
+
+void PictureBox::EndFilm()
+{
+    if (!filmOn_) {
+        return;
+    }
+    filmOn_ = false;
+    playFrame_ = {};
+    // The view's own picture, which the film never touched.
+    update(contentsRect());
+    emit PlayStopped();
 }
 
 void PictureBox::StopPlay()
 {
-    if (!Playing() && playFrame_.isNull()) {
-        return;
+    if (filmOn_) {
+        emit FilmInterrupted();
     }
-    player_.Stop();
-    playFrame_ = {};
-    // The view's own picture, which the dive never touched.
-    update(contentsRect());
-    emit PlayStopped();
 }
 
 void PictureBox::SetView(const WorldWindow &window)

@@ -5,9 +5,7 @@
 #include "drawing/Canvas.h"
 #include "drawing/Color.h"
 #include "drawing/CurveRecord.h"
-#include "engine/DivePlayer.h"
 #include "engine/ViewExplorer.h"
-#include "video/DiveChoices.h"
 #include "views/ImagePlacement.h"
 #include "views/ViewNavigation.h"
 #include "world/WorldWindow.h"
@@ -118,24 +116,20 @@ public:
     // an exploring key and a Draw has ended. Whether it was taken.
     bool TakeKey(const QKeyEvent &event);
 
-    // Whether a dive plays in the picture area.
-    [[nodiscard]] bool Playing() const { return player_.Playing(); }
-    // Frames of the last dive played that were shown late, and how much
-    // longer than its time the film ran for them.
-    [[nodiscard]] int PlayLate() const { return player_.Late(); }
-    [[nodiscard]] qint64 PlaySlippedNs() const { return player_.SlippedNs(); }
+    // The curves the explorer draws views of.
+    [[nodiscard]] const SharedCurves &Curves() const { return explorer_.Curves(); }
 
-    // The length, frames a second and tour that Play takes, as Save Dive…
-    // last left them.
-    void SetDiveChoices(const DiveChoices &choices) { diveChoices_ = choices; }
-
-public slots:
-    // Plays the dive that Save Dive… would save, at the picture's size; P
-    // does this. Once a Draw has ended and while the picture takes input;
-    // at the Draw's own view only the tour of the views visited.
-    void PlayDive();
-    // Back to the view on screen, as it was before the dive played.
-    void StopPlay();
+    // A film over the picture: from BeginFilm() to EndFilm() the picture
+    // shows its frames alone, and any key, click or wheel turn, a change of
+    // view or of size, or the picture turning off asks for its end with
+    // FilmInterrupted().
+    void BeginFilm();
+    // Frame `frame` of the film, on screen now rather than at the display's next frame.
+    void ShowFrame(int frame, const QImage &image);
+    // Back to the view, as it was before the film.
+    void EndFilm();
+    // Whether a film plays in the picture area.
+    [[nodiscard]] bool Playing() const { return filmOn_; }
 
 signals:
     // Copy was chosen, from the context menu or with Ctrl+C.
@@ -150,9 +144,13 @@ signals:
     void KeysRequested();
     // Full screen was asked for (true) or its end (false).
     void FullScreenRequested(bool on);
-    // A frame of a playing dive is on screen: 0 is the Draw's view.
+    // P or Play Dive was chosen.
+    void PlayRequested();
+    // The user did something to the picture while a film plays.
+    void FilmInterrupted();
+    // A frame of the film is on screen: 0 is the Draw's view.
     void PlayFrameShown(int frame);
-    // A dive has stopped playing, at its end or stopped.
+    // The film has ended, at its end or stopped.
     void PlayStopped();
 
 protected:
@@ -201,6 +199,8 @@ private:
     // Where the image lies in the widget.
     [[nodiscard]] ImagePlacement Placement() const;
     void FitImage();
+    // Asks for a playing film's end.
+    void StopPlay();
     // Enables the actions for where the picture stands.
     void UpdateActions();
     // Runs a chosen action.
@@ -224,9 +224,8 @@ private:
     bool deepest_ = false;
     bool limitWord_ = false; // "deepest" or "widest" is due on the overlay
     QTimer limitTimer_;
-    DivePlayer player_;
-    DiveChoices diveChoices_;
-    QImage playFrame_; // the frame of the dive on screen; null when none plays
+    bool filmOn_ = false;
+    QImage playFrame_; // the film's frame on screen; null when none
 };
 
 } // namespace levyc
