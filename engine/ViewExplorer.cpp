@@ -265,11 +265,6 @@ std::optional<PreviewPlacement> ViewExplorer::PlacePreview() const
     return levyc::PlacePreview(plan_.OnScreen().window, plan_.PlacedFor(), preview_.size(), size_);
 }
 
-QImage ViewExplorer::RenderNow() const
-{
-    return Renderer()(nullptr);
-}
-
 std::function<QImage(const std::atomic<bool> *)> ViewExplorer::Renderer() const
 {
     if ((view_ == PictureWorld && DrawnFits()) || !Exploring()) {

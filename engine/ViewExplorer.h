@@ -96,9 +96,8 @@ public:
     [[nodiscard]] const WorldWindow &PlacedFor() const { return plan_.PlacedFor(); }
     [[nodiscard]] std::optional<PreviewPlacement> PlacePreview() const;
 
-    // The exact picture of View(), rendered here and now if it has not come yet.
-    [[nodiscard]] QImage RenderNow() const;
-    // What RenderNow() does, holding copies of what it needs, for another thread.
+    // What renders the exact picture of View(), holding copies of what it
+    // needs, for any thread.
     [[nodiscard]] std::function<QImage(const std::atomic<bool> *cancel)> Renderer() const;
 
 signals:

@@ -42,8 +42,6 @@ public:
     // chosen; as for SavePictureTo. At the Draw's own view it tours the views
     // visited.
     void SaveDiveTo(const QString &path);
-    // Whether a save (or a Copy that renders) runs.
-    [[nodiscard]] bool Saving() const { return job_ != nullptr; }
 
 signals:
     // A save has begun, before its work: its progress can be followed from here.
