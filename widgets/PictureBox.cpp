@@ -628,9 +628,12 @@ void PictureBox::Painted(const QRect &rect)
     const WorldWindow &view = explorer_.View();
     if (explorer_.Shown() != view) {
         // How many device pixels each of the picture's spans here, and how
-        // far the view it is placed for lags the view asked for.
-        if (const std::optional<PreviewPlacement> placed = explorer_.PlacePreview();
-            placed && !explorer_.Preview().isNull()) {
+        // far the view it is placed for lags the view asked for; placed
+        // again only when that is asked for.
+        if (!ViewLog().isDebugEnabled() || explorer_.Preview().isNull()) {
+            return;
+        }
+        if (const std::optional<PreviewPlacement> placed = explorer_.PlacePreview()) {
             qCDebug(ViewLog, "preview enlarged %.6g behind %.6g",
                     std::max(placed->target.width() / placed->source.width(),
                              placed->target.height() / placed->source.height()),
