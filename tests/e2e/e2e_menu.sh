@@ -57,12 +57,23 @@ mapped() {
         xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1
     fi
 }
-# Waits for a window to be mapped; on X11 gives it the keys, as a window
-# manager would: keys sent before then would go to the window below.
+# Gives a mapped window the keys, as a window manager would (X11). A search
+# that meets another window being destroyed (a closing menu) fails with
+# BadWindow, so it is tried again.
+focus_mapped() { # focus_mapped TITLE
+    on_wayland && return
+    for _ in $(seq 1 100); do
+        xdotool search --onlyvisible --name "^$1\$" windowfocus --sync >/dev/null 2>&1 && return
+        sleep 0.05
+    done
+    fail "could not give '$1' the keys"
+}
+# Waits for a window to be mapped and gives it the keys: keys sent before
+# then would go to the window below.
 wait_mapped() { # wait_mapped TITLE
     for _ in $(seq 1 1200); do
         if mapped "$1"; then
-            on_wayland || xdotool search --onlyvisible --name "^$1\$" windowfocus --sync
+            focus_mapped "$1"
             return
         fi
         sleep 0.05
@@ -116,7 +127,7 @@ zoom() {
 
 # Escape in the progress dialog, which a window manager would have given the keys.
 cancel_from_dialog() {
-    on_wayland || xdotool search --onlyvisible --name '^Saving$' windowfocus --sync
+    focus_mapped Saving
     keys Escape
 }
 

@@ -85,7 +85,10 @@ for case in "${cases[@]}"; do
         xdotool mousemove --window "$win" 300 200 click 3
         xdotool key d
         shown "^Shape the Dive$" || fail "$case: no dive dialog"
-        xdotool search --onlyvisible --name '^Shape the Dive$' windowfocus --sync >/dev/null 2>&1
+        for _ in $(seq 1 100); do
+            xdotool search --onlyvisible --name '^Shape the Dive$' windowfocus --sync >/dev/null 2>&1 && break
+            sleep 0.05
+        done
         xdotool key Return
         shown "^Save a Dive$" || fail "$case: no dialog"
         xdotool key ctrl+a
