@@ -7,6 +7,7 @@
 #include "drawing/PictureSize.h"
 #include "engine/FrameInterval.h"
 #include "render/RenderPicture.h"
+#include "tests/PictureOnScreen.h"
 #include "tests/ViewPoints.h"
 #include "views/DivePath.h"
 #include "views/ViewRender.h"
@@ -304,8 +305,7 @@ void OverlayPaintCost(PictureBox *picture)
     }
     QImage target(picture->size(), QImage::Format_RGB32);
     const auto paint = [&](bool shown) {
-        picture->SetOverlayShown(shown);
-        picture->SetOverviewShown(shown);
+        ShowOverlays(*picture, shown, shown);
         return Milliseconds([&] { picture->render(&target); });
     };
     paint(true); // the overview's small picture is made at its first paint
@@ -315,11 +315,9 @@ void OverlayPaintCost(PictureBox *picture)
         added.push_back(paint(true) - without);
     }
     QImage without(target.size(), target.format());
-    picture->SetOverlayShown(false);
-    picture->SetOverviewShown(false);
+    ShowOverlays(*picture, false, false);
     picture->render(&without);
-    picture->SetOverlayShown(true);
-    picture->SetOverviewShown(true);
+    ShowOverlays(*picture, true, true);
     picture->render(&target);
     if (target == without) {
         std::printf("overlay and overview: NOT MEASURED, neither was painted\n");

@@ -1,5 +1,6 @@
 #include "PictureOnScreen.h"
 
+#include <QAction>
 #include <QBackingStore>
 
 QImage OnScreen(levyc::PictureBox &box)
@@ -14,4 +15,15 @@ QImage OnScreen(levyc::PictureBox &box)
     QImage image = static_cast<QImage *>(device)->copy(shown).convertToFormat(QImage::Format_RGB32);
     image.setDevicePixelRatio(1.0);
     return image;
+}
+
+void ShowOverlays(levyc::PictureBox &box, bool overlay, bool overview)
+{
+    for (QAction *action : box.actions()) {
+        const bool isOverlay = action->objectName() == u"Overlay";
+        if ((isOverlay || action->objectName() == u"Overview") &&
+            action->isChecked() != (isOverlay ? overlay : overview)) {
+            action->trigger();
+        }
+    }
 }

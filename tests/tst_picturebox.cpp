@@ -133,8 +133,7 @@ void TestPictureBox::init()
     box_->resize(577, 417);
     // The screen is compared with the picture alone; the tests of the overlay
     // and the overview show them.
-    box_->SetOverlayShown(false);
-    box_->SetOverviewShown(false);
+    ShowOverlays(*box_, false, false);
     box_->show();
     QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
     box_->Refresh();
@@ -671,7 +670,7 @@ void TestPictureBox::overlaySaysWhereTheViewIs()
     QFETCH(double, width);
     QFETCH(int, lines);
     PictureBox &box = *box_;
-    box.SetOverlayShown(true);
+    ShowOverlays(box, true, false);
     DrawPicture(box, PictureCurves());
     box.Explore(PictureCurves());
     if (width > 0) {
@@ -717,7 +716,7 @@ void TestPictureBox::overviewShowsPastFourAndTakesAClick()
     QFETCH(bool, hide);
     QFETCH(bool, shown);
     PictureBox &box = *box_;
-    box.SetOverviewShown(true);
+    ShowOverlays(box, false, true);
     DrawPicture(box, PictureCurves());
     box.Explore(PictureCurves());
     QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(100, 100));

@@ -105,8 +105,7 @@ void TestShareView::init()
 {
     form_ = std::make_unique<Form1>();
     // The screen is compared with the picture alone.
-    Picture()->SetOverlayShown(false);
-    Picture()->SetOverviewShown(false);
+    ShowOverlays(*Picture(), false, false);
     form_->show();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
 }
@@ -395,7 +394,7 @@ void TestShareView::aViewsPngNamesItsView()
                    data->hasFormat(QStringLiteral("image/png")));
         png = data->data(QStringLiteral("image/png"));
     }
-    const QString text = QImage::fromData(png, "PNG").text(QString::fromLatin1(PictureBox::ViewTextKey));
+    const QString text = QImage::fromData(png, "PNG").text(QString::fromLatin1(ViewTextKey));
     if (!drawn) {
         QCOMPARE(text, QString()); // not a view yet: a picture in the making
         return;
@@ -424,13 +423,13 @@ void TestShareView::pngTextsSurviveEitherEncoding()
         }
     }
     const QString line = QStringLiteral("--window -0.1,0.25,3e-5,-1.0000000000000002 --size 64x64");
-    image.setText(QString::fromLatin1(PictureBox::ViewTextKey), line);
+    image.setText(QString::fromLatin1(ViewTextKey), line);
     QByteArray png;
     QString error;
     QVERIFY2(EncodePng(image, &png, &error), qPrintable(error));
     const QImage read = QImage::fromData(png, "PNG");
     QCOMPARE(read.convertToFormat(QImage::Format_RGB32), image);
-    QCOMPARE(read.text(QString::fromLatin1(PictureBox::ViewTextKey)), line);
+    QCOMPARE(read.text(QString::fromLatin1(ViewTextKey)), line);
 }
 
 void TestShareView::newTextsAreInJapanese_data()

@@ -16,6 +16,9 @@ namespace levyc {
 // the window's own zoom, 810 / the view's width; at W pixels it is that zoom
 // times W / 573, so a larger size shows more around the same centre.
 
+// The key of the PNG text that holds a picture's view, as levyc-render's --window takes it.
+inline constexpr const char *ViewTextKey = "levyc-view";
+
 // The largest side a view's text may give, as levyc-render's.
 constexpr int MaxViewSide = 16384;
 

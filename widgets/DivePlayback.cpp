@@ -8,7 +8,11 @@ DivePlayback::DivePlayback(PictureBox &picture, QObject *parent)
     : QObject(parent)
     , picture_(picture)
 {
-    connect(&picture_, &PictureBox::PlayRequested, this, &DivePlayback::Play);
+    connect(&picture_, &PictureBox::Chosen, this, [this](PictureCommand command) {
+        if (command == PictureCommand::Play) {
+            Play();
+        }
+    });
     connect(&picture_, &PictureBox::FilmInterrupted, this, &DivePlayback::Stop);
     connect(&player_, &DivePlayer::Show, &picture_, &PictureBox::ShowFrame);
     connect(&player_, &DivePlayer::Ended, this, &DivePlayback::Stop);

@@ -147,16 +147,37 @@ Form1::Form1(QWidget *parent)
 
     connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(Picture1, &PictureBox::CopyRequested, this, &Form1::Copy);
-    connect(Picture1, &PictureBox::SaveRequested, this, &Form1::SaveAs);
-    connect(Picture1, &PictureBox::SaveDiveRequested, this, &Form1::SaveDive);
-    connect(Picture1, &PictureBox::GoToViewRequested, this, [this] { GoToViewDialog::Open(Picture1, this); });
-    connect(Picture1, &PictureBox::KeysRequested, this, &Form1::ShowKeys);
-    connect(Picture1, &PictureBox::FullScreenRequested, this, &Form1::SetFullScreen);
+    connect(Picture1, &PictureBox::Chosen, this, &Form1::Run);
     // Keys the buttons ignore come up to the window; Alt+arrows the buttons
     // would take to move the focus. The fields keep every key they are given.
     for (QObject *watched : std::initializer_list<QObject *>{this, command1, command3, text1, text2}) {
         watched->installEventFilter(this);
+    }
+}
+
+void Form1::Run(PictureCommand command, bool checked)
+{
+    switch (command) {
+    case PictureCommand::Copy:
+        Copy();
+        break;
+    case PictureCommand::Save:
+        SaveAs();
+        break;
+    case PictureCommand::SaveDive:
+        SaveDive();
+        break;
+    case PictureCommand::GoToView:
+        GoToViewDialog::Open(Picture1, this);
+        break;
+    case PictureCommand::Keys:
+        ShowKeys();
+        break;
+    case PictureCommand::FullScreen:
+        SetFullScreen(checked);
+        break;
+    default:
+        break; // Play is the playback's
     }
 }
 
@@ -408,7 +429,7 @@ void Form1::SaveDiveTo(const QString &path)
 void Form1::Copy()
 {
     if (Picture1->PictureReady()) {
-        Picture1->Copy();
+        PictureBox::CopyToClipboard(Picture1->Picture());
         return;
     }
     auto image = std::make_shared<QImage>();

@@ -61,6 +61,8 @@ private:
     void Command1_Click();
     // Stop, run by a press of Command3.
     void Command3_Click();
+    // A command of the picture's menu or keys that the window carries out.
+    void Run(PictureCommand command, bool checked);
     // Asks for a file name, then saves the picture there.
     void SaveAs();
     // Asks how to shape a dive, then for a file name, then saves it there.

@@ -29,6 +29,8 @@ PictureActions::PictureActions(QWidget *widget)
     Action(PictureCommand::GoToView).setObjectName(QStringLiteral("GoToView"));
     Action(PictureCommand::FullScreen).setObjectName(QStringLiteral("FullScreen"));
     Action(PictureCommand::FullScreen).setCheckable(true);
+    Action(PictureCommand::Overlay).setObjectName(QStringLiteral("Overlay"));
+    Action(PictureCommand::Overview).setObjectName(QStringLiteral("Overview"));
     for (const PictureCommand shown : {PictureCommand::Overlay, PictureCommand::Overview}) {
         Action(shown).setCheckable(true);
         Action(shown).setChecked(true);

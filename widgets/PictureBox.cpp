@@ -39,14 +39,16 @@ namespace {
 // screen, in the form levyc-render --window takes.
 Q_LOGGING_CATEGORY(ViewLog, "levyc.view", QtWarningMsg)
 
-// One wheel notch, or one press of + or -, zooms by this.
-constexpr double ZoomStep = 1.25;
-// A wheel notch in angleDelta() units.
-constexpr double NotchAngle = 120.0;
-// An arrow key pans by this part of the view.
-constexpr double PanStep = 0.1;
 // How long "deepest" or "widest" stays after a zoom stopped at a limit.
 constexpr int LimitShownMs = 2000;
+
+// Tab and Backtab move the focus before the picture sees them.
+bool MovesFocus(const QKeyEvent &key)
+{
+    return (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) &&
+           !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
 PackedColor FromQColor(const QColor &color)
 {
     return RGB(color.red(), color.green(), color.blue());
@@ -57,7 +59,9 @@ PackedColor FromQColor(const QColor &color)
 PictureBox::PictureBox(QWidget *parent)
     : QFrame(parent)
     , canvas_({}, FromQColor(palette().color(QPalette::Button)))
+    , pacer_([this] { ShowChanges(); })
     , actions_(new PictureActions(this))
+    , input_(explorer_, *actions_, [this](PictureCommand command, bool checked) { Run(command, checked); })
 {
     // A sunken WinPanel frame is always PictureBorderWidth (two) pixels wide.
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
@@ -66,9 +70,6 @@ PictureBox::PictureBox(QWidget *parent)
     // Every pixel is painted from the image; nothing to erase first, nothing to redo on growth.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_StaticContents);
-    frameTimer_.setSingleShot(true);
-    frameTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&frameTimer_, &QTimer::timeout, this, &PictureBox::ShowChanges);
     connect(actions_, &PictureActions::Chosen, this, &PictureBox::Run);
     connect(actions_, &PictureActions::ShownChanged, this, [this] { update(contentsRect()); });
     limitTimer_.setSingleShot(true);
@@ -137,11 +138,6 @@ void PictureBox::contextMenuEvent(QContextMenuEvent *event)
     actions_->Popup(this, event->globalPos());
 }
 
-QImage PictureBox::Picture() const
-{
-    return PictureRenderer()(nullptr);
-}
-
 std::function<QImage(const std::atomic<bool> *)> PictureBox::PictureRenderer() const
 {
     std::function<QImage(const std::atomic<bool> *)> render;
@@ -165,9 +161,8 @@ std::function<QImage(const std::atomic<bool> *)> PictureBox::PictureRenderer() c
 void PictureBox::Explore(const std::vector<CurveRecord> &curves)
 {
     explorer_.Explore(curves, canvas_.Image());
-    drawn_ = canvas_.Image();
-    overviewImage_ = {};
-    ScaleOverview();
+    overview_.SetDrawn(canvas_.Image());
+    overview_.Fit(QSizeF(contentsRect().size()), devicePixelRatioF());
     UpdateActions();
     if (!explored_) {
         explored_ = true;
@@ -193,44 +188,27 @@ void PictureBox::UpdateActions()
 void PictureBox::Run(PictureCommand command, bool checked)
 {
     switch (command) {
-    case PictureCommand::Copy:
-        emit CopyRequested();
-        break;
-    case PictureCommand::Save:
-        emit SaveRequested();
-        break;
-    case PictureCommand::SaveDive:
-        emit SaveDiveRequested();
-        break;
-    case PictureCommand::Play:
-        emit PlayRequested();
-        break;
     case PictureCommand::ResetView:
         ResetView();
         break;
     case PictureCommand::Back:
-        Back();
+        explorer_.Back();
         break;
     case PictureCommand::Forward:
-        Forward();
+        explorer_.Forward();
         break;
     case PictureCommand::CopyView:
-        CopyView();
-        break;
-    case PictureCommand::GoToView:
-        emit GoToViewRequested();
-        break;
-    case PictureCommand::FullScreen:
-        emit FullScreenRequested(checked);
-        break;
-    case PictureCommand::Keys:
-        emit KeysRequested();
+        if (Exploring()) {
+            QGuiApplication::clipboard()->setText(ViewLines(View(), ImageSize()));
+        }
         break;
     case PictureCommand::Overlay:
     case PictureCommand::Overview:
     case PictureCommand::ZoomIn:
     case PictureCommand::ZoomOut:
-        break; // painted as they change; the keys zoom in TakeKey()
+        break; // painted as they change; the keys zoom in PictureInput
+    default:
+        emit Chosen(command, checked);
     }
 }
 
@@ -238,7 +216,7 @@ void PictureBox::StopExploring()
 {
     StopPlay();
     explorer_.Stop();
-    drawn_ = overviewImage_ = {};
+    overview_.SetDrawn({});
     limitTimer_.stop();
     limitWord_ = false;
     UpdateActions();
@@ -249,18 +227,6 @@ void PictureBox::SetFullScreen(bool on)
 {
     fullScreen_ = on;
     UpdateActions();
-}
-
-void PictureBox::CopyView() const
-{
-    if (Exploring()) {
-        QGuiApplication::clipboard()->setText(ViewLines(View(), ImageSize()));
-    }
-}
-
-void PictureBox::BeginFilm()
-{
-    filmOn_ = true;
 }
 
 void PictureBox::ShowFrame(int frame, const QImage &image)
@@ -305,186 +271,12 @@ void PictureBox::ResetView()
     explorer_.Settle();
 }
 
-void PictureBox::ZoomAbout(QPointF position, double factor)
-{
-    explorer_.ZoomAbout(ImagePoint(position), factor);
-    explorer_.SettleLater();
-}
-
 void PictureBox::ShowRendered(const QImage &image)
 {
     if (canvas_.Adopt(image)) {
         static_cast<void>(canvas_.TakeDirty());
         update();
     }
-}
-
-QPointF PictureBox::ImagePoint(QPointF position) const
-{
-    return Placement().ToImage(position);
-}
-
-void PictureBox::wheelEvent(QWheelEvent *event)
-{
-    // As the window system's wheel events do for a wheel-focus widget, and
-    // for one sent straight to the widget too.
-    setFocus(Qt::MouseFocusReason);
-    StopPlay();
-    if (!Exploring()) {
-        QFrame::wheelEvent(event);
-        return;
-    }
-    // Touchpads send parts of a notch, and zoom smoothly for it.
-    ZoomAbout(event->position(), std::pow(ZoomStep, event->angleDelta().y() / NotchAngle));
-    event->accept();
-}
-
-void PictureBox::mousePressEvent(QMouseEvent *event)
-{
-    StopPlay();
-    if (Exploring() && event->button() == Qt::BackButton) {
-        Back();
-        event->accept();
-        return;
-    }
-    if (Exploring() && event->button() == Qt::ForwardButton) {
-        Forward();
-        event->accept();
-        return;
-    }
-    if (const std::optional<WorldPoint> point = OverviewPoint(event->position());
-        point && event->button() == Qt::LeftButton) {
-        // Centred there, at the same scale; on the history as any step is.
-        SetView(OverviewPlacement::CentredOn(View(), *point));
-        event->accept();
-        return;
-    }
-    if (Exploring() && event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier)) {
-        explorer_.BeginBox(ImagePoint(event->position()));
-        event->accept();
-        return;
-    }
-    if (Exploring() && event->button() == Qt::LeftButton) {
-        explorer_.Press(ImagePoint(event->position()));
-        event->accept();
-        return;
-    }
-    QFrame::mousePressEvent(event);
-}
-
-void PictureBox::mouseMoveEvent(QMouseEvent *event)
-{
-    if (explorer_.Box() && (event->buttons() & Qt::LeftButton)) {
-        explorer_.BoxTo(ImagePoint(event->position()));
-        event->accept();
-        return;
-    }
-    if (!Exploring() || !explorer_.Dragging() || !(event->buttons() & Qt::LeftButton)) {
-        QFrame::mouseMoveEvent(event);
-        return;
-    }
-    explorer_.DragTo(ImagePoint(event->position()));
-    event->accept();
-}
-
-void PictureBox::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton) {
-        explorer_.EndBox();
-        explorer_.Release();
-    }
-    QFrame::mouseReleaseEvent(event);
-}
-
-void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    StopPlay();
-    if (OverviewPoint(event->position())) {
-        // The second click of two on the overview: another click there.
-        mousePressEvent(event);
-        return;
-    }
-    if (Exploring() && event->button() == Qt::LeftButton && !event->modifiers().testFlag(Qt::ShiftModifier)) {
-        explorer_.ZoomAbout(ImagePoint(event->position()), 2);
-        explorer_.Settle();
-        event->accept();
-        return;
-    }
-    QFrame::mouseDoubleClickEvent(event);
-}
-
-void PictureBox::keyPressEvent(QKeyEvent *event)
-{
-    if (Playing()) {
-        // Any key stops a dive and does nothing else, back at the view; a
-        // held P repeating is not a new press.
-        if (!event->isAutoRepeat()) {
-            StopPlay();
-        }
-        event->accept();
-        return;
-    }
-    if (!Exploring()) {
-        QFrame::keyPressEvent(event);
-        return;
-    }
-    if (explorer_.Box() && event->key() == Qt::Key_Escape) {
-        explorer_.CancelBox();
-        event->accept();
-        return;
-    }
-    if (FullScreen() && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        emit FullScreenRequested(false);
-        event->accept();
-        return;
-    }
-    if (TakeKey(*event)) {
-        event->accept();
-        return;
-    }
-    const QSizeF size(ImageSize());
-    switch (event->key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        explorer_.Pan({(event->key() == Qt::Key_Left ? PanStep : -PanStep) * size.width(), 0});
-        break;
-    case Qt::Key_Up:
-        explorer_.Pan({0, PanStep * size.height()});
-        break;
-    case Qt::Key_Down:
-        explorer_.Pan({0, -PanStep * size.height()});
-        break;
-    default:
-        QFrame::keyPressEvent(event);
-        return;
-    }
-    explorer_.Settle();
-    event->accept();
-}
-
-bool PictureBox::TakeKey(const QKeyEvent &event)
-{
-    if (Playing() && isEnabled()) {
-        if (!event.isAutoRepeat()) {
-            StopPlay();
-        }
-        return true;
-    }
-    const std::optional<PictureCommand> command = ExploringKeys::ExploringCommand(event);
-    if (!Exploring() || !isEnabled() || !command) {
-        return false;
-    }
-    if (command == PictureCommand::ZoomIn || command == PictureCommand::ZoomOut) {
-        const QSizeF size(ImageSize());
-        // The middle of the image, which at an odd size is the middle of its middle pixel.
-        const QPointF centre(size.width() / 2, size.height() / 2);
-        explorer_.ZoomAbout(centre, command == PictureCommand::ZoomIn ? ZoomStep : 1 / ZoomStep);
-        explorer_.Settle();
-        return true;
-    }
-    // The picture's own actions, as their shortcuts would.
-    actions_->Trigger(QKeySequence(event.keyCombination().key() | (event.modifiers() & ~Qt::KeypadModifier)));
-    return true;
 }
 
 bool PictureBox::event(QEvent *event)
@@ -500,24 +292,89 @@ bool PictureBox::event(QEvent *event)
         event->accept();
         return true;
     }
-    // A touchpad pinch on Wayland, and on X11 with XInput 2.4.
-    if (event->type() == QEvent::NativeGesture && Exploring()) {
-        const auto *gesture = static_cast<QNativeGestureEvent *>(event);
-        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
-            ZoomAbout(gesture->position(), 1.0 + gesture->value());
-            return true;
-        }
-    }
-    // A touchscreen pinch.
-    if (event->type() == QEvent::Gesture && Exploring()) {
-        auto *gestures = static_cast<QGestureEvent *>(event);
-        if (auto *pinch = static_cast<QPinchGesture *>(gestures->gesture(Qt::PinchGesture))) {
-            ZoomAbout(mapFromGlobal(pinch->centerPoint()), pinch->scaleFactor());
-            gestures->accept(pinch);
-            return true;
-        }
+    if (Input(event)) {
+        event->accept();
+        return true;
     }
     return QFrame::event(event);
+}
+
+bool PictureBox::Input(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Wheel:
+        // As the window system's wheel events do for a wheel-focus widget, and
+        // for one sent straight to the widget too.
+        setFocus(Qt::MouseFocusReason);
+        StopPlay();
+        return input_.Wheel(*static_cast<QWheelEvent *>(event), Placement());
+    case QEvent::MouseButtonPress: {
+        StopPlay();
+        const auto &mouse = *static_cast<QMouseEvent *>(event);
+        return input_.Press(mouse, Placement(), OverviewPoint(mouse.position()));
+    }
+    case QEvent::MouseButtonDblClick: {
+        StopPlay();
+        const auto &mouse = *static_cast<QMouseEvent *>(event);
+        return input_.DoubleClick(mouse, Placement(), OverviewPoint(mouse.position()));
+    }
+    case QEvent::MouseMove:
+        return input_.Move(*static_cast<QMouseEvent *>(event), Placement());
+    case QEvent::MouseButtonRelease:
+        input_.Release(*static_cast<QMouseEvent *>(event));
+        return false;
+    case QEvent::KeyPress: {
+        const auto &key = *static_cast<QKeyEvent *>(event);
+        if (MovesFocus(key)) {
+            return false;
+        }
+        if (Playing()) {
+            // Any other key stops a dive and does nothing else, back at the
+            // view; a held P repeating is not a new press.
+            if (!key.isAutoRepeat()) {
+                StopPlay();
+            }
+            return true;
+        }
+        return input_.Key(key, ImageSize(), FullScreen());
+    }
+    case QEvent::NativeGesture: {
+        // A touchpad pinch on Wayland, and on X11 with XInput 2.4.
+        const auto *gesture = static_cast<QNativeGestureEvent *>(event);
+        if (!Exploring() || gesture->gestureType() != Qt::ZoomNativeGesture) {
+            return false;
+        }
+        input_.Pinch(gesture->position(), Placement(), 1.0 + gesture->value());
+        return true;
+    }
+    case QEvent::Gesture: {
+        // A touchscreen pinch.
+        auto *gestures = static_cast<QGestureEvent *>(event);
+        auto *pinch = static_cast<QPinchGesture *>(gestures->gesture(Qt::PinchGesture));
+        if (!Exploring() || pinch == nullptr) {
+            return false;
+        }
+        input_.Pinch(mapFromGlobal(pinch->centerPoint()), Placement(), pinch->scaleFactor());
+        gestures->accept(pinch);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool PictureBox::TakeKey(const QKeyEvent &event)
+{
+    if (!isEnabled()) {
+        return false;
+    }
+    if (Playing()) {
+        if (!event.isAutoRepeat()) {
+            StopPlay();
+        }
+        return true;
+    }
+    return input_.ExploringKey(event, ImageSize());
 }
 
 void PictureBox::CopyToClipboard(const QImage &image)
@@ -545,48 +402,22 @@ void PictureBox::Cls()
     ShowChanges();
 }
 
-void PictureBox::Refresh()
-{
-    ShowChanges();
-}
-
-qint64 PictureBox::FrameWaitNs() const
-{
-    return sinceFrame_.isValid() ? std::max<qint64>(FrameIntervalNs(screen()) - sinceFrame_.nsecsElapsed(), 0) : 0;
-}
-
-void PictureBox::ScheduleShow()
-{
-    // One timer for both: at 0 ms it fires when events are next handled.
-    if (!frameTimer_.isActive()) {
-        frameTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(FrameWaitNs())));
-    }
-}
-
 void PictureBox::ShowChanges()
 {
-    // Each synchronous repaint is a frame for the window system; on Wayland one
-    // that comes before the compositor has let go of the last costs a copy of
-    // the whole window. No one sees more than one frame per display frame.
-    if (FrameWaitNs() > 0) {
-        ScheduleShow();
+    if (!pacer_.Due(screen())) {
+        pacer_.Schedule(screen());
         return;
     }
-    if (const QRect dirty = TakeDirty(); !dirty.isEmpty()) {
-        repaint(dirty);
-        sinceFrame_.start();
+    if (const QRect changed = canvas_.TakeDirty(); !changed.isEmpty()) {
+        repaint(Placement().WidgetPixelsOver(changed));
+        pacer_.Shown();
     }
 }
 
 ImagePlacement PictureBox::Placement() const
 {
-    return {contentsRect(), WindowOrigin(), devicePixelRatioF()};
-}
-
-QRect PictureBox::TakeDirty()
-{
-    const QRect imageRect = canvas_.TakeDirty();
-    return imageRect.isEmpty() ? QRect() : Placement().WidgetPixelsOver(imageRect);
+    // Where this widget stands in its window decides which device pixels it covers.
+    return {contentsRect(), mapTo(window(), QPoint(0, 0)), devicePixelRatioF()};
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
@@ -613,7 +444,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
         painter.Box(*box);
     }
     if (OverviewVisible()) {
-        painter.Overview(overviewImage_, View());
+        painter.Overview(overview_.Scaled(), View());
     }
     if (const QString text = OverlayLines(); !text.isEmpty()) {
         painter.Overlay(text, font());
@@ -659,7 +490,7 @@ void PictureBox::Painted(const QRect &rect)
 
 bool PictureBox::OverviewVisible() const
 {
-    return Exploring() && OverviewShown() && !drawn_.isNull() && OverviewPlacement::Shows(View());
+    return Exploring() && OverviewShown() && overview_.HasDrawn() && OverviewPlacement::Shows(View());
 }
 
 std::optional<WorldPoint> PictureBox::OverviewPoint(QPointF position) const
@@ -669,20 +500,6 @@ std::optional<WorldPoint> PictureBox::OverviewPoint(QPointF position) const
     }
     const QRect inner = contentsRect();
     return OverviewPlacement(QSizeF(inner.size())).WorldAt(position - QPointF(inner.topLeft()));
-}
-
-void PictureBox::ScaleOverview()
-{
-    if (drawn_.isNull()) {
-        overviewImage_ = {};
-        return;
-    }
-    const QSize pixels =
-        (OverviewPlacement(QSizeF(contentsRect().size())).Frame().size() * devicePixelRatioF()).toSize();
-    if (overviewImage_.size() != pixels) {
-        // Smoothly: the Draw's thin lines stay in sight at a quarter of the size.
-        overviewImage_ = drawn_.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
 }
 
 QString PictureBox::OverlayLines() const
@@ -719,7 +536,7 @@ void PictureBox::FitImage()
         StopPlay(); // its frames are of the old size
     }
     canvas_.Resize(Placement().DeviceInner().size(), devicePixelRatioF());
-    ScaleOverview();
+    overview_.Fit(QSizeF(contentsRect().size()), devicePixelRatioF());
     if (FullScreen()) {
         explorer_.ResizeAboutCentre(ImageSize());
     } else {

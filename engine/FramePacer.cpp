@@ -1,0 +1,31 @@
+#include "FramePacer.h"
+
+#include "FrameInterval.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+namespace levyc {
+
+FramePacer::FramePacer(std::function<void()> show)
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, std::move(show));
+}
+
+qint64 FramePacer::WaitNs(const QScreen *screen) const
+{
+    return sinceFrame_.isValid() ? std::max<qint64>(FrameIntervalNs(screen) - sinceFrame_.nsecsElapsed(), 0) : 0;
+}
+
+void FramePacer::Schedule(const QScreen *screen)
+{
+    // One timer for both: at 0 ms it fires when events are next handled.
+    if (!timer_.isActive()) {
+        timer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(WaitNs(screen))));
+    }
+}
+
+} // namespace levyc

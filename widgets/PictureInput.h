@@ -1,0 +1,50 @@
+#pragma once
+
+#include "PictureCommand.h"
+#include "views/ImagePlacement.h"
+#include "world/PixelToWorld.h"
+#include "world/WorldWindow.h"
+
+#include <QPointF>
+#include <QSize>
+
+#include <functional>
+#include <optional>
+
+class QKeyEvent;
+class QMouseEvent;
+class QWheelEvent;
+
+namespace levyc {
+
+class PictureActions;
+class ViewExplorer;
+
+// What the mouse, the wheel, a pinch and the keys do to the view while the
+// curves are explored. Each call says whether it took the event; one not
+// taken goes on as the frame's own.
+class PictureInput
+{
+public:
+    // `run` carries out a command as the picture's menu would.
+    PictureInput(ViewExplorer &explorer, PictureActions &actions, std::function<void(PictureCommand, bool)> run);
+
+    bool Wheel(const QWheelEvent &event, const ImagePlacement &placement);
+    // `overview`: the world point under the pointer on the overview, when it is there.
+    bool Press(const QMouseEvent &event, const ImagePlacement &placement, std::optional<WorldPoint> overview);
+    bool Move(const QMouseEvent &event, const ImagePlacement &placement);
+    void Release(const QMouseEvent &event);
+    bool DoubleClick(const QMouseEvent &event, const ImagePlacement &placement, std::optional<WorldPoint> overview);
+    // A key pressed on the picture, or (ExploringKey) anywhere in the window.
+    bool Key(const QKeyEvent &event, QSize image, bool fullScreen);
+    bool ExploringKey(const QKeyEvent &event, QSize image);
+    // A pinch's step about a point of the widget; the view settles once it rests.
+    void Pinch(QPointF position, const ImagePlacement &placement, double factor);
+
+private:
+    ViewExplorer &explorer_;
+    PictureActions &actions_;
+    std::function<void(PictureCommand, bool)> run_;
+};
+
+} // namespace levyc
