@@ -260,7 +260,7 @@ PlayRun PlayDefaultDive(PictureBox *picture, DivePlayback *playback, std::span<c
     ProcessUntil([&] { return picture->PictureReady(); }, 60'000'000'000);
     PlayRun run;
     const QMetaObject::Connection counting =
-        QObject::connect(picture, &PictureBox::PlayFrameShown, [&run] { ++run.frames; });
+        QObject::connect(&picture->Film(), &PictureFilm::FrameShown, [&run] { ++run.frames; });
     playback->Play();
     ProcessUntil([&] { return !picture->Playing(); }, 120'000'000'000);
     QObject::disconnect(counting);

@@ -2,9 +2,22 @@
 
 #include "views/BoxZoom.h"
 #include "views/ViewNavigation.h"
+#include "views/ViewText.h"
 #include "world/PictureWorld.h"
 
+#include <QLoggingCategory>
+
+#include <algorithm>
+
 namespace levyc {
+
+namespace {
+
+// QT_LOGGING_RULES=levyc.view.debug=true prints each view as it reaches the
+// screen, in the form levyc-render --window takes.
+Q_LOGGING_CATEGORY(ViewLog, "levyc.view", QtWarningMsg)
+
+} // namespace
 
 namespace {
 
@@ -53,6 +66,7 @@ void ViewExplorer::Stop()
     const bool moved = view_ != PictureWorld || shown_ != PictureWorld;
     view_ = shown_ = PictureWorld;
     if (moved) {
+        exactOnScreen_ = false;
         emit ViewChanged();
     }
 }
@@ -218,6 +232,7 @@ void ViewExplorer::Request()
         plan_.Start(view_, size_);
         preview_ = drawn_;
         shown_ = view_;
+        exactOnScreen_ = false;
         emit ViewChanged();
         emit Ready(drawn_);
         return;
@@ -226,6 +241,7 @@ void ViewExplorer::Request()
         renderer_.Cancel(underWay_);
     }
     RenderNext();
+    exactOnScreen_ = false;
     emit ViewChanged();
 }
 
@@ -265,18 +281,60 @@ std::optional<PreviewPlacement> ViewExplorer::PlacePreview() const
     return levyc::PlacePreview(plan_.OnScreen().window, plan_.PlacedFor(), preview_.size(), size_);
 }
 
-std::function<QImage(const std::atomic<bool> *)> ViewExplorer::Renderer() const
+std::function<QImage(const std::atomic<bool> *)> ViewExplorer::PictureRenderer(const QImage &onScreen) const
 {
-    if ((view_ == PictureWorld && DrawnFits()) || !Exploring()) {
-        return [image = view_ == PictureWorld && DrawnFits() ? drawn_ : QImage()](const std::atomic<bool> *) {
-            return image;
+    std::function<QImage(const std::atomic<bool> *)> render;
+    if (shown_ == view_) {
+        render = [image = onScreen.copy()](const std::atomic<bool> *) { return image; };
+    } else if (view_ == PictureWorld && DrawnFits()) {
+        render = [image = drawn_](const std::atomic<bool> *) { return image; };
+    } else if (Exploring()) {
+        render = [curves = curves_, view = view_, size = size_](const std::atomic<bool> *cancel) {
+            ViewRenderOptions options;
+            options.cancel = cancel;
+            return RenderView(*curves, view, size, options).image;
         };
+    } else {
+        render = [](const std::atomic<bool> *) { return QImage(); };
     }
-    return [curves = curves_, view = view_, size = size_](const std::atomic<bool> *cancel) {
-        ViewRenderOptions options;
-        options.cancel = cancel;
-        return RenderView(*curves, view, size, options).image;
+    // A view's picture says which view it is, as levyc-render --window takes it.
+    const QString text = Exploring() ? WindowLine(view_, size_) : QString();
+    return [render = std::move(render), text](const std::atomic<bool> *cancel) {
+        QImage image = render(cancel);
+        image.setDevicePixelRatio(1.0);
+        if (!text.isEmpty()) {
+            image.setText(QString::fromLatin1(ViewTextKey), text);
+        }
+        return image;
     };
+}
+
+} // namespace levyc
+
+namespace levyc {
+
+ViewExplorer::OnScreen ViewExplorer::Painted(bool whole)
+{
+    if (shown_ != view_) {
+        // How many device pixels each of the picture's spans here, and how
+        // far the view it is placed for lags the view asked for; placed
+        // again only when that is asked for.
+        if (ViewLog().isDebugEnabled() && !preview_.isNull()) {
+            if (const std::optional<PreviewPlacement> placed = PlacePreview()) {
+                qCDebug(ViewLog, "preview enlarged %.6g behind %.6g",
+                        std::max(placed->target.width() / placed->source.width(),
+                                 placed->target.height() / placed->source.height()),
+                        PlacedFor().Width() / view_.Width());
+            }
+        }
+        return OnScreen::Preview;
+    }
+    if (!exactOnScreen_ && whole) {
+        // The exact picture has replaced the whole preview.
+        exactOnScreen_ = true;
+        qCDebug(ViewLog, "shown %.17g,%.17g,%.17g,%.17g", view_.Left, view_.Top, view_.Right, view_.Bottom);
+    }
+    return exactOnScreen_ ? OnScreen::Exact : OnScreen::Partly;
 }
 
 } // namespace levyc

@@ -96,9 +96,16 @@ public:
     [[nodiscard]] const WorldWindow &PlacedFor() const { return plan_.PlacedFor(); }
     [[nodiscard]] std::optional<PreviewPlacement> PlacePreview() const;
 
-    // What renders the exact picture of View(), holding copies of what it
-    // needs, for any thread.
-    [[nodiscard]] std::function<QImage(const std::atomic<bool> *cancel)> Renderer() const;
+    // What makes the exact picture of View(), `onScreen` when that is
+    // Shown(), holding copies of what it needs, for any thread. While
+    // exploring, its text says which view it is.
+    [[nodiscard]] std::function<QImage(const std::atomic<bool> *cancel)> PictureRenderer(const QImage &onScreen) const;
+
+    // Where a paint of the picture leaves the screen: still the preview, the
+    // exact picture of View() on part of it, or on all of it at last.
+    enum class OnScreen { Preview, Partly, Exact };
+    // A paint of the picture, `whole` when it covered all of it.
+    OnScreen Painted(bool whole);
 
 signals:
     // View() has changed: until Ready(), show Preview() as PlacePreview() places it.
@@ -132,6 +139,8 @@ private:
     quint64 underWay_ = 0; // the render the plan waits for; 0 for none
     std::optional<QPointF> dragFrom_;
     std::optional<QRectF> box_;
+    // Whether the exact picture of View() has been painted whole since it was asked for.
+    bool exactOnScreen_ = true;
     ViewHistory history_;
     CentredResize resize_;
     QTimer settleTimer_;

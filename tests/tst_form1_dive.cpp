@@ -3,6 +3,7 @@
 #include "PictureOnScreen.h"
 #include "WebPFrames.h"
 #include "widgets/WindowLayout.h"
+#include "world/PictureWorld.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,7 +79,7 @@ void TestFormDive::playStopsAtItsEndOrAKey()
     TRY_COMPARE(OnScreen(*picture), view);
     // Each frame as the screen has it the moment it is shown.
     QList<QImage> frames;
-    connect(picture, &PictureBox::PlayFrameShown, this, [&] { frames << OnScreen(*picture); });
+    connect(&picture->Film(), &PictureFilm::FrameShown, this, [&] { frames << OnScreen(*picture); });
     if (play == u"dialog") {
         AnswerNextDiveDialog([](DiveDialog &dialog) {
             dialog.findChild<QDoubleSpinBox *>(QStringLiteral("DiveSeconds"))->setValue(1);
@@ -90,7 +91,7 @@ void TestFormDive::playStopsAtItsEndOrAKey()
         QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
         QApplication::activePopupWidget()->close();
         QVERIFY(action != nullptr);
-        QSignalSpy stopped(picture, &PictureBox::PlayStopped);
+        QSignalSpy stopped(&picture->Film(), &PictureFilm::Ended);
         action->trigger();
         for (int round = 0; round < 2; ++round) {
             // Nothing pressed: the film ends by itself, on the view it came to.
@@ -119,7 +120,7 @@ void TestFormDive::playStopsAtItsEndOrAKey()
     QCOMPARE(frames.constFirst(), drawn);
     QVERIFY(frames.at(1) != drawn && frames.at(1) != view);
     if (stop == u"Draw") {
-        QSignalSpy stopped(picture, &PictureBox::PlayStopped);
+        QSignalSpy stopped(&picture->Film(), &PictureFilm::Ended);
         QTest::mouseClick(Child("Command1"), Qt::LeftButton);
         QCOMPARE(stopped.size(), 1);
         QVERIFY(!picture->Playing());
@@ -368,7 +369,7 @@ void TestFormDive::saveDiveAtTheDrawsViewTours()
     } else if (then == u"back") {
         QTest::keyClick(picture, Qt::Key_Backspace);
     }
-    TRY_VERIFY(then != u"back" || picture->AtDrawsView());
+    TRY_VERIFY(then != u"back" || picture->View() == PictureWorld);
     QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
     QApplication::activePopupWidget()->close();
     QVERIFY(action != nullptr);

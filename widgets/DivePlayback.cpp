@@ -13,8 +13,8 @@ DivePlayback::DivePlayback(PictureBox &picture, QObject *parent)
             Play();
         }
     });
-    connect(&picture_, &PictureBox::FilmInterrupted, this, &DivePlayback::Stop);
-    connect(&player_, &DivePlayer::Show, &picture_, &PictureBox::ShowFrame);
+    connect(&picture_.Film(), &PictureFilm::Interrupted, this, &DivePlayback::Stop);
+    connect(&player_, &DivePlayer::Show, &picture_.Film(), &PictureFilm::Show);
     connect(&player_, &DivePlayer::Ended, this, &DivePlayback::Stop);
 }
 
@@ -30,14 +30,14 @@ void DivePlayback::Play()
     choices.size = DiveChoices::Size::Picture;
     choices.format = DiveFormat::WebP;
     const Dive dive = DiveOf(choices, picture_.ImageSize(), view, visited);
-    picture_.BeginFilm();
+    picture_.Film().Begin();
     player_.Start(picture_.Curves(), PathOf(dive), dive.size, dive.fps);
 }
 
 void DivePlayback::Stop()
 {
     player_.Stop();
-    picture_.EndFilm();
+    picture_.Film().End();
 }
 
 } // namespace levyc

@@ -11,8 +11,11 @@
 #include "output/FileOutput.h"
 #include "private/NameOnlyIconProvider.h"
 #include "video/VideoModule.h"
+#include "world/PictureWorld.h"
 
 #include <QAccessibleWidget>
+#include <QBuffer>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -34,6 +38,20 @@
 namespace levyc {
 
 namespace {
+
+// An image on the clipboard, as an image and as PNG.
+void CopyToClipboard(const QImage &image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    auto *data = new QMimeData;
+    data->setImageData(image);
+    // Offered as it is, so that every program that takes PNG gets these bytes.
+    data->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
 
 // Whether a folder lies on a file system the kernel makes up (/proc, /sys…):
 // no place to start looking for somewhere to save.
@@ -356,7 +374,7 @@ void Form1::SaveDive()
     } else {
         noVideo.clear();
     }
-    const bool atDraws = Picture1->AtDrawsView();
+    const bool atDraws = Picture1->View() == PictureWorld;
     const bool canTour = !Picture1->Visited().empty();
     if (atDraws && !canTour) {
         return; // a still: the menu no longer offers it
@@ -429,7 +447,7 @@ void Form1::SaveDiveTo(const QString &path)
 void Form1::Copy()
 {
     if (Picture1->PictureReady()) {
-        PictureBox::CopyToClipboard(Picture1->Picture());
+        CopyToClipboard(Picture1->Picture());
         return;
     }
     auto image = std::make_shared<QImage>();
@@ -444,8 +462,7 @@ void Form1::Copy()
         }
         return report(1, 1);
     };
-    RunSave(std::move(work), tr("Copying the picture…"), "CopyProgress",
-            [image] { PictureBox::CopyToClipboard(*image); });
+    RunSave(std::move(work), tr("Copying the picture…"), "CopyProgress", [image] { CopyToClipboard(*image); });
 }
 
 void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done,

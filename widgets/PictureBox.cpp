@@ -4,23 +4,14 @@
 #include "PicturePainter.h"
 #include "video/DiveChoices.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGestureEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLoggingCategory>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QNativeGestureEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPinchGesture>
 #include <QScreen>
-#include <QWheelEvent>
 
-#include "engine/FrameInterval.h"
 #include "views/OverlayText.h"
 #include "views/OverviewPlacement.h"
 #include "views/PreviewPlacement.h"
@@ -28,19 +19,10 @@
 #include "world/PictureWorld.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 
 namespace levyc {
 
 namespace {
-
-// QT_LOGGING_RULES=levyc.view.debug=true prints each view as it reaches the
-// screen, in the form levyc-render --window takes.
-Q_LOGGING_CATEGORY(ViewLog, "levyc.view", QtWarningMsg)
-
-// How long "deepest" or "widest" stays after a zoom stopped at a limit.
-constexpr int LimitShownMs = 2000;
 
 // Tab and Backtab move the focus before the picture sees them.
 bool MovesFocus(const QKeyEvent &key)
@@ -61,6 +43,7 @@ PictureBox::PictureBox(QWidget *parent)
     , canvas_({}, FromQColor(palette().color(QPalette::Button)))
     , pacer_([this] { ShowChanges(); })
     , actions_(new PictureActions(this))
+    , film_(new PictureFilm(*this))
     , input_(explorer_, *actions_, [this](PictureCommand command, bool checked) { Run(command, checked); })
 {
     // A sunken WinPanel frame is always PictureBorderWidth (two) pixels wide.
@@ -72,29 +55,23 @@ PictureBox::PictureBox(QWidget *parent)
     setAttribute(Qt::WA_StaticContents);
     connect(actions_, &PictureActions::Chosen, this, &PictureBox::Run);
     connect(actions_, &PictureActions::ShownChanged, this, [this] { update(contentsRect()); });
-    limitTimer_.setSingleShot(true);
-    limitTimer_.setInterval(LimitShownMs);
-    connect(&limitTimer_, &QTimer::timeout, this, [this] {
-        limitWord_ = false;
-        update(contentsRect());
-    });
-    connect(&explorer_, &ViewExplorer::LimitReached, this, [this](bool deeper) {
-        deepest_ = deeper;
-        limitWord_ = true;
-        limitTimer_.stop(); // counts from when the exact picture is on screen
-        update(contentsRect());
-    });
+    connect(&explorer_, &ViewExplorer::LimitReached, &limitWord_, &LimitWord::Reached);
+    connect(&limitWord_, &LimitWord::Changed, this, [this] { update(contentsRect()); });
     connect(&explorer_, &ViewExplorer::HistoryChanged, this, &PictureBox::UpdateActions);
     connect(&explorer_, &ViewExplorer::ViewChanged, this, [this] {
         // Whatever moved the view, a playing dive ends first.
-        StopPlay();
-        exactOnScreen_ = false;
+        film_->Interrupt();
         UpdateActions();
         Describe();
         // The preview, at the next frame.
         update();
     });
-    connect(&explorer_, &ViewExplorer::Ready, this, &PictureBox::ShowRendered);
+    connect(&explorer_, &ViewExplorer::Ready, this, [this](const QImage &image) {
+        if (canvas_.Adopt(image)) {
+            static_cast<void>(canvas_.TakeDirty());
+            update();
+        }
+    });
     connect(&explorer_, &ViewExplorer::PreviewChanged, this, [this] { update(); });
     connect(&explorer_, &ViewExplorer::BoxChanged, this, [this] { update(); });
     grabGesture(Qt::PinchGesture);
@@ -127,35 +104,15 @@ void PictureBox::changeEvent(QEvent *event)
         Retranslate();
     }
     if (event->type() == QEvent::EnabledChange && !isEnabled()) {
-        StopPlay(); // a save has begun
+        film_->Interrupt(); // a save has begun
     }
     QFrame::changeEvent(event);
 }
 
 void PictureBox::contextMenuEvent(QContextMenuEvent *event)
 {
-    StopPlay();
+    film_->Interrupt();
     actions_->Popup(this, event->globalPos());
-}
-
-std::function<QImage(const std::atomic<bool> *)> PictureBox::PictureRenderer() const
-{
-    std::function<QImage(const std::atomic<bool> *)> render;
-    if (PictureReady()) {
-        render = [image = canvas_.Image().copy()](const std::atomic<bool> *) { return image; };
-    } else {
-        render = explorer_.Renderer();
-    }
-    // A view's picture says which view it is, as levyc-render --window takes it.
-    const QString view = Exploring() ? WindowLine(View(), ImageSize()) : QString();
-    return [render = std::move(render), view](const std::atomic<bool> *cancel) {
-        QImage image = render(cancel);
-        image.setDevicePixelRatio(1.0);
-        if (!view.isEmpty()) {
-            image.setText(QString::fromLatin1(ViewTextKey), view);
-        }
-        return image;
-    };
 }
 
 void PictureBox::Explore(const std::vector<CurveRecord> &curves)
@@ -169,11 +126,6 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
         Retranslate();
     }
     Describe();
-}
-
-bool PictureBox::AtDrawsView() const
-{
-    return View() == PictureWorld;
 }
 
 void PictureBox::UpdateActions()
@@ -214,11 +166,10 @@ void PictureBox::Run(PictureCommand command, bool checked)
 
 void PictureBox::StopExploring()
 {
-    StopPlay();
+    film_->Interrupt();
     explorer_.Stop();
     overview_.SetDrawn({});
-    limitTimer_.stop();
-    limitWord_ = false;
+    limitWord_.Clear();
     UpdateActions();
     Describe();
 }
@@ -227,36 +178,6 @@ void PictureBox::SetFullScreen(bool on)
 {
     fullScreen_ = on;
     UpdateActions();
-}
-
-void PictureBox::ShowFrame(int frame, const QImage &image)
-{
-    if (!filmOn_) {
-        return;
-    }
-    playFrame_ = image;
-    // Now, not at the next frame of the display: the film's schedule counts this moment as shown.
-    repaint(contentsRect());
-    emit PlayFrameShown(frame);
-}
-
-void PictureBox::EndFilm()
-{
-    if (!filmOn_) {
-        return;
-    }
-    filmOn_ = false;
-    playFrame_ = {};
-    // The view's own picture, which the film never touched.
-    update(contentsRect());
-    emit PlayStopped();
-}
-
-void PictureBox::StopPlay()
-{
-    if (filmOn_) {
-        emit FilmInterrupted();
-    }
 }
 
 void PictureBox::SetView(const WorldWindow &window)
@@ -271,20 +192,19 @@ void PictureBox::ResetView()
     explorer_.Settle();
 }
 
-void PictureBox::ShowRendered(const QImage &image)
-{
-    if (canvas_.Adopt(image)) {
-        static_cast<void>(canvas_.TakeDirty());
-        update();
-    }
-}
-
 bool PictureBox::event(QEvent *event)
 {
     if (event->type() == QEvent::Paint) {
         const QRect rect = static_cast<QPaintEvent *>(event)->rect();
         const bool done = QFrame::event(event);
         Painted(rect);
+        return done;
+    }
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Move) {
+        // At a fractional scale the inner area's size in device pixels also
+        // depends on where it stands.
+        const bool done = QFrame::event(event);
+        FitImage();
         return done;
     }
     if (event->type() == QEvent::ShortcutOverride && Playing()) {
@@ -299,68 +219,33 @@ bool PictureBox::event(QEvent *event)
     return QFrame::event(event);
 }
 
+// The mouse, the wheel, pinches and keys: whether the input took the event,
+// which the frame would otherwise handle.
 bool PictureBox::Input(QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::Wheel:
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Wheel) {
         // As the window system's wheel events do for a wheel-focus widget, and
         // for one sent straight to the widget too.
         setFocus(Qt::MouseFocusReason);
-        StopPlay();
-        return input_.Wheel(*static_cast<QWheelEvent *>(event), Placement());
-    case QEvent::MouseButtonPress: {
-        StopPlay();
-        const auto &mouse = *static_cast<QMouseEvent *>(event);
-        return input_.Press(mouse, Placement(), OverviewPoint(mouse.position()));
     }
-    case QEvent::MouseButtonDblClick: {
-        StopPlay();
-        const auto &mouse = *static_cast<QMouseEvent *>(event);
-        return input_.DoubleClick(mouse, Placement(), OverviewPoint(mouse.position()));
+    if (type == QEvent::Wheel || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+        film_->Interrupt();
     }
-    case QEvent::MouseMove:
-        return input_.Move(*static_cast<QMouseEvent *>(event), Placement());
-    case QEvent::MouseButtonRelease:
-        input_.Release(*static_cast<QMouseEvent *>(event));
-        return false;
-    case QEvent::KeyPress: {
+    if (type == QEvent::KeyPress && Playing()) {
         const auto &key = *static_cast<QKeyEvent *>(event);
-        if (MovesFocus(key)) {
-            return false;
+        // Any key but those that move the focus stops a dive and does nothing
+        // else, back at the view; a held P repeating is not a new press.
+        if (!key.isAutoRepeat() && !MovesFocus(key)) {
+            film_->Interrupt();
         }
-        if (Playing()) {
-            // Any other key stops a dive and does nothing else, back at the
-            // view; a held P repeating is not a new press.
-            if (!key.isAutoRepeat()) {
-                StopPlay();
-            }
-            return true;
-        }
-        return input_.Key(key, ImageSize(), FullScreen());
+        return !MovesFocus(key);
     }
-    case QEvent::NativeGesture: {
-        // A touchpad pinch on Wayland, and on X11 with XInput 2.4.
-        const auto *gesture = static_cast<QNativeGestureEvent *>(event);
-        if (!Exploring() || gesture->gestureType() != Qt::ZoomNativeGesture) {
-            return false;
-        }
-        input_.Pinch(gesture->position(), Placement(), 1.0 + gesture->value());
-        return true;
-    }
-    case QEvent::Gesture: {
-        // A touchscreen pinch.
-        auto *gestures = static_cast<QGestureEvent *>(event);
-        auto *pinch = static_cast<QPinchGesture *>(gestures->gesture(Qt::PinchGesture));
-        if (!Exploring() || pinch == nullptr) {
-            return false;
-        }
-        input_.Pinch(mapFromGlobal(pinch->centerPoint()), Placement(), pinch->scaleFactor());
-        gestures->accept(pinch);
-        return true;
-    }
-    default:
-        return false;
-    }
+    return input_.Take(*event, {.placement = Placement(),
+                                .image = ImageSize(),
+                                .fullScreen = FullScreen(),
+                                .overview = [this](QPointF at) { return OverviewPoint(at); },
+                                .fromGlobal = [this](QPointF at) { return mapFromGlobal(at); }});
 }
 
 bool PictureBox::TakeKey(const QKeyEvent &event)
@@ -370,24 +255,11 @@ bool PictureBox::TakeKey(const QKeyEvent &event)
     }
     if (Playing()) {
         if (!event.isAutoRepeat()) {
-            StopPlay();
+            film_->Interrupt();
         }
         return true;
     }
     return input_.ExploringKey(event, ImageSize());
-}
-
-void PictureBox::CopyToClipboard(const QImage &image)
-{
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    auto *data = new QMimeData;
-    data->setImageData(image);
-    // Offered as it is, so that every program that takes PNG gets these bytes.
-    data->setData(QStringLiteral("image/png"), png);
-    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void PictureBox::SetBackColor(PackedColor color)
@@ -430,9 +302,9 @@ void PictureBox::paintEvent(QPaintEvent *event)
             painter.FocusRing(palette().color(QPalette::Highlight));
         }
     }
-    if (!playFrame_.isNull()) {
+    if (!film_->Frame().isNull()) {
         // The dive's frame alone: a film, nothing over it.
-        painter.Image(playFrame_, event->rect());
+        painter.Image(film_->Frame(), event->rect());
         return;
     }
     if (explorer_.Shown() != explorer_.View()) {
@@ -451,40 +323,21 @@ void PictureBox::paintEvent(QPaintEvent *event)
     }
 }
 
+// After a paint: the exact picture may be on screen now.
 void PictureBox::Painted(const QRect &rect)
 {
-    if (!playFrame_.isNull()) {
+    if (!film_->Frame().isNull()) {
         return;
     }
-    const WorldWindow &view = explorer_.View();
-    if (explorer_.Shown() != view) {
-        // How many device pixels each of the picture's spans here, and how
-        // far the view it is placed for lags the view asked for; placed
-        // again only when that is asked for.
-        if (!ViewLog().isDebugEnabled() || explorer_.Preview().isNull()) {
-            return;
-        }
-        if (const std::optional<PreviewPlacement> placed = explorer_.PlacePreview()) {
-            qCDebug(ViewLog, "preview enlarged %.6g behind %.6g",
-                    std::max(placed->target.width() / placed->source.width(),
-                             placed->target.height() / placed->source.height()),
-                    explorer_.PlacedFor().Width() / view.Width());
-        }
-        return;
-    }
-    if (!exactOnScreen_) {
-        // The exact picture replaces the whole preview.
-        if (rect.contains(contentsRect())) {
-            exactOnScreen_ = true;
-            qCDebug(ViewLog, "shown %.17g,%.17g,%.17g,%.17g", view.Left, view.Top, view.Right, view.Bottom);
-        } else {
-            update(contentsRect());
-        }
-    }
-    if (limitWord_ && exactOnScreen_ && !limitTimer_.isActive()) {
-        // The limit's word stays its two seconds with the picture it is about,
-        // however long that took to render.
-        limitTimer_.start();
+    switch (explorer_.Painted(rect.contains(contentsRect()))) {
+    case ViewExplorer::OnScreen::Partly:
+        update(contentsRect()); // the exact picture replaces the whole preview
+        break;
+    case ViewExplorer::OnScreen::Exact:
+        limitWord_.OnScreen();
+        break;
+    case ViewExplorer::OnScreen::Preview:
+        break;
     }
 }
 
@@ -504,36 +357,22 @@ std::optional<WorldPoint> PictureBox::OverviewPoint(QPointF position) const
 
 QString PictureBox::OverlayLines() const
 {
-    const bool atLimit = limitWord_;
-    if (!Exploring() || !OverlayShown() || (View() == PictureWorld && !atLimit)) {
+    const QString limit = limitWord_.Text();
+    if (!Exploring() || !OverlayShown() || (View() == PictureWorld && limit.isEmpty())) {
         return {};
     }
     const OverlayText where(View(), ImageSize());
     QStringList lines{where.ZoomText(), where.CentreText()};
-    if (atLimit) {
-        lines << (deepest_ ? tr("deepest") : tr("widest"));
+    if (!limit.isEmpty()) {
+        lines << limit;
     }
     return lines.join(QLatin1Char('\n'));
-}
-
-void PictureBox::resizeEvent(QResizeEvent *event)
-{
-    QFrame::resizeEvent(event);
-    FitImage();
-}
-
-void PictureBox::moveEvent(QMoveEvent *event)
-{
-    QFrame::moveEvent(event);
-    // At a fractional scale the inner area's size in device pixels depends on
-    // where it stands.
-    FitImage();
 }
 
 void PictureBox::FitImage()
 {
     if (Placement().DeviceInner().size() != ImageSize()) {
-        StopPlay(); // its frames are of the old size
+        film_->Interrupt(); // its frames are of the old size
     }
     canvas_.Resize(Placement().DeviceInner().size(), devicePixelRatioF());
     overview_.Fit(QSizeF(contentsRect().size()), devicePixelRatioF());

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "LimitWord.h"
 #include "PictureActions.h"
+#include "PictureFilm.h"
 #include "PictureInput.h"
 #include "drawing/Canvas.h"
 #include "drawing/CurveRecord.h"
@@ -9,7 +11,6 @@
 #include "views/OverviewImage.h"
 
 #include <QFrame>
-#include <QTimer>
 
 #include <atomic>
 #include <functional>
@@ -17,11 +18,9 @@
 
 namespace levyc {
 
-// The picture area: a sunken frame showing a persistent image that survives
-// covering and minimising. Drawing goes into the image; the screen catches up
-// at Refresh and whenever pending events are handled, at most once per display
-// frame. Between drawings the curves can be explored: the explorer renders each
-// view off this thread, and its preview shows until the view is ready.
+// The picture area: a persistent image, drawn into, that the screen catches up
+// with at Refresh and when events are handled, at most once a display frame.
+// Between drawings its curves are explored: each view renders off this thread.
 class PictureBox final : public QFrame
 {
     Q_OBJECT
@@ -40,17 +39,15 @@ public:
     void Line(float x1, float y1, float x2, float y2, PackedColor color)
     {
         canvas_.Line(x1, y1, x2, y2, color);
-        ScheduleShow();
+        pacer_.Schedule(screen());
     }
     void Refresh() { ShowChanges(); }
-    // Straight into the image; the screen learns of the lines at the next
-    // Refresh or when events are next handled.
+    // Straight into the image; on screen at the next Refresh or event handling.
     template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
     {
-        ScheduleShow();
+        pacer_.Schedule(screen());
         canvas_.Curve(reach, std::forward<Walk>(walk));
     }
-
     // Exploring the last Draw's curves, from its view; and its end, back at that view.
     void Explore(const std::vector<CurveRecord> &curves);
     void StopExploring();
@@ -61,18 +58,16 @@ public:
     void ResetView();
     // The views visited on the way from the Draw's view to View(), in order, each once.
     [[nodiscard]] std::vector<WorldWindow> Visited() const { return explorer_.Visited(); }
-    [[nodiscard]] bool AtDrawsView() const;
     [[nodiscard]] const SharedCurves &Curves() const { return explorer_.Curves(); }
-
-    // The picture's size, one pixel per device pixel.
-    [[nodiscard]] QSize ImageSize() const { return canvas_.Image().size(); }
+    [[nodiscard]] QSize ImageSize() const { return canvas_.Image().size(); } // one pixel a device pixel
     // The picture of View(), rendered now if it is not on screen yet.
     [[nodiscard]] QImage Picture() const { return PictureRenderer()(nullptr); }
     [[nodiscard]] bool PictureReady() const { return explorer_.Shown() == explorer_.View(); }
     // What makes Picture(), holding copies of what it needs, for another thread.
-    [[nodiscard]] std::function<QImage(const std::atomic<bool> *cancel)> PictureRenderer() const;
-    // An image on the clipboard, as an image and as PNG.
-    static void CopyToClipboard(const QImage &image);
+    [[nodiscard]] std::function<QImage(const std::atomic<bool> *cancel)> PictureRenderer() const
+    {
+        return explorer_.PictureRenderer(canvas_.Image());
+    }
 
     // Where You Are and Overview, painted over the picture; I and O toggle them.
     [[nodiscard]] bool OverlayShown() const { return actions_->Checked(PictureCommand::Overlay); }
@@ -83,64 +78,43 @@ public:
     // A key pressed elsewhere in the window; whether it explored.
     bool TakeKey(const QKeyEvent &event);
 
-    // A film: from BeginFilm() to EndFilm() its frames alone show, and any
-    // key, click, wheel turn, change of view or size, or the picture turning
-    // off emits FilmInterrupted().
-    void BeginFilm() { filmOn_ = true; }
-    void ShowFrame(int frame, const QImage &image);
-    void EndFilm();
-    [[nodiscard]] bool Playing() const { return filmOn_; }
+    [[nodiscard]] PictureFilm &Film() { return *film_; }
+    [[nodiscard]] bool Playing() const { return film_->Playing(); }
 
 signals:
-    // A command for the window: Copy, Save, Save Dive, Play, Go to View, Full Screen or Keys.
+    // Copy, Save, Save Dive, Play, Go to View, Full Screen or Keys: the window's commands.
     void Chosen(levyc::PictureCommand command, bool checked);
-    void FilmInterrupted();
-    // A frame of the film is on screen: 0 is the Draw's view.
-    void PlayFrameShown(int frame);
-    void PlayStopped();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void changeEvent(QEvent *event) override;
-    // The mouse, the wheel, pinches and keys, as PictureInput takes them.
     bool event(QEvent *event) override;
 
 private:
     void Run(PictureCommand command, bool checked);
-    // Whether the input took an event the base would otherwise handle.
     bool Input(QEvent *event);
-    void ShowRendered(const QImage &image);
-    // After a paint: whether the exact picture is on screen now.
     void Painted(const QRect &rect);
     [[nodiscard]] QString OverlayLines() const;
     [[nodiscard]] std::optional<WorldPoint> OverviewPoint(QPointF position) const;
     [[nodiscard]] bool OverviewVisible() const;
     void Describe();
-    void ScheduleShow() { pacer_.Schedule(screen()); }
     void ShowChanges();
     [[nodiscard]] ImagePlacement Placement() const;
     void FitImage();
-    void StopPlay();
     void UpdateActions();
     void Retranslate();
 
     Canvas canvas_;
     FramePacer pacer_;
-    PictureActions *actions_; // the widget's child
+    PictureActions *actions_; // the widget's children
+    PictureFilm *film_;
     ViewExplorer explorer_;
     PictureInput input_;
     bool fullScreen_ = false;
-    bool exactOnScreen_ = true; // the exact picture of the view painted since it was asked for
-    bool explored_ = false;     // a Draw has ended once
+    bool explored_ = false; // a Draw has ended once
     OverviewImage overview_;
-    bool deepest_ = false;   // the limit reached: "deepest" or "widest"
-    bool limitWord_ = false; // and its word due on the overlay, for a while
-    QTimer limitTimer_;
-    bool filmOn_ = false;
-    QImage playFrame_; // the film's frame on screen; null when none
+    LimitWord limitWord_;
 };
 
 } // namespace levyc

@@ -5,8 +5,11 @@
 #include "engine/ViewExplorer.h"
 #include "views/OverviewPlacement.h"
 
+#include <QGestureEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
+#include <QPinchGesture>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -31,6 +34,51 @@ PictureInput::PictureInput(ViewExplorer &explorer, PictureActions &actions,
     , actions_(actions)
     , run_(std::move(run))
 {
+}
+
+bool PictureInput::Take(QEvent &event, const Where &where)
+{
+    switch (event.type()) {
+    case QEvent::Wheel:
+        return Wheel(static_cast<QWheelEvent &>(event), where.placement);
+    case QEvent::MouseButtonPress: {
+        const auto &mouse = static_cast<QMouseEvent &>(event);
+        return Press(mouse, where.placement, where.overview(mouse.position()));
+    }
+    case QEvent::MouseButtonDblClick: {
+        const auto &mouse = static_cast<QMouseEvent &>(event);
+        return DoubleClick(mouse, where.placement, where.overview(mouse.position()));
+    }
+    case QEvent::MouseMove:
+        return Move(static_cast<QMouseEvent &>(event), where.placement);
+    case QEvent::MouseButtonRelease:
+        Release(static_cast<QMouseEvent &>(event));
+        return false;
+    case QEvent::KeyPress:
+        return Key(static_cast<QKeyEvent &>(event), where.image, where.fullScreen);
+    case QEvent::NativeGesture: {
+        // A touchpad pinch on Wayland, and on X11 with XInput 2.4.
+        const auto &gesture = static_cast<QNativeGestureEvent &>(event);
+        if (!explorer_.Exploring() || gesture.gestureType() != Qt::ZoomNativeGesture) {
+            return false;
+        }
+        Pinch(gesture.position(), where.placement, 1.0 + gesture.value());
+        return true;
+    }
+    case QEvent::Gesture: {
+        // A touchscreen pinch.
+        auto &gestures = static_cast<QGestureEvent &>(event);
+        auto *pinch = static_cast<QPinchGesture *>(gestures.gesture(Qt::PinchGesture));
+        if (!explorer_.Exploring() || pinch == nullptr) {
+            return false;
+        }
+        Pinch(where.fromGlobal(pinch->centerPoint()), where.placement, pinch->scaleFactor());
+        gestures.accept(pinch);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 bool PictureInput::Wheel(const QWheelEvent &event, const ImagePlacement &placement)

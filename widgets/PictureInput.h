@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class QEvent;
 class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
@@ -26,8 +27,23 @@ class ViewExplorer;
 class PictureInput
 {
 public:
+    // Where the picture stands as an event comes.
+    struct Where
+    {
+        ImagePlacement placement;
+        QSize image;
+        bool fullScreen = false;
+        // The world point under a widget point on the overview, when it is there.
+        std::function<std::optional<WorldPoint>(QPointF)> overview;
+        // A point of the screen in the widget's coordinates.
+        std::function<QPointF(QPointF)> fromGlobal;
+    };
+
     // `run` carries out a command as the picture's menu would.
     PictureInput(ViewExplorer &explorer, PictureActions &actions, std::function<void(PictureCommand, bool)> run);
+
+    // A mouse, wheel, key or pinch event: whether it was taken.
+    bool Take(QEvent &event, const Where &where);
 
     bool Wheel(const QWheelEvent &event, const ImagePlacement &placement);
     // `overview`: the world point under the pointer on the overview, when it is there.

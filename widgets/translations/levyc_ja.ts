@@ -158,6 +158,9 @@
         <source>Press F1 for the keys.</source>
         <translation>F1でキー一覧を表示します。</translation>
     </message>
+</context>
+<context>
+    <name>levyc::LimitWord</name>
     <message>
         <source>deepest</source>
         <translation>これ以上拡大できません</translation>

@@ -1,0 +1,41 @@
+#include "PictureFilm.h"
+
+#include <QWidget>
+
+namespace levyc {
+
+PictureFilm::PictureFilm(QWidget &picture)
+    : QObject(&picture)
+    , picture_(picture)
+{
+}
+
+void PictureFilm::Show(int frame, const QImage &image)
+{
+    if (!on_) {
+        return;
+    }
+    frame_ = image;
+    picture_.repaint(picture_.contentsRect());
+    emit FrameShown(frame);
+}
+
+void PictureFilm::End()
+{
+    if (!on_) {
+        return;
+    }
+    on_ = false;
+    frame_ = {};
+    picture_.update(picture_.contentsRect());
+    emit Ended();
+}
+
+void PictureFilm::Interrupt()
+{
+    if (on_) {
+        emit Interrupted();
+    }
+}
+
+} // namespace levyc

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+
+class QWidget;
+
+namespace levyc {
+
+// A film over the picture: from Begin() to End() its frames alone show. Any
+// key, click or wheel turn, a change of view or size, or the picture turning
+// off asks for its end with Interrupted().
+class PictureFilm final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PictureFilm)
+
+public:
+    explicit PictureFilm(QWidget &picture);
+    ~PictureFilm() override = default;
+
+    void Begin() { on_ = true; }
+    // Frame `frame`, on screen now rather than at the display's next frame:
+    // the film's schedule counts this moment as shown.
+    void Show(int frame, const QImage &image);
+    // Back to the view, which the film never touched.
+    void End();
+    void Interrupt();
+    [[nodiscard]] bool Playing() const { return on_; }
+    // The frame on screen; null when none.
+    [[nodiscard]] const QImage &Frame() const { return frame_; }
+
+signals:
+    void Interrupted();
+    // A frame is on screen: 0 is the Draw's view.
+    void FrameShown(int frame);
+    void Ended();
+
+private:
+    QWidget &picture_;
+    bool on_ = false;
+    QImage frame_;
+};
+
+} // namespace levyc
