@@ -4,9 +4,9 @@
 
 namespace levyc {
 
-bool DiveFormatReady(const QByteArray &format, QString *error)
+bool DiveFormatReady(DiveFormat format, QString *error)
 {
-    return format == "webp" || VideoModule::Available(error);
+    return format == DiveFormat::WebP || VideoModule::Available(error);
 }
 
 QString DiveFormatsLine()

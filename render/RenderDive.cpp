@@ -18,7 +18,7 @@ namespace levyc {
 
 bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &progress, QString *error)
 {
-    const std::optional<DiveFormat> format = DiveFormatOf("." + options.format);
+    const std::optional<DiveFormat> format = options.format;
     if (!format) {
         *error = QStringLiteral("no dive format");
         return false;

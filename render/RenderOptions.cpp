@@ -4,6 +4,8 @@
 #include "output/FileNames.h"
 #include "video/DiveMovie.h"
 #include "views/DivePath.h"
+#include "views/OptionText.h"
+#include "views/OptionWords.h"
 #include "views/ViewRender.h"
 #include "views/ViewText.h"
 
@@ -17,39 +19,11 @@ namespace levyc {
 
 namespace {
 
-// "WxH" with whole numbers from 1 to MaxSide; an empty size when malformed.
-QSize ParseSize(const QByteArray &text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})x(\\d{1,9})$"));
-    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(text));
-    if (!match.hasMatch()) {
-        return {};
-    }
-    const int width = match.captured(1).toInt();
-    const int height = match.captured(2).toInt();
-    if (width < 1 || height < 1 || width > RenderOptions::MaxSide || height > RenderOptions::MaxSide) {
-        return {};
-    }
-    return {width, height};
-}
-
 // "X1,Y1,X2,Y2": four numbers making a window IsDrawableWindow accepts.
-bool ParseWindow(const QByteArray &text, WorldWindow &window)
+std::optional<WorldWindow> DrawableWindow(const QByteArray &text)
 {
-    const QList<QByteArray> parts = text.split(',');
-    if (parts.size() != 4) {
-        return false;
-    }
-    double values[4] = {};
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        values[i] = parts[i].trimmed().toDouble(&ok);
-        if (!ok) {
-            return false;
-        }
-    }
-    window = {values[0], values[1], values[2], values[3]};
-    return IsDrawableWindow(window);
+    const std::optional<WorldWindow> window = OptionText::Window(QString::fromLatin1(text));
+    return window && IsDrawableWindow(*window) ? window : std::nullopt;
 }
 
 // The format a name's ending promises, such as "PNG"; empty for none.
@@ -62,14 +36,6 @@ QString FormatNamed(const QByteArray &name)
         }
     }
     return {};
-}
-
-// A dive's format as its name is written: "mp4" as "MP4".
-QString FormatName(const QByteArray &format)
-{
-    return format == "webm"   ? QStringLiteral("WebM")
-           : format == "webp" ? QStringLiteral("WebP")
-                              : QStringLiteral("MP4");
 }
 
 // How many times as long as wide, with the digits that tell it from the limit:
@@ -177,23 +143,23 @@ QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool
         return QStringLiteral("--dive needs --window, the view it ends at");
     }
     const QString named = FormatNamed(options.output);
-    if (options.format.isEmpty() && named != u"PNG") {
-        options.format = named.toLatin1().toLower();
+    if (!options.format && named != u"PNG") {
+        options.format = DiveFormatNamed(named);
     }
-    if (options.format.isEmpty() && named.isEmpty()) {
+    if (!options.format && named.isEmpty()) {
         return QStringLiteral("cannot tell the dive's format from '%1': name a .mp4, .webm or .webp file, or give "
                               "--format")
             .arg(PrintableName(options.output));
     }
-    if (options.format.isEmpty()) {
+    if (!options.format) {
         return QStringLiteral("a dive is MP4, WebM or WebP, not %1: '%2'").arg(named, PrintableName(options.output));
     }
-    const QString format = FormatName(options.format);
+    const QString format = DiveFormatName(*options.format);
     if (!named.isEmpty() && named != format) {
         return QStringLiteral("--format %1 writes %2, not %3: '%4'")
-            .arg(QString::fromLatin1(options.format), format, named, PrintableName(options.output));
+            .arg(format.toLower(), format, named, PrintableName(options.output));
     }
-    if (options.format == "webp" && options.output == "-") {
+    if (options.format == DiveFormat::WebP && options.output == "-") {
         return QStringLiteral("an animated WebP dive is made whole: name a .webp file, not a stream");
     }
     if (std::lround(options.seconds * options.fps) < MinDiveFrames) {
@@ -208,14 +174,13 @@ QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool
     if (!fromGiven) {
         options.from = DivePath::StartAt(options.size);
     }
-    if (options.format != "webp" && (options.size.width() % 2 != 0 || options.size.height() % 2 != 0)) {
+    if (options.format != DiveFormat::WebP && (options.size.width() % 2 != 0 || options.size.height() % 2 != 0)) {
         return QStringLiteral("%1 %2 dive needs an even width and height, not %3x%4")
             .arg(format == u"MP4" ? QStringLiteral("an") : QStringLiteral("a"), format)
             .arg(options.size.width())
             .arg(options.size.height());
     }
-    const std::optional<DiveFormat> diveFormat = DiveFormatOf("." + options.format);
-    if (QSize largest; diveFormat && !DiveSizeFits(*diveFormat, options.size, &largest)) {
+    if (QSize largest; !DiveSizeFits(*options.format, options.size, &largest)) {
         return QStringLiteral("a %1x%2 %3 dive is more than its encoder takes: at most %4 wide at that height, %5 "
                               "high at that width")
             .arg(options.size.width())
@@ -246,16 +211,16 @@ QString CentredWindow(RenderOptions &options, const std::optional<QByteArray> &c
     if (!centre || !zoom) {
         return centre ? QStringLiteral("--centre needs --zoom") : QStringLiteral("--zoom needs --centre");
     }
-    WorldPoint point;
-    double scale = 0;
-    if (!ParseCentre(QString::fromLatin1(*centre), point)) {
+    const std::optional<WorldPoint> point = OptionText::Centre(QString::fromLatin1(*centre));
+    if (!point) {
         return QStringLiteral("bad centre '%1': expected X,Y").arg(PrintableName(*centre));
     }
-    if (!ParseZoom(QString::fromLatin1(*zoom), scale)) {
+    const std::optional<double> scale = OptionText::Zoom(QString::fromLatin1(*zoom));
+    if (!scale) {
         return QStringLiteral("bad zoom '%1': expected a number above 0").arg(PrintableName(*zoom));
     }
     const QSize size = options.dive && !sizeGiven ? RenderOptions::DefaultDiveSize : options.size;
-    options.window = CentredView(point, scale, size);
+    options.window = CentredView(*point, *scale, size);
     if (!IsDrawableWindow(options.window)) {
         return QStringLiteral("bad zoom '%1': at %2x%3 the view is %4 by %5 world units, each side must be from %6 "
                               "to %7")
@@ -337,7 +302,7 @@ QString RenderUsage(QSize defaultSize)
                "  --               end of options: a later argument is the output file\n"
                "A known ending (.png, .webp, .mp4, .webm) must be the output's format. Exit status: 0 done,\n"
                "1 failed, 2 for arguments refused before any work.\n")
-        .arg(RenderOptions::MaxSide)
+        .arg(OptionText::MaxSide)
         .arg(defaultSize.width())
         .arg(defaultSize.height())
         .arg(RenderOptions::HoldMs / 1000)
@@ -362,209 +327,262 @@ QString RenderUsage(QSize defaultSize)
         .arg(VideoSettings::DefaultQuality);
 }
 
-RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
+namespace {
+
+// What is read so far: the options, and which were given.
+struct Reading
 {
     RenderOptions options;
-    options.size = defaultSize;
-    bool optionsEnded = false;
     bool sizeGiven = false;
     bool frameMsGiven = false;
     bool windowGiven = false;
+    bool fromGiven = false;
+    bool diveOptionGiven = false; // --from, --through, --seconds, --fps, --format or --quality
     QByteArray windowText;
     std::optional<QByteArray> centreText;
     std::optional<QByteArray> zoomText;
-    bool diveOptionGiven = false; // --from, --through, --seconds, --fps, --format or --quality
-    bool fromGiven = false;
-    // The value of "--name VALUE" or "--name=VALUE"; false when it is missing.
-    const auto valueOf = [&arguments](qsizetype &i, const QByteArray &name, QByteArray *value) {
-        const QByteArray &argument = arguments[i];
-        if (argument != name) {
-            *value = argument.mid(name.size() + 1);
-            return true;
-        }
-        if (i + 1 >= arguments.size()) {
-            return false;
-        }
-        *value = arguments[++i];
-        return true;
-    };
-    const auto setOutput = [&options](const QByteArray &name) {
-        if (name.isEmpty()) {
-            options.error = QStringLiteral("an empty output file name");
-        } else if (!options.output.isEmpty()) {
-            options.error = QStringLiteral("more than one output file: '%1'").arg(PrintableName(name));
-        } else {
-            options.output = name;
-        }
-        return options.error.isEmpty();
-    };
-    const auto is = [](const QByteArray &argument, const char *name) {
-        return argument == name || argument.startsWith(QByteArray(name) + '=');
-    };
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QByteArray &argument = arguments[i];
-        QByteArray value;
-        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
-            if (!setOutput(argument)) {
-                return options;
+};
+
+// One option: its name, whether it takes a value, what a missing value
+// should look like (empty: the value is read as empty), and what it does:
+// the reason it is refused, or nothing.
+struct Option
+{
+    const char *name;
+    bool takesValue;
+    const char *example;
+    QString (*read)(Reading &reading, const QByteArray &value);
+};
+
+QString SetOutput(Reading &reading, const QByteArray &name)
+{
+    if (name.isEmpty()) {
+        return QStringLiteral("an empty output file name");
+    }
+    if (!reading.options.output.isEmpty()) {
+        return QStringLiteral("more than one output file: '%1'").arg(PrintableName(name));
+    }
+    reading.options.output = name;
+    return {};
+}
+
+QString ReadSeconds(Reading &reading, const QByteArray &value)
+{
+    bool number = false;
+    reading.options.seconds = value.toDouble(&number);
+    if (number && reading.options.seconds >= MinDiveSeconds &&
+        reading.options.seconds <= RenderOptions::MaxDiveSeconds) {
+        return {};
+    }
+    return QStringLiteral("bad length '%1': expected seconds from %2 to %3")
+        .arg(PrintableName(value))
+        .arg(MinDiveSeconds)
+        .arg(RenderOptions::MaxDiveSeconds);
+}
+
+QString ReadFps(Reading &reading, const QByteArray &value)
+{
+    bool number = false;
+    reading.options.fps = value.toInt(&number);
+    if (number && reading.options.fps >= 1 && reading.options.fps <= RenderOptions::MaxDiveFps) {
+        return {};
+    }
+    return QStringLiteral("bad frame rate '%1': expected frames a second from 1 to %2")
+        .arg(PrintableName(value))
+        .arg(RenderOptions::MaxDiveFps);
+}
+
+QString ReadFormat(Reading &reading, const QByteArray &value)
+{
+    const QByteArray format = value.toLower();
+    const std::optional<DiveFormat> known = DiveFormatNamed(QString::fromLatin1(format));
+    if (!known) {
+        return QStringLiteral("bad format '%1': expected mp4, webm or webp").arg(PrintableName(value));
+    }
+    reading.options.format = *known;
+    return {};
+}
+
+QString ReadQuality(Reading &reading, const QByteArray &value)
+{
+    bool number = false;
+    reading.options.quality = value.toInt(&number);
+    if (number && reading.options.quality >= 0 && reading.options.quality <= VideoSettings::MaxQuality) {
+        return {};
+    }
+    return QStringLiteral("bad quality '%1': expected 0 to %2")
+        .arg(PrintableName(value))
+        .arg(VideoSettings::MaxQuality);
+}
+
+QString ReadFrameMs(Reading &reading, const QByteArray &value)
+{
+    bool number = false;
+    reading.options.frameMs = value.toInt(&number);
+    reading.frameMsGiven = true;
+    if (number && reading.options.frameMs >= 1 && reading.options.frameMs <= RenderOptions::MaxFrameMs) {
+        return {};
+    }
+    return QStringLiteral("bad frame time '%1': expected milliseconds from 1 to %2")
+        .arg(PrintableName(value))
+        .arg(RenderOptions::MaxFrameMs);
+}
+
+QString ReadWindow(Reading &reading, const QByteArray &value)
+{
+    reading.windowGiven = true;
+    reading.windowText = value;
+    const std::optional<WorldWindow> window = DrawableWindow(value);
+    if (!window) {
+        return QStringLiteral("bad window '%1': expected X1,Y1,X2,Y2, each side from %2 to %3 world units")
+            .arg(PrintableName(value))
+            .arg(MinViewSpan)
+            .arg(MaxViewSpan);
+    }
+    reading.options.window = *window;
+    return {};
+}
+
+QString ReadSize(Reading &reading, const QByteArray &value)
+{
+    reading.sizeGiven = true;
+    const std::optional<QSize> size = OptionText::Size(QString::fromUtf8(value));
+    if (!size) {
+        return QStringLiteral("bad size '%1': expected WxH, each side from 1 to %2")
+            .arg(PrintableName(value))
+            .arg(OptionText::MaxSide);
+    }
+    reading.options.size = *size;
+    return {};
+}
+
+// A dive's view: --from, or one more --through.
+QString ReadDiveView(WorldWindow &view, const QByteArray &value)
+{
+    const std::optional<WorldWindow> window = DrawableWindow(value);
+    if (!window) {
+        return BadWindow(value);
+    }
+    view = *window;
+    return {};
+}
+
+// --through alone may be given more than once; --animate and --dive take
+// their file apart from this table.
+constexpr Option Options[] = {
+    {"--help", false, "", [](Reading &r, const QByteArray &) { return r.options.help = true, QString(); }},
+    {"-h", false, "", [](Reading &r, const QByteArray &) { return r.options.help = true, QString(); }},
+    {"--version", false, "", [](Reading &r, const QByteArray &) { return r.options.version = true, QString(); }},
+    {"--time", false, "", [](Reading &r, const QByteArray &) { return r.options.time = true, QString(); }},
+    {"--quiet", false, "", [](Reading &r, const QByteArray &) { return r.options.quiet = true, QString(); }},
+    {"--icon", false, "", [](Reading &r, const QByteArray &) { return r.options.icon = true, QString(); }},
+    {"--from", true, "",
+     [](Reading &r, const QByteArray &value) {
+         r.fromGiven = true;
+         return ReadDiveView(r.options.from, value);
+     }},
+    {"--through", true, "",
+     [](Reading &r, const QByteArray &value) {
+         QString error = ReadDiveView(r.options.through.emplace_back(), value);
+         return error;
+     }},
+    {"--seconds", true, "", ReadSeconds},
+    {"--fps", true, "", ReadFps},
+    {"--format", true, "", ReadFormat},
+    {"--quality", true, "", ReadQuality},
+    {"--frame-ms", true, "30", ReadFrameMs},
+    {"--window", true, "-300,410,510,-500", ReadWindow},
+    {"--centre", true, "105,-45", [](Reading &r, const QByteArray &value) { return r.centreText = value, QString(); }},
+    {"--zoom", true, "1", [](Reading &r, const QByteArray &value) { return r.zoomText = value, QString(); }},
+    {"--size", true, "1920x1080", ReadSize},
+};
+
+bool IsDiveOption(const QByteArray &name)
+{
+    return QList<QByteArray>{"--from", "--through", "--seconds", "--fps", "--format", "--quality"}.contains(name);
+}
+
+// --animate or --dive, with the file when it follows. A name that begins with
+// '-' is an option, not the file: the file then comes as OUTPUT, after "--"
+// if it begins with '-' too.
+QString ReadMovie(Reading &reading, OptionWords &words)
+{
+    const bool animate = words.Name() == "--animate";
+    RenderOptions &options = reading.options;
+    if (animate ? options.dive : options.animate) {
+        return QStringLiteral("--dive does not go with --animate");
+    }
+    (animate ? options.animate : options.dive) = true;
+    const QByteArray following = words.Following();
+    const bool named =
+        words.Word() != words.Name() || (!following.isNull() && (!following.startsWith('-') || following == "-"));
+    if (!named) {
+        words.Take();
+        return {};
+    }
+    return SetOutput(reading, words.TakeValue().value_or(QByteArray()));
+}
+
+// Every option read, each once (--through aside), and the output; the first
+// mistake stops the reading.
+QString ReadArguments(Reading &reading, const QList<QByteArray> &arguments)
+{
+    QList<QByteArray> seen;
+    bool optionsEnded = false;
+    for (OptionWords words(arguments); !words.AtEnd();) {
+        const QByteArray &word = words.Word();
+        const QByteArray name = words.Name();
+        if (optionsEnded || !word.startsWith('-') || word == "-") {
+            if (QString error = SetOutput(reading, words.Take()); !error.isEmpty()) {
+                return error;
             }
-        } else if (argument == "--") {
+            continue;
+        }
+        if (word == "--") {
             optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            options.help = true;
-        } else if (argument == "--version") {
-            options.version = true;
-        } else if (argument == "--time") {
-            options.time = true;
-        } else if (argument == "--quiet") {
-            options.quiet = true;
-        } else if (argument == "--icon") {
-            options.icon = true;
-        } else if (is(argument, "--animate") || is(argument, "--dive")) {
-            const bool animate = is(argument, "--animate");
-            if (animate ? options.dive : options.animate) {
-                options.error = QStringLiteral("--dive does not go with --animate");
-                return options;
-            }
-            (animate ? options.animate : options.dive) = true;
-            // A name that begins with '-' is an option, not the file: the file
-            // then comes as OUTPUT, after "--" if it begins with '-' too.
-            const QByteArray name = animate ? "--animate" : "--dive";
-            const bool named = argument != name || (i + 1 < arguments.size() &&
-                                                    (!arguments[i + 1].startsWith('-') || arguments[i + 1] == "-"));
-            if (named && (!valueOf(i, name, &value) || !setOutput(value))) {
-                return options;
-            }
-        } else if (is(argument, "--from")) {
-            diveOptionGiven = true;
-            fromGiven = true;
-            if (!valueOf(i, "--from", &value) || !ParseWindow(value, options.from)) {
-                options.error = BadWindow(value);
-                return options;
-            }
-        } else if (is(argument, "--through")) {
-            diveOptionGiven = true;
-            WorldWindow through{};
-            if (!valueOf(i, "--through", &value) || !ParseWindow(value, through)) {
-                options.error = BadWindow(value);
-                return options;
-            }
-            options.through.push_back(through);
-        } else if (is(argument, "--seconds")) {
-            diveOptionGiven = true;
-            bool number = false;
-            options.seconds = valueOf(i, "--seconds", &value) ? value.toDouble(&number) : 0;
-            if (!number || !(options.seconds >= MinDiveSeconds && options.seconds <= RenderOptions::MaxDiveSeconds)) {
-                options.error = QStringLiteral("bad length '%1': expected seconds from %2 to %3")
-                                    .arg(PrintableName(value))
-                                    .arg(MinDiveSeconds)
-                                    .arg(RenderOptions::MaxDiveSeconds);
-                return options;
-            }
-        } else if (is(argument, "--fps")) {
-            diveOptionGiven = true;
-            bool number = false;
-            options.fps = valueOf(i, "--fps", &value) ? value.toInt(&number) : 0;
-            if (!number || options.fps < 1 || options.fps > RenderOptions::MaxDiveFps) {
-                options.error = QStringLiteral("bad frame rate '%1': expected frames a second from 1 to %2")
-                                    .arg(PrintableName(value))
-                                    .arg(RenderOptions::MaxDiveFps);
-                return options;
-            }
-        } else if (is(argument, "--format")) {
-            diveOptionGiven = true;
-            options.format = valueOf(i, "--format", &value) ? value.toLower() : QByteArray();
-            if (options.format != "mp4" && options.format != "webm" && options.format != "webp") {
-                options.error = QStringLiteral("bad format '%1': expected mp4, webm or webp").arg(PrintableName(value));
-                return options;
-            }
-        } else if (is(argument, "--quality")) {
-            diveOptionGiven = true;
-            bool number = false;
-            options.quality = valueOf(i, "--quality", &value) ? value.toInt(&number) : -1;
-            if (!number || options.quality < 0 || options.quality > VideoSettings::MaxQuality) {
-                options.error = QStringLiteral("bad quality '%1': expected 0 to %2")
-                                    .arg(PrintableName(value))
-                                    .arg(VideoSettings::MaxQuality);
-                return options;
-            }
-        } else if (is(argument, "--frame-ms")) {
-            if (!valueOf(i, "--frame-ms", &value)) {
-                options.error = QStringLiteral("--frame-ms needs a value such as 30");
-                return options;
-            }
-            bool number = false;
-            options.frameMs = value.toInt(&number);
-            frameMsGiven = true;
-            if (!number || options.frameMs < 1 || options.frameMs > RenderOptions::MaxFrameMs) {
-                options.error = QStringLiteral("bad frame time '%1': expected milliseconds from 1 to %2")
-                                    .arg(PrintableName(value))
-                                    .arg(RenderOptions::MaxFrameMs);
-                return options;
-            }
-        } else if (is(argument, "--window")) {
-            if (!valueOf(i, "--window", &value)) {
-                options.error = QStringLiteral("--window needs a value such as -300,410,510,-500");
-                return options;
-            }
-            windowGiven = true;
-            windowText = value;
-            if (!ParseWindow(value, options.window)) {
-                options.error = QStringLiteral("bad window '%1': expected X1,Y1,X2,Y2, each side from %2 to %3 world "
-                                               "units")
-                                    .arg(PrintableName(value))
-                                    .arg(MinViewSpan)
-                                    .arg(MaxViewSpan);
-                return options;
-            }
-        } else if (is(argument, "--centre") || is(argument, "--zoom")) {
-            const bool centre = argument.startsWith("--centre");
-            const QByteArray name = centre ? "--centre" : "--zoom";
-            if (!valueOf(i, name, &value)) {
-                options.error = QStringLiteral("%1 needs a value such as %2")
-                                    .arg(QString::fromLatin1(name), centre ? u"105,-45" : u"1");
-                return options;
-            }
-            (centre ? centreText : zoomText) = value;
-        } else if (is(argument, "--size")) {
-            if (!valueOf(i, "--size", &value)) {
-                options.error = QStringLiteral("--size needs a value such as 1920x1080");
-                return options;
-            }
-            options.size = ParseSize(value);
-            sizeGiven = true;
-            if (options.size.isEmpty()) {
-                options.error = QStringLiteral("bad size '%1': expected WxH, each side from 1 to %2")
-                                    .arg(PrintableName(value))
-                                    .arg(RenderOptions::MaxSide);
-                return options;
-            }
+            words.Take();
+            continue;
+        }
+        const auto *const option = std::find_if(std::begin(Options), std::end(Options), [&](const Option &one) {
+            return one.takesValue ? name == one.name : word == one.name;
+        });
+        const bool movie = name == "--animate" || name == "--dive";
+        if (option == std::end(Options) && !movie) {
+            return QStringLiteral("unknown option '%1'").arg(PrintableName(word));
+        }
+        if (name != "--through" && seen.contains(name)) {
+            return QStringLiteral("%1 given twice").arg(QString::fromLatin1(name));
+        }
+        seen << name;
+        reading.diveOptionGiven = reading.diveOptionGiven || IsDiveOption(name);
+        QString error;
+        if (movie) {
+            error = ReadMovie(reading, words);
+        } else if (!option->takesValue) {
+            error = option->read(reading, words.Take());
+        } else if (const std::optional<QByteArray> value = words.TakeValue(); value || !*option->example) {
+            error = option->read(reading, value.value_or(QByteArray()));
         } else {
-            options.error = QStringLiteral("unknown option '%1'").arg(PrintableName(argument));
-            return options;
+            error = QStringLiteral("%1 needs a value such as %2")
+                        .arg(QLatin1String(option->name), QLatin1String(option->example));
+        }
+        if (!error.isEmpty()) {
+            return error;
         }
     }
-    // Help and the version take no output; a mistake before them is still one.
-    if (options.help || options.version) {
-        return options;
-    }
-    if (centreText || zoomText) {
-        options.error = CentredWindow(options, centreText, zoomText, windowGiven, sizeGiven);
-        if (!options.error.isEmpty()) {
-            return options;
-        }
-        windowGiven = true;
-    }
-    if (options.output.isEmpty()) {
-        options.error = options.animate ? QStringLiteral("--animate needs an output file such as draw.webp")
-                        : options.dive  ? QStringLiteral("--dive needs an output file such as dive.mp4")
-                                        : QStringLiteral("no output file given");
-        return options;
-    }
+    return {};
+}
+
+// A picture's, an icon's or an animation's checks once every option is read.
+void CheckStill(Reading &reading)
+{
+    RenderOptions &options = reading.options;
+    const bool sizeGiven = reading.sizeGiven;
+    const bool windowGiven = reading.windowGiven;
+    const bool frameMsGiven = reading.frameMsGiven;
+    const QByteArray &windowText = reading.windowText;
     const QString named = FormatNamed(options.output);
-    if (options.dive) {
-        options.error = DiveError(options, sizeGiven, windowGiven, frameMsGiven, fromGiven);
-    } else if (diveOptionGiven) {
+    if (reading.diveOptionGiven) {
         options.error = QStringLiteral("--from, --through, --seconds, --fps, --format and --quality go with --dive");
     } else if (options.animate && options.icon) {
         options.error = QStringLiteral("--animate and --icon do not go together");
@@ -601,6 +619,38 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
         } else if (options.size.width() != options.size.height()) {
             options.error = QStringLiteral("--icon needs a square size, such as 256x256");
         }
+    }
+}
+
+} // namespace
+
+RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize)
+{
+    Reading reading;
+    reading.options.size = defaultSize;
+    RenderOptions &options = reading.options;
+    options.error = ReadArguments(reading, arguments);
+    // Help and the version take no output; a mistake before them is still one.
+    if (!options.error.isEmpty() || options.help || options.version) {
+        return options;
+    }
+    if (reading.centreText || reading.zoomText) {
+        options.error =
+            CentredWindow(options, reading.centreText, reading.zoomText, reading.windowGiven, reading.sizeGiven);
+        if (!options.error.isEmpty()) {
+            return options;
+        }
+        reading.windowGiven = true;
+    }
+    if (options.output.isEmpty()) {
+        options.error = options.animate ? QStringLiteral("--animate needs an output file such as draw.webp")
+                        : options.dive  ? QStringLiteral("--dive needs an output file such as dive.mp4")
+                                        : QStringLiteral("no output file given");
+    } else if (options.dive) {
+        options.error =
+            DiveError(options, reading.sizeGiven, reading.windowGiven, reading.frameMsGiven, reading.fromGiven);
+    } else {
+        CheckStill(reading);
     }
     return options;
 }

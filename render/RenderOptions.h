@@ -2,6 +2,7 @@
 
 #include "animation/CurveAnimation.h"
 #include "drawing/PictureSize.h"
+#include "video/DiveMovie.h"
 #include "views/DivePath.h"
 #include "world/WorldWindow.h"
 
@@ -10,13 +11,13 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace levyc {
 
 struct RenderOptions
 {
-    static constexpr int MaxSide = 16384;
     static constexpr int DefaultIconSide = 256;
     static constexpr int DefaultFrameMs = DrawAnimationTiming.frameMs;
     static constexpr int MaxFrameMs = 60000;
@@ -40,9 +41,9 @@ struct RenderOptions
     std::vector<WorldWindow> through; // views a dive passes, in order
     double seconds = DefaultDiveSeconds;
     int fps = DefaultDiveFps;
-    QByteArray format;  // "mp4", "webm" or "webp" for a dive; from the name unless given
-    int quality = -1;   // a dive's --quality, 0 to 100; -1 for the default
-    bool quiet = false; // no progress line
+    std::optional<DiveFormat> format; // a dive's; from the name unless given
+    int quality = -1;                 // a dive's --quality, 0 to 100; -1 for the default
+    bool quiet = false;               // no progress line
     bool help = false;
     bool version = false;
     QByteArray output; // a file name is bytes, kept as the command line gave them

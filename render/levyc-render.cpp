@@ -94,7 +94,7 @@ int Run(int argc, char *argv[])
     }
     QString error;
     // Before any work, and before the output is touched.
-    if (options.dive && !DiveFormatReady(options.format, &error)) {
+    if (options.dive && !DiveFormatReady(*options.format, &error)) {
         return Fail(error);
     }
     // Before rendering, which can take a while and much memory at large sizes.

@@ -158,11 +158,17 @@ double MeanLumaDistance(const QImage &luma, const QImage &picture)
 bool RenderSmallDive(const QStringList &options, const QString &output = {}, QByteArray *told = nullptr)
 {
     QProcess render;
-    const QStringList arguments = QStringList{"--size",    QStringLiteral("%1x%2").arg(Size.width()).arg(Size.height()),
-                                              "--seconds", QString::number(Seconds),
-                                              "--fps",     QString::number(Fps),
-                                              "--window",  "299.99,-399.99,300.01,-400.01"} +
-                                  options;
+    // The small dive's own, unless the row gives its own: an option is given once.
+    QStringList arguments;
+    for (const auto &[name, value] : {std::pair{"--size", QStringLiteral("%1x%2").arg(Size.width()).arg(Size.height())},
+                                      {"--seconds", QString::number(Seconds)},
+                                      {"--fps", QString::number(Fps)},
+                                      {"--window", QStringLiteral("299.99,-399.99,300.01,-400.01")}}) {
+        if (!options.contains(QLatin1String(name))) {
+            arguments << QLatin1String(name) << value;
+        }
+    }
+    arguments += options;
     if (!output.isEmpty()) {
         render.setStandardOutputFile(output);
     }

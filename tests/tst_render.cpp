@@ -190,11 +190,18 @@ void TestRender::options_data()
     QTest::newRow("size missing its value") << QStringList{"--size"} << normal << false << ""
                                             << "--size needs" << normalMs << false;
     for (const char *bad :
-         {"0x10", "10x0", "16385x1", "1x16385", "12x", "x12", "axb", "-5x5", "5x5x5", "99999999999x1", " 5x5", "5X5"}) {
+         {"0x10", "10x0", "16385x1", "1x16385", "12x", "x12", "axb", "-5x5", "5x5x5", "99999999999x1", "5 5"}) {
         QTest::addRow("bad size '%s'", bad)
             << QStringList{"--size", QString::fromLatin1(bad), "a.png"} << QSize() << false << ""
             << "bad size" << normalMs << false;
     }
+    // As the dive dialog and Go to View read a size.
+    QTest::newRow("size as W × H, with spaces")
+        << QStringList{"--size", " 640 × 360 ", "s.png"} << QSize(640, 360) << false << "s.png"
+        << "" << normalMs << false;
+    QTest::newRow("an option given twice")
+        << QStringList{"--size", "8x8", "--size=9x9", "a.png"} << normal << false << ""
+        << "--size given twice" << normalMs << false;
     QTest::newRow("animate") << QStringList{"--animate", "a.webp"} << normal << false << "a.webp"
                              << "" << normalMs << false;
     QTest::newRow("animate= and frame-ms=") << QStringList{"--frame-ms=20", "--animate=-"} << normal << false << "-"

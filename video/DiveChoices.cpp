@@ -3,8 +3,6 @@
 #include "views/ViewNavigation.h"
 #include "world/PictureWorld.h"
 
-#include <QRegularExpression>
-
 #include <cmath>
 
 namespace levyc {
@@ -26,21 +24,6 @@ constexpr double WebMBytesPerMegapixel = 95200;
 constexpr double QualityPerDoubling = 32;
 
 } // namespace
-
-std::optional<QSize> ParseDiveSize(const QString &text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,9})\\s*[x×X]\\s*(\\d{1,9})\\s*$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch()) {
-        return std::nullopt;
-    }
-    const int width = match.captured(1).toInt();
-    const int height = match.captured(2).toInt();
-    if (width < 1 || height < 1 || width > DiveChoices::MaxSide || height > DiveChoices::MaxSide) {
-        return std::nullopt;
-    }
-    return QSize(width, height);
-}
 
 QSize FrameSizeOf(const DiveChoices &choices, QSize picture)
 {

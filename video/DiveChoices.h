@@ -19,8 +19,6 @@ struct DiveChoices
     enum class Size { Picture, Hd, FullHd, Typed };
     static constexpr QSize HdSize{1280, 720};
     static constexpr QSize FullHdSize{1920, 1080};
-    // A typed side, as levyc-render's --size takes it.
-    static constexpr int MaxSide = 16384;
 
     double seconds = DivePath::DefaultSeconds;
     int fps = DivePath::DefaultFps;
@@ -32,9 +30,6 @@ struct DiveChoices
 
     friend bool operator==(const DiveChoices &, const DiveChoices &) = default;
 };
-
-// "WxH" (or "W×H", spaces allowed) with sides from 1 to MaxSide; none when it is not.
-std::optional<QSize> ParseDiveSize(const QString &text);
 
 // The frames' size, for a picture of `picture` pixels: a pixel less on an odd
 // side for MP4 and WebM, whose frames have even sides.

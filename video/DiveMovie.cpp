@@ -158,6 +158,29 @@ std::optional<DiveFormat> DiveFormatOf(const QByteArray &name)
     return std::nullopt;
 }
 
+std::optional<DiveFormat> DiveFormatNamed(const QString &name)
+{
+    for (const DiveFormat format : {DiveFormat::Mp4, DiveFormat::WebM, DiveFormat::WebP}) {
+        if (name.compare(DiveFormatName(format), Qt::CaseInsensitive) == 0) {
+            return format;
+        }
+    }
+    return std::nullopt;
+}
+
+QString DiveFormatName(DiveFormat format)
+{
+    switch (format) {
+    case DiveFormat::WebM:
+        return QStringLiteral("WebM");
+    case DiveFormat::WebP:
+        return QStringLiteral("WebP");
+    case DiveFormat::Mp4:
+        break;
+    }
+    return QStringLiteral("MP4");
+}
+
 bool DiveStreams(DiveFormat format)
 {
     return format != DiveFormat::WebP;

@@ -20,6 +20,10 @@ enum class DiveFormat { Mp4, WebM, WebP };
 
 // The format a file name asks for by its ending (.mp4, .webm, .webp), if any.
 std::optional<DiveFormat> DiveFormatOf(const QByteArray &name);
+// The format of a name such as "mp4" or "WebM", in any case, if it is one.
+std::optional<DiveFormat> DiveFormatNamed(const QString &name);
+// The format's name as it is written: "MP4", "WebM" or "WebP".
+QString DiveFormatName(DiveFormat format);
 // Whether the format can be written to a stream (a pipe, standard output):
 // WebM, and MP4 in fragments. A WebP animation is assembled whole.
 bool DiveStreams(DiveFormat format);

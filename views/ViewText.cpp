@@ -1,5 +1,8 @@
 #include "ViewText.h"
 
+#include "OptionText.h"
+#include "OptionWords.h"
+
 #include "drawing/PictureSize.h"
 #include "world/PictureWorld.h"
 
@@ -22,35 +25,6 @@ QString Number(double value)
 QString SizeText(QSize size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-}
-
-// Comma-separated finite numbers, exactly `count` of them.
-bool ParseNumbers(const QString &text, double *values, qsizetype count)
-{
-    const QStringList parts = text.split(u',');
-    if (parts.size() != count) {
-        return false;
-    }
-    for (qsizetype i = 0; i < count; ++i) {
-        bool ok = false;
-        values[i] = parts[i].trimmed().toDouble(&ok);
-        if (!ok || !std::isfinite(values[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-QSize ParseSize(const QString &text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})x(\\d{1,9})$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    const int width = match.hasMatch() ? match.captured(1).toInt() : 0;
-    const int height = match.hasMatch() ? match.captured(2).toInt() : 0;
-    if (width < 1 || height < 1 || width > MaxViewSide || height > MaxViewSide) {
-        return {};
-    }
-    return {width, height};
 }
 
 // In the user's language where a window shows it; levyc-render installs no
@@ -102,82 +76,61 @@ QString CentreLine(const WorldWindow &window, QSize size)
         .arg(Number(x), Number(y), Number(ViewZoom(window, size)), SizeText(size));
 }
 
-bool ParseCentre(const QString &text, WorldPoint &centre)
-{
-    double values[2] = {};
-    if (!ParseNumbers(text, values, 2)) {
-        return false;
-    }
-    centre = {values[0], values[1]};
-    return true;
-}
-
-bool ParseZoom(const QString &text, double &zoom)
-{
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value) || !(value > 0)) {
-        return false;
-    }
-    zoom = value;
-    return true;
-}
-
 ParsedView ParseViewText(const QString &text, QSize size)
 {
     static const QRegularExpression spaces(QStringLiteral("\\s+"));
-    const QStringList words = text.split(spaces, Qt::SkipEmptyParts);
-    const QStringList names{QStringLiteral("--window"), QStringLiteral("--centre"), QStringLiteral("--zoom"),
-                            QStringLiteral("--size")};
+    QList<QByteArray> words;
+    for (const QString &word : text.split(spaces, Qt::SkipEmptyParts)) {
+        words << word.toUtf8();
+    }
+    const QList<QByteArray> names{"--window", "--centre", "--zoom", "--size"};
     QString values[4];
     bool given[4] = {};
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        QString name = words[i];
-        QString value;
-        if (const qsizetype equals = name.indexOf(u'='); equals > 0) {
-            value = name.mid(equals + 1);
-            name.truncate(equals);
-        } else if (i + 1 < words.size()) {
-            value = words[++i];
-        }
+    for (OptionWords reading(words); !reading.AtEnd();) {
+        const QByteArray name = reading.Name();
         const qsizetype which = names.indexOf(name);
         if (which < 0) {
             return Refused(Tr("unknown '%1': expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, "
                               "then --size WxH")
-                               .arg(name));
+                               .arg(QString::fromUtf8(name)));
         }
         if (given[which]) {
-            return Refused(Tr("%1 given twice").arg(name));
+            return Refused(Tr("%1 given twice").arg(QString::fromUtf8(name)));
         }
         given[which] = true;
-        values[which] = value;
+        values[which] = QString::fromUtf8(reading.TakeValue().value_or(QByteArray()));
     }
     const auto &[window, centre, zoom, sizeGiven] = given;
     ParsedView view{{}, size, {}};
-    if (sizeGiven && (view.size = ParseSize(values[3])).isEmpty()) {
-        return Refused(Tr("bad size '%1': expected WxH, each side from 1 to %2").arg(values[3]).arg(MaxViewSide));
+    if (sizeGiven) {
+        const std::optional<QSize> typed = OptionText::Size(values[3]);
+        if (!typed) {
+            return Refused(
+                Tr("bad size '%1': expected WxH, each side from 1 to %2").arg(values[3]).arg(OptionText::MaxSide));
+        }
+        view.size = *typed;
     }
     if (window && (centre || zoom)) {
         return Refused(Tr("give --window or --centre with --zoom, not both"));
     }
     if (window) {
-        double corners[4] = {};
-        if (!ParseNumbers(values[0], corners, 4)) {
+        const std::optional<WorldWindow> corners = OptionText::Window(values[0]);
+        if (!corners) {
             return Refused(Tr("bad window '%1': expected X1,Y1,X2,Y2").arg(values[0]));
         }
-        view.window = {corners[0], corners[1], corners[2], corners[3]};
+        view.window = *corners;
     } else if (centre != zoom) {
         return Refused(centre ? Tr("--centre needs --zoom") : Tr("--zoom needs --centre"));
     } else if (centre) {
-        WorldPoint point;
-        double scale = 0;
-        if (!ParseCentre(values[1], point)) {
+        const std::optional<WorldPoint> point = OptionText::Centre(values[1]);
+        if (!point) {
             return Refused(Tr("bad centre '%1': expected X,Y").arg(values[1]));
         }
-        if (!ParseZoom(values[2], scale)) {
+        const std::optional<double> scale = OptionText::Zoom(values[2]);
+        if (!scale) {
             return Refused(Tr("bad zoom '%1': expected a number above 0").arg(values[2]));
         }
-        view.window = CentredView(point, scale, view.size);
+        view.window = CentredView(*point, *scale, view.size);
     } else {
         return Refused(Tr("expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z"));
     }

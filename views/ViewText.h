@@ -19,9 +19,6 @@ namespace levyc {
 // The key of the PNG text that holds a picture's view, as levyc-render's --window takes it.
 inline constexpr const char *ViewTextKey = "levyc-view";
 
-// The largest side a view's text may give, as levyc-render's.
-constexpr int MaxViewSide = 16384;
-
 // The view centred on `centre` at `zoom`, at `size` pixels. Zoom 1 at the
 // Draw's size, centred on the Draw's centre, is the Draw's window exactly.
 WorldWindow CentredView(WorldPoint centre, double zoom, QSize size);
@@ -35,11 +32,6 @@ double ViewZoom(const WorldWindow &window, QSize size);
 // as the same double.
 QString WindowLine(const WorldWindow &window, QSize size);
 QString CentreLine(const WorldWindow &window, QSize size);
-
-// "X,Y": two finite numbers.
-bool ParseCentre(const QString &text, WorldPoint &centre);
-// A finite number above 0.
-bool ParseZoom(const QString &text, double &zoom);
 
 struct ParsedView
 {

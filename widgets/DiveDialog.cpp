@@ -1,5 +1,7 @@
 #include "DiveDialog.h"
 
+#include "views/OptionText.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -132,7 +134,7 @@ DiveChoices DiveDialog::Choices() const
         choices.size = SizeItems[item];
     } else {
         choices.size = DiveChoices::Size::Typed;
-        choices.typed = ParseDiveSize(text).value_or(QSize());
+        choices.typed = OptionText::Size(text).value_or(QSize());
     }
     return choices;
 }
@@ -152,7 +154,7 @@ QString DiveDialog::Problem() const
         return tr("Fewer than %1 frames: make the dive longer or its frames more.").arg(DivePath::MinFrames);
     }
     if (choices.size == DiveChoices::Size::Typed && choices.typed.isEmpty()) {
-        return tr("Type the size as WxH, such as 640x360, each side from 1 to %1.").arg(DiveChoices::MaxSide);
+        return tr("Type the size as WxH, such as 640x360, each side from 1 to %1.").arg(OptionText::MaxSide);
     }
     const QSize size = FrameSizeOf(choices, picture_);
     if (QSize largest; !DiveSizeFits(choices.format, size, &largest)) {

@@ -7,6 +7,7 @@
 #include "output/FileOutput.h"
 #include "private/DestroyedWindowWatcher.h"
 #include "private/WaylandGraphics.h"
+#include "views/OptionWords.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -53,6 +54,14 @@ constexpr std::array<std::string_view, 14> QtOptionsWithValue = {
 constexpr std::array<std::string_view, 9> QtFlags = {"reverse",       "widgetcount", "nograb",     "dograb",     "sync",
                                                      "qmljsdebugger", "dialogs",     "fontengine", "testability"};
 
+// An option's name without its one dash or two.
+std::string_view Undashed(const QByteArray &name)
+{
+    std::string_view undashed(name.constData(), static_cast<std::size_t>(name.size()));
+    undashed.remove_prefix(undashed.starts_with("--") ? 2 : undashed.starts_with('-') ? 1 : 0);
+    return undashed;
+}
+
 bool IsHelpOrVersion(std::string_view argument)
 {
     return argument == "--help" || argument == "-h" || argument == "--version";
@@ -67,46 +76,38 @@ QString PlatformArgument;
 QString ArgumentsRefused(int argc, char *argv[], std::vector<QByteArray> *forQt, StartView *view)
 {
     forQt->emplace_back(argv[0]);
+    QList<QByteArray> words;
     for (int i = 1; i < argc; ++i) {
-        const QString shown = PrintableName(QByteArray(argv[i]));
-        std::string_view argument(argv[i]);
-        if (IsHelpOrVersion(argument)) {
-            continue;
-        }
-        bool taken = false;
-        if (QString error; !view->Take(argc, argv, i, &taken, &error)) {
-            return error;
-        }
-        if (taken) {
-            continue;
-        }
-        if (argument.size() < 2 || argument[0] != '-') {
-            return QStringLiteral("unexpected argument '%1': levyc opens no file").arg(shown);
-        }
-        argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
-        const std::size_t equals = argument.find('=');
-        const std::string_view name = argument.substr(0, equals);
-        if (std::find(QtOptionsWithValue.begin(), QtOptionsWithValue.end(), name) != QtOptionsWithValue.end()) {
-            QByteArray value;
-            if (equals != std::string_view::npos) {
-                const std::string_view given = argument.substr(equals + 1);
-                value = QByteArray(given.data(), static_cast<qsizetype>(given.size()));
-            } else if (++i < argc) {
-                value = argv[i];
-            } else {
-                return QStringLiteral("option '%1' needs a value").arg(shown);
+        words << QByteArray(argv[i]);
+    }
+    for (OptionWords reading(words); !reading.AtEnd();) {
+        const QByteArray word = reading.Word();
+        const QByteArray name = reading.Name();
+        const bool qtOption =
+            std::find(QtOptionsWithValue.begin(), QtOptionsWithValue.end(), Undashed(name)) != QtOptionsWithValue.end();
+        if (IsHelpOrVersion(word.toStdString())) {
+            reading.Take();
+        } else if (word.size() < 2 || word[0] != '-') {
+            return QStringLiteral("unexpected argument '%1': levyc opens no file").arg(PrintableName(word));
+        } else if (StartView::Takes(name) || qtOption) {
+            const std::optional<QByteArray> value = reading.TakeValue();
+            if (!value) {
+                return QStringLiteral("option '%1' needs a value").arg(PrintableName(word));
             }
-            if (name == "platform") {
-                PlatformArgument = QString::fromLocal8Bit(value);
+            if (!qtOption) {
+                view->Add(name, *value);
+                continue;
             }
-            forQt->push_back("-" + QByteArray(name.data(), static_cast<qsizetype>(name.size())));
-            forQt->push_back(value);
-            continue;
+            if (Undashed(name) == "platform") {
+                PlatformArgument = QString::fromLocal8Bit(*value);
+            }
+            forQt->push_back("-" + QByteArray(Undashed(name).data(), qsizetype(Undashed(name).size())));
+            forQt->push_back(*value);
+        } else if (std::find(QtFlags.begin(), QtFlags.end(), Undashed(name)) != QtFlags.end()) {
+            forQt->push_back(reading.Take());
+        } else {
+            return QStringLiteral("unknown option '%1'").arg(PrintableName(word));
         }
-        if (std::find(QtFlags.begin(), QtFlags.end(), name) == QtFlags.end()) {
-            return QStringLiteral("unknown option '%1'").arg(shown);
-        }
-        forQt->emplace_back(argv[i]);
     }
     return {};
 }

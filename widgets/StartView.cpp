@@ -8,39 +8,19 @@
 
 #include <QPushButton>
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
-#include <string_view>
 
 namespace levyc {
 
-namespace {
-
-constexpr std::array<std::string_view, 4> ViewOptions = {"--window", "--centre", "--zoom", "--size"};
-
-} // namespace
-
-bool StartView::Take(int argc, char *argv[], int &i, bool *taken, QString *error)
+bool StartView::Takes(const QByteArray &name)
 {
-    const std::string_view argument(argv[i]);
-    const std::string_view name = argument.substr(0, argument.find('='));
-    *taken = std::find(ViewOptions.begin(), ViewOptions.end(), name) != ViewOptions.end();
-    if (!*taken) {
-        return true;
-    }
-    QString value;
-    if (name.size() < argument.size()) {
-        value = QString::fromLocal8Bit(argument.substr(name.size() + 1));
-    } else if (i + 1 < argc) {
-        value = QString::fromLocal8Bit(argv[++i]);
-    } else {
-        *error = QStringLiteral("option '%1' needs a value").arg(QLatin1String(name.data(), qsizetype(name.size())));
-        return false;
-    }
+    return QList<QByteArray>{"--window", "--centre", "--zoom", "--size"}.contains(name);
+}
+
+void StartView::Add(const QByteArray &name, const QByteArray &value)
+{
     // Spaces inside a value would split it into words of its own.
-    text_ += QLatin1String(name.data(), qsizetype(name.size())) + u' ' + value.simplified().remove(u' ') + u' ';
-    return true;
+    text_ += QString::fromLatin1(name) + u' ' + QString::fromLocal8Bit(value).simplified().remove(u' ') + u' ';
 }
 
 QString StartView::Refused() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace levyc {
@@ -11,10 +12,10 @@ class Form1;
 class StartView
 {
 public:
-    // Takes argv[i] when it is one of the view's options, with its value
-    // after '=' or in the next argument, which `i` then moves to; `taken`
-    // tells. False, with the reason, when a value is missing.
-    bool Take(int argc, char *argv[], int &i, bool *taken, QString *error);
+    // Whether an option, named without its value, is one of the view's.
+    [[nodiscard]] static bool Takes(const QByteArray &name);
+    // One of the view's options, with its value.
+    void Add(const QByteArray &name, const QByteArray &value);
     // Whether any was given.
     [[nodiscard]] bool Given() const { return !text_.isEmpty(); }
     // Why the view given cannot be shown in the window; empty when it can.
