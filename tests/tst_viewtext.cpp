@@ -178,6 +178,8 @@ void TestViewText::parse_data()
     QTest::newRow("window with =, the size given") << "--window=-300,410,510,-500" << other << PictureWorld << "";
     QTest::newRow("any order") << "--size 1146x826 --zoom 1 --centre 105,-45" << other
                                << WorldWindow{-705, 865, 915, -955} << "";
+    QTest::newRow("size as W×H, spaces after commas")
+        << "--size 1146 × 826 --centre 105, -45 --zoom 1" << other << WorldWindow{-705, 865, 915, -955} << "";
     QTest::newRow("no size: the given one")
         << "--centre 105,-45 --zoom 2" << PictureSize << WorldWindow{-97.5, 182.5, 307.5, -272.5} << "";
     QTest::newRow("nothing") << "   " << other << none << "expected --window X1,Y1,X2,Y2 or --centre";
@@ -213,7 +215,8 @@ void TestViewText::parse()
     }
     QCOMPARE(view.error, QString());
     QCOMPARE(view.window, window);
-    const QRegularExpressionMatch given = QRegularExpression(QStringLiteral("--size (\\d+)x(\\d+)")).match(text);
+    const QRegularExpressionMatch given =
+        QRegularExpression(QStringLiteral("--size[ =](\\d+) ?[x×] ?(\\d+)")).match(text);
     QCOMPARE(view.size, given.hasMatch() ? QSize(given.captured(1).toInt(), given.captured(2).toInt()) : size);
 }
 

@@ -78,9 +78,19 @@ QString CentreLine(const WorldWindow &window, QSize size)
 
 ParsedView ParseViewText(const QString &text, QSize size)
 {
+    // Words, with a value typed with spaces around its commas or its "x" made one again.
     static const QRegularExpression spaces(QStringLiteral("\\s+"));
+    const auto joins = [](QChar c) { return c == u',' || c == u'x' || c == u'X' || c == u'×'; };
     QList<QByteArray> words;
+    QString last;
     for (const QString &word : text.split(spaces, Qt::SkipEmptyParts)) {
+        if (!words.isEmpty() && !word.startsWith(u"--") && !last.startsWith(u"--") &&
+            (joins(last.back()) || joins(word.front()))) {
+            last += word;
+            words.back() = last.toUtf8();
+            continue;
+        }
+        last = word;
         words << word.toUtf8();
     }
     const QList<QByteArray> names{"--window", "--centre", "--zoom", "--size"};
