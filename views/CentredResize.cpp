@@ -9,8 +9,8 @@ WorldWindow CentredResized(const WorldWindow &window, QSize from, QSize to)
     if (from.isEmpty() || to.isEmpty() || from == to) {
         return window;
     }
-    const double x = window.Left + window.Width() / 2;
-    const double y = window.Top + window.Height() / 2;
+    const double x = window.CentreX();
+    const double y = window.CentreY();
     const double width = window.Width() * to.width() / from.width();
     const double height = window.Height() * to.height() / from.height();
     const WorldWindow resized{x - width / 2, y - height / 2, x + width / 2, y + height / 2};

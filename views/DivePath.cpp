@@ -11,16 +11,6 @@ namespace {
 
 constexpr double RhoSquared = DivePath::Rho * DivePath::Rho;
 
-double CentreX(const WorldWindow &window)
-{
-    return (window.Left + window.Right) / 2;
-}
-
-double CentreY(const WorldWindow &window)
-{
-    return (window.Top + window.Bottom) / 2;
-}
-
 // sinh(a) / cosh(b) for a >= 0, without overflow where either is large.
 double SinhOverCosh(double a, double b)
 {
@@ -73,8 +63,8 @@ DivePath::DivePath(std::span<const WorldWindow> views, double seconds, int fps, 
 
 WorldWindow DivePath::WithShapeOf(const WorldWindow &window, const WorldWindow &shape)
 {
-    const double centreX = CentreX(window);
-    const double centreY = CentreY(window);
+    const double centreX = window.CentreX();
+    const double centreY = window.CentreY();
     const double shapeWidth = shape.Right - shape.Left;
     const double shapeHeight = shape.Bottom - shape.Top;
     const double scale = std::max(std::abs(window.Right - window.Left) / std::abs(shapeWidth),
@@ -97,7 +87,7 @@ WorldWindow DivePath::StartAt(QSize size)
 DivePath::Leg DivePath::MakeLeg(const WorldWindow &from, const WorldWindow &to, double yScale)
 {
     Leg leg{from, to, std::abs(from.Width()), std::abs(to.Width())};
-    leg.u1 = std::hypot(CentreX(to) - CentreX(from), (CentreY(to) - CentreY(from)) * yScale);
+    leg.u1 = std::hypot(to.CentreX() - from.CentreX(), (to.CentreY() - from.CentreY()) * yScale);
     const double zoom = std::abs(std::log(leg.w1 / leg.w0)) / Rho;
     if (leg.u1 > 0) {
         const double w0 = leg.w0;
@@ -145,8 +135,8 @@ WorldWindow DivePath::AlongLeg(const Leg &leg, double s) const
     const auto along = [&](double first, double last) {
         return s <= sFromEnd ? first + (last - first) * share : last - (last - first) * share;
     };
-    const double x = along(CentreX(leg.from), CentreX(leg.to));
-    const double y = along(CentreY(leg.from), CentreY(leg.to));
+    const double x = along(leg.from.CentreX(), leg.to.CentreX());
+    const double y = along(leg.from.CentreY(), leg.to.CentreY());
     const double halfWidth = std::copysign(width, leg.from.Width()) / 2;
     const double halfHeight = halfWidth * leg.from.Height() / leg.from.Width();
     return {x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight};

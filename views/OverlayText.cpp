@@ -26,8 +26,8 @@ QString Fixed(double value, int decimals)
 
 OverlayText::OverlayText(const WorldWindow &view, QSize size)
     : zoom_(PictureWorld.Width() / std::abs(view.Width()))
-    , x_(view.Left + view.Width() / 2)
-    , y_(view.Top + view.Height() / 2)
+    , x_(view.CentreX())
+    , y_(view.CentreY())
 {
     // Two centres a pixel apart differ by at least one in the last decimal.
     const double pixel = std::min(std::abs(view.Width()) / std::max(size.width(), 1),

@@ -65,8 +65,8 @@ std::optional<WorldPoint> OverviewPlacement::WorldAt(QPointF position) const
 
 WorldWindow OverviewPlacement::CentredOn(const WorldWindow &view, WorldPoint centre)
 {
-    const double dx = centre.X - (view.Left + view.Width() / 2);
-    const double dy = centre.Y - (view.Top + view.Height() / 2);
+    const double dx = centre.X - view.CentreX();
+    const double dy = centre.Y - view.CentreY();
     return {view.Left + dx, view.Top + dy, view.Right + dx, view.Bottom + dy};
 }
 

@@ -70,8 +70,8 @@ QString WindowLine(const WorldWindow &window, QSize size)
 
 QString CentreLine(const WorldWindow &window, QSize size)
 {
-    const double x = window.Left + window.Width() / 2;
-    const double y = window.Top + window.Height() / 2;
+    const double x = window.CentreX();
+    const double y = window.CentreY();
     return QStringLiteral("--centre %1,%2 --zoom %3 --size %4")
         .arg(Number(x), Number(y), Number(ViewZoom(window, size)), SizeText(size));
 }

@@ -23,6 +23,9 @@ struct WorldWindow
     // Signed: negative where the axis runs the other way (y upward).
     [[nodiscard]] constexpr double Width() const { return Right - Left; }
     [[nodiscard]] constexpr double Height() const { return Bottom - Top; }
+    // The window's centre.
+    [[nodiscard]] constexpr double CentreX() const { return (Left + Right) / 2; }
+    [[nodiscard]] constexpr double CentreY() const { return (Top + Bottom) / 2; }
 
     friend bool operator==(const WorldWindow &, const WorldWindow &) = default;
 };
