@@ -2,6 +2,7 @@
 
 #include "drawing/Canvas.h"
 #include "drawing/DrawCommands.h"
+#include "output/OutOfMemory.h"
 #include "views/ViewRender.h"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ bool AnimateView(QSize size, const WorldWindow &world, const std::vector<CurveRe
 {
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) {
-        *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+        *error = OutOfMemory::Text();
         return false;
     }
     image.fill(qRgb(0, 0, 0));
@@ -72,7 +73,7 @@ bool AnimateCurves(QSize size, const WorldWindow &world, const std::vector<Curve
     // On the heap: the image itself is, and a Canvas is not movable.
     const auto canvas = std::make_unique<Canvas>(size);
     if (canvas->Image().isNull()) {
-        *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+        *error = OutOfMemory::Text();
         return false;
     }
     Plotter<Canvas> plotter(*canvas);

@@ -1,5 +1,6 @@
 #include "PngEncoder.h"
 
+#include "output/OutOfMemory.h"
 #include "private/BlockDeflate.h"
 #include "private/Palette.h"
 
@@ -190,12 +191,12 @@ bool EncodePng(const QImage &image, QByteArray *png, QString *error, const Encod
                                   ? image
                                   : image.convertToFormat(QImage::Format_RGB32);
         if (opaque.isNull()) {
-            *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+            *error = OutOfMemory::Text();
             return false;
         }
         if (auto palette = std::make_unique<Palette>(); palette->Take(opaque)) {
             if (!WriteIndexed(opaque, *palette, png, progress)) {
-                *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+                *error = OutOfMemory::Text();
                 return false;
             }
             return true;
@@ -207,7 +208,7 @@ bool EncodePng(const QImage &image, QByteArray *png, QString *error, const Encod
         png_infop info = writer == nullptr ? nullptr : png_create_info_struct(writer);
         if (info == nullptr) {
             png_destroy_write_struct(&writer, nullptr);
-            *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+            *error = OutOfMemory::Text();
             return false;
         }
         png_set_write_fn(writer, &sink, OnWrite, OnFlush);
@@ -223,12 +224,12 @@ bool EncodePng(const QImage &image, QByteArray *png, QString *error, const Encod
         png_destroy_write_struct(&writer, &info);
         if (!written) {
             // libpng's own allocation failures and ours both say "out of memory".
-            *error = std::strstr(sink.reason, "memory") != nullptr ? QString::fromLocal8Bit(std::strerror(ENOMEM))
-                                                                   : QString::fromLatin1(sink.reason);
+            *error =
+                std::strstr(sink.reason, "memory") != nullptr ? OutOfMemory::Text() : QString::fromLatin1(sink.reason);
         }
         return written;
     } catch (const std::bad_alloc &) {
-        *error = QString::fromLocal8Bit(std::strerror(ENOMEM));
+        *error = OutOfMemory::Text();
         return false;
     }
 }

@@ -1,5 +1,7 @@
 #include "WebPAnimation.h"
 
+#include "output/OutOfMemory.h"
+
 #include <QImage>
 
 #include <webp/encode.h>
@@ -14,11 +16,6 @@ namespace levyc {
 static_assert(WebPAnimation::MaxSide == WEBP_MAX_DIMENSION);
 
 namespace {
-
-QString OutOfMemory()
-{
-    return QString::fromLocal8Bit(std::strerror(ENOMEM));
-}
 
 // Lossless, at the least effort that still gives the smallest file for frames
 // of thin lines: more only costs time.
@@ -49,7 +46,7 @@ bool WebPAnimation::Fail(QString *error)
     const int number = code == nullptr ? 0 : std::atoi(code + std::strlen("WebPEncodingError: "));
     *error = reason == nullptr || *reason == '\0' || std::strstr(reason, "emory") != nullptr ||
                      number == VP8_ENC_ERROR_OUT_OF_MEMORY || number == VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY
-                 ? OutOfMemory()
+                 ? OutOfMemory::Text()
                  : QString::fromLatin1(reason);
     WebPAnimEncoderDelete(encoder_);
     encoder_ = nullptr;
@@ -84,7 +81,7 @@ bool WebPAnimation::Add(const QImage &frame, int milliseconds, QString *error)
     WebPConfig config;
     WebPPicture picture;
     if (argb.size() != size_ || !LosslessConfig(&config) || WebPPictureInit(&picture) == 0) {
-        *error = argb.isNull() ? OutOfMemory() : QStringLiteral("a frame of another size");
+        *error = argb.isNull() ? OutOfMemory::Text() : QStringLiteral("a frame of another size");
         return false;
     }
     // The image's own pixels, which are the encoder's ARGB words: it copies
@@ -119,7 +116,7 @@ bool WebPAnimation::Finish(QByteArray *webp, QString *error)
     WebPAnimEncoderDelete(encoder_);
     encoder_ = nullptr;
     if (!copied) {
-        *error = OutOfMemory();
+        *error = OutOfMemory::Text();
     }
     return copied;
 }

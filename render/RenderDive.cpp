@@ -3,6 +3,7 @@
 #include "RenderOptions.h"
 #include "drawing/Passes.h"
 #include "output/FileOutput.h"
+#include "output/OutOfMemory.h"
 #include "private/LibraryMessages.h"
 #include "private/ProgressLine.h"
 #include "video/DiveMovie.h"
@@ -50,10 +51,8 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     const bool made = MakeDive(dive, curves, sink, &figures, error, shown);
     // stderr back before the program's own lines.
     const QByteArray told = messages.End();
-    if (!made &&
-        (LibraryMessages::TellOfNoMemory(told) || error->contains(QString::fromLocal8Bit(std::strerror(ENOMEM))))) {
-        *error =
-            QStringLiteral("not enough memory for a %1x%2 dive").arg(options.size.width()).arg(options.size.height());
+    if (!made && (LibraryMessages::TellOfNoMemory(told) || OutOfMemory::Said(*error))) {
+        *error = OutOfMemory::For("dive", options.size);
     }
     if (!made || !output.Commit(error)) {
         return false;

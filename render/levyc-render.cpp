@@ -1,4 +1,5 @@
 #include "RenderOptions.h"
+
 #include "RenderPicture.h"
 #include "animation/CurveAnimation.h"
 #include "drawing/Passes.h"
@@ -6,6 +7,7 @@
 #include "encoding/PngEncoder.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
+#include "output/OutOfMemory.h"
 #include "private/DiveFormats.h"
 #include "private/ProgressLine.h"
 #include "private/RenderDive.h"
@@ -142,9 +144,7 @@ int Run(int argc, char *argv[])
                                progress.Show(QStringLiteral("drawing, curve %1 of %2").arg(drawn).arg(Curves));
                            });
         if (picture.image.isNull()) {
-            return fail(QStringLiteral("not enough memory for a %1x%2 image")
-                            .arg(options.size.width())
-                            .arg(options.size.height()));
+            return fail(OutOfMemory::For("image", options.size));
         }
         timer.restart();
         const auto encoded = [&progress](double done) {

@@ -2,6 +2,7 @@
 
 #include "VideoModule.h"
 #include "encoding/WebPAnimation.h"
+#include "output/OutOfMemory.h"
 #include "views/DivePath.h"
 #include "views/ViewRender.h"
 
@@ -284,7 +285,7 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
     }
     figures->renderMs = static_cast<double>(renderNs) / 1e6;
     if (outOfMemory) {
-        *error = QStringLiteral("not enough memory for a %1x%2 dive").arg(dive.size.width()).arg(dive.size.height());
+        *error = OutOfMemory::For("dive", dive.size);
         return false;
     }
     if (!encodeError.isEmpty()) {
@@ -297,16 +298,15 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
     }
     if (!drawn) {
         // The options are checked before any work; a view that cannot be drawn here is a fault, not memory.
-        *error =
-            IsDrawableWindow(window) && PixelAspect(window, dive.size) <= MaxPixelAspect
-                ? QStringLiteral("not enough memory for a %1x%2 dive").arg(dive.size.width()).arg(dive.size.height())
-                : QStringLiteral("the view at %1,%2,%3,%4 cannot be drawn at %5x%6")
-                      .arg(window.Left, 0, 'g', 17)
-                      .arg(window.Top, 0, 'g', 17)
-                      .arg(window.Right, 0, 'g', 17)
-                      .arg(window.Bottom, 0, 'g', 17)
-                      .arg(dive.size.width())
-                      .arg(dive.size.height());
+        *error = IsDrawableWindow(window) && PixelAspect(window, dive.size) <= MaxPixelAspect
+                     ? OutOfMemory::For("dive", dive.size)
+                     : QStringLiteral("the view at %1,%2,%3,%4 cannot be drawn at %5x%6")
+                           .arg(window.Left, 0, 'g', 17)
+                           .arg(window.Top, 0, 'g', 17)
+                           .arg(window.Right, 0, 'g', 17)
+                           .arg(window.Bottom, 0, 'g', 17)
+                           .arg(dive.size.width())
+                           .arg(dive.size.height());
         return false;
     }
     timer.start();

@@ -1,5 +1,7 @@
 #include "VideoModule.h"
 
+#include "output/OutOfMemory.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,8 +46,7 @@ Loaded Load()
         QString reason = QString::fromLocal8Bit(::dlerror());
         reason.remove(path + QStringLiteral(": "));
         // A library that cannot be mapped is there: memory ran short.
-        if (reason.contains(QLatin1String("failed to map segment")) ||
-            reason.contains(QString::fromLocal8Bit(std::strerror(ENOMEM)))) {
+        if (reason.contains(QLatin1String("failed to map segment")) || OutOfMemory::Said(reason)) {
             return {nullptr, QStringLiteral("not enough memory to load FFmpeg's libraries (%1)").arg(reason), true};
         }
         return {nullptr, QStringLiteral("MP4 and WebM need FFmpeg's libraries: install %1 (%2)")
