@@ -9,6 +9,7 @@
 #include "render/RenderPicture.h"
 #include "tests/PictureOnScreen.h"
 #include "tests/ViewPoints.h"
+#include "views/DiveFrame.h"
 #include "views/DivePath.h"
 #include "views/ViewRender.h"
 #include "widgets/Form1.h"
@@ -271,9 +272,7 @@ PlayRun PlayDefaultDive(PictureBox *picture, DivePlayback *playback, std::span<c
     const DivePath path(PictureWorld, DeepView, 10, 30, picture->ImageSize());
     const double totalMs = Milliseconds([&] {
         for (int i = 0; i < path.Frames(); ++i) {
-            ViewRenderOptions options;
-            options.smoothing = path.Smoothing(i);
-            static_cast<void>(RenderView(curves, path.Frame(i), picture->ImageSize(), options));
+            static_cast<void>(DiveFrame(curves, path, i, picture->ImageSize()));
         }
     });
     run.drawMs = totalMs / path.Frames();

@@ -1,6 +1,6 @@
 #include "DivePlayer.h"
 
-#include "views/ViewRender.h"
+#include "views/DiveFrame.h"
 
 #include <QElapsedTimer>
 
@@ -35,62 +35,35 @@ void DivePlayer::Start(SharedCurves curves, const DivePath &path, QSize size, in
     last_ = false;
     begun_ = false;
     cancel_ = false;
-    drawn_ = false;
-    ahead_ = FramesAhead(size);
+    frames_.Reset(FramesAhead(size));
     worker_ = std::thread([this, curves = std::move(curves), path, size] { Draw(curves, path, size); });
 }
 
 void DivePlayer::Stop()
 {
     cancel_ = true;
-    room_.notify_all();
+    frames_.Stop();
     if (worker_.joinable()) {
         worker_.join();
     }
     timer_.stop();
-    frames_.clear();
     schedule_.reset();
 }
 
 void DivePlayer::Draw(const SharedCurves &curves, const DivePath &path, QSize size)
 {
     for (int i = 0; i < path.Frames() && !cancel_; ++i) {
-        ViewRenderOptions options;
-        options.cancel = &cancel_;
-        options.smoothing = path.Smoothing(i);
-        RenderedView view = RenderView(*curves, path.Frame(i), size, options);
-        // The Draw's own window comes as the Draw draws it, in its own format.
-        if (!view.image.isNull() && view.image.format() != QImage::Format_RGB32) {
-            view.image = view.image.convertToFormat(QImage::Format_RGB32);
-        }
-        if (view.image.isNull()) {
+        QImage frame = DiveFrame(*curves, path, i, size, &cancel_);
+        if (frame.isNull()) {
             break;
         }
-        std::unique_lock lock(mutex_);
-        room_.wait(lock, [this] { return frames_.size() < ahead_ || cancel_; });
-        if (cancel_) {
-            return;
+        if (!frames_.Push(std::move(frame))) {
+            return; // stopped
         }
-        frames_.push_back(std::move(view.image));
-        lock.unlock();
         QMetaObject::invokeMethod(this, &DivePlayer::Tick, Qt::QueuedConnection);
     }
-    const std::lock_guard lock(mutex_);
-    drawn_ = true;
+    frames_.End();
     QMetaObject::invokeMethod(this, &DivePlayer::Tick, Qt::QueuedConnection);
-}
-
-std::optional<QImage> DivePlayer::TakeFrame(bool *drawingEnded)
-{
-    const std::lock_guard lock(mutex_);
-    *drawingEnded = drawn_;
-    if (frames_.empty()) {
-        return std::nullopt;
-    }
-    QImage frame = std::move(frames_.front());
-    frames_.pop_front();
-    room_.notify_all();
-    return frame;
 }
 
 void DivePlayer::Tick()
@@ -104,8 +77,7 @@ void DivePlayer::Tick()
         return;
     }
     if (schedule_->Next() > 0 && !begun_) {
-        const std::lock_guard lock(mutex_);
-        if (frames_.size() < ahead_ && !drawn_) {
+        if (!frames_.Ready()) {
             return; // the worker calls again with the next frame
         }
         schedule_->Begin();
@@ -116,7 +88,7 @@ void DivePlayer::Tick()
         return;
     }
     bool drawingEnded = false;
-    std::optional<QImage> frame = TakeFrame(&drawingEnded);
+    std::optional<QImage> frame = frames_.TryPop(&drawingEnded);
     if (!frame) {
         if (drawingEnded) { // a frame that could not be drawn ends the film
             Stop();

@@ -2,6 +2,7 @@
 
 #include "PlaySchedule.h"
 #include "ViewRenderThread.h"
+#include "parallel/BoundedQueue.h"
 #include "views/DivePath.h"
 
 #include <QImage>
@@ -10,10 +11,7 @@
 #include <QTimer>
 
 #include <atomic>
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -59,7 +57,6 @@ private:
     void Draw(const SharedCurves &curves, const DivePath &path, QSize size);
     // Shows what is due, and waits for the next.
     void Tick();
-    std::optional<QImage> TakeFrame(bool *drawingEnded);
 
     std::optional<PlaySchedule> schedule_;
     int fps_ = 1;
@@ -70,11 +67,7 @@ private:
     QTimer timer_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
-    std::mutex mutex_;
-    std::condition_variable room_;
-    std::deque<QImage> frames_;
-    bool drawn_ = false; // the worker has ended
-    std::size_t ahead_ = 2;
+    BoundedQueue<QImage> frames_{2}; // ended once the worker has ended
 };
 
 } // namespace levyc

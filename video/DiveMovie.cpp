@@ -3,6 +3,8 @@
 #include "VideoModule.h"
 #include "encoding/WebPAnimation.h"
 #include "output/OutOfMemory.h"
+#include "parallel/BoundedQueue.h"
+#include "views/DiveFrame.h"
 #include "views/DivePath.h"
 #include "views/ViewRender.h"
 
@@ -88,60 +90,6 @@ private:
     int added_ = 0;
 };
 
-// Frames handed from the drawing thread to the encoding one.
-class FrameQueue
-{
-public:
-    // Waits for room; false when the encoder has stopped.
-    bool Push(QImage frame)
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return frames_.size() < FramesAhead || stopped_; });
-        if (stopped_) {
-            return false;
-        }
-        frames_.push_back(std::move(frame));
-        changed_.notify_all();
-        return true;
-    }
-
-    // The next frame, or nothing once the frames have ended.
-    std::optional<QImage> Pop()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !frames_.empty() || ended_; });
-        if (frames_.empty()) {
-            return std::nullopt;
-        }
-        QImage frame = std::move(frames_.front());
-        frames_.pop_front();
-        changed_.notify_all();
-        return frame;
-    }
-
-    void End()
-    {
-        const std::lock_guard lock(mutex_);
-        ended_ = true;
-        changed_.notify_all();
-    }
-
-    void Stop()
-    {
-        const std::lock_guard lock(mutex_);
-        stopped_ = true;
-        frames_.clear();
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<QImage> frames_;
-    bool ended_ = false;
-    bool stopped_ = false;
-};
-
 } // namespace
 
 std::optional<DiveFormat> DiveFormatOf(const QByteArray &name)
@@ -217,7 +165,7 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
     if (!encoder.Start(error)) {
         return false;
     }
-    FrameQueue queue;
+    BoundedQueue<QImage> queue(FramesAhead); // from the drawing thread to the encoding one
     std::atomic<int> encoded = 0;
     QString encodeError;
     qint64 encodeNs = 0;
@@ -262,18 +210,11 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
         }
         timer.start();
         window = path.Frame(i);
-        ViewRenderOptions smooth;
-        smooth.smoothing = path.Smoothing(i);
-        RenderedView view = RenderView(curves, window, dive.size, smooth);
+        QImage frame = DiveFrame(curves, path, i, dive.size);
         renderNs += timer.nsecsElapsed();
-        drawn = !view.image.isNull();
-        // The Draw's own window comes as the Draw draws it, in its own format.
-        if (drawn && view.image.format() != QImage::Format_RGB32) {
-            view.image = view.image.convertToFormat(QImage::Format_RGB32);
-            drawn = !view.image.isNull();
-        }
+        drawn = !frame.isNull();
         if (drawn) {
-            added = encoding.joinable() ? queue.Push(std::move(view.image)) : encode(view.image);
+            added = encoding.joinable() ? queue.Push(std::move(frame)) : encode(frame);
         }
     }
     if (cancelled || !drawn) {
