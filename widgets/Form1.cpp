@@ -1,10 +1,10 @@
 #include "Form1.h"
 
 #include "DiveDialog.h"
-#include "ExploringKeys.h"
 #include "GoToViewDialog.h"
 #include "WindowLayout.h"
 #include "engine/DiveSaver.h"
+#include "picture/ExploringKeys.h"
 
 #include "animation/CurveAnimation.h"
 #include "encoding/PngEncoder.h"

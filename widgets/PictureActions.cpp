@@ -1,6 +1,6 @@
 #include "PictureActions.h"
 
-#include "ExploringKeys.h"
+#include "picture/ExploringKeys.h"
 
 #include <QMenu>
 #include <QWidget>

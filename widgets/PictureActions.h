@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureCommand.h"
+#include "picture/PictureCommand.h"
 
 #include <QAction>
 #include <QObject>

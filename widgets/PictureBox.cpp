@@ -1,7 +1,7 @@
 #include "PictureBox.h"
 
-#include "ExploringKeys.h"
-#include "PicturePainter.h"
+#include "picture/ExploringKeys.h"
+#include "picture/PicturePainter.h"
 #include "video/DiveChoices.h"
 
 #include <QClipboard>

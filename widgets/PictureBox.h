@@ -1,6 +1,5 @@
 #pragma once
 
-#include "LimitWord.h"
 #include "PictureActions.h"
 #include "PictureFilm.h"
 #include "PictureInput.h"
@@ -8,6 +7,7 @@
 #include "drawing/CurveRecord.h"
 #include "engine/FramePacer.h"
 #include "engine/ViewExplorer.h"
+#include "picture/LimitWord.h"
 #include "views/OverviewImage.h"
 
 #include <QFrame>

@@ -1,8 +1,8 @@
 #include "PictureInput.h"
 
-#include "ExploringKeys.h"
 #include "PictureActions.h"
 #include "engine/ViewExplorer.h"
+#include "picture/ExploringKeys.h"
 #include "views/OverviewPlacement.h"
 
 #include <QGestureEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureCommand.h"
+#include "picture/PictureCommand.h"
 #include "views/ImagePlacement.h"
 #include "world/PixelToWorld.h"
 #include "world/WorldWindow.h"
