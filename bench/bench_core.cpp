@@ -9,7 +9,7 @@
 #include "drawing/PictureSize.h"
 #include "drawing/Plotter.h"
 #include "render/RenderPicture.h"
-#include "tests/ViewPoints.h"
+#include "tests/support/ViewPoints.h"
 #include "views/ViewNavigation.h"
 #include "views/ViewRender.h"
 

@@ -9,8 +9,8 @@
 //     what both frames show, which leaves out the picture moving in and out
 //     of the frame. The options are those that made the file.
 #include "render/RenderOptions.h"
-#include "tests/FrameLuma.h"
-#include "tests/WebPFrames.h"
+#include "tests/support/FrameLuma.h"
+#include "tests/support/WebPFrames.h"
 #include "views/DivePath.h"
 
 #include <QCoreApplication>

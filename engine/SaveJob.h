@@ -32,7 +32,6 @@ public:
     void Start();
     // From any thread: the work stops at its next report.
     void Cancel() { cancel_ = true; }
-    [[nodiscard]] const std::atomic<bool> &CancelFlag() const { return cancel_; }
 
 signals:
     // Emitted on the worker; a receiver on another thread gets it queued.

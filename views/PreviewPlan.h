@@ -65,7 +65,6 @@ public:
     // The picture on screen, and the view it is placed for.
     [[nodiscard]] const ViewJob &OnScreen() const { return screen_; }
     [[nodiscard]] const WorldWindow &PlacedFor() const { return placedFor_; }
-    [[nodiscard]] bool UnderWay() const { return underWay_.has_value(); }
 
 private:
     struct Running
