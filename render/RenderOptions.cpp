@@ -130,18 +130,9 @@ QString PathError(const RenderOptions &options)
         .arg(VideoSettings::DefaultQuality);
 }
 
-// The dive's checks once every option is read; an empty string when it can be made.
-QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool frameMsGiven, bool fromGiven)
+// The dive's format, from --format or the output's name, which must agree.
+QString DiveFormatError(RenderOptions &options)
 {
-    for (const auto &[given, name] :
-         {std::pair{options.animate, "--animate"}, {frameMsGiven, "--frame-ms"}, {options.icon, "--icon"}}) {
-        if (given) {
-            return QStringLiteral("--dive does not go with %1").arg(QLatin1String(name));
-        }
-    }
-    if (!windowGiven) {
-        return QStringLiteral("--dive needs --window, the view it ends at");
-    }
     const QString named = FormatNamed(options.output);
     if (!options.format && named != u"PNG") {
         options.format = DiveFormatNamed(named);
@@ -159,6 +150,25 @@ QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool
         return QStringLiteral("--format %1 writes %2, not %3: '%4'")
             .arg(format.toLower(), format, named, PrintableName(options.output));
     }
+    return {};
+}
+
+// The dive's checks once every option is read; an empty string when it can be made.
+QString DiveError(RenderOptions &options, bool sizeGiven, bool windowGiven, bool frameMsGiven, bool fromGiven)
+{
+    for (const auto &[given, name] :
+         {std::pair{options.animate, "--animate"}, {frameMsGiven, "--frame-ms"}, {options.icon, "--icon"}}) {
+        if (given) {
+            return QStringLiteral("--dive does not go with %1").arg(QLatin1String(name));
+        }
+    }
+    if (!windowGiven) {
+        return QStringLiteral("--dive needs --window, the view it ends at");
+    }
+    if (QString error = DiveFormatError(options); !error.isEmpty()) {
+        return error;
+    }
+    const QString format = DiveFormatName(*options.format);
     if (options.format == DiveFormat::WebP && options.output == "-") {
         return QStringLiteral("an animated WebP dive is made whole: name a .webp file, not a stream");
     }

@@ -44,6 +44,27 @@ QString NotDrawable()
     return Tr("not a view that can be drawn: each side from %1 to %2 world units").arg(MinViewSpan).arg(MaxViewSpan);
 }
 
+// The text's words, a value typed with spaces around its commas or its "x"
+// made one again.
+QList<QByteArray> ViewWords(const QString &text)
+{
+    static const QRegularExpression spaces(QStringLiteral("\\s+"));
+    const auto joins = [](QChar c) { return c == u',' || c == u'x' || c == u'X' || c == u'×'; };
+    QList<QByteArray> words;
+    QString last;
+    for (const QString &word : text.split(spaces, Qt::SkipEmptyParts)) {
+        if (!words.isEmpty() && !word.startsWith(u"--") && !last.startsWith(u"--") &&
+            (joins(last.back()) || joins(word.front()))) {
+            last += word;
+            words.back() = last.toUtf8();
+            continue;
+        }
+        last = word;
+        words << word.toUtf8();
+    }
+    return words;
+}
+
 } // namespace
 
 WorldWindow CentredView(WorldPoint centre, double zoom, QSize size)
@@ -78,21 +99,7 @@ QString CentreLine(const WorldWindow &window, QSize size)
 
 ParsedView ParseViewText(const QString &text, QSize size)
 {
-    // Words, with a value typed with spaces around its commas or its "x" made one again.
-    static const QRegularExpression spaces(QStringLiteral("\\s+"));
-    const auto joins = [](QChar c) { return c == u',' || c == u'x' || c == u'X' || c == u'×'; };
-    QList<QByteArray> words;
-    QString last;
-    for (const QString &word : text.split(spaces, Qt::SkipEmptyParts)) {
-        if (!words.isEmpty() && !word.startsWith(u"--") && !last.startsWith(u"--") &&
-            (joins(last.back()) || joins(word.front()))) {
-            last += word;
-            words.back() = last.toUtf8();
-            continue;
-        }
-        last = word;
-        words << word.toUtf8();
-    }
+    const QList<QByteArray> words = ViewWords(text);
     const QList<QByteArray> names{"--window", "--centre", "--zoom", "--size"};
     QString values[4];
     bool given[4] = {};

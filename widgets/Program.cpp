@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -112,6 +113,25 @@ QString ArgumentsRefused(int argc, char *argv[], std::vector<QByteArray> *forQt,
     return {};
 }
 
+// --help or --version, the first of them given: printed, with the exit
+// status; nothing when neither is.
+std::optional<int> HelpOrVersion(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (IsHelpOrVersion(argument)) {
+            QString error;
+            if (!WriteStandardOutput(
+                    argument == "--version" ? QByteArray("levyc " LEVYC_VERSION "\n") : QByteArray(Usage), &error)) {
+                std::fprintf(stderr, "levyc: %s\n", qPrintable(error));
+                return EXIT_FAILURE;
+            }
+            return EXIT_SUCCESS;
+        }
+    }
+    return std::nullopt;
+}
+
 // What the toolkit said while it connected to the window system: held back,
 // since a failure there is told in one line of our own instead.
 std::vector<std::pair<QtMsgType, QString>> HeldMessages;
@@ -187,17 +207,8 @@ int RunProgram(int argc, char *argv[])
         std::fprintf(stderr, "levyc: %s (see --help)\n", qPrintable(refused));
         return 2;
     }
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument(argv[i]);
-        if (IsHelpOrVersion(argument)) {
-            QString error;
-            if (!WriteStandardOutput(
-                    argument == "--version" ? QByteArray("levyc " LEVYC_VERSION "\n") : QByteArray(Usage), &error)) {
-                std::fprintf(stderr, "levyc: %s\n", qPrintable(error));
-                return EXIT_FAILURE;
-            }
-            return EXIT_SUCCESS;
-        }
+    if (const std::optional<int> status = HelpOrVersion(argc, argv)) {
+        return *status;
     }
     std::vector<char *> qtArgv;
     qtArgv.reserve(forQt.size() + 1);
