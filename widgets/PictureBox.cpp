@@ -224,6 +224,9 @@ bool PictureBox::event(QEvent *event)
 bool PictureBox::Input(QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (!PictureInput::Takes(type)) {
+        return false; // nor is the picture whole yet when its children are added
+    }
     if (type == QEvent::Wheel) {
         // As the window system's wheel events do for a wheel-focus widget, and
         // for one sent straight to the widget too.

@@ -36,6 +36,23 @@ PictureInput::PictureInput(ViewExplorer &explorer, PictureActions &actions,
 {
 }
 
+bool PictureInput::Takes(int type)
+{
+    switch (type) {
+    case QEvent::Wheel:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+    case QEvent::NativeGesture:
+    case QEvent::Gesture:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool PictureInput::Take(QEvent &event, const Where &where)
 {
     switch (event.type()) {

@@ -42,6 +42,9 @@ public:
     // `run` carries out a command as the picture's menu would.
     PictureInput(ViewExplorer &explorer, PictureActions &actions, std::function<void(PictureCommand, bool)> run);
 
+    // Whether an event is one of those Take() may take: the mouse, the
+    // wheel, keys and pinches.
+    [[nodiscard]] static bool Takes(int type);
     // A mouse, wheel, key or pinch event: whether it was taken.
     bool Take(QEvent &event, const Where &where);
 
