@@ -8,23 +8,24 @@
 
 namespace levyc {
 
-FramePacer::FramePacer(std::function<void()> show)
+FramePacer::FramePacer(std::function<void()> show, std::function<const QScreen *()> screen)
+    : screen_(std::move(screen))
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, std::move(show));
 }
 
-qint64 FramePacer::WaitNs(const QScreen *screen) const
+qint64 FramePacer::WaitNs() const
 {
-    return sinceFrame_.isValid() ? std::max<qint64>(FrameIntervalNs(screen) - sinceFrame_.nsecsElapsed(), 0) : 0;
+    return sinceFrame_.isValid() ? std::max<qint64>(FrameIntervalNs(screen_()) - sinceFrame_.nsecsElapsed(), 0) : 0;
 }
 
-void FramePacer::Schedule(const QScreen *screen)
+void FramePacer::Schedule()
 {
     // One timer for both: at 0 ms it fires when events are next handled.
     if (!timer_.isActive()) {
-        timer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(WaitNs(screen))));
+        timer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(WaitNs())));
     }
 }
 

@@ -15,18 +15,22 @@ namespace levyc {
 class FramePacer
 {
 public:
-    // `show` is called when a scheduled frame is due.
-    explicit FramePacer(std::function<void()> show);
+    // `show` is called when a scheduled frame is due; `screen` gives the
+    // screen the frames go to, asked only when a wait is worked out.
+    FramePacer(std::function<void()> show, std::function<const QScreen *()> screen);
 
-    // Whether a frame may be shown now on `screen`.
-    [[nodiscard]] bool Due(const QScreen *screen) const { return WaitNs(screen) == 0; }
-    // Calls `show` when events are next handled, or when the next frame is due if that is later.
-    void Schedule(const QScreen *screen);
+    // Whether a frame may be shown now.
+    [[nodiscard]] bool Due() const { return WaitNs() == 0; }
+    // Calls `show` when events are next handled, or when the next frame is
+    // due if that is later. Cheap once scheduled: each line drawn asks.
+    void Schedule();
     // A frame has just been shown.
     void Shown() { sinceFrame_.start(); }
 
 private:
-    [[nodiscard]] qint64 WaitNs(const QScreen *screen) const;
+    [[nodiscard]] qint64 WaitNs() const;
+
+    std::function<const QScreen *()> screen_;
 
     QElapsedTimer sinceFrame_; // invalid until the first frame
     QTimer timer_;

@@ -41,7 +41,7 @@ PackedColor FromQColor(const QColor &color)
 PictureBox::PictureBox(QWidget *parent)
     : QFrame(parent)
     , canvas_({}, FromQColor(palette().color(QPalette::Button)))
-    , pacer_([this] { ShowChanges(); })
+    , pacer_([this] { ShowChanges(); }, [this] { return screen(); })
     , actions_(new PictureActions(this))
     , film_(new PictureFilm(*this))
     , input_(explorer_, *actions_, [this](PictureCommand command, bool checked) { Run(command, checked); })
@@ -279,8 +279,8 @@ void PictureBox::Cls()
 
 void PictureBox::ShowChanges()
 {
-    if (!pacer_.Due(screen())) {
-        pacer_.Schedule(screen());
+    if (!pacer_.Due()) {
+        pacer_.Schedule();
         return;
     }
     if (const QRect changed = canvas_.TakeDirty(); !changed.isEmpty()) {

@@ -39,13 +39,13 @@ public:
     void Line(float x1, float y1, float x2, float y2, PackedColor color)
     {
         canvas_.Line(x1, y1, x2, y2, color);
-        pacer_.Schedule(screen());
+        pacer_.Schedule();
     }
     void Refresh() { ShowChanges(); }
     // Straight into the image; on screen at the next Refresh or event handling.
     template <typename Walk> void Curve(const WorldBox &reach, Walk &&walk)
     {
-        pacer_.Schedule(screen());
+        pacer_.Schedule();
         canvas_.Curve(reach, std::forward<Walk>(walk));
     }
     // Exploring the last Draw's curves, from its view; and its end, back at that view.
