@@ -34,36 +34,34 @@ void DivePlayer::Start(SharedCurves curves, const DivePath &path, QSize size, in
     slipped_ = 0;
     last_ = false;
     begun_ = false;
-    cancel_ = false;
     frames_.Reset(FramesAhead(size));
-    worker_ = std::thread([this, curves = std::move(curves), path, size] { Draw(curves, path, size); });
+    runner_.Run(
+        [this, curves = std::move(curves), path, size](const JobRunner::Job &job) { Draw(curves, path, size, job); });
 }
 
 void DivePlayer::Stop()
 {
-    cancel_ = true;
+    runner_.Drop();
     frames_.Stop();
-    if (worker_.joinable()) {
-        worker_.join();
-    }
+    runner_.Wait();
     timer_.stop();
     schedule_.reset();
 }
 
-void DivePlayer::Draw(const SharedCurves &curves, const DivePath &path, QSize size)
+void DivePlayer::Draw(const SharedCurves &curves, const DivePath &path, QSize size, const JobRunner::Job &job)
 {
-    for (int i = 0; i < path.Frames() && !cancel_; ++i) {
-        QImage frame = DiveFrame(*curves, path, i, size, &cancel_);
+    for (int i = 0; i < path.Frames() && !job.cancelled; ++i) {
+        QImage frame = DiveFrame(*curves, path, i, size, &job.cancelled);
         if (frame.isNull()) {
             break;
         }
         if (!frames_.Push(std::move(frame))) {
             return; // stopped
         }
-        QMetaObject::invokeMethod(this, &DivePlayer::Tick, Qt::QueuedConnection);
+        JobRunner::Post(this, [this] { Tick(); });
     }
     frames_.End();
-    QMetaObject::invokeMethod(this, &DivePlayer::Tick, Qt::QueuedConnection);
+    JobRunner::Post(this, [this] { Tick(); });
 }
 
 void DivePlayer::Tick()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JobRunner.h"
 #include "PlaySchedule.h"
 #include "ViewRenderThread.h"
 #include "parallel/BoundedQueue.h"
@@ -10,10 +11,8 @@
 #include <QSize>
 #include <QTimer>
 
-#include <atomic>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace levyc {
 
@@ -54,7 +53,7 @@ signals:
     void Ended();
 
 private:
-    void Draw(const SharedCurves &curves, const DivePath &path, QSize size);
+    void Draw(const SharedCurves &curves, const DivePath &path, QSize size, const JobRunner::Job &job);
     // Shows what is due, and waits for the next.
     void Tick();
 
@@ -65,9 +64,8 @@ private:
     bool last_ = false;  // the last frame is on screen, for its time
     bool begun_ = false; // the film's clock runs
     QTimer timer_;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
     BoundedQueue<QImage> frames_{2}; // ended once the worker has ended
+    JobRunner runner_;               // last: its thread ends before the rest goes
 };
 
 } // namespace levyc

@@ -10,30 +10,22 @@ SaveJob::SaveJob(Work work, QObject *parent)
 {
 }
 
-SaveJob::~SaveJob()
-{
-    Cancel();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-}
-
 void SaveJob::Start()
 {
-    thread_ = std::thread([this] {
+    number_ = runner_.Run([this](const JobRunner::Job &job) {
         QString error;
         bool done = false;
         {
             // A signal that ends the program takes the save's temporary file with it.
             const TemporaryRemovedOnSignals cleanup;
             done = work_(
-                [this](int steps, int total) {
+                [this, &job](int steps, int total) {
                     emit Progress(steps, total);
-                    return !cancel_;
+                    return !job.cancelled;
                 },
                 &error);
         }
-        if (!done && cancel_) {
+        if (!done && job.cancelled) {
             error.clear(); // asked for: nothing to say
         }
         emit Finished(done, error);

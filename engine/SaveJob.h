@@ -1,11 +1,11 @@
 #pragma once
 
+#include "JobRunner.h"
+
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 namespace levyc {
 
@@ -27,11 +27,11 @@ public:
 
     explicit SaveJob(Work work, QObject *parent = nullptr);
     // Cancels the work and waits for it: at most one step.
-    ~SaveJob() override;
+    ~SaveJob() override = default;
 
     void Start();
-    // From any thread: the work stops at its next report.
-    void Cancel() { cancel_ = true; }
+    // The work stops at its next report.
+    void Cancel() { runner_.Cancel(number_); }
 
 signals:
     // Emitted on the worker; a receiver on another thread gets it queued.
@@ -41,8 +41,8 @@ signals:
 
 private:
     Work work_;
-    std::atomic<bool> cancel_{false};
-    std::thread thread_;
+    quint64 number_ = 0;
+    JobRunner runner_; // last: its thread ends before the rest goes
 };
 
 } // namespace levyc

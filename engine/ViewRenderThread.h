@@ -4,17 +4,16 @@
 #include "views/ViewRender.h"
 #include "world/WorldWindow.h"
 
+#include "JobRunner.h"
+
 #include <QImage>
-#include <QMutex>
+#include <QObject>
 #include <QSize>
-#include <QThread>
-#include <QWaitCondition>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -30,14 +29,14 @@ using ViewRenderFunction =
 // request made while one is under way waits for it, and replaces any other
 // waiting. Every request taken ends with Rendered(), with a null image when it
 // was cancelled or gave none, so that the receiver knows the thread is free.
-class ViewRenderThread final : public QThread
+class ViewRenderThread final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ViewRenderThread)
 
 public:
     explicit ViewRenderThread(ViewRenderFunction render = {}, QObject *parent = nullptr);
-    ~ViewRenderThread() override;
+    ~ViewRenderThread() override = default;
 
     // The request's number: greater than any given before.
     quint64 Render(SharedCurves curves, const WorldWindow &window, QSize size);
@@ -49,33 +48,16 @@ public:
     [[nodiscard]] double Progress(quint64 number) const;
 
 signals:
-    // A request ended, delivered to the thread that owns this object.
+    // A request ended, on the thread that owns this object.
     void Rendered(quint64 number, const QImage &image);
 
-protected:
-    void run() override;
-
 private:
-    struct Request
-    {
-        quint64 number = 0;
-        SharedCurves curves;
-        WorldWindow window;
-        QSize size;
-    };
-
     ViewRenderFunction render_;
-    QMutex mutex_;
-    QWaitCondition wake_;
-    std::optional<Request> pending_;
-    quint64 last_ = 0;
-    quint64 cancelled_ = 0; // the newest request cancelled
-    bool quit_ = false;
-    std::atomic<bool> stale_{false};
     // The request under way, 0 for none, and its afterCurve calls made and due.
     std::atomic<quint64> current_{0};
     std::atomic<std::int64_t> done_{0};
     std::atomic<std::int64_t> due_{1};
+    JobRunner runner_; // last: its thread ends before the rest goes
 };
 
 } // namespace levyc
