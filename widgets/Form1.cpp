@@ -4,11 +4,10 @@
 #include "GoToViewDialog.h"
 #include "WindowLayout.h"
 #include "engine/DiveSaver.h"
+#include "engine/PictureSaver.h"
 #include "picture/ExploringKeys.h"
 
-#include "animation/CurveAnimation.h"
-#include "encoding/PngEncoder.h"
-#include "output/FileOutput.h"
+#include "output/SaveFolder.h"
 #include "private/NameOnlyIconProvider.h"
 #include "video/VideoModule.h"
 #include "world/PictureWorld.h"
@@ -17,7 +16,6 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -31,9 +29,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
-
-#include <linux/magic.h>
-#include <sys/vfs.h>
 
 namespace levyc {
 
@@ -51,42 +46,6 @@ void CopyToClipboard(const QImage &image)
     // Offered as it is, so that every program that takes PNG gets these bytes.
     data->setData(QStringLiteral("image/png"), png);
     QGuiApplication::clipboard()->setMimeData(data);
-}
-
-// Whether a folder lies on a file system the kernel makes up (/proc, /sys…):
-// no place to start looking for somewhere to save.
-bool IsVirtualFolder(const QString &folder)
-{
-    struct statfs system = {};
-    if (::statfs(QFile::encodeName(folder).constData(), &system) != 0) {
-        return false;
-    }
-    switch (static_cast<unsigned long>(system.f_type)) {
-    case PROC_SUPER_MAGIC:
-    case SYSFS_MAGIC:
-    case DEBUGFS_MAGIC:
-    case TRACEFS_MAGIC:
-    case SECURITYFS_MAGIC:
-    case CGROUP_SUPER_MAGIC:
-    case CGROUP2_SUPER_MAGIC:
-    case DEVPTS_SUPER_MAGIC:
-    case BPF_FS_MAGIC:
-    case PSTOREFS_MAGIC:
-    case EFIVARFS_MAGIC:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The picture as PNG bytes, or false with the reason.
-bool EncodePicture(const QImage &picture, QByteArray *png, QString *error)
-{
-    if (EncodePng(picture, png, error)) {
-        return true;
-    }
-    *error = QStringLiteral("cannot encode the picture: %1").arg(*error);
-    return false;
 }
 
 constexpr int ClientWidthTwips = 11985;
@@ -318,47 +277,53 @@ void Form1::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
-void Form1::SaveAs()
+QString Form1::AskFileName(const QString &title, const QString &name, const QList<FileKind> &kinds)
 {
-    QString folder = saveDirectory_.isEmpty() ? QDir::currentPath() : saveDirectory_;
-    if (IsVirtualFolder(folder)) {
-        folder = QDir::homePath();
-    }
     NameOnlyIconProvider icons;
-    const QString png = tr("PNG images (*.png)");
-    const QString webp = tr("Animated WebP (*.webp)");
-    QFileDialog dialog(this, tr("Save the Picture"), folder, png + QStringLiteral(";;") + webp);
-    dialog.setIconProvider(&icons);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.selectFile(QStringLiteral("levyc.png"));
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, webp](const QString &filter) {
-        dialog.setDefaultSuffix(filter == webp ? QStringLiteral("webp") : QStringLiteral("png"));
-    });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return;
+    QStringList filters;
+    for (const FileKind &kind : kinds) {
+        filters << kind.filter;
     }
     // A folder where saving failed is no place to start the next time: it is
     // remembered once the save has worked.
-    SavePictureTo(dialog.selectedFiles().constFirst());
+    QFileDialog dialog(this, title, SaveFolder(saveDirectory_), filters.join(QStringLiteral(";;")));
+    dialog.setIconProvider(&icons);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(kinds.front().suffix);
+    dialog.selectFile(name + u'.' + kinds.front().suffix);
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, kinds](const QString &filter) {
+        for (const FileKind &kind : kinds) {
+            if (kind.filter == filter) {
+                dialog.setDefaultSuffix(kind.suffix);
+            }
+        }
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+void Form1::SaveAs()
+{
+    const QString path = AskFileName(
+        tr("Save the Picture"), QStringLiteral("levyc"),
+        {{tr("PNG images (*.png)"), QStringLiteral("png")}, {tr("Animated WebP (*.webp)"), QStringLiteral("webp")}});
+    if (!path.isEmpty()) {
+        SavePictureTo(path);
+    }
 }
 
 void Form1::SavePictureTo(const QString &path)
 {
     const bool animation = path.endsWith(QStringLiteral(".webp"), Qt::CaseInsensitive);
     SaveJob::Work work;
-    if (animation) {
-        work = AnimationWork(path);
+    if (!animation) {
+        work = PictureWork(path, Picture1->PictureRenderer());
+    } else if (everDrawn_) {
+        work = AnimationWork(path, commands_.Drawn(), Picture1->ImageSize(), Picture1->View());
     } else {
-        work = [path, render = Picture1->PictureRenderer()](const SaveJob::Report &report, QString *error) {
-            FileOutput output(FileOutput::Wait::Never);
-            if (!output.Open(QFile::encodeName(path), error) || !report(0, 1)) {
-                return false;
-            }
-            const QImage picture = render(nullptr);
-            QByteArray png;
-            return report(1, 1) && EncodePicture(picture, &png, error) && output.Write(png, error);
-        };
+        work = StillWebPWork(path, Picture1->PictureRenderer()); // no Draw to show
     }
     RunSave(std::move(work), animation ? tr("Saving the animation…") : tr("Saving the picture…"), "SaveProgress",
             [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); });
@@ -390,36 +355,15 @@ void Form1::SaveDive()
         playback_.Play();
         return;
     }
-    QString folder = saveDirectory_.isEmpty() ? QDir::currentPath() : saveDirectory_;
-    if (IsVirtualFolder(folder)) {
-        folder = QDir::homePath();
+    const DiveFormat format = diveChoices_.format;
+    const QString filter = format == DiveFormat::Mp4    ? tr("MP4 video (*.mp4)")
+                           : format == DiveFormat::WebM ? tr("WebM video (*.webm)")
+                                                        : tr("Animated WebP (*.webp)");
+    const QString path =
+        AskFileName(tr("Save a Dive"), QStringLiteral("levyc-dive"), {{filter, DiveFormatName(format)}});
+    if (!path.isEmpty()) {
+        SaveDiveTo(path);
     }
-    NameOnlyIconProvider icons;
-    QString filter;
-    QString suffix;
-    switch (diveChoices_.format) {
-    case DiveFormat::Mp4:
-        filter = tr("MP4 video (*.mp4)");
-        suffix = QStringLiteral("mp4");
-        break;
-    case DiveFormat::WebM:
-        filter = tr("WebM video (*.webm)");
-        suffix = QStringLiteral("webm");
-        break;
-    case DiveFormat::WebP:
-        filter = tr("Animated WebP (*.webp)");
-        suffix = QStringLiteral("webp");
-        break;
-    }
-    QFileDialog dialog(this, tr("Save a Dive"), folder, filter);
-    dialog.setIconProvider(&icons);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(suffix);
-    dialog.selectFile(QStringLiteral("levyc-dive.") + suffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return;
-    }
-    SaveDiveTo(dialog.selectedFiles().constFirst());
 }
 
 void Form1::SaveDiveTo(const QString &path)
@@ -451,17 +395,7 @@ void Form1::Copy()
         return;
     }
     auto image = std::make_shared<QImage>();
-    SaveJob::Work work = [image, render = Picture1->PictureRenderer()](const SaveJob::Report &report, QString *error) {
-        if (!report(0, 1)) {
-            return false;
-        }
-        *image = render(nullptr);
-        if (image->isNull()) {
-            *error = tr("not enough memory for the picture");
-            return false;
-        }
-        return report(1, 1);
-    };
+    SaveJob::Work work = PictureCopyWork(Picture1->PictureRenderer(), image);
     RunSave(std::move(work), tr("Copying the picture…"), "CopyProgress", [image] { CopyToClipboard(*image); });
 }
 
@@ -471,8 +405,11 @@ void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, 
     if (job_ != nullptr) {
         return; // one at a time: the dialog of the one that runs is in the way
     }
-    job_ = new SaveJob(std::move(work), this);
+    // Named before it joins the window, so that the window's children are
+    // only ever whole, named jobs.
+    job_ = new SaveJob(std::move(work));
     job_->setObjectName(QStringLiteral("SaveJob"));
+    job_->setParent(this);
     afterSave_ = std::move(done);
     // Draw and exploring wait for the save. Not by a modal dialog: the toolkit
     // would then drop the window system's request to close the window, which
@@ -501,7 +438,6 @@ void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, 
         });
     }
     connect(job_, &SaveJob::Finished, this, &Form1::EndSave);
-    emit SaveStarted(job_);
     progress_->show();
     job_->Start();
 }
@@ -545,37 +481,6 @@ void Form1::SetSaving(bool saving)
     } else if (pictureHadFocus_) {
         Picture1->setFocus();
     }
-}
-
-SaveJob::Work Form1::AnimationWork(const QString &path) const
-{
-    if (!everDrawn_) {
-        // No Draw to show: the picture as it stands, a still image.
-        return [path, render = Picture1->PictureRenderer()](const SaveJob::Report &report, QString *error) {
-            FileOutput output(FileOutput::Wait::Never);
-            if (!output.Open(QFile::encodeName(path), error) || !report(0, 1)) {
-                return false;
-            }
-            const QImage picture = render(nullptr).convertToFormat(QImage::Format_RGB32);
-            QByteArray webp;
-            return EncodeAnimation(
-                       picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, DrawAnimationTiming,
-                       &webp, error) &&
-                   report(1, 1) && output.Write(webp, error);
-        };
-    }
-    return [path, curves = commands_.Drawn(), size = Picture1->ImageSize(),
-            view = Picture1->View()](const SaveJob::Report &report, QString *error) {
-        FileOutput output(FileOutput::Wait::Never);
-        if (!output.Open(QFile::encodeName(path), error)) {
-            return false;
-        }
-        const int frames = static_cast<int>(curves.size()) + 1;
-        QByteArray webp;
-        return AnimateCurves(size, view, curves, DrawAnimationTiming, &webp, error,
-                             [&report, frames](int added) { return report(added, frames); }) &&
-               report(frames, frames) && output.Write(webp, error);
-    };
 }
 
 void Form1::ShowSaveError(const QString &error)

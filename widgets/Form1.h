@@ -44,8 +44,6 @@ public:
     void SaveDiveTo(const QString &path);
 
 signals:
-    // A save has begun, before its work: its progress can be followed from here.
-    void SaveStarted(levyc::SaveJob *job);
     // A save has ended: true when the file is written.
     void Saved(bool saved);
 
@@ -63,6 +61,15 @@ private:
     void Command3_Click();
     // A command of the picture's menu or keys that the window carries out.
     void Run(PictureCommand command, bool checked);
+    // A kind of file a save may write: its filter and its name's ending.
+    struct FileKind
+    {
+        QString filter;
+        QString suffix;
+    };
+    // Asks where to save, offering `name` with the first kind's ending; empty
+    // when the user gives up.
+    QString AskFileName(const QString &title, const QString &name, const QList<FileKind> &kinds);
     // Asks for a file name, then saves the picture there.
     void SaveAs();
     // Asks how to shape a dive, then for a file name, then saves it there.
@@ -81,9 +88,6 @@ private:
     void SetSaving(bool saving);
     // Says why a save failed, in a message box.
     void ShowSaveError(const QString &error);
-    // The work of the last Draw's animation, or of the picture as a still
-    // image before any Draw.
-    [[nodiscard]] SaveJob::Work AnimationWork(const QString &path) const;
     // The picture alone fills the screen, or the layout comes back; not
     // while a drawing runs.
     void SetFullScreen(bool on);

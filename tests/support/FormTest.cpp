@@ -46,33 +46,46 @@ void FormTest::Draw() const
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
 }
 
-SaveHold::SaveHold(Form1 &form)
+SaveWatch::SaveWatch(Form1 &form, std::function<void(SaveJob &job)> started)
+    : started_(std::move(started))
 {
-    QObject::connect(
-        &form, &Form1::SaveStarted, &context_,
-        [this](SaveJob *job) {
-            // Gone with the hold, so that a save outliving a failed row
-            // does not count into freed memory.
-            QObject::connect(
-                job, &SaveJob::Progress, &context_,
-                [this](int, int) {
-                    if (++reports_ == 3) {
-                        reached_.release();
-                        go_.acquire();
-                    }
-                },
-                Qt::DirectConnection);
-            QObject::connect(
-                job, &SaveJob::Finished, &context_,
-                [this](bool, const QString &) {
-                    if (reports_ < 3) {
-                        ended_ = true;
-                        reached_.release();
-                    }
-                },
-                Qt::DirectConnection);
-        },
-        Qt::DirectConnection);
+    form.installEventFilter(this);
+}
+
+bool SaveWatch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ChildAdded) {
+        if (auto *job = qobject_cast<SaveJob *>(static_cast<QChildEvent *>(event)->child())) {
+            started_(*job);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+SaveHold::SaveHold(Form1 &form)
+    : watch_(form, [this](SaveJob &job) {
+        // Gone with the hold, so that a save outliving a failed row
+        // does not count into freed memory.
+        QObject::connect(
+            &job, &SaveJob::Progress, &context_,
+            [this](int, int) {
+                if (++reports_ == 3) {
+                    reached_.release();
+                    go_.acquire();
+                }
+            },
+            Qt::DirectConnection);
+        QObject::connect(
+            &job, &SaveJob::Finished, &context_,
+            [this](bool, const QString &) {
+                if (reports_ < 3) {
+                    ended_ = true;
+                    reached_.release();
+                }
+            },
+            Qt::DirectConnection);
+    })
+{
 }
 
 void ShapeDive(DiveDialog &dialog, double seconds, int fps)
@@ -180,7 +193,8 @@ bool SaveDiveThroughMenu(Form1 &form, const QString &file, const std::function<v
         });
         timer->start(10);
     }
-    QSignalSpy started(&form, &Form1::SaveStarted);
+    bool started = false;
+    const SaveWatch watch(form, [&started](SaveJob &) { started = true; });
     action->trigger();
-    return started.wait(600000);
+    return QTest::qWaitFor([&started] { return started; }, 600000);
 }

@@ -47,6 +47,20 @@ void AnswerNextFileDialog(QString *start, const QString &file);
 // Starts a save as the window's menu does, and waits for its end: whether it saved.
 bool SaveAndWait(levyc::Form1 &form, const QString &path);
 
+// Calls `started` with each save the window starts, as it joins the window,
+// before its work begins.
+class SaveWatch final : public QObject
+{
+public:
+    SaveWatch(levyc::Form1 &form, std::function<void(levyc::SaveJob &job)> started);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::function<void(levyc::SaveJob &job)> started_;
+};
+
 // Holds the worker of the next save at its third report until released: the
 // window is seen while the save certainly runs, however fast it is.
 class SaveHold final
@@ -66,6 +80,7 @@ public:
 
 private:
     QObject context_;
+    SaveWatch watch_;
     int reports_ = 0; // on the worker only
     std::atomic<bool> ended_ = false;
     QSemaphore reached_;

@@ -193,8 +193,8 @@ void TestFormDive::saveDive()
     // What the progress dialog says at each report, once it has taken it.
     QStringList said;
     QObject listener;
-    QObject::connect(&Form(), &Form1::SaveStarted, &listener, [&](SaveJob *job) {
-        QObject::connect(job, &SaveJob::Progress, &listener, [&] {
+    const SaveWatch watch(Form(), [&](SaveJob &job) {
+        QObject::connect(&job, &SaveJob::Progress, &listener, [&] {
             if (const auto *dialog = Form().findChild<QProgressDialog *>(QStringLiteral("DiveProgress"))) {
                 said.append(dialog->labelText());
             }

@@ -112,10 +112,6 @@
         <translation>画像をコピーしています…</translation>
     </message>
     <message>
-        <source>not enough memory for the picture</source>
-        <translation>画像に必要なメモリが足りません</translation>
-    </message>
-    <message>
         <source>Saving</source>
         <translation>保存中</translation>
     </message>
@@ -175,6 +171,13 @@
     <message>
         <source>An animated WebP dive is made whole: choose a file, not a stream.</source>
         <translation>アニメーション WebP のダイブは一括で作られます。ストリームではなくファイルを選んでください。</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::PictureSaver</name>
+    <message>
+        <source>not enough memory for the picture</source>
+        <translation>画像に必要なメモリが足りません</translation>
     </message>
 </context>
 <context>
