@@ -77,12 +77,32 @@ QtMessageHandler passOn = nullptr;
 // picture spans (1 for an exact view), and how many times wider the view it
 // is placed for is than the view asked for.
 bool recording = false;
+// The dive played: its frames shown, and, once it has ended, its late ones
+// and how far behind they put it.
+int playFrames = 0;
+int playLate = -1;
+double playSlippedMs = 0;
 std::vector<double> enlargements;
 std::vector<double> behind;
 int exactViews = 0;
 
+void NotePlay(const QString &message)
+{
+    if (message.startsWith(u"frame ")) {
+        ++playFrames;
+    } else if (message.startsWith(u"ended: ")) {
+        const QStringList words = message.split(u' ');
+        playLate = words.value(1).toInt();
+        playSlippedMs = words.value(3).toDouble();
+    }
+}
+
 void NoteExactView(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
+    if (qstrcmp(context.category, "levyc.play") == 0) {
+        NotePlay(message);
+        return;
+    }
     if (qstrcmp(context.category, "levyc.view") != 0) {
         passOn(type, context, message);
         return;
@@ -259,14 +279,14 @@ PlayRun PlayDefaultDive(PictureBox *picture, DivePlayback *playback, std::span<c
 {
     picture->SetView(DeepView);
     ProcessUntil([&] { return picture->PictureReady(); }, 60'000'000'000);
-    PlayRun run;
-    const QMetaObject::Connection counting =
-        QObject::connect(&picture->Film(), &PictureFilm::FrameShown, [&run] { ++run.frames; });
+    playFrames = 0;
+    playLate = -1;
     playback->Play();
-    ProcessUntil([&] { return !picture->Playing(); }, 120'000'000'000);
-    QObject::disconnect(counting);
-    run.late = picture->Playing() ? -1 : playback->Late();
-    run.slippedMs = static_cast<double>(playback->SlippedNs()) / 1e6;
+    ProcessUntil([&] { return playLate >= 0; }, 120'000'000'000);
+    PlayRun run;
+    run.frames = playFrames;
+    run.late = playLate;
+    run.slippedMs = playSlippedMs;
     // The same frames drawn one after another with nothing shown: what the
     // worker needs, against the 33.3 ms a frame has.
     const DivePath path(PictureWorld, DeepView, 10, 30, picture->ImageSize());
@@ -333,7 +353,7 @@ void OverlayPaintCost(PictureBox *picture)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("levyc.view.debug=true"));
+    QLoggingCategory::setFilterRules(QStringLiteral("levyc.view.debug=true\nlevyc.play.debug=true"));
     passOn = qInstallMessageHandler(NoteExactView);
     Form1 form;
     form.show();

@@ -40,7 +40,6 @@ public:
     void Start(SharedCurves curves, const DivePath &path, QSize size, int fps);
     // Stops at once, without Ended().
     void Stop();
-    [[nodiscard]] bool Playing() const { return schedule_.has_value(); }
     // Frames shown late so far, or by the last film.
     [[nodiscard]] int Late() const { return late_; }
     // How much later than its time the last frame came, from the late ones.

@@ -46,7 +46,6 @@ public:
     // themselves exactly, the first and the last among them.
     [[nodiscard]] WorldWindow Frame(int index) const;
     [[nodiscard]] const WorldWindow &First() const { return views_.front(); }
-    [[nodiscard]] const WorldWindow &Last() const { return views_.back(); }
     // The frame that shows each view, in order.
     [[nodiscard]] const std::vector<int> &Stops() const { return stops_; }
     // The widest window along the whole path.

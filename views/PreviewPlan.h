@@ -44,7 +44,7 @@ public:
     enum class Use {
         Drop,    // nothing changes on screen
         Preview, // the screen shows it, placed for PlacedFor()
-        Exact,   // the exact picture of Asked()
+        Exact,   // the exact picture of the view asked for last
     };
 
     // The exact picture of `view`, at `screen` pixels, is on screen, and no render is under way.
@@ -61,7 +61,6 @@ public:
     // The render under way ended, with an image of `size`: empty when it gave none.
     Use Ended(QSize size);
 
-    [[nodiscard]] const WorldWindow &Asked() const { return asked_; }
     // The picture on screen, and the view it is placed for.
     [[nodiscard]] const ViewJob &OnScreen() const { return screen_; }
     [[nodiscard]] const WorldWindow &PlacedFor() const { return placedFor_; }

@@ -2,7 +2,18 @@
 
 #include "PictureBox.h"
 
+#include <QLoggingCategory>
+
 namespace levyc {
+
+namespace {
+
+// QT_LOGGING_RULES=levyc.play.debug=true prints each frame of a dive played
+// as it reaches the screen, 0 the first, and at the film's end its frames
+// shown late and how far behind its time they put it.
+Q_LOGGING_CATEGORY(PlayLog, "levyc.play", QtWarningMsg)
+
+} // namespace
 
 DivePlayback::DivePlayback(PictureBox &picture, QObject *parent)
     : QObject(parent)
@@ -14,7 +25,10 @@ DivePlayback::DivePlayback(PictureBox &picture, QObject *parent)
         }
     });
     connect(&picture_.Film(), &PictureFilm::Interrupted, this, &DivePlayback::Stop);
-    connect(&player_, &DivePlayer::Show, &picture_.Film(), &PictureFilm::Show);
+    connect(&player_, &DivePlayer::Show, this, [this](int frame, const QImage &image) {
+        picture_.Film().Show(image);
+        qCDebug(PlayLog, "frame %d shown", frame);
+    });
     connect(&player_, &DivePlayer::Ended, this, &DivePlayback::Stop);
 }
 
@@ -36,8 +50,13 @@ void DivePlayback::Play()
 
 void DivePlayback::Stop()
 {
+    const bool playing = picture_.Playing();
     player_.Stop();
     picture_.Film().End();
+    if (playing) {
+        qCDebug(PlayLog, "ended: %d late, %.6f ms behind", player_.Late(),
+                static_cast<double>(player_.SlippedNs()) / 1e6);
+    }
 }
 
 } // namespace levyc

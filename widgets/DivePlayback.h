@@ -27,10 +27,6 @@ public:
     void Play();
     // Back to the view on screen, as it was before the dive played.
     void Stop();
-    // Frames of the last dive played that were shown late, and how much
-    // longer than its time the film ran for them.
-    [[nodiscard]] int Late() const { return player_.Late(); }
-    [[nodiscard]] qint64 SlippedNs() const { return player_.SlippedNs(); }
 
 private:
     PictureBox &picture_;

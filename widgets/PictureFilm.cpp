@@ -10,14 +10,13 @@ PictureFilm::PictureFilm(QWidget &picture)
 {
 }
 
-void PictureFilm::Show(int frame, const QImage &image)
+void PictureFilm::Show(const QImage &image)
 {
     if (!on_) {
         return;
     }
     frame_ = image;
     picture_.repaint(picture_.contentsRect());
-    emit FrameShown(frame);
 }
 
 void PictureFilm::End()
@@ -28,7 +27,6 @@ void PictureFilm::End()
     on_ = false;
     frame_ = {};
     picture_.update(picture_.contentsRect());
-    emit Ended();
 }
 
 void PictureFilm::Interrupt()

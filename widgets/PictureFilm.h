@@ -20,9 +20,9 @@ public:
     ~PictureFilm() override = default;
 
     void Begin() { on_ = true; }
-    // Frame `frame`, on screen now rather than at the display's next frame:
-    // the film's schedule counts this moment as shown.
-    void Show(int frame, const QImage &image);
+    // A frame, on screen now rather than at the display's next frame: the
+    // film's schedule counts this moment as shown.
+    void Show(const QImage &image);
     // Back to the view, which the film never touched.
     void End();
     void Interrupt();
@@ -32,9 +32,6 @@ public:
 
 signals:
     void Interrupted();
-    // A frame is on screen: 0 is the Draw's view.
-    void FrameShown(int frame);
-    void Ended();
 
 private:
     QWidget &picture_;

@@ -6,6 +6,7 @@
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -44,6 +45,36 @@ PictureBox *FormTest::Picture() const
 void FormTest::Draw() const
 {
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+}
+
+namespace {
+
+PlayLogWatch *watching = nullptr;
+
+} // namespace
+
+PlayLogWatch::PlayLogWatch(std::function<void(const QString &line)> seen)
+    : seen_(std::move(seen))
+    , before_(qInstallMessageHandler(Take))
+{
+    watching = this;
+    QLoggingCategory::setFilterRules(QStringLiteral("levyc.play.debug=true"));
+}
+
+PlayLogWatch::~PlayLogWatch()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("levyc.play.debug=false"));
+    qInstallMessageHandler(before_);
+    watching = nullptr;
+}
+
+void PlayLogWatch::Take(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (watching != nullptr && qstrcmp(context.category, "levyc.play") == 0) {
+        watching->seen_(message);
+    } else if (watching != nullptr && watching->before_ != nullptr) {
+        watching->before_(type, context, message);
+    }
 }
 
 SaveWatch::SaveWatch(Form1 &form, std::function<void(SaveJob &job)> started)

@@ -47,6 +47,25 @@ void AnswerNextFileDialog(QString *start, const QString &file);
 // Starts a save as the window's menu does, and waits for its end: whether it saved.
 bool SaveAndWait(levyc::Form1 &form, const QString &path);
 
+// Calls `seen` with each line the window logs about a dive it plays
+// ("frame N shown", "ended: …"), as it is logged.
+class PlayLogWatch final
+{
+public:
+    explicit PlayLogWatch(std::function<void(const QString &line)> seen);
+    ~PlayLogWatch();
+    PlayLogWatch(const PlayLogWatch &) = delete;
+    PlayLogWatch &operator=(const PlayLogWatch &) = delete;
+    PlayLogWatch(PlayLogWatch &&) = delete;
+    PlayLogWatch &operator=(PlayLogWatch &&) = delete;
+
+private:
+    static void Take(QtMsgType type, const QMessageLogContext &context, const QString &message);
+
+    std::function<void(const QString &line)> seen_;
+    QtMessageHandler before_;
+};
+
 // Calls `started` with each save the window starts, as it joins the window,
 // before its work begins.
 class SaveWatch final : public QObject

@@ -314,7 +314,7 @@ void TestDive::decodes()
                             .arg(wanted.y)
                             .arg(wanted.cb)
                             .arg(wanted.cr)));
-    const QImage last = RenderView(PictureCurves(), dive.Last(), Size).image;
+    const QImage last = RenderView(PictureCurves(), DivePath::WithShapeOf(End, dive.First()), Size).image;
     const QImage before = RenderView(PictureCurves(), dive.Frame(dive.Frames() - 4), Size).image;
     const double distance = MeanLumaDistance(video.lastLuma, last);
     const double other = MeanLumaDistance(video.lastLuma, before);
