@@ -167,20 +167,7 @@ bool FileOutput::Open(const QByteArray &path, QString *error)
             return Fail(error, SystemReason(EISDIR));
         }
         if (!S_ISREG(status.st_mode)) {
-            // A FIFO waits here for its reader, before the work is done.
-            const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (wait_ == Wait::Never ? O_NONBLOCK : 0);
-            streamFd_ = ::open(path_.constData(), flags);
-            if (streamFd_ < 0) {
-                return errno == ENXIO && S_ISFIFO(status.st_mode) ? Fail(error, QStringLiteral("nothing reads it"))
-                                                                  : FailErrno(error);
-            }
-            ownsStream_ = true;
-            if (::isatty(streamFd_) != 0) {
-                return Fail(error, TerminalRefused());
-            }
-            // The reader is there: from now on it sets the pace.
-            ::fcntl(streamFd_, F_SETFL, ::fcntl(streamFd_, F_GETFL) & ~O_NONBLOCK);
-            return true;
+            return OpenSpecial(status, error);
         }
         // Root may write anything; for anyone else a read-only file stays as it is.
         if (::access(path_.constData(), W_OK) != 0) {
@@ -198,6 +185,29 @@ bool FileOutput::Open(const QByteArray &path, QString *error)
     } else {
         mode_ = NewFileMode();
     }
+    return MakeTemporary(error);
+}
+
+bool FileOutput::OpenSpecial(const struct stat &status, QString *error)
+{
+    // A FIFO waits here for its reader, before the work is done.
+    const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (wait_ == Wait::Never ? O_NONBLOCK : 0);
+    streamFd_ = ::open(path_.constData(), flags);
+    if (streamFd_ < 0) {
+        return errno == ENXIO && S_ISFIFO(status.st_mode) ? Fail(error, QStringLiteral("nothing reads it"))
+                                                          : FailErrno(error);
+    }
+    ownsStream_ = true;
+    if (::isatty(streamFd_) != 0) {
+        return Fail(error, TerminalRefused());
+    }
+    // The reader is there: from now on it sets the pace.
+    ::fcntl(streamFd_, F_SETFL, ::fcntl(streamFd_, F_GETFL) & ~O_NONBLOCK);
+    return true;
+}
+
+bool FileOutput::MakeTemporary(QString *error)
+{
     // The new file, made now beside the target: whatever keeps it from being
     // written shows before the work is done. A short fixed name, so that a
     // target name near the length limit still fits.

@@ -61,6 +61,10 @@ private:
     bool Fail(QString *error, const QString &why) const;
     bool FailErrno(QString *error) const;
     bool OpenDescriptor(int fd, QString *error);
+    // A FIFO, a terminal or a device, written as it is.
+    bool OpenSpecial(const struct stat &status, QString *error);
+    // The file written in the target's place until it is whole.
+    bool MakeTemporary(QString *error);
     bool CheckReplaceable(const struct stat &status, QString *error) const;
     bool WriteAll(int fd, const char *data, qint64 size, QString *error) const;
     bool KeepAttributes(int fd, QString *error) const;

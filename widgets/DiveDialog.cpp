@@ -64,37 +64,53 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
     // The bounds levyc-render's --seconds, --fps and --quality have.
     seconds_->setDecimals(1);
     seconds_->setRange(DivePath::MinSeconds, DivePath::MaxSeconds);
-    seconds_->setValue(choices.seconds);
     fps_->setRange(1, DivePath::MaxFps);
-    fps_->setValue(choices.fps);
     quality_->setRange(0, VideoSettings::MaxQuality);
-    quality_->setValue(choices.quality);
     size_->setEditable(true);
     size_->setInsertPolicy(QComboBox::NoInsert);
     size_->addItem(QString());
     size_->addItem(SizeText(DiveChoices::HdSize));
     size_->addItem(SizeText(DiveChoices::FullHdSize));
-    if (choices.size == DiveChoices::Size::Typed) {
-        size_->setEditText(SizeText(choices.typed));
-    } else {
-        size_->setCurrentIndex(static_cast<int>(std::find(std::begin(SizeItems), std::end(SizeItems), choices.size) -
-                                                std::begin(SizeItems)));
-    }
     // Only what can be made is offered.
     if (noVideo_.isEmpty()) {
         format_->addItem(QString(), static_cast<int>(DiveFormat::Mp4));
         format_->addItem(QString(), static_cast<int>(DiveFormat::WebM));
     }
     format_->addItem(QString(), static_cast<int>(DiveFormat::WebP));
-    format_->setCurrentIndex(std::max(0, format_->findData(static_cast<int>(choices.format))));
-    // At the Draw's own view a dive that does not tour would be a still.
-    tourBox_->setChecked(tourOnly_ || tour_);
-    tourBox_->setEnabled(canTour && !tourOnly_);
+    ShowChoices(choices, canTour);
     connect(tourBox_, &QCheckBox::toggled, this, [this](bool on) {
         if (!tourOnly_) {
             tour_ = on;
         }
     });
+    LayOut();
+    connect(seconds_, &QDoubleSpinBox::valueChanged, this, &DiveDialog::Update);
+    connect(fps_, &QSpinBox::valueChanged, this, &DiveDialog::Update);
+    connect(quality_, &QSpinBox::valueChanged, this, &DiveDialog::Update);
+    connect(size_, &QComboBox::editTextChanged, this, &DiveDialog::Update);
+    connect(format_, &QComboBox::currentIndexChanged, this, &DiveDialog::Update);
+    Retranslate();
+}
+
+void DiveDialog::ShowChoices(const DiveChoices &choices, bool canTour)
+{
+    seconds_->setValue(choices.seconds);
+    fps_->setValue(choices.fps);
+    quality_->setValue(choices.quality);
+    if (choices.size == DiveChoices::Size::Typed) {
+        size_->setEditText(SizeText(choices.typed));
+    } else {
+        size_->setCurrentIndex(static_cast<int>(std::find(std::begin(SizeItems), std::end(SizeItems), choices.size) -
+                                                std::begin(SizeItems)));
+    }
+    format_->setCurrentIndex(std::max(0, format_->findData(static_cast<int>(choices.format))));
+    // At the Draw's own view a dive that does not tour would be a still.
+    tourBox_->setChecked(tourOnly_ || tour_);
+    tourBox_->setEnabled(canTour && !tourOnly_);
+}
+
+void DiveDialog::LayOut()
+{
     estimate_->setWordWrap(true);
     // Labels of their own, texts set in Retranslate(): their letters reach the fields.
     for (QWidget *field : std::initializer_list<QWidget *>{seconds_, fps_, size_, format_, quality_}) {
@@ -112,12 +128,6 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
     layout->addLayout(form_);
     layout->addWidget(estimate_);
     layout->addWidget(buttons_);
-    connect(seconds_, &QDoubleSpinBox::valueChanged, this, &DiveDialog::Update);
-    connect(fps_, &QSpinBox::valueChanged, this, &DiveDialog::Update);
-    connect(quality_, &QSpinBox::valueChanged, this, &DiveDialog::Update);
-    connect(size_, &QComboBox::editTextChanged, this, &DiveDialog::Update);
-    connect(format_, &QComboBox::currentIndexChanged, this, &DiveDialog::Update);
-    Retranslate();
 }
 
 DiveChoices DiveDialog::Choices() const

@@ -50,6 +50,10 @@ private:
     // Why the choices make no dive, in the current language; empty when they make one.
     [[nodiscard]] QString Problem() const;
     // The estimate, or the problem, and whether Save… can be pressed.
+    // The fields as `choices` have them.
+    void ShowChoices(const DiveChoices &choices, bool canTour);
+    // The fields' labels, the estimate and the buttons, in their places.
+    void LayOut();
     void Update();
     void Retranslate();
 
