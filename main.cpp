@@ -1,4 +1,4 @@
-#include "widgets/Program.h"
+#include "program/Program.h"
 
 int main(int argc, char *argv[])
 {

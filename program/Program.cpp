@@ -1,13 +1,13 @@
 #include "Program.h"
 
-#include "Form1.h"
 #include "StartView.h"
-#include "Translations.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
 #include "private/DestroyedWindowWatcher.h"
 #include "private/WaylandGraphics.h"
 #include "views/OptionWords.h"
+#include "widgets/Form1.h"
+#include "widgets/Translations.h"
 
 #include <QApplication>
 #include <QLocale>

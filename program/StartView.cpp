@@ -1,9 +1,9 @@
 #include "StartView.h"
 
-#include "Form1.h"
-#include "PictureBox.h"
 #include "drawing/PictureSize.h"
 #include "views/SharedView.h"
+#include "widgets/Form1.h"
+#include "widgets/PictureBox.h"
 #include "world/PictureWorld.h"
 
 #include <QPushButton>
