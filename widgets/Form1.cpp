@@ -360,7 +360,7 @@ void Form1::SaveDive()
                            : format == DiveFormat::WebM ? tr("WebM video (*.webm)")
                                                         : tr("Animated WebP (*.webp)");
     const QString path =
-        AskFileName(tr("Save a Dive"), QStringLiteral("levyc-dive"), {{filter, DiveFormatName(format)}});
+        AskFileName(tr("Save a Dive"), QStringLiteral("levyc-dive"), {{filter, DiveFormatName(format).toLower()}});
     if (!path.isEmpty()) {
         SaveDiveTo(path);
     }
