@@ -281,11 +281,12 @@ void TestRenderFiles::streamsAreWrittenThrough_data()
 #endif
     // No thread to be had, or too few for an encoder that wants several: each
     // dive is drawn and encoded on those there are. RLIMIT_NPROC holds for any
-    // user but root.
+    // user but root, and counts every thread of the account: an account no
+    // other test runs as (the Wayland tests' programs run as nobody).
     QTest::newRow("a dive with few threads or none")
         << "cp \"$1\" R && cp \"$(dirname \"$1\")/levyc-ffmpeg.so\" . && chmod 777 . && as=; [ \"$(id -u)\" != 0 ] || "
-           "as='setpriv --reuid=nobody "
-           "--regid=nogroup --clear-groups'; for n in 1 2 3 4; do for f in mp4 webm webp; do rm -f d.$f; "
+           "as='setpriv --reuid=64321 "
+           "--regid=64321 --clear-groups'; for n in 1 2 3 4; do for f in mp4 webm webp; do rm -f d.$f; "
            "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 $as prlimit "
            "--nproc=$n ./R --size 640x360 --seconds 0.1 --window 290,-390,310,-410 --dive d.$f && test -s d.$f || "
            "exit 1; done; done; rm R levyc-ffmpeg.so"
