@@ -9,55 +9,65 @@
 
 namespace levyc {
 
+namespace {
+
+// Bytes made whole, then written: the file is opened first, so that whatever
+// keeps it from being written shows before the work is done.
+using MakeBytes = std::function<bool(const SaveJob::Report &report, QByteArray *bytes, QString *error)>;
+
+SaveJob::Work FileWork(const QString &path, MakeBytes make)
+{
+    return [path, make = std::move(make)](const SaveJob::Report &report, QString *error) {
+        FileOutput output(FileOutput::Wait::Never);
+        QByteArray bytes;
+        return output.Open(QFile::encodeName(path), error) && make(report, &bytes, error) && output.Write(bytes, error);
+    };
+}
+
+} // namespace
+
 SaveJob::Work PictureWork(const QString &path, PictureRender render)
 {
-    return [path, render = std::move(render)](const SaveJob::Report &report, QString *error) {
-        FileOutput output(FileOutput::Wait::Never);
-        if (!output.Open(QFile::encodeName(path), error) || !report(0, 1)) {
+    return FileWork(path, [render = std::move(render)](const SaveJob::Report &report, QByteArray *png, QString *error) {
+        if (!report(0, 1)) {
             return false;
         }
         const QImage picture = render(nullptr);
-        QByteArray png;
         if (!report(1, 1)) {
             return false;
         }
-        if (!EncodePng(picture, &png, error)) {
+        if (!EncodePng(picture, png, error)) {
             *error = QStringLiteral("cannot encode the picture: %1").arg(*error);
             return false;
         }
-        return output.Write(png, error);
-    };
+        return true;
+    });
 }
 
 SaveJob::Work StillWebPWork(const QString &path, PictureRender render)
 {
-    return [path, render = std::move(render)](const SaveJob::Report &report, QString *error) {
-        FileOutput output(FileOutput::Wait::Never);
-        if (!output.Open(QFile::encodeName(path), error) || !report(0, 1)) {
-            return false;
-        }
-        const QImage picture = render(nullptr).convertToFormat(QImage::Format_RGB32);
-        QByteArray webp;
-        return EncodeAnimation(
-                   picture.size(), 1, [&picture](int) -> const QImage & { return picture; }, DrawAnimationTiming, &webp,
-                   error) &&
-               report(1, 1) && output.Write(webp, error);
-    };
+    return FileWork(path,
+                    [render = std::move(render)](const SaveJob::Report &report, QByteArray *webp, QString *error) {
+                        if (!report(0, 1)) {
+                            return false;
+                        }
+                        const QImage picture = render(nullptr).convertToFormat(QImage::Format_RGB32);
+                        return EncodeAnimation(
+                                   picture.size(), 1, [&picture](int) -> const QImage & { return picture; },
+                                   DrawAnimationTiming, webp, error) &&
+                               report(1, 1);
+                    });
 }
 
 SaveJob::Work AnimationWork(const QString &path, std::vector<CurveRecord> curves, QSize size, const WorldWindow &view)
 {
-    return [path, curves = std::move(curves), size, view](const SaveJob::Report &report, QString *error) {
-        FileOutput output(FileOutput::Wait::Never);
-        if (!output.Open(QFile::encodeName(path), error)) {
-            return false;
-        }
+    return FileWork(path, [curves = std::move(curves), size, view](const SaveJob::Report &report, QByteArray *webp,
+                                                                   QString *error) {
         const int frames = static_cast<int>(curves.size()) + 1;
-        QByteArray webp;
-        return AnimateCurves(size, view, curves, DrawAnimationTiming, &webp, error,
+        return AnimateCurves(size, view, curves, DrawAnimationTiming, webp, error,
                              [&report, frames](int added) { return report(added, frames); }) &&
-               report(frames, frames) && output.Write(webp, error);
-    };
+               report(frames, frames);
+    });
 }
 
 SaveJob::Work PictureCopyWork(PictureRender render, std::shared_ptr<QImage> image)

@@ -54,10 +54,7 @@ class PlayLogWatch final
 public:
     explicit PlayLogWatch(std::function<void(const QString &line)> seen);
     ~PlayLogWatch();
-    PlayLogWatch(const PlayLogWatch &) = delete;
-    PlayLogWatch &operator=(const PlayLogWatch &) = delete;
-    PlayLogWatch(PlayLogWatch &&) = delete;
-    PlayLogWatch &operator=(PlayLogWatch &&) = delete;
+    Q_DISABLE_COPY_MOVE(PlayLogWatch)
 
 private:
     static void Take(QtMsgType type, const QMessageLogContext &context, const QString &message);
