@@ -93,14 +93,15 @@ bool SaveWatch::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-SaveHold::SaveHold(Form1 &form)
-    : watch_(form, [this](SaveJob &job) {
+SaveHold::SaveHold(Form1 &form, int at)
+    : at_(at)
+    , watch_(form, [this](SaveJob &job) {
         // Gone with the hold, so that a save outliving a failed row
         // does not count into freed memory.
         QObject::connect(
             &job, &SaveJob::Progress, &context_,
             [this](int, int) {
-                if (++reports_ == 3) {
+                if (++reports_ == at_) {
                     reached_.release();
                     go_.acquire();
                 }
@@ -109,7 +110,7 @@ SaveHold::SaveHold(Form1 &form)
         QObject::connect(
             &job, &SaveJob::Finished, &context_,
             [this](bool, const QString &) {
-                if (reports_ < 3) {
+                if (reports_ < at_) {
                     ended_ = true;
                     reached_.release();
                 }

@@ -77,25 +77,26 @@ private:
     std::function<void(levyc::SaveJob &job)> started_;
 };
 
-// Holds the worker of the next save at its third report until released: the
+// Holds the worker of the next save at report `at` until released: the
 // window is seen while the save certainly runs, however fast it is.
 class SaveHold final
 {
 public:
-    explicit SaveHold(levyc::Form1 &form);
+    explicit SaveHold(levyc::Form1 &form, int at = 3);
     ~SaveHold() { Release(); }
     SaveHold(const SaveHold &) = delete;
     SaveHold &operator=(const SaveHold &) = delete;
     SaveHold(SaveHold &&) = delete;
     SaveHold &operator=(SaveHold &&) = delete;
 
-    // True once the save is held at its third report; false at once if it
+    // True once the save is held at report `at`; false at once if it
     // ended before that.
     bool Reached() { return reached_.tryAcquire(1, 600000) && !ended_; }
     void Release() { go_.release(); }
 
 private:
     QObject context_;
+    int at_;
     SaveWatch watch_;
     int reports_ = 0; // on the worker only
     std::atomic<bool> ended_ = false;

@@ -33,6 +33,7 @@ private slots:
     void saveBeforeAnyDrawIsWhatTheScreenShows_data();
     void saveBeforeAnyDrawIsWhatTheScreenShows();
     void saveAsWebPWritesTheAnimation();
+    void aCancelledSaveLeavesNothing_data();
     void aCancelledSaveLeavesNothing();
     void closingDuringASaveAsks_data();
     void closingDuringASaveAsks();
@@ -205,13 +206,23 @@ void TestFormSaving::saveAsWebPWritesTheAnimation()
              out.constData());
 }
 
+void TestFormSaving::aCancelledSaveLeavesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("at"); // the report the save is held at when cancelled
+    QTest::newRow("animation, between frames") << "grow.webp" << 3;
+    QTest::newRow("picture, drawn but not yet encoded") << "grow.png" << 2;
+}
+
 void TestFormSaving::aCancelledSaveLeavesNothing()
 {
+    QFETCH(QString, name);
+    QFETCH(int, at);
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
     QTemporaryDir dir;
-    SaveHold hold(Form());
+    SaveHold hold(Form(), at);
     QSignalSpy saved(&Form(), &Form1::Saved);
-    Form().SavePictureTo(dir.filePath(QStringLiteral("grow.webp")));
+    Form().SavePictureTo(dir.filePath(name));
     QVERIFY(hold.Reached());
     auto *progress = Form().findChild<QProgressDialog *>(QStringLiteral("SaveProgress"));
     QVERIFY(progress != nullptr && progress->isVisible());
