@@ -5,7 +5,7 @@
 #include "Quantile.h"
 #include "drawing/Passes.h"
 #include "drawing/PictureSize.h"
-#include "engine/FrameInterval.h"
+#include "engine/FramePacer.h"
 #include "render/RenderPicture.h"
 #include "tests/support/PictureOnScreen.h"
 #include "tests/support/ViewPoints.h"

@@ -1,12 +1,25 @@
 #include "FramePacer.h"
 
-#include "FrameInterval.h"
+#include <QScreen>
 
 #include <algorithm>
 #include <chrono>
 #include <utility>
 
 namespace levyc {
+
+namespace {
+
+// When the screen does not say: most displays run at 60 Hz.
+constexpr qreal FallbackRefreshRate = 60.0;
+
+} // namespace
+
+qint64 FrameIntervalNs(const QScreen *screen)
+{
+    const qreal rate = screen != nullptr && screen->refreshRate() >= 1.0 ? screen->refreshRate() : FallbackRefreshRate;
+    return static_cast<qint64>(1e9 / rate);
+}
 
 FramePacer::FramePacer(std::function<void()> show, std::function<const QScreen *()> screen)
     : screen_(std::move(screen))

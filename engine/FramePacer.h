@@ -9,6 +9,10 @@ class QScreen;
 
 namespace levyc {
 
+// The shortest time between two updates of a screen: one display frame, or
+// one at 60 Hz when the screen does not say or there is none.
+qint64 FrameIntervalNs(const QScreen *screen);
+
 // At most one frame a display frame. Each synchronous repaint is a frame for
 // the window system; on Wayland one that comes before the compositor has let
 // go of the last costs a copy of the whole window.

@@ -3,12 +3,12 @@
 #include "StartView.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
-#include "private/DestroyedWindowWatcher.h"
 #include "private/WaylandGraphics.h"
 #include "views/OptionWords.h"
 #include "widgets/Form1.h"
 #include "widgets/Translations.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QLocale>
 #include <QStringList>
@@ -21,6 +21,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include <xcb/xproto.h>
 
 namespace levyc {
 
@@ -189,6 +191,35 @@ void HoldWhileConnecting(QtMsgType type, const QMessageLogContext & /*context*/,
     std::fflush(stderr);
     std::_Exit(EXIT_FAILURE);
 }
+
+// Closes a window whose X11 window another client destroyed (xdotool
+// windowclose, xkill -id): the toolkit would go on with no window at all.
+class DestroyedWindowWatcher final : public QAbstractNativeEventFilter
+{
+public:
+    explicit DestroyedWindowWatcher(QWidget *window)
+        : window_(window)
+    {
+    }
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr * /*result*/) override
+    {
+        if (eventType != "xcb_generic_event_t") {
+            return false;
+        }
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        // The top bit marks an event another client sent.
+        if ((event->response_type & 0x7F) == XCB_DESTROY_NOTIFY &&
+            reinterpret_cast<const xcb_destroy_notify_event_t *>(event)->window == window_->winId()) {
+            // From the event loop: a drawing on the stack ends first, as on any close.
+            QMetaObject::invokeMethod(window_, &QWidget::close, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWidget *window_;
+};
 
 } // namespace
 

@@ -3,8 +3,7 @@
 #include "DiveDialog.h"
 #include "GoToViewDialog.h"
 #include "WindowLayout.h"
-#include "engine/DiveSaver.h"
-#include "engine/PictureSaver.h"
+#include "engine/SaveWork.h"
 #include "picture/ExploringKeys.h"
 
 #include "output/SaveFolder.h"

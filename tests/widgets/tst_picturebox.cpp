@@ -4,7 +4,7 @@
 #include "drawing/Passes.h"
 #include "drawing/PictureSize.h"
 #include "drawing/Plotter.h"
-#include "engine/FrameInterval.h"
+#include "engine/FramePacer.h"
 #include "views/ViewRender.h"
 #include "widgets/PictureBox.h"
 #include "world/PixelToWorld.h"

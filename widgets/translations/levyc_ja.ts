@@ -167,14 +167,11 @@
     </message>
 </context>
 <context>
-    <name>levyc::DiveSaver</name>
+    <name>levyc::SaveWork</name>
     <message>
         <source>An animated WebP dive is made whole: choose a file, not a stream.</source>
         <translation>アニメーション WebP のダイブは一括で作られます。ストリームではなくファイルを選んでください。</translation>
     </message>
-</context>
-<context>
-    <name>levyc::PictureSaver</name>
     <message>
         <source>not enough memory for the picture</source>
         <translation>画像に必要なメモリが足りません</translation>

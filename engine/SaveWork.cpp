@@ -1,8 +1,9 @@
-#include "PictureSaver.h"
+#include "SaveWork.h"
 
 #include "animation/CurveAnimation.h"
 #include "encoding/PngEncoder.h"
 #include "output/FileOutput.h"
+#include "video/OutputSink.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,6 +11,11 @@
 namespace levyc {
 
 namespace {
+
+QString Tr(const char *text)
+{
+    return QCoreApplication::translate("levyc::SaveWork", text);
+}
 
 // Bytes made whole, then written: the file is opened first, so that whatever
 // keeps it from being written shows before the work is done.
@@ -22,6 +28,27 @@ SaveJob::Work FileWork(const QString &path, MakeBytes make)
         QByteArray bytes;
         return output.Open(QFile::encodeName(path), error) && make(report, &bytes, error) && output.Write(bytes, error);
     };
+}
+
+bool SaveDive(const QString &path, const std::vector<CurveRecord> &curves, const Dive &dive,
+              const SaveJob::Report &report, QString *error)
+{
+    FileOutput output(FileOutput::Wait::Never);
+    if (!output.Open(QFile::encodeName(path), error)) {
+        return false;
+    }
+    if (!output.Seekable() && !DiveStreams(dive.format)) {
+        *error = Tr("An animated WebP dive is made whole: choose a file, not a stream.");
+        return false;
+    }
+    DiveFigures figures;
+    int total = 1;
+    const bool made = MakeDive(dive, curves, OutputSink(output), &figures, error, [&](int done, int frames) {
+        total = frames;
+        return report(done, frames);
+    });
+    // Only a whole movie replaces the file, and not once cancelled.
+    return made && report(total, total) && output.Commit(error);
 }
 
 } // namespace
@@ -78,10 +105,17 @@ SaveJob::Work PictureCopyWork(PictureRender render, std::shared_ptr<QImage> imag
         }
         *image = render(nullptr);
         if (image->isNull()) {
-            *error = QCoreApplication::translate("levyc::PictureSaver", "not enough memory for the picture");
+            *error = Tr("not enough memory for the picture");
             return false;
         }
         return report(1, 1);
+    };
+}
+
+SaveJob::Work DiveWork(const QString &path, SharedCurves curves, const Dive &dive)
+{
+    return [path, curves = std::move(curves), dive](const SaveJob::Report &report, QString *error) {
+        return SaveDive(path, *curves, dive, report, error);
     };
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "SaveJob.h"
+#include "ViewRenderThread.h"
 #include "drawing/CurveRecord.h"
+#include "video/DiveMovie.h"
 #include "world/WorldWindow.h"
 
 #include <QImage>
@@ -26,5 +28,9 @@ SaveJob::Work StillWebPWork(const QString &path, PictureRender render);
 SaveJob::Work AnimationWork(const QString &path, std::vector<CurveRecord> curves, QSize size, const WorldWindow &view);
 // The work of drawing the picture into `image`, for the clipboard.
 SaveJob::Work PictureCopyWork(PictureRender render, std::shared_ptr<QImage> image);
+// The work of saving a dive into the curves, as levyc-render --dive makes
+// it. It holds its own copies; a failed or cancelled dive leaves the old file
+// as it was and no temporary file behind.
+SaveJob::Work DiveWork(const QString &path, SharedCurves curves, const Dive &dive);
 
 } // namespace levyc
