@@ -224,7 +224,12 @@ void DiveDialog::Retranslate()
     label(format_, tr("F&ormat:"));
     label(quality_, tr("&Quality:"));
     seconds_->setSuffix(tr(" s"));
+    // Renaming the current item would replace a size typed over it.
+    const QString typed = size_->findText(size_->currentText()) < 0 ? size_->currentText() : QString();
     size_->setItemText(0, tr("the picture's, %1").arg(SizeText(picture_)));
+    if (!typed.isEmpty()) {
+        size_->setEditText(typed);
+    }
     size_->setToolTip(tr("Choose a size, or type one as WxH."));
     for (int i = 0; i < format_->count(); ++i) {
         switch (static_cast<DiveFormat>(format_->itemData(i).toInt())) {

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -39,6 +40,7 @@ private slots:
     void saveDiveWaitsForADrawsEnd();
     void diveEstimateGrows_data();
     void diveEstimateGrows();
+    void theDialogKeepsATypedSize();
     void saveDiveAtTheDrawsViewTours_data();
     void saveDiveAtTheDrawsViewTours();
 };
@@ -343,6 +345,33 @@ void TestFormDive::diveEstimateGrows()
     QVERIFY(before.has_value() && after.has_value());
     QVERIFY2(after->seconds > before->seconds, "no more time");
     QVERIFY2(after->bytes > before->bytes, "no more bytes");
+}
+
+// A size typed for one dive is the next dive's too, as the field shows it.
+void TestFormDive::theDialogKeepsATypedSize()
+{
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    Picture()->SetView({3.75, 68.75, 206.25, -158.75});
+    QTemporaryDir dir;
+    QSignalSpy saved(&Form(), &Form1::Saved);
+    QVERIFY(SaveDiveThroughMenu(Form(), dir.filePath(QStringLiteral("typed.webp")), [](DiveDialog &dialog) {
+        ShortDive(dialog);
+        auto *size = dialog.findChild<QComboBox *>(QStringLiteral("DiveSize"));
+        size->lineEdit()->selectAll();
+        QTest::keyClicks(size->lineEdit(), QStringLiteral("160x90"));
+    }));
+    QVERIFY(saved.wait(600000));
+    QString shown;
+    AnswerNextDiveDialog([&shown](DiveDialog &dialog) {
+        shown = dialog.findChild<QComboBox *>(QStringLiteral("DiveSize"))->currentText();
+        dialog.reject();
+    });
+    QAction *action = MenuAction(Picture(), QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    QVERIFY(action != nullptr);
+    action->trigger();
+    TRY_VERIFY(!shown.isEmpty());
+    QCOMPARE(shown, QStringLiteral("160x90"));
 }
 
 void TestFormDive::saveDiveAtTheDrawsViewTours_data()
