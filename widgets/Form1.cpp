@@ -325,7 +325,7 @@ void Form1::SavePictureTo(const QString &path)
         work = StillWebPWork(path, Picture1->PictureRenderer()); // no Draw to show
     }
     RunSave(std::move(work), animation ? tr("Saving the animation…") : tr("Saving the picture…"), "SaveProgress",
-            [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); });
+            tr("Cannot Save the Picture"), [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); });
 }
 
 void Form1::SaveDive()
@@ -375,7 +375,8 @@ void Form1::SaveDiveTo(const QString &path)
     const Dive dive = DiveOf(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited());
     RunSave(
         DiveWork(path, std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), dive),
-        tr("Saving the dive…"), "DiveProgress", [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); },
+        tr("Saving the dive…"), "DiveProgress", tr("Cannot Save the Dive"),
+        [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); },
         [](int done, int total, qint64 elapsedMs) {
             QString frames = tr("Saving the dive: frame %1 of %2").arg(done).arg(total);
             if (done <= 0 || done >= total) {
@@ -395,11 +396,12 @@ void Form1::Copy()
     }
     auto image = std::make_shared<QImage>();
     SaveJob::Work work = PictureCopyWork(Picture1->PictureRenderer(), image);
-    RunSave(std::move(work), tr("Copying the picture…"), "CopyProgress", [image] { CopyToClipboard(*image); });
+    RunSave(std::move(work), tr("Copying the picture…"), "CopyProgress", tr("Cannot Copy the Picture"),
+            [image] { CopyToClipboard(*image); });
 }
 
-void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done,
-                    const ProgressText &text)
+void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, const QString &failed,
+                    std::function<void()> done, const ProgressText &text)
 {
     if (job_ != nullptr) {
         return; // one at a time: the dialog of the one that runs is in the way
@@ -410,6 +412,7 @@ void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, 
     job_->setObjectName(QStringLiteral("SaveJob"));
     job_->setParent(this);
     afterSave_ = std::move(done);
+    failedTitle_ = failed;
     // Draw and exploring wait for the save. Not by a modal dialog: the toolkit
     // would then drop the window system's request to close the window, which
     // must ask whether to cancel the save.
@@ -461,7 +464,7 @@ void Form1::EndSave(bool saved, const QString &error)
         done();
     }
     if (!error.isEmpty() && !closeAfterSave_) {
-        ShowSaveError(error);
+        ShowSaveError(failedTitle_, error);
     }
     emit Saved(saved);
     if (closeAfterSave_) {
@@ -482,10 +485,10 @@ void Form1::SetSaving(bool saving)
     }
 }
 
-void Form1::ShowSaveError(const QString &error)
+void Form1::ShowSaveError(const QString &title, const QString &error)
 {
     // Not exec(): a drawing may be waiting for its next pass.
-    auto *box = new QMessageBox(QMessageBox::Warning, tr("Cannot Save the Picture"), error, QMessageBox::Ok, this);
+    auto *box = new QMessageBox(QMessageBox::Warning, title, error, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("SaveError"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

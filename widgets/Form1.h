@@ -80,14 +80,14 @@ private:
     // and the milliseconds since it began.
     using ProgressText = std::function<QString(int done, int total, qint64 elapsedMs)>;
     // Runs a save's work on a worker, behind a progress dialog; `done` runs
-    // here once it has worked.
-    void RunSave(SaveJob::Work work, const QString &label, const char *name, std::function<void()> done,
-                 const ProgressText &text = {});
+    // here once it has worked, and a failure is told under the title `failed`.
+    void RunSave(SaveJob::Work work, const QString &label, const char *name, const QString &failed,
+                 std::function<void()> done, const ProgressText &text = {});
     void EndSave(bool saved, const QString &error);
     // Draw and the picture off while a save runs, and back after it.
     void SetSaving(bool saving);
     // Says why a save failed, in a message box.
-    void ShowSaveError(const QString &error);
+    void ShowSaveError(const QString &title, const QString &error);
     // The picture alone fills the screen, or the layout comes back; not
     // while a drawing runs.
     void SetFullScreen(bool on);
@@ -106,6 +106,7 @@ private:
     SaveJob *job_ = nullptr;
     QProgressDialog *progress_ = nullptr;
     std::function<void()> afterSave_; // what follows a save that worked
+    QString failedTitle_;             // the title of the save's error box
     bool closeAfterSave_ = false;
     bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;

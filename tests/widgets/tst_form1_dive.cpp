@@ -230,6 +230,7 @@ void TestFormDive::saveDive()
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), old);
             QVERIFY2(!box->text().isEmpty(), "no reason given");
+            QCOMPARE(box->windowTitle(), QStringLiteral("Cannot Save the Dive"));
         }
         return;
     }

@@ -68,6 +68,14 @@
         <translation>画像を保存できません</translation>
     </message>
     <message>
+        <source>Cannot Save the Dive</source>
+        <translation>ダイブを保存できません</translation>
+    </message>
+    <message>
+        <source>Cannot Copy the Picture</source>
+        <translation>画像をコピーできません</translation>
+    </message>
+    <message>
         <source>Animated WebP (*.webp)</source>
         <translation>アニメーションWebP (*.webp)</translation>
     </message>
