@@ -311,7 +311,8 @@ QString RenderUsage(QSize defaultSize)
                "  --version        print the version and exit\n"
                "  --               end of options: a later argument is the output file\n"
                "A known ending (.png, .webp, .mp4, .webm) must be the output's format. Exit status: 0 done,\n"
-               "1 failed, 2 for arguments refused before any work.\n")
+               "1 failed, 2 for arguments refused before any work, such as an option given twice (--through\n"
+               "aside).\n")
         .arg(OptionText::MaxSide)
         .arg(defaultSize.width())
         .arg(defaultSize.height())
