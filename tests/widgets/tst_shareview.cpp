@@ -298,6 +298,8 @@ void TestShareView::aViewOfAnotherShapeIsWidenedToHoldIt_data()
     QTest::newRow("a square") << QStringLiteral("--window 0,100,100,0") << WorldWindow{0, 100, 100, 0};
     QTest::newRow("upside down") << QStringLiteral("--window 0,0,100,100") << WorldWindow{0, 100, 100, 0};
     QTest::newRow("a wide strip") << QStringLiteral("--window -50,10,150,0") << WorldWindow{-50, 10, 150, 0};
+    QTest::newRow("a wide strip, spaces after its commas")
+        << QStringLiteral("--window -50, 10, 150, 0") << WorldWindow{-50, 10, 150, 0};
     QTest::newRow("a tall strip") << QStringLiteral("--window 0,300,10,-100") << WorldWindow{0, 300, 10, -100};
     QTest::newRow("the Draw's view at another size")
         << QStringLiteral("--centre 105,-45 --zoom 1 --size 1146x413") << WorldWindow{-705, 410, 915, -500};
