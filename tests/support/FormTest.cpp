@@ -157,6 +157,18 @@ void AnswerNextFileDialog(QString *start, const QString &file)
     timer->start(10);
 }
 
+void AnswerNextReplaceQuestion()
+{
+    auto *timer = new QTimer(QCoreApplication::instance());
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        if (auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            question->button(QMessageBox::Yes)->click();
+        }
+    });
+    timer->start(10);
+}
+
 bool SaveAndWait(Form1 &form, const QString &path)
 {
     QSignalSpy saved(&form, &Form1::Saved);
@@ -215,15 +227,7 @@ bool SaveDiveThroughMenu(Form1 &form, const QString &file, const std::function<v
     AnswerNextDiveDialog(shape);
     AnswerNextFileDialog(&start, file);
     if (QFile::exists(file)) {
-        // The file dialog asks before it lets a file be replaced: Yes.
-        auto *timer = new QTimer(QCoreApplication::instance());
-        QObject::connect(timer, &QTimer::timeout, [timer] {
-            if (auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                timer->deleteLater();
-                question->button(QMessageBox::Yes)->click();
-            }
-        });
-        timer->start(10);
+        AnswerNextReplaceQuestion();
     }
     bool started = false;
     const SaveWatch watch(form, [&started](SaveJob &) { started = true; });

@@ -43,6 +43,8 @@ int CountPixels(const QImage &image, QRgb rgb);
 // Answers the next file dialog: notes the folder it starts in, then picks the
 // file, or cancels when none is given.
 void AnswerNextFileDialog(QString *start, const QString &file);
+// Answers Yes when the file dialog next asks whether to replace a file.
+void AnswerNextReplaceQuestion();
 
 // Starts a save as the window's menu does, and waits for its end: whether it saved.
 bool SaveAndWait(levyc::Form1 &form, const QString &path);
