@@ -348,6 +348,12 @@ void TestDive::mp4IndexAndLevel_data()
         << QStringList{"--size", "2048x1024", "--seconds", "0.1", "--fps", "30", "--dive"} << false << 41;
     QTest::newRow("2560x1440 at 20 fps: level 5")
         << QStringList{"--size", "2560x1440", "--seconds", "0.1", "--fps", "20", "--dive"} << false << 50;
+    // 64.5 rows of macroblocks are 65: 8320 a frame, past 4.1's 8192.
+    QTest::newRow("2048x1032 at 30 fps: a part row counts, level 4.2")
+        << QStringList{"--size", "2048x1032", "--seconds", "0.1", "--fps", "30", "--dive"} << false << 42;
+    // The room kept for the index grows with the frames.
+    QTest::newRow("1800 frames: the index still before them")
+        << QStringList{"--size", "32x18", "--seconds", "60", "--fps", "30", "--dive"} << false << 41;
 }
 
 // Read from the file as a player reads it: a file starts with its index, so
