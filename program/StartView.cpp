@@ -19,8 +19,8 @@ bool StartView::Takes(const QByteArray &name)
 
 void StartView::Add(const QByteArray &name, const QByteArray &value)
 {
-    // Spaces inside a value would split it into words of its own.
-    text_ += QString::fromLatin1(name) + u' ' + QString::fromLocal8Bit(value).simplified().remove(u' ') + u' ';
+    // Read as Go to View reads it: a value typed with spaces after its commas is one.
+    text_ += QString::fromLatin1(name) + u' ' + QString::fromLocal8Bit(value) + u' ';
 }
 
 QString StartView::Refused() const

@@ -87,6 +87,9 @@ void TestProgram::withoutADisplay_data()
                             << "" << 1 << "" << noDisplay << "";
     QTest::newRow("a centred view, with '='") << QStringList{"--centre=105,-45", "--zoom=1e6"} << ":9999"
                                               << "" << 1 << "" << noDisplay << "";
+    QTest::newRow("a centre as the overlay writes it, with a space")
+        << QStringList{"--centre", "105, -45", "--zoom", "2"} << ":9999"
+        << "" << 1 << "" << noDisplay << "";
     QTest::newRow("three corners") << QStringList{"--window", "1,2,3"} << ":9999"
                                    << "" << 2 << ""
                                    << "levyc: bad window '1,2,3': expected X1,Y1,X2,Y2 (see --help)\n"
