@@ -184,6 +184,8 @@ void TestViewText::parse_data()
         << "--centre 105,-45 --zoom 2" << PictureSize << WorldWindow{-97.5, 182.5, 307.5, -272.5} << "";
     QTest::newRow("nothing") << "   " << other << none << "expected --window X1,Y1,X2,Y2 or --centre";
     QTest::newRow("three corners") << "--window 1,2,3" << other << none << "bad window '1,2,3'";
+    QTest::newRow("five numbers for a window") << "--window 0,1,1,0,5" << other << none << "bad window '0,1,1,0,5'";
+    QTest::newRow("three numbers for a centre") << "--centre 1,2,3 --zoom 1" << other << none << "bad centre '1,2,3'";
     QTest::newRow("a word for a corner") << "--window 0,1,x,0" << other << none << "bad window";
     QTest::newRow("centre alone") << "--centre 1,2" << other << none << "--centre needs --zoom";
     QTest::newRow("zoom alone") << "--zoom 2 --size 10x10" << other << none << "--zoom needs --centre";
