@@ -28,6 +28,9 @@ namespace {
 constexpr DiveChoices::Size SizeItems[] = {DiveChoices::Size::Picture, DiveChoices::Size::Hd,
                                            DiveChoices::Size::FullHd};
 
+// The most a number field takes as typed.
+constexpr int TypedMost = 999999;
+
 QString SizeText(QSize size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
@@ -61,11 +64,13 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
     quality_->setObjectName(QStringLiteral("DiveQuality"));
     tourBox_->setObjectName(QStringLiteral("DiveTour"));
     estimate_->setObjectName(QStringLiteral("DiveEstimate"));
-    // The bounds levyc-render's --seconds, --fps and --quality have.
+    // A number past the bounds levyc-render's --seconds, --fps and --quality
+    // have stays as typed, and the dialog says what the bounds are: a spin
+    // box would drop the digit typed last, or clamp, without a word.
     seconds_->setDecimals(1);
-    seconds_->setRange(DivePath::MinSeconds, DivePath::MaxSeconds);
-    fps_->setRange(1, DivePath::MaxFps);
-    quality_->setRange(0, VideoSettings::MaxQuality);
+    seconds_->setRange(0, TypedMost);
+    fps_->setRange(0, TypedMost);
+    quality_->setRange(0, TypedMost);
     size_->setEditable(true);
     size_->setInsertPolicy(QComboBox::NoInsert);
     size_->addItem(QString());
@@ -157,8 +162,26 @@ std::optional<DiveEstimate> DiveDialog::Estimate() const
     return EstimateDive(Choices(), picture_);
 }
 
+QString DiveDialog::RangeProblem() const
+{
+    if (seconds_->value() < DivePath::MinSeconds || seconds_->value() > DivePath::MaxSeconds) {
+        return tr("Type a length from %1 to %2 s.").arg(DivePath::MinSeconds).arg(DivePath::MaxSeconds);
+    }
+    if (fps_->value() < 1 || fps_->value() > DivePath::MaxFps) {
+        return tr("Type from 1 to %1 frames a second.").arg(DivePath::MaxFps);
+    }
+    const bool lossless = static_cast<DiveFormat>(format_->currentData().toInt()) == DiveFormat::WebP;
+    if (!lossless && quality_->value() > VideoSettings::MaxQuality) {
+        return tr("Type a quality from 0 to %1.").arg(VideoSettings::MaxQuality);
+    }
+    return {};
+}
+
 QString DiveDialog::Problem() const
 {
+    if (QString range = RangeProblem(); !range.isEmpty()) {
+        return range;
+    }
     const DiveChoices choices = Choices();
     if (FramesOf(choices) < DivePath::MinFrames) {
         return tr("Fewer than %1 frames: make the dive longer or its frames more.").arg(DivePath::MinFrames);
@@ -192,7 +215,7 @@ void DiveDialog::Update()
     const DiveChoices choices = Choices();
     quality_->setEnabled(choices.format != DiveFormat::WebP);
     // Play shows the picture's size, whatever size a file would have.
-    play_->setEnabled(FramesOf(choices) >= DivePath::MinFrames);
+    play_->setEnabled(RangeProblem().isEmpty() && FramesOf(choices) >= DivePath::MinFrames);
     const QString problem = Problem();
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.isEmpty());
     if (!problem.isEmpty()) {

@@ -49,6 +49,8 @@ protected:
 private:
     // Why the choices make no dive, in the current language; empty when they make one.
     [[nodiscard]] QString Problem() const;
+    // Which of the length, the frames a second and the quality is out of its bounds.
+    [[nodiscard]] QString RangeProblem() const;
     // The estimate, or the problem, and whether Save… can be pressed.
     // The fields as `choices` have them.
     void ShowChoices(const DiveChoices &choices, bool canTour);

@@ -7,7 +7,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -41,6 +43,8 @@ private slots:
     void diveEstimateGrows_data();
     void diveEstimateGrows();
     void theDialogKeepsATypedSize();
+    void theDialogsNumbers_data();
+    void theDialogsNumbers();
     void saveDiveAtTheDrawsViewTours_data();
     void saveDiveAtTheDrawsViewTours();
 };
@@ -373,6 +377,85 @@ void TestFormDive::theDialogKeepsATypedSize()
     action->trigger();
     TRY_VERIFY(!shown.isEmpty());
     QCOMPARE(shown, QStringLiteral("160x90"));
+}
+
+void TestFormDive::theDialogsNumbers_data()
+{
+    QTest::addColumn<QString>("format"); // as the format box names it
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("bounds"); // what the estimate's line says; empty when the dive can be made
+    QTest::newRow("MP4: its quality asked") << "MP4"
+                                            << ""
+                                            << ""
+                                            << "";
+    QTest::newRow("WebP: lossless, no quality") << "Animated WebP"
+                                                << ""
+                                                << ""
+                                                << "";
+    QTest::newRow("a length of 0") << "MP4"
+                                   << "DiveSeconds"
+                                   << "0"
+                                   << "Type a length from 0.1 to 3600 s.";
+    QTest::newRow("a length of 99999") << "MP4"
+                                       << "DiveSeconds"
+                                       << "99999"
+                                       << "Type a length from 0.1 to 3600 s.";
+    QTest::newRow("500 frames a second") << "MP4"
+                                         << "DiveFps"
+                                         << "500"
+                                         << "Type from 1 to 120 frames a second.";
+    QTest::newRow("a quality of 101") << "MP4"
+                                      << "DiveQuality"
+                                      << "101"
+                                      << "Type a quality from 0 to 100.";
+}
+
+// Typed into the dialog Save Dive… opens: a number out of bounds stays as
+// typed, and the dialog says what the bounds are instead of offering Save
+// and Play.
+void TestFormDive::theDialogsNumbers()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, bounds);
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    Picture()->SetView({3.75, 68.75, 206.25, -158.75});
+    // What the dialog shows once the format is chosen and the number typed.
+    std::optional<bool> quality;
+    QString shown;
+    bool save = false;
+    bool play = false;
+    QString said;
+    AnswerNextDiveDialog([&](DiveDialog &dialog) {
+        auto *formats = dialog.findChild<QComboBox *>(QStringLiteral("DiveFormat"));
+        formats->setCurrentIndex(formats->findText(format, Qt::MatchStartsWith));
+        quality = dialog.findChild<QWidget *>(QStringLiteral("DiveQuality"))->isEnabled();
+        if (!field.isEmpty()) {
+            auto *line = dialog.findChild<QAbstractSpinBox *>(field)->findChild<QLineEdit *>();
+            line->selectAll();
+            QTest::keyClicks(line, typed);
+            shown = line->text().remove(QStringLiteral(" s"));
+        }
+        save = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled();
+        play = dialog.findChild<QPushButton *>(QStringLiteral("DivePlay"))->isEnabled();
+        said = dialog.findChild<QLabel *>(QStringLiteral("DiveEstimate"))->text();
+        dialog.reject();
+    });
+    QAction *action = MenuAction(Picture(), QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    QVERIFY(action != nullptr);
+    action->trigger();
+    TRY_VERIFY(quality.has_value());
+    TRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(*quality, !format.endsWith(u"WebP"));
+    QCOMPARE(shown, typed);
+    QCOMPARE(save, bounds.isEmpty());
+    QCOMPARE(play, bounds.isEmpty());
+    if (!bounds.isEmpty()) {
+        QCOMPARE(said, bounds);
+    }
 }
 
 void TestFormDive::saveDiveAtTheDrawsViewTours_data()

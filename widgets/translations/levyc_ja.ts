@@ -257,6 +257,18 @@
 <context>
     <name>levyc::DiveDialog</name>
     <message>
+        <source>Type a length from %1 to %2 s.</source>
+        <translation>長さは %1 から %2 秒までの値を入力してください。</translation>
+    </message>
+    <message>
+        <source>Type from 1 to %1 frames a second.</source>
+        <translation>毎秒のフレーム数は 1 から %1 までの値を入力してください。</translation>
+    </message>
+    <message>
+        <source>Type a quality from 0 to %1.</source>
+        <translation>画質は 0 から %1 までの値を入力してください。</translation>
+    </message>
+    <message>
         <source>Fewer than %1 frames: make the dive longer or its frames more.</source>
         <translation>フレームが %1 枚未満です。ダイブを長くするか、毎秒のフレーム数を増やしてください。</translation>
     </message>
