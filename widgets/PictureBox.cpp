@@ -82,7 +82,8 @@ PictureBox::PictureBox(QWidget *parent)
 void PictureBox::Retranslate()
 {
     actions_->Retranslate();
-    setToolTip(explored_ ? tr("The picture. Once a drawing has ended:") + QLatin1Char('\n') + ExploringKeys::Text()
+    // A short hint: a tip shows whenever the pointer rests, and the list of keys would cover the picture.
+    setToolTip(explored_ ? tr("The picture: drag it, turn the wheel over it, or press F1 for the keys.")
                          : tr("The picture. Press Draw (描画) to draw the curves, then explore them here."));
     setAccessibleName(tr("Picture"));
     Describe();

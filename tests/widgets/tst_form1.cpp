@@ -377,19 +377,20 @@ void TestForm1::helpListsTheKeys()
     QVERIFY2(picture->toolTip().contains(pressDraw), qPrintable(picture->toolTip()));
     QVERIFY(!picture->toolTip().contains(QStringLiteral("Alt+")));
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
-    // Every exploring key, once a Draw has ended.
+    // Once a Draw has ended, a tip of one line that shows whenever the
+    // pointer rests, pointing to F1.
     const QString tip = picture->toolTip();
-    for (const char *key :
-         {"+", "-", "Home", "Backspace", "Alt+Left", "Alt+Right", "I:", "O:", "P:", "Ctrl+G", "F11", "F1"}) {
-        QVERIFY2(tip.contains(QLatin1String(key)), key);
-    }
+    QVERIFY2(!tip.contains(u'\n') && tip.contains(QStringLiteral("F1")), qPrintable(tip));
     QVERIFY(!tip.contains(pressDraw.mid(0, 5)) || japanese);
-    // F1 from the Draw button shows the same list.
+    // F1 from the Draw button lists every exploring key.
     Child("Command1")->setFocus();
     QTest::keyClick(Child("Command1"), Qt::Key_F1);
     QMessageBox *keys = nullptr;
     TRY_VERIFY((keys = Form().findChild<QMessageBox *>(QStringLiteral("KeysHelp"))) != nullptr);
-    QVERIFY2(tip.endsWith(keys->text()), qPrintable(keys->text()));
+    for (const char *key :
+         {"+", "-", "Home", "Backspace", "Alt+Left", "Alt+Right", "I:", "O:", "P:", "Ctrl+G", "F11", "F1"}) {
+        QVERIFY2(keys->text().contains(QLatin1String(key)), key);
+    }
     keys->close();
     // The menu shows each action's shortcut, Reset View's Home among them.
     QAction *reset =

@@ -143,8 +143,8 @@
         <translation>画像</translation>
     </message>
     <message>
-        <source>The picture. Once a drawing has ended:</source>
-        <translation>画像です。描き終えたあとの操作:</translation>
+        <source>The picture: drag it, turn the wheel over it, or press F1 for the keys.</source>
+        <translation>画像です。ドラッグやホイールで動かせます。キーの一覧は F1 で表示します。</translation>
     </message>
     <message>
         <source>The picture. Press Draw (描画) to draw the curves, then explore them here.</source>
