@@ -182,14 +182,18 @@ QString DiveDialog::Problem() const
     if (QString range = RangeProblem(); !range.isEmpty()) {
         return range;
     }
-    const DiveChoices choices = Choices();
+    return ProblemOf(Choices(), picture_);
+}
+
+QString DiveDialog::ProblemOf(const DiveChoices &choices, QSize picture)
+{
     if (FramesOf(choices) < DivePath::MinFrames) {
         return tr("Fewer than %1 frames: make the dive longer or its frames more.").arg(DivePath::MinFrames);
     }
     if (choices.size == DiveChoices::Size::Typed && choices.typed.isEmpty()) {
         return tr("Type the size as WxH, such as 640x360, each side from 1 to %1.").arg(OptionText::MaxSide);
     }
-    const QSize size = FrameSizeOf(choices, picture_);
+    const QSize size = FrameSizeOf(choices, picture);
     if (QSize largest; !DiveSizeFits(choices.format, size, &largest)) {
         return tr("Too large for this format: at most %1 wide at that height, %2 high at that width.")
             .arg(largest.width())

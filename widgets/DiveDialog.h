@@ -42,6 +42,9 @@ public:
 
     // A length of time, such as "12 s" or "3 min 20 s", in the current language.
     static QString DurationText(double seconds);
+    // Why choices whose numbers are in bounds make no dive on a picture of
+    // `picture` pixels, in the current language; empty when they make one.
+    static QString ProblemOf(const DiveChoices &choices, QSize picture);
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -66,6 +66,48 @@ QPushButton *CommandButton(QWidget *parent, const QString &caption)
     return button;
 }
 
+// A save's file dialog that refuses a name the save cannot honour, such as a
+// film's ending for a picture, saying why and keeping the name to mend.
+class CheckedFileDialog final : public QFileDialog
+{
+public:
+    using Check = std::function<QString(const QString &path)>;
+
+    CheckedFileDialog(QWidget *parent, const QString &title, const QString &folder, const QString &filters, Check check)
+        : QFileDialog(parent, title, folder, filters)
+        , check_(std::move(check))
+    {
+    }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        const QString refused = files.isEmpty() ? QString() : check_(files.constFirst());
+        if (refused.isEmpty()) {
+            QFileDialog::accept();
+            return;
+        }
+        QMessageBox box(QMessageBox::Warning, windowTitle(), refused, QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("RefusedName"));
+        box.exec();
+    }
+
+private:
+    Check check_;
+};
+
+// The format a file's name promises by its ending, in upper case as the
+// messages name it ("PNG", "WebM"); empty for none of those.
+QString FormatNamed(const QString &path)
+{
+    for (const char *format : {"PNG", "WebP", "MP4", "WebM"}) {
+        if (path.endsWith(u'.' + QString::fromLatin1(format), Qt::CaseInsensitive)) {
+            return QString::fromLatin1(format);
+        }
+    }
+    return {};
+}
+
 // What a screen reader announces: the window as a window, not as a filler
 // inside one, and the picture area as an image, not as a frame.
 QAccessibleInterface *AccessibleRoles(const QString &className, QObject *object)
@@ -276,7 +318,8 @@ void Form1::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
-QString Form1::AskFileName(const QString &title, const QString &name, const QList<FileKind> &kinds)
+QString Form1::AskFileName(const QString &title, const QString &name, const QList<FileKind> &kinds,
+                           const std::function<QString(const QString &path)> &refused)
 {
     NameOnlyIconProvider icons;
     QStringList filters;
@@ -285,7 +328,7 @@ QString Form1::AskFileName(const QString &title, const QString &name, const QLis
     }
     // A folder where saving failed is no place to start the next time: it is
     // remembered once the save has worked.
-    QFileDialog dialog(this, title, SaveFolder(saveDirectory_), filters.join(QStringLiteral(";;")));
+    CheckedFileDialog dialog(this, title, SaveFolder(saveDirectory_), filters.join(QStringLiteral(";;")), refused);
     dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(kinds.front().suffix);
@@ -307,7 +350,15 @@ void Form1::SaveAs()
 {
     const QString path = AskFileName(
         tr("Save the Picture"), QStringLiteral("levyc"),
-        {{tr("PNG images (*.png)"), QStringLiteral("png")}, {tr("Animated WebP (*.webp)"), QStringLiteral("webp")}});
+        {{tr("PNG images (*.png)"), QStringLiteral("png")}, {tr("Animated WebP (*.webp)"), QStringLiteral("webp")}},
+        [](const QString &path) {
+            const QString named = FormatNamed(path);
+            if (named != u"MP4" && named != u"WebM") {
+                return QString();
+            }
+            return tr("'%1' would hold a PNG picture, not %2: Save Dive… writes %2.")
+                .arg(QFileInfo(path).fileName(), named);
+        });
     if (!path.isEmpty()) {
         SavePictureTo(path);
     }
@@ -358,8 +409,22 @@ void Form1::SaveDive()
     const QString filter = format == DiveFormat::Mp4    ? tr("MP4 video (*.mp4)")
                            : format == DiveFormat::WebM ? tr("WebM video (*.webm)")
                                                         : tr("Animated WebP (*.webp)");
-    const QString path =
-        AskFileName(tr("Save a Dive"), QStringLiteral("levyc-dive"), {{filter, DiveFormatName(format).toLower()}});
+    // A name that says another dive format is that format, with all its checks.
+    const auto refused = [this, picture = Picture1->ImageSize()](const QString &path) {
+        const QString named = FormatNamed(path);
+        if (named == u"PNG") {
+            return tr("A dive is MP4, WebM or WebP, not PNG: '%1'. Save As… writes PNG.")
+                .arg(QFileInfo(path).fileName());
+        }
+        DiveChoices choices = diveChoices_;
+        choices.format = DiveFormatNamed(named).value_or(choices.format);
+        if (QString noVideo; choices.format != DiveFormat::WebP && !VideoModule::Available(&noVideo)) {
+            return noVideo;
+        }
+        return DiveDialog::ProblemOf(choices, picture);
+    };
+    const QString path = AskFileName(tr("Save a Dive"), QStringLiteral("levyc-dive"),
+                                     {{filter, DiveFormatName(format).toLower()}}, refused);
     if (!path.isEmpty()) {
         SaveDiveTo(path);
     }

@@ -68,8 +68,9 @@ private:
         QString suffix;
     };
     // Asks where to save, offering `name` with the first kind's ending; empty
-    // when the user gives up.
-    QString AskFileName(const QString &title, const QString &name, const QList<FileKind> &kinds);
+    // when the user gives up. A name `refused` gives a reason for stays to be mended.
+    QString AskFileName(const QString &title, const QString &name, const QList<FileKind> &kinds,
+                        const std::function<QString(const QString &path)> &refused);
     // Asks for a file name, then saves the picture there.
     void SaveAs();
     // Asks how to shape a dive, then for a file name, then saves it there.

@@ -3,6 +3,9 @@
 #include "PictureOnScreen.h"
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -37,6 +40,8 @@ private slots:
     void aCancelledSaveLeavesNothing();
     void closingDuringASaveAsks_data();
     void closingDuringASaveAsks();
+    void aNameSaysWhatIsSaved_data();
+    void aNameSaysWhatIsSaved();
     void saveAsStartsOnlyWhereSavingCanWork_data();
     void saveAsStartsOnlyWhereSavingCanWork();
 };
@@ -263,6 +268,93 @@ void TestFormSaving::closingDuringASaveAsks()
     QCOMPARE(saved.constFirst().constFirst().toBool(), !yes);
     QCOMPARE(Entries(dir), yes ? QStringList() : QStringList{"dive.webp"});
     TRY_COMPARE(Form().isVisible(), !yes);
+}
+
+void TestFormSaving::aNameSaysWhatIsSaved_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("format"); // chosen in the dive's dialog
+    QTest::addColumn<QString>("size");   // typed there
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("Save As…: a film's ending") << "&Save As…"
+                                               << ""
+                                               << ""
+                                               << "pic.mp4"
+                                               << "'pic.mp4' would hold a PNG picture, not MP4";
+    QTest::newRow("Save Dive…: a picture's ending") << "Save &Dive…"
+                                                    << "MP4"
+                                                    << ""
+                                                    << "named.png"
+                                                    << "not PNG: 'named.png'";
+    // The format the name says is written, so its limits are the ones checked.
+    QTest::newRow("Save Dive…: MP4 chosen, a WebP named, too wide for WebP") << "Save &Dive…"
+                                                                             << "MP4"
+                                                                             << "16384x16"
+                                                                             << "big.webp"
+                                                                             << "Too large for this format";
+    QTest::newRow("Save Dive…: WebP chosen, an MP4 named, too large for MP4") << "Save &Dive…"
+                                                                              << "Animated WebP"
+                                                                              << "16383x16383"
+                                                                              << "big2.mp4"
+                                                                              << "Too large for this format";
+}
+
+// A name whose ending the save cannot honour is refused in the file dialog,
+// with the reason, and the dialog stays open with the name to mend.
+void TestFormSaving::aNameSaysWhatIsSaved()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, format);
+    QFETCH(QString, size);
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    Draw();
+    Picture()->SetView({3.75, 68.75, 206.25, -158.75});
+    QTemporaryDir dir;
+    if (!format.isEmpty()) {
+        AnswerNextDiveDialog([&](DiveDialog &dialog) {
+            ShortDive(dialog);
+            auto *formats = dialog.findChild<QComboBox *>(QStringLiteral("DiveFormat"));
+            formats->setCurrentIndex(formats->findText(format, Qt::MatchStartsWith));
+            if (!size.isEmpty()) {
+                dialog.findChild<QComboBox *>(QStringLiteral("DiveSize"))->setEditText(size);
+            }
+        });
+    }
+    QString said;
+    QString kept;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal); box != nullptr && box->objectName() == u"RefusedName") {
+            said = box->text();
+            box->done(QMessageBox::Ok);
+        } else if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+            auto *edit = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (said.isEmpty()) {
+                edit->setText(dir.filePath(name));
+                // From the event loop: the refusal's box waits there, and this timer with it.
+                QTimer::singleShot(0, files, [files] { static_cast<QDialog *>(files)->accept(); });
+            } else {
+                kept = edit->text();
+                files->reject();
+                answer.stop();
+            }
+        }
+    });
+    answer.start(10);
+    QSignalSpy saved(&Form(), &Form1::Saved);
+    QAction *action = MenuAction(Picture(), menu);
+    QApplication::activePopupWidget()->close();
+    QVERIFY(action != nullptr);
+    action->trigger();
+    TRY_VERIFY(!kept.isEmpty() || !saved.isEmpty());
+    QVERIFY2(saved.isEmpty(), "a save began");
+    QVERIFY2(said.contains(reason), qPrintable(said));
+    QCOMPARE(kept, dir.filePath(name));
+    TRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(Entries(dir), QStringList());
 }
 
 void TestFormSaving::saveAsStartsOnlyWhereSavingCanWork_data()

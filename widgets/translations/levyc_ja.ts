@@ -68,6 +68,14 @@
         <translation>画像を保存できません</translation>
     </message>
     <message>
+        <source>&apos;%1&apos; would hold a PNG picture, not %2: Save Dive… writes %2.</source>
+        <translation>「%1」には %2 ではなく PNG 画像が保存されます。%2 は「ダイブを保存」で書き出します。</translation>
+    </message>
+    <message>
+        <source>A dive is MP4, WebM or WebP, not PNG: &apos;%1&apos;. Save As… writes PNG.</source>
+        <translation>ダイブは MP4、WebM、WebP のいずれかで、PNG にはできません:「%1」。PNG は「名前を付けて保存」で書き出します。</translation>
+    </message>
+    <message>
         <source>Cannot Save the Dive</source>
         <translation>ダイブを保存できません</translation>
     </message>
