@@ -338,3 +338,8 @@ extern "C" Q_DECL_EXPORT levyc::VideoEncoding *LevycMakeVideoEncoding()
 {
     return new levyc::VideoEncoder;
 }
+
+extern "C" Q_DECL_EXPORT const char *LevycVideoModuleVersion()
+{
+    return LEVYC_VERSION;
+}

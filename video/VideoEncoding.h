@@ -63,8 +63,12 @@ public:
     virtual bool Finish(QString *error) = 0;
 };
 
-// The module's one entry point: a new encoder, owned by the caller.
+// The module's entry point: a new encoder, owned by the caller.
 using MakeVideoEncoding = VideoEncoding *(*)();
 inline constexpr const char *MakeVideoEncodingSymbol = "LevycMakeVideoEncoding";
+// The levyc version the module was built for, such as "1.0.0": another
+// version's encoder may not match this header.
+using VideoModuleVersion = const char *(*)();
+inline constexpr const char *VideoModuleVersionSymbol = "LevycVideoModuleVersion";
 
 } // namespace levyc

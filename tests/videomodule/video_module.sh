@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # FFmpeg only when a video is made: neither program links it, an MP4 dive
 # loads it through the module, and with the module hidden or unloadable both
-# programs still start and draw, and say what to install. Run under
-# scripts/with-xvfb.sh.
-# Usage: video_module.sh LEVYC LEVYC_RENDER MODULE UNLOADABLE_MODULE OUTPUT_DIR
+# programs still start and draw, and say what to install, or that the module
+# is damaged or another version's. Run under scripts/with-xvfb.sh.
+# Usage: video_module.sh LEVYC LEVYC_RENDER MODULE UNLOADABLE_MODULE STALE_MODULE OUTPUT_DIR
 set -euo pipefail
 
 levyc=$1
 levyc_render=$2
 module=$3
 unloadable=$4
-out=$5
+stale=$5
+out=$6
 rm -rf "$out"
 mkdir -p "$out"
 # shellcheck source=../e2e/lib.sh
@@ -36,7 +37,7 @@ loads_ffmpeg "$levyc_render" "${dive[@]}" "$out/dive.mp4" || fail "an MP4 dive d
 echo "ok: FFmpeg loaded for an MP4 dive only, and the MP4 made through it"
 
 installed=$(ls /usr/lib/*/levyc/levyc-ffmpeg.so 2>/dev/null || true)
-cases=(unloadable)
+cases=(unloadable damaged stale)
 if [ -z "$installed" ]; then
     cases+=(hidden)
 else
@@ -46,9 +47,22 @@ for case in "${cases[@]}"; do
     dir=$out/$case
     mkdir -p "$dir"
     cp "$levyc" "$levyc_render" "$dir/"
-    [ "$case" = hidden ] || cp "$unloadable" "$dir/levyc-ffmpeg.so"
+    case $case in
+    hidden) expected='levyc-ffmpeg\.so' ;;
+    unloadable)
+        cp "$unloadable" "$dir/levyc-ffmpeg.so"
+        expected='install libavcodec[0-9]+ libavformat[0-9]+ libavutil[0-9]+ libswscale[0-9]+'
+        ;;
+    damaged) # cut short, as by a full disk: not FFmpeg to install, the module to mend
+        head -c 4096 "$module" >"$dir/levyc-ffmpeg.so"
+        expected='levyc-ffmpeg\.so, which is damaged \(.*\): reinstall levyc'
+        ;;
+    stale)
+        cp "$stale" "$dir/levyc-ffmpeg.so"
+        expected='the video module of levyc [0-9.]+, and .*levyc-ffmpeg\.so is of 0\.9\.0: reinstall levyc'
+        ;;
+    esac
     render=$dir/$(basename "$levyc_render")
-    if [ "$case" = hidden ]; then expected='levyc-ffmpeg\.so'; else expected='install libavcodec[0-9]+ libavformat[0-9]+ libavutil[0-9]+ libswscale[0-9]+'; fi
 
     "$render" "$dir/picture.png" || fail "$case: a PNG failed"
     "$render" "${dive[@]}" "$dir/dive.webp" || fail "$case: a WebP dive failed"
@@ -61,6 +75,7 @@ for case in "${cases[@]}"; do
     "$render" --help | grep -qE "^Dive formats here: webp only\. MP4 and WebM need .*$expected" ||
         fail "$case: --help does not say so"
     echo "ok: $case: levyc-render draws, makes WebP, and says in one line: $(cat "$dir/mp4.err")"
+    case $case in damaged | stale) continue ;; esac # the window loads the module as levyc-render does
 
     # Whether a window of that title is mapped within 20 s. A search can fail
     # on a window destroyed under it, such as the menu closing: ask again.
@@ -97,7 +112,7 @@ for case in "${cases[@]}"; do
         # The whole dive is made (slow under the sanitizers); an MP4 would fail at once.
         for _ in $(seq 1 5400); do
             [ -s "$dir/made.webp" ] && break
-            ! xdotool search --onlyvisible --name '^Cannot Save the Picture$' >/dev/null ||
+            ! xdotool search --onlyvisible --name '^Cannot Save the Dive$' >/dev/null ||
                 fail "$case: Save Dive… did not save a WebP: $(ls "$dir" | tr '\n' ' ')"
             sleep 0.1
         done

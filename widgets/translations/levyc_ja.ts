@@ -183,6 +183,41 @@
     </message>
 </context>
 <context>
+    <name>levyc::VideoModule</name>
+    <message>
+        <source>MP4 and WebM need %1, found in none of %2: reinstall levyc</source>
+        <translation>MP4 と WebM には %1 が必要ですが、%2 のどこにもありません。levyc を入れ直してください</translation>
+    </message>
+    <message>
+        <source>MP4 and WebM need %1, which is damaged (%2): reinstall levyc</source>
+        <translation>MP4 と WebM には %1 が必要ですが、壊れています (%2)。levyc を入れ直してください</translation>
+    </message>
+    <message>
+        <source>cut short</source>
+        <translation>途中で切れています</translation>
+    </message>
+    <message>
+        <source>not enough memory to load FFmpeg&apos;s libraries (%1)</source>
+        <translation>FFmpeg のライブラリを読み込むメモリが足りません (%1)</translation>
+    </message>
+    <message>
+        <source>MP4 and WebM need FFmpeg&apos;s libraries: install %1 (%2)</source>
+        <translation>MP4 と WebM には FFmpeg のライブラリが必要です。%1 をインストールしてください (%2)</translation>
+    </message>
+    <message>
+        <source>MP4 and WebM need levyc&apos;s video module, and %1 is not one: reinstall levyc</source>
+        <translation>MP4 と WebM には levyc の動画モジュールが必要ですが、%1 はそうではありません。levyc を入れ直してください</translation>
+    </message>
+    <message>
+        <source>an older version</source>
+        <translation>古い版</translation>
+    </message>
+    <message>
+        <source>MP4 and WebM need the video module of levyc %1, and %2 is of %3: reinstall levyc</source>
+        <translation>MP4 と WebM には levyc %1 の動画モジュールが必要ですが、%2 は %3 のものです。levyc を入れ直してください</translation>
+    </message>
+</context>
+<context>
     <name>levyc::SaveWork</name>
     <message>
         <source>An animated WebP dive is made whole: choose a file, not a stream.</source>
