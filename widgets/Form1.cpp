@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -48,6 +49,8 @@ void CopyToClipboard(const QImage &image)
 }
 
 constexpr int ClientWidthTwips = 11985;
+// How long a finished save's notice stays: long enough to read a folder's name.
+constexpr int NoticeMs = 6000;
 constexpr int ClientHeightTwips = 6900;
 
 template <typename Control> Control *Place(Control *control, const char *name, QRect geometry)
@@ -151,6 +154,14 @@ Form1::Form1(QWidget *parent)
     // Each label reaches one pixel into its field; the field is drawn over it.
     label1->lower();
     label2->lower();
+    // Where a finished save says where it went, for a while, with nothing to dismiss.
+    notice_ = Place(new QLabel(this), "SaveNotice", FromTwips(9120, 3300, 2745, 1500));
+    notice_->setWordWrap(true);
+    notice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    notice_->hide();
+    noticeTimer_.setSingleShot(true);
+    noticeTimer_.setInterval(NoticeMs);
+    connect(&noticeTimer_, &QTimer::timeout, notice_, &QWidget::hide);
 
     setTabOrder(Picture1, command1);
     setTabOrder(command1, text1);
@@ -232,6 +243,7 @@ void Form1::SetFullScreen(bool on)
         // The picture takes the window's size in resizeEvent(), once the
         // window system has made it the screen's.
         focusBefore_ = focusWidget();
+        notice_->hide();
         Picture1->SetFullScreen(true);
         for (const char *name : Controls) {
             findChild<QWidget *>(QLatin1String(name))->hide();
@@ -376,7 +388,7 @@ void Form1::SavePictureTo(const QString &path)
         work = StillWebPWork(path, Picture1->PictureRenderer()); // no Draw to show
     }
     RunSave(std::move(work), animation ? tr("Saving the animation…") : tr("Saving the picture…"), "SaveProgress",
-            tr("Cannot Save the Picture"), [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); });
+            tr("Cannot Save the Picture"), [this, path] { SavedTo(path); });
 }
 
 void Form1::SaveDive()
@@ -440,8 +452,7 @@ void Form1::SaveDiveTo(const QString &path)
     const Dive dive = DiveOf(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited());
     RunSave(
         DiveWork(path, std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), dive),
-        tr("Saving the dive…"), "DiveProgress", tr("Cannot Save the Dive"),
-        [this, path] { saveDirectory_ = QFileInfo(path).absolutePath(); },
+        tr("Saving the dive…"), "DiveProgress", tr("Cannot Save the Dive"), [this, path] { SavedTo(path); },
         [](int done, int total, qint64 elapsedMs) {
             QString frames = tr("Saving the dive: frame %1 of %2").arg(done).arg(total);
             if (done <= 0 || done >= total) {
@@ -535,6 +546,15 @@ void Form1::EndSave(bool saved, const QString &error)
     if (closeAfterSave_) {
         close();
     }
+}
+
+void Form1::SavedTo(const QString &path)
+{
+    const QFileInfo saved(path);
+    saveDirectory_ = saved.absolutePath();
+    notice_->setText(tr("Saved %1 in %2.").arg(saved.fileName(), QDir::toNativeSeparators(saveDirectory_)));
+    notice_->setVisible(!fullScreen_);
+    noticeTimer_.start();
 }
 
 void Form1::SetSaving(bool saving)

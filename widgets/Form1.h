@@ -7,10 +7,12 @@
 #include "engine/SaveJob.h"
 #include "video/DiveChoices.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
+class QLabel;
 class QProgressDialog;
 
 namespace levyc {
@@ -85,6 +87,8 @@ private:
     void RunSave(SaveJob::Work work, const QString &label, const char *name, const QString &failed,
                  std::function<void()> done, const ProgressText &text = {});
     void EndSave(bool saved, const QString &error);
+    // A save to `path` has worked: the next starts there, and the window says where it went.
+    void SavedTo(const QString &path);
     // Draw and the picture off while a save runs, and back after it.
     void SetSaving(bool saving);
     // Says why a save failed, in a message box.
@@ -116,7 +120,9 @@ private:
     QRect normalGeometry_;           // the window's place before full screen
     bool everDrawn_ = false;         // until the first Draw the picture is the background
     QString saveDirectory_;          // where the last save that worked went
-    DiveChoices diveChoices_;        // as the dive's dialog last left them
+    QLabel *notice_ = nullptr;       // says where a save went
+    QTimer noticeTimer_;
+    DiveChoices diveChoices_; // as the dive's dialog last left them
 };
 
 } // namespace levyc

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -40,6 +41,8 @@ private slots:
     void aCancelledSaveLeavesNothing();
     void closingDuringASaveAsks_data();
     void closingDuringASaveAsks();
+    void aFinishedSaveSaysWhereItWent_data();
+    void aFinishedSaveSaysWhereItWent();
     void aNameSaysWhatIsSaved_data();
     void aNameSaysWhatIsSaved();
     void saveAsStartsOnlyWhereSavingCanWork_data();
@@ -268,6 +271,43 @@ void TestFormSaving::closingDuringASaveAsks()
     QCOMPARE(saved.constFirst().constFirst().toBool(), !yes);
     QCOMPARE(Entries(dir), yes ? QStringList() : QStringList{"dive.webp"});
     TRY_COMPARE(Form().isVisible(), !yes);
+}
+
+void TestFormSaving::aFinishedSaveSaysWhereItWent_data()
+{
+    QTest::addColumn<bool>("works");
+    QTest::newRow("saved: where it went") << true;
+    QTest::newRow("failed: its box alone") << false;
+}
+
+void TestFormSaving::aFinishedSaveSaysWhereItWent()
+{
+    QFETCH(bool, works);
+    Draw();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("said.png"));
+    if (!works) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); // nothing reads it
+        AnswerNextReplaceQuestion();
+    }
+    QString start;
+    AnswerNextFileDialog(&start, path);
+    QSignalSpy saved(&Form(), &Form1::Saved);
+    QTest::mouseClick(Picture(), Qt::LeftButton, {}, QPoint(100, 100)); // the keys' focus
+    QTest::keySequence(Picture(), QKeySequence::Save);
+    QVERIFY(!saved.isEmpty() || saved.wait(600000));
+    QCOMPARE(saved.constFirst().constFirst().toBool(), works);
+    const auto *notice = Form().findChild<QLabel *>(QStringLiteral("SaveNotice"));
+    QVERIFY(notice != nullptr);
+    QCOMPARE(notice->isVisible(), works);
+    if (works) {
+        QVERIFY2(notice->text().contains(QStringLiteral("said.png")) && notice->text().contains(dir.path()),
+                 qPrintable(notice->text()));
+    } else {
+        auto *box = Form().findChild<QMessageBox *>(QStringLiteral("SaveError"));
+        QVERIFY(box != nullptr);
+        box->close();
+    }
 }
 
 void TestFormSaving::aNameSaysWhatIsSaved_data()

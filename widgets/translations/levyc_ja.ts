@@ -76,6 +76,10 @@
         <translation>ダイブは MP4、WebM、WebP のいずれかで、PNG にはできません:「%1」。PNG は「名前を付けて保存」で書き出します。</translation>
     </message>
     <message>
+        <source>Saved %1 in %2.</source>
+        <translation>%1 を %2 に保存しました。</translation>
+    </message>
+    <message>
         <source>Cannot Save the Dive</source>
         <translation>ダイブを保存できません</translation>
     </message>
