@@ -2,6 +2,7 @@
 
 #include "picture/ExploringKeys.h"
 
+#include <QEvent>
 #include <QMenu>
 #include <QWidget>
 
@@ -89,6 +90,7 @@ void PictureActions::Popup(QWidget *parent, const QPoint &at)
     // Not exec(): a drawing goes on while the menu is open.
     auto *menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->installEventFilter(this);
     for (int i = 0; i < PictureActionCount; ++i) {
         if (static_cast<PictureCommand>(i) == PictureCommand::FullScreen) {
             menu->addSeparator();
@@ -96,6 +98,17 @@ void PictureActions::Popup(QWidget *parent, const QPoint &at)
         menu->addAction(&actions_.at(i));
     }
     menu->popup(at);
+}
+
+bool PictureActions::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QMenu *>(watched) != nullptr) {
+        // Keys go to the open menu, its letters among them: the picture's
+        // own keys would run their actions under it.
+        event->accept();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PictureActions::Trigger(const QKeySequence &pressed)

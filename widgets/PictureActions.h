@@ -46,6 +46,9 @@ public:
     // Runs the action whose key was pressed, when it is on.
     void Trigger(const QKeySequence &pressed);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     // An action was chosen, after the handler that chose it (a menu's) has
     // returned; `checked` is its state then.

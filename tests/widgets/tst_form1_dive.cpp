@@ -43,6 +43,8 @@ private slots:
     void diveEstimateGrows_data();
     void diveEstimateGrows();
     void theDialogKeepsATypedSize();
+    void anOpenMenuTakesTheKeys_data();
+    void anOpenMenuTakesTheKeys();
     void theDialogsNumbers_data();
     void theDialogsNumbers();
     void saveDiveAtTheDrawsViewTours_data();
@@ -377,6 +379,44 @@ void TestFormDive::theDialogKeepsATypedSize()
     action->trigger();
     TRY_VERIFY(!shown.isEmpty());
     QCOMPARE(shown, QStringLiteral("160x90"));
+}
+
+void TestFormDive::anOpenMenuTakesTheKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes"); // the menu
+    QTest::addColumn<bool>("plays");
+    QTest::addColumn<bool>("overview");
+    QTest::newRow("P: the menu's Play Dive, once it has closed") << int(Qt::Key_P) << true << true << true;
+    QTest::newRow("O: the menu's Show Overview, once") << int(Qt::Key_O) << true << false << false;
+    QTest::newRow("I: no letter of the menu's, nothing under it") << int(Qt::Key_I) << false << false << true;
+}
+
+// A key pressed while the picture's menu is open is the menu's: the
+// picture's own keys do not run their actions under it.
+void TestFormDive::anOpenMenuTakesTheKeys()
+{
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    QFETCH(bool, plays);
+    QFETCH(bool, overview);
+    auto *picture = Picture();
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(picture, Qt::Key_Plus);
+    TRY_VERIFY(picture->PictureReady());
+    const bool overlay = picture->OverlayShown();
+    QVERIFY(MenuAction(picture, QStringLiteral("&Play Dive")) != nullptr);
+    QWidget *menu = QApplication::activePopupWidget();
+    QTest::keyClick(menu, static_cast<Qt::Key>(key));
+    QCoreApplication::processEvents(); // the actions' queued calls
+    QCOMPARE(QApplication::activePopupWidget() == nullptr, closes);
+    QCOMPARE(picture->Playing(), plays);
+    QCOMPARE(picture->OverviewShown(), overview);
+    QCOMPARE(picture->OverlayShown(), overlay);
+    if (!closes) {
+        QApplication::activePopupWidget()->close();
+    }
 }
 
 void TestFormDive::theDialogsNumbers_data()
