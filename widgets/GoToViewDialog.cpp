@@ -7,9 +7,24 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace levyc {
+
+namespace {
+
+// A line may break after a hyphen: "--window" would be split from its name.
+// A word joiner after each hyphen that starts or joins a word keeps it whole.
+QString KeptWhole(QString text)
+{
+    static const QRegularExpression inWord(QStringLiteral("(?<=-)(?=[-\\w])"));
+    return text.replace(inWord, QString(QChar(0x2060)));
+}
+
+} // namespace
 
 GoToViewDialog::GoToViewDialog(PictureBox *picture, QWidget *parent)
     : QDialog(parent)
@@ -19,6 +34,7 @@ GoToViewDialog::GoToViewDialog(PictureBox *picture, QWidget *parent)
     , error_(new QLabel(this))
 {
     setObjectName(QStringLiteral("GoToView"));
+    prompt_->setObjectName(QStringLiteral("ViewPrompt"));
     text_->setObjectName(QStringLiteral("ViewText"));
     error_->setObjectName(QStringLiteral("ViewError"));
     prompt_->setWordWrap(true);
@@ -58,8 +74,8 @@ void GoToViewDialog::Open(PictureBox *picture, QWidget *parent)
 void GoToViewDialog::Retranslate()
 {
     setWindowTitle(tr("Go to View"));
-    prompt_->setText(tr("&View, as Copy View gives it: --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, "
-                        "with --size WxH or without"));
+    prompt_->setText(KeptWhole(tr("&View, as Copy View gives it: --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, "
+                                  "with --size WxH or without")));
 }
 
 void GoToViewDialog::changeEvent(QEvent *event)
@@ -78,8 +94,11 @@ void GoToViewDialog::accept()
     }
     const ParsedView view = ViewToShow(text_->text(), picture_->View(), picture_->ImageSize());
     if (!view.error.isEmpty()) {
-        error_->setText(tr("Not a view: %1").arg(view.error));
+        error_->setText(KeptWhole(tr("Not a view: %1").arg(view.error)));
         error_->show();
+        // Taller, so that every line of the prompt and the reason shows at this width.
+        layout()->activate();
+        resize(width(), std::max(height(), layout()->totalHeightForWidth(width())));
         text_->setFocus();
         return;
     }

@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QTranslator>
 #include <QtTest>
 
@@ -249,6 +250,26 @@ void TestShareView::goToViewShowsTheCopiedView()
     TRY_COMPARE(picture->View(), DrawView);
 }
 
+namespace {
+
+// Whether a label, laid out at its width, ends a line inside a word at a hyphen.
+bool BreaksAtAHyphen(const QLabel &label)
+{
+    const QString text = label.text();
+    QTextLayout layout(text, label.font());
+    layout.beginLayout();
+    bool broken = false;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label.contentsRect().width());
+        const qsizetype end = line.textStart() + line.textLength();
+        broken = broken || (end < text.size() && text.at(end - 1) == u'-');
+    }
+    layout.endLayout();
+    return broken;
+}
+
+} // namespace
+
 void TestShareView::goToViewRefusesWhatIsNoView_data()
 {
     QTest::addColumn<QString>("text");
@@ -282,8 +303,13 @@ void TestShareView::goToViewRefusesWhatIsNoView()
     auto *error = form_->findChild<QLabel *>(QStringLiteral("ViewError"));
     QVERIFY(field->isVisible());
     QVERIFY(error != nullptr && error->isVisible());
-    QVERIFY2(error->text().contains(reason), qPrintable(error->text()));
+    QVERIFY2(error->text().remove(QChar(0x2060)).contains(reason), qPrintable(error->text()));
     QCOMPARE(picture->View(), before);
+    // The prompt and the reason whole, every line shown, no word broken at its hyphens.
+    for (const auto *label : {form_->findChild<QLabel *>(QStringLiteral("ViewPrompt")), std::as_const(error)}) {
+        TRY_VERIFY(label->height() >= label->heightForWidth(label->width()));
+        QVERIFY2(!BreaksAtAHyphen(*label), qPrintable(label->text()));
+    }
 
     QTest::keyClick(field, Qt::Key_Escape);
     TRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) == nullptr);
