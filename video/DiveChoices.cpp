@@ -93,4 +93,10 @@ bool CanDive(const WorldWindow &view, const std::vector<WorldWindow> &visited)
     return view != PictureWorld || !visited.empty();
 }
 
+std::optional<WorldWindow> BeyondReach(const Dive &dive)
+{
+    const WorldWindow widest = PathOf(dive).Widest();
+    return IsDrawableWindow(widest) ? std::nullopt : std::optional(widest);
+}
+
 } // namespace levyc

@@ -57,5 +57,8 @@ Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
 // Draw's view to itself is a still, unless it tours. Save Dive… and Play
 // are there when it does.
 bool CanDive(const WorldWindow &view, const std::vector<WorldWindow> &visited);
+// The widest view on the dive's way, when it is too wide to be drawn: the
+// views are too far apart. None when the whole way can be drawn.
+std::optional<WorldWindow> BeyondReach(const Dive &dive);
 
 } // namespace levyc

@@ -1,6 +1,7 @@
 #include "DiveDialog.h"
 
 #include "views/OptionText.h"
+#include "world/PictureWorld.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,11 +39,13 @@ QString SizeText(QSize size)
 
 } // namespace
 
-DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, QString noVideo,
-                       QWidget *parent)
+DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, const WorldWindow &view,
+                       std::vector<WorldWindow> visited, QString noVideo, QWidget *parent)
     : QDialog(parent)
     , picture_(picture)
-    , tourOnly_(tourOnly)
+    , view_(view)
+    , visited_(std::move(visited))
+    , tourOnly_(view == PictureWorld)
     , tour_(choices.tour)
     , form_(new QFormLayout)
     , seconds_(new QDoubleSpinBox(this))
@@ -82,10 +85,11 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
         format_->addItem(QString(), static_cast<int>(DiveFormat::WebM));
     }
     format_->addItem(QString(), static_cast<int>(DiveFormat::WebP));
-    ShowChoices(choices, canTour);
+    ShowChoices(choices);
     connect(tourBox_, &QCheckBox::toggled, this, [this](bool on) {
         if (!tourOnly_) {
             tour_ = on;
+            Update();
         }
     });
     LayOut();
@@ -97,7 +101,7 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly,
     Retranslate();
 }
 
-void DiveDialog::ShowChoices(const DiveChoices &choices, bool canTour)
+void DiveDialog::ShowChoices(const DiveChoices &choices)
 {
     seconds_->setValue(choices.seconds);
     fps_->setValue(choices.fps);
@@ -111,7 +115,7 @@ void DiveDialog::ShowChoices(const DiveChoices &choices, bool canTour)
     format_->setCurrentIndex(std::max(0, format_->findData(static_cast<int>(choices.format))));
     // At the Draw's own view a dive that does not tour would be a still.
     tourBox_->setChecked(tourOnly_ || tour_);
-    tourBox_->setEnabled(canTour && !tourOnly_);
+    tourBox_->setEnabled(!visited_.empty() && !tourOnly_);
 }
 
 void DiveDialog::LayOut()
@@ -182,10 +186,20 @@ QString DiveDialog::Problem() const
     if (QString range = RangeProblem(); !range.isEmpty()) {
         return range;
     }
-    return ProblemOf(Choices(), picture_);
+    return ProblemOf(Choices(), picture_, view_, visited_);
 }
 
-QString DiveDialog::ProblemOf(const DiveChoices &choices, QSize picture)
+QString DiveDialog::BeyondReachText(const WorldWindow &widest)
+{
+    return tr("On its way the dive would zoom out to a view %1 by %2 world units, more than %3: choose views nearer "
+              "each other.")
+        .arg(std::abs(widest.Width()), 0, 'g', 3)
+        .arg(std::abs(widest.Height()), 0, 'g', 3)
+        .arg(MaxViewSpan);
+}
+
+QString DiveDialog::ProblemOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
+                              const std::vector<WorldWindow> &visited)
 {
     if (FramesOf(choices) < DivePath::MinFrames) {
         return tr("Fewer than %1 frames: make the dive longer or its frames more.").arg(DivePath::MinFrames);
@@ -198,6 +212,9 @@ QString DiveDialog::ProblemOf(const DiveChoices &choices, QSize picture)
         return tr("Too large for this format: at most %1 wide at that height, %2 high at that width.")
             .arg(largest.width())
             .arg(largest.height());
+    }
+    if (const std::optional<WorldWindow> widest = BeyondReach(DiveOf(choices, picture, view, visited))) {
+        return BeyondReachText(*widest);
     }
     return {};
 }
@@ -219,7 +236,10 @@ void DiveDialog::Update()
     const DiveChoices choices = Choices();
     quality_->setEnabled(choices.format != DiveFormat::WebP);
     // Play shows the picture's size, whatever size a file would have.
-    play_->setEnabled(RangeProblem().isEmpty() && FramesOf(choices) >= DivePath::MinFrames);
+    DiveChoices played = choices;
+    played.size = DiveChoices::Size::Picture;
+    play_->setEnabled(RangeProblem().isEmpty() && FramesOf(choices) >= DivePath::MinFrames &&
+                      !BeyondReach(DiveOf(played, picture_, view_, visited_)));
     const QString problem = Problem();
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.isEmpty());
     if (!problem.isEmpty()) {

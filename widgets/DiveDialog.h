@@ -24,11 +24,11 @@ class DiveDialog final : public QDialog
     Q_DISABLE_COPY_MOVE(DiveDialog)
 
 public:
-    // `picture`: the picture's size. `tourOnly`: at the Draw's own view, where
-    // the only dive tours the views visited. `canTour`: there are views to
-    // tour. `noVideo`: why MP4 and WebM cannot be made, empty when they can.
-    DiveDialog(const DiveChoices &choices, QSize picture, bool tourOnly, bool canTour, QString noVideo,
-               QWidget *parent);
+    // `picture`: the picture's size; `view`: the view on screen, where the
+    // dive ends; `visited`: the views a tour passes (at the Draw's own view
+    // the only dive). `noVideo`: why MP4 and WebM cannot be made, empty when they can.
+    DiveDialog(const DiveChoices &choices, QSize picture, const WorldWindow &view, std::vector<WorldWindow> visited,
+               QString noVideo, QWidget *parent);
     ~DiveDialog() override = default;
 
     // What exec() returns when Play was pressed: the choices are to be
@@ -42,9 +42,13 @@ public:
 
     // A length of time, such as "12 s" or "3 min 20 s", in the current language.
     static QString DurationText(double seconds);
-    // Why choices whose numbers are in bounds make no dive on a picture of
-    // `picture` pixels, in the current language; empty when they make one.
-    static QString ProblemOf(const DiveChoices &choices, QSize picture);
+    // Why choices whose numbers are in bounds make no dive to `view` through
+    // `visited` on a picture of `picture` pixels, in the current language;
+    // empty when they make one.
+    static QString ProblemOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
+                             const std::vector<WorldWindow> &visited);
+    // Why a dive cannot be made whose way passes `widest`, too wide to draw.
+    static QString BeyondReachText(const WorldWindow &widest);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -56,13 +60,15 @@ private:
     [[nodiscard]] QString RangeProblem() const;
     // The estimate, or the problem, and whether Save… can be pressed.
     // The fields as `choices` have them.
-    void ShowChoices(const DiveChoices &choices, bool canTour);
+    void ShowChoices(const DiveChoices &choices);
     // The fields' labels, the estimate and the buttons, in their places.
     void LayOut();
     void Update();
     void Retranslate();
 
     QSize picture_;
+    WorldWindow view_;
+    std::vector<WorldWindow> visited_;
     bool tourOnly_;
     bool tour_; // the user's own choice, kept where the tour is the only dive
     QFormLayout *form_;

@@ -401,12 +401,10 @@ void Form1::SaveDive()
     } else {
         noVideo.clear();
     }
-    const bool atDraws = Picture1->View() == PictureWorld;
-    const bool canTour = !Picture1->Visited().empty();
-    if (atDraws && !canTour) {
+    if (!CanDive(Picture1->View(), Picture1->Visited())) {
         return; // a still: the menu no longer offers it
     }
-    DiveDialog shape(choices, Picture1->ImageSize(), atDraws, canTour, noVideo, this);
+    DiveDialog shape(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited(), noVideo, this);
     const int answer = shape.exec();
     if (answer == QDialog::Rejected) {
         return;
@@ -422,7 +420,8 @@ void Form1::SaveDive()
                            : format == DiveFormat::WebM ? tr("WebM video (*.webm)")
                                                         : tr("Animated WebP (*.webp)");
     // A name that says another dive format is that format, with all its checks.
-    const auto refused = [this, picture = Picture1->ImageSize()](const QString &path) {
+    const auto refused = [this, picture = Picture1->ImageSize(), view = Picture1->View(),
+                          visited = Picture1->Visited()](const QString &path) {
         const QString named = FormatNamed(path);
         if (named == u"PNG") {
             return tr("A dive is MP4, WebM or WebP, not PNG: '%1'. Save As… writes PNG.")
@@ -433,7 +432,7 @@ void Form1::SaveDive()
         if (QString noVideo; choices.format != DiveFormat::WebP && !VideoModule::Available(&noVideo)) {
             return noVideo;
         }
-        return DiveDialog::ProblemOf(choices, picture);
+        return DiveDialog::ProblemOf(choices, picture, view, visited);
     };
     const QString path = AskFileName(tr("Save a Dive"), QStringLiteral("levyc-dive"),
                                      {{filter, DiveFormatName(format).toLower()}}, refused);

@@ -62,8 +62,10 @@ void PictureActions::Update(const PictureState &state)
     }
     Action(Back).setEnabled(state.exploring && state.canGoBack);
     Action(Forward).setEnabled(state.exploring && state.canGoForward);
-    Action(SaveDive).setEnabled(state.exploring && state.canDive);
-    Action(Play).setEnabled(state.exploring && state.canDive);
+    for (const PictureCommand command : {SaveDive, Play}) {
+        Action(command).setEnabled(state.exploring && state.canDive);
+        Action(command).setToolTip(state.noDive);
+    }
     Action(FullScreen).setChecked(state.fullScreen);
 }
 
@@ -91,6 +93,7 @@ void PictureActions::Popup(QWidget *parent, const QPoint &at)
     auto *menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->installEventFilter(this);
+    menu->setToolTipsVisible(true); // why a dive cannot be made
     for (int i = 0; i < PictureActionCount; ++i) {
         if (static_cast<PictureCommand>(i) == PictureCommand::FullScreen) {
             menu->addSeparator();

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QObject>
+#include <QString>
 
 #include <array>
 
@@ -19,6 +20,7 @@ struct PictureState
     bool canGoBack = false;
     bool canGoForward = false;
     bool canDive = false; // Save Dive… and Play Dive
+    QString noDive;       // why not, when a dive would move but cannot be made
     bool fullScreen = false;
 };
 

@@ -1,5 +1,6 @@
 #include "PictureBox.h"
 
+#include "DiveDialog.h"
 #include "picture/ExploringKeys.h"
 #include "picture/PicturePainter.h"
 #include "video/DiveChoices.h"
@@ -131,10 +132,14 @@ void PictureBox::Explore(const std::vector<CurveRecord> &curves)
 
 void PictureBox::UpdateActions()
 {
+    // No choice of the dive's dialog brings the way of its plainest dive within reach.
+    const bool moves = CanDive(View(), Visited());
+    const auto beyond = moves ? BeyondReach(DiveOf({}, ImageSize(), View(), Visited())) : std::nullopt;
     actions_->Update({.exploring = Exploring(),
                       .canGoBack = explorer_.CanGoBack(),
                       .canGoForward = explorer_.CanGoForward(),
-                      .canDive = CanDive(View(), Visited()),
+                      .canDive = moves && !beyond,
+                      .noDive = beyond ? DiveDialog::BeyondReachText(*beyond) : QString(),
                       .fullScreen = fullScreen_});
 }
 

@@ -43,6 +43,8 @@ private slots:
     void diveEstimateGrows_data();
     void diveEstimateGrows();
     void theDialogKeepsATypedSize();
+    void aDiveBeyondReach_data();
+    void aDiveBeyondReach();
     void anOpenMenuTakesTheKeys_data();
     void anOpenMenuTakesTheKeys();
     void theDialogsNumbers_data();
@@ -379,6 +381,63 @@ void TestFormDive::theDialogKeepsATypedSize()
     action->trigger();
     TRY_VERIFY(!shown.isEmpty());
     QCOMPARE(shown, QStringLiteral("160x90"));
+}
+
+void TestFormDive::aDiveBeyondReach_data()
+{
+    QTest::addColumn<QList<double>>("visits"); // the centres across of views the Draw's size, in order
+    QTest::addColumn<bool>("offered");         // Save Dive… and P
+    QTest::addColumn<bool>("tourRefused");     // the dialog's tour through them
+    QTest::newRow("a view far out: no dive, and the menu says why") << QList<double>{1e8} << false << false;
+    QTest::newRow("a view far out visited, then one near: only the tour is refused")
+        << QList<double>{3e7, 200} << true << true;
+}
+
+// A dive whose way would zoom out past the widest view that can be drawn is
+// refused before any work: in the menu when no choice can make it, or in
+// the dialog, which says why, for the choice that cannot.
+void TestFormDive::aDiveBeyondReach()
+{
+    QFETCH(QList<double>, visits);
+    QFETCH(bool, offered);
+    QFETCH(bool, tourRefused);
+    auto *picture = Picture();
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    for (const double x : visits) {
+        picture->SetView({x - 410, 140, x + 410, -452});
+    }
+    QAction *save = MenuAction(picture, QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    QVERIFY(save != nullptr);
+    QCOMPARE(save->isEnabled(), offered);
+    QCOMPARE(save->toolTip().contains(QStringLiteral("choose views nearer each other")), !offered);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(picture, Qt::Key_P);
+    QCoreApplication::processEvents(); // the action's queued call
+    QCOMPARE(picture->Playing(), offered);
+    QTest::keyClick(picture, Qt::Key_Escape);
+    if (!offered) {
+        return;
+    }
+    std::optional<bool> saveWithout;
+    std::optional<bool> saveWith;
+    QString said;
+    AnswerNextDiveDialog([&](DiveDialog &dialog) {
+        auto *tour = dialog.findChild<QCheckBox *>(QStringLiteral("DiveTour"));
+        auto *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        tour->setChecked(false);
+        saveWithout = ok->isEnabled();
+        tour->setChecked(true);
+        saveWith = ok->isEnabled();
+        said = dialog.findChild<QLabel *>(QStringLiteral("DiveEstimate"))->text();
+        dialog.reject();
+    });
+    save->trigger();
+    TRY_VERIFY(saveWith.has_value());
+    TRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(*saveWithout);
+    QCOMPARE(!*saveWith, tourRefused);
+    QVERIFY2(said.contains(QStringLiteral("zoom out")) == tourRefused, qPrintable(said));
 }
 
 void TestFormDive::anOpenMenuTakesTheKeys_data()

@@ -316,6 +316,10 @@
         <translation>画質は 0 から %1 までの値を入力してください。</translation>
     </message>
     <message>
+        <source>On its way the dive would zoom out to a view %1 by %2 world units, more than %3: choose views nearer each other.</source>
+        <translation>ダイブは途中で %1 × %2 (ワールド単位) の表示まで縮小することになり、%3 を超えます。互いに近い表示を選んでください。</translation>
+    </message>
+    <message>
         <source>Fewer than %1 frames: make the dive longer or its frames more.</source>
         <translation>フレームが %1 枚未満です。ダイブを長くするか、毎秒のフレーム数を増やしてください。</translation>
     </message>
