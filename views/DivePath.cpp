@@ -186,7 +186,8 @@ WorldWindow DivePath::Frame(int index) const
     while (leg < legs_.size() && stops_[leg + 1] <= index) {
         ++leg;
     }
-    if (leg == legs_.size() || stops_[leg] == index) {
+    // A leg that goes nowhere shows its view, not one made again from its centre.
+    if (leg == legs_.size() || stops_[leg] == index || legs_[leg].length == 0) {
         return views_[leg];
     }
     const double start = Progress(stops_[leg]);
@@ -215,8 +216,16 @@ WorldWindow DivePath::Widest() const
     return widest;
 }
 
+bool DivePath::Still() const
+{
+    return std::all_of(legs_.begin(), legs_.end(), [](const Leg &leg) { return leg.length == 0; });
+}
+
 double DivePath::Smoothing(int index) const
 {
+    if (Still()) {
+        return 0; // nothing moves: every frame is the view itself
+    }
     const double total = Seconds();
     const double ease = std::min(EaseSeconds, total / 2);
     const double time = static_cast<double>(index) / fps_;

@@ -65,6 +65,8 @@ public:
     static WorldWindow WithShapeOf(const WorldWindow &window, const WorldWindow &shape);
 
 private:
+    // Whether every view is the first: a still, drawn exact in every frame.
+    [[nodiscard]] bool Still() const;
     // One view to the next, in the model: x, y scaled so that pixels are
     // square, and the width.
     struct Leg

@@ -65,6 +65,8 @@ class TestDiveFilm : public QObject
 private slots:
     void noPulse_data();
     void noPulse();
+    void aStillIsExact_data();
+    void aStillIsExact();
     void passesEachView_data();
     void passesEachView();
     void refused_data();
@@ -136,6 +138,31 @@ void TestDiveFilm::noPulse()
     }
     QVERIFY2(largest <= bound,
              qPrintable(QStringLiteral("frame %1: the drawing steps the mean luma by %2").arg(at).arg(largest)));
+}
+
+void TestDiveFilm::aStillIsExact_data()
+{
+    QTest::addColumn<QStringList>("views");
+    QTest::newRow("--from and --window the same") << QStringList{"--from", Corner, "--window", Corner};
+    QTest::newRow("--through the same too") << QStringList{"--from", Corner, "--through", Corner, "--window", Corner};
+}
+
+// A dive that goes nowhere is that view in every frame, drawn exact.
+void TestDiveFilm::aStillIsExact()
+{
+    QFETCH(QStringList, views);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("still.webp"));
+    QCOMPARE(Render(QStringList{"--quiet", "--size", "160x90", "--seconds", "1", "--fps", "10"} << views << "--dive"
+                                                                                                << path),
+             0);
+    // Frames alike are one frame to the encoder, and one frame a still image.
+    const QList<QImage> frames = WebPFramesAt(path, 10);
+    QVERIFY(!frames.isEmpty());
+    const QImage exact = RenderView(PictureCurves(), Window(Corner), QSize(160, 90)).image;
+    for (const QImage &frame : frames) {
+        QVERIFY(frame == exact);
+    }
 }
 
 void TestDiveFilm::passesEachView_data()
