@@ -7,6 +7,7 @@
 #include "picture/ExploringKeys.h"
 
 #include "output/SaveFolder.h"
+#include "private/CheckedFileDialog.h"
 #include "private/NameOnlyIconProvider.h"
 #include "video/VideoModule.h"
 #include "world/PictureWorld.h"
@@ -68,36 +69,6 @@ QPushButton *CommandButton(QWidget *parent, const QString &caption)
     button->setAutoDefault(true);
     return button;
 }
-
-// A save's file dialog that refuses a name the save cannot honour, such as a
-// film's ending for a picture, saying why and keeping the name to mend.
-class CheckedFileDialog final : public QFileDialog
-{
-public:
-    using Check = std::function<QString(const QString &path)>;
-
-    CheckedFileDialog(QWidget *parent, const QString &title, const QString &folder, const QString &filters, Check check)
-        : QFileDialog(parent, title, folder, filters)
-        , check_(std::move(check))
-    {
-    }
-
-    void accept() override
-    {
-        const QStringList files = selectedFiles();
-        const QString refused = files.isEmpty() ? QString() : check_(files.constFirst());
-        if (refused.isEmpty()) {
-            QFileDialog::accept();
-            return;
-        }
-        QMessageBox box(QMessageBox::Warning, windowTitle(), refused, QMessageBox::Ok, this);
-        box.setObjectName(QStringLiteral("RefusedName"));
-        box.exec();
-    }
-
-private:
-    Check check_;
-};
 
 // The format a file's name promises by its ending, in upper case as the
 // messages name it ("PNG", "WebM"); empty for none of those.
