@@ -7,6 +7,7 @@
 #include "world/PictureWorld.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -17,9 +18,10 @@ namespace levyc {
 
 namespace {
 
+// The fewest digits that read back as the same double: 0.1, not 0.10000000000000001.
 QString Number(double value)
 {
-    return QString::number(value, 'g', 17);
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 QString SizeText(QSize size)

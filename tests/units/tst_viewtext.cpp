@@ -120,6 +120,11 @@ void TestViewText::linesRoundTrip_data()
     QTest::newRow("square pixels, wider than the Draw's")
         << WorldWindow{0, 10, 10, 0} << QSize(100, 100) << "--window 0,10,10,0 --size 100x100"
         << "" << false;
+    // 0.1 is 0.10000000000000001 to 17 digits: the fewest that read back are written.
+    QTest::newRow("the fewest digits that read back")
+        << WorldWindow{0.1, 0.7, 0.30000000000000004, 0.2} << QSize(100, 100)
+        << "--window 0.1,0.7,0.30000000000000004,0.2 --size 100x100"
+        << "" << false;
     QTest::newRow("pixels ten times as wide") << WorldWindow{0, 1, 10, 0} << QSize(100, 100) << ""
                                               << "" << false;
     QTest::newRow("wide, at 2e-4") << CentredView({-1234.5678, 9876.54321}, 2e-4, QSize(800, 600)) << QSize(800, 600)
