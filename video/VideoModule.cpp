@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -46,9 +47,10 @@ bool CutShort(const QString &path)
         header.e_phentsize != sizeof(ElfW(Phdr))) {
         return false; // not one the loader will map: it says why itself
     }
-    for (int i = 0; i < header.e_phnum; ++i) {
+    for (std::uint64_t i = 0; i < header.e_phnum; ++i) {
         ElfW(Phdr) segment{};
-        if (!file.seek(static_cast<qint64>(header.e_phoff + i * sizeof segment)) ||
+        const std::uint64_t at = header.e_phoff + i * sizeof segment;
+        if (!file.seek(static_cast<qint64>(at)) ||
             file.read(reinterpret_cast<char *>(&segment), sizeof segment) != sizeof segment) {
             return true;
         }
