@@ -79,6 +79,17 @@ bool IsInheritedDescriptor(int fd)
     return !inherited.noted || std::binary_search(inherited.descriptors.begin(), inherited.descriptors.end(), fd);
 }
 
+QString FormatNamed(const QByteArray &name)
+{
+    const QByteArray lower = name.toLower();
+    for (const char *format : {"PNG", "WebP", "MP4", "WebM"}) {
+        if (lower.endsWith("." + QByteArray(format).toLower())) {
+            return QLatin1String(format);
+        }
+    }
+    return {};
+}
+
 QString PrintableName(const QByteArray &name)
 {
     QString shown;

@@ -13,6 +13,10 @@ namespace levyc {
 // break the message's line nor drive the terminal.
 QString PrintableName(const QByteArray &name);
 
+// The format a name's ending promises, as messages name it ("PNG", "WebP",
+// "MP4", "WebM"); empty for none of those.
+QString FormatNamed(const QByteArray &name);
+
 // The descriptor a name stands for, as /dev/stdout, /dev/fd/3 or
 // /proc/self/fd/3 do; -1 for any other name.
 int DescriptorNamed(const QByteArray &name);

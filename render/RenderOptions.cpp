@@ -26,18 +26,6 @@ std::optional<WorldWindow> DrawableWindow(const QByteArray &text)
     return window && IsDrawableWindow(*window) ? window : std::nullopt;
 }
 
-// The format a name's ending promises, such as "PNG"; empty for none.
-QString FormatNamed(const QByteArray &name)
-{
-    const QByteArray lower = name.toLower();
-    for (const char *format : {"PNG", "WebP", "MP4", "WebM"}) {
-        if (lower.endsWith("." + QByteArray(format).toLower())) {
-            return QLatin1String(format);
-        }
-    }
-    return {};
-}
-
 // How many times as long as wide, with the digits that tell it from the limit:
 // 16.0015 is not shown as 16.0.
 QString AspectText(double aspect)

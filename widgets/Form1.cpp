@@ -6,6 +6,7 @@
 #include "engine/SaveWork.h"
 #include "picture/ExploringKeys.h"
 
+#include "output/FileNames.h"
 #include "output/SaveFolder.h"
 #include "private/CheckedFileDialog.h"
 #include "private/NameOnlyIconProvider.h"
@@ -68,18 +69,6 @@ QPushButton *CommandButton(QWidget *parent, const QString &caption)
     // no button the default.
     button->setAutoDefault(true);
     return button;
-}
-
-// The format a file's name promises by its ending, in upper case as the
-// messages name it ("PNG", "WebM"); empty for none of those.
-QString FormatNamed(const QString &path)
-{
-    for (const char *format : {"PNG", "WebP", "MP4", "WebM"}) {
-        if (path.endsWith(u'.' + QString::fromLatin1(format), Qt::CaseInsensitive)) {
-            return QString::fromLatin1(format);
-        }
-    }
-    return {};
 }
 
 // What a screen reader announces: the window as a window, not as a filler
@@ -335,7 +324,7 @@ void Form1::SaveAs()
         tr("Save the Picture"), QStringLiteral("levyc"),
         {{tr("PNG images (*.png)"), QStringLiteral("png")}, {tr("Animated WebP (*.webp)"), QStringLiteral("webp")}},
         [](const QString &path) {
-            const QString named = FormatNamed(path);
+            const QString named = FormatNamed(QFile::encodeName(path));
             if (named != u"MP4" && named != u"WebM") {
                 return QString();
             }
@@ -393,7 +382,7 @@ void Form1::SaveDive()
     // A name that says another dive format is that format, with all its checks.
     const auto refused = [this, picture = Picture1->ImageSize(), view = Picture1->View(),
                           visited = Picture1->Visited()](const QString &path) {
-        const QString named = FormatNamed(path);
+        const QString named = FormatNamed(QFile::encodeName(path));
         if (named == u"PNG") {
             return tr("A dive is MP4, WebM or WebP, not PNG: '%1'. Save As… writes PNG.")
                 .arg(QFileInfo(path).fileName());
@@ -458,7 +447,6 @@ void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, 
     job_->setObjectName(QStringLiteral("SaveJob"));
     job_->setParent(this);
     afterSave_ = std::move(done);
-    failedTitle_ = failed;
     // Draw and exploring wait for the save. Not by a modal dialog: the toolkit
     // would then drop the window system's request to close the window, which
     // must ask whether to cancel the save.
@@ -485,12 +473,13 @@ void Form1::RunSave(SaveJob::Work work, const QString &label, const char *name, 
             dialog->setLabelText(text(done, total, since.elapsed()));
         });
     }
-    connect(job_, &SaveJob::Finished, this, &Form1::EndSave);
+    connect(job_, &SaveJob::Finished, this,
+            [this, failed](bool saved, const QString &error) { EndSave(saved, error, failed); });
     progress_->show();
     job_->Start();
 }
 
-void Form1::EndSave(bool saved, const QString &error)
+void Form1::EndSave(bool saved, const QString &error, const QString &failed)
 {
     // The window has the keys again, as a window manager would see to; the
     // dialog goes later, as this may run inside its own handler.
@@ -510,7 +499,7 @@ void Form1::EndSave(bool saved, const QString &error)
         done();
     }
     if (!error.isEmpty() && !closeAfterSave_) {
-        ShowSaveError(failedTitle_, error);
+        ShowSaveError(failed, error);
     }
     emit Saved(saved);
     if (closeAfterSave_) {

@@ -86,7 +86,8 @@ private:
     // here once it has worked, and a failure is told under the title `failed`.
     void RunSave(SaveJob::Work work, const QString &label, const char *name, const QString &failed,
                  std::function<void()> done, const ProgressText &text = {});
-    void EndSave(bool saved, const QString &error);
+    // A save has ended; a failure is told under the title `failed`.
+    void EndSave(bool saved, const QString &error, const QString &failed);
     // A save to `path` has worked: the next starts there, and the window says where it went.
     void SavedTo(const QString &path);
     // Draw and the picture off while a save runs, and back after it.
@@ -111,7 +112,6 @@ private:
     SaveJob *job_ = nullptr;
     QProgressDialog *progress_ = nullptr;
     std::function<void()> afterSave_; // what follows a save that worked
-    QString failedTitle_;             // the title of the save's error box
     bool closeAfterSave_ = false;
     bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;
