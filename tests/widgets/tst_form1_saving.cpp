@@ -221,6 +221,8 @@ void TestFormSaving::aCancelledSaveLeavesNothing_data()
     QTest::addColumn<int>("at"); // the report the save is held at when cancelled
     QTest::newRow("animation, between frames") << "grow.webp" << 3;
     QTest::newRow("picture, drawn but not yet encoded") << "grow.png" << 2;
+    // Ten frames, each a report, then the film made whole, then its last before the file is kept.
+    QTest::newRow("dive, whole but not yet kept") << "dive.webp" << 11;
 }
 
 void TestFormSaving::aCancelledSaveLeavesNothing()
@@ -231,9 +233,16 @@ void TestFormSaving::aCancelledSaveLeavesNothing()
     QTemporaryDir dir;
     SaveHold hold(Form(), at);
     QSignalSpy saved(&Form(), &Form1::Saved);
-    Form().SavePictureTo(dir.filePath(name));
+    const bool dive = name.startsWith(u"dive");
+    if (dive) {
+        Picture()->SetView({3.75, 68.75, 206.25, -158.75});
+        QVERIFY(SaveDiveThroughMenu(Form(), dir.filePath(name), ShortDive));
+    } else {
+        Form().SavePictureTo(dir.filePath(name));
+    }
     QVERIFY(hold.Reached());
-    auto *progress = Form().findChild<QProgressDialog *>(QStringLiteral("SaveProgress"));
+    auto *progress =
+        Form().findChild<QProgressDialog *>(dive ? QStringLiteral("DiveProgress") : QStringLiteral("SaveProgress"));
     QVERIFY(progress != nullptr && progress->isVisible());
     QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
     hold.Release();
