@@ -3,7 +3,7 @@
 # loads it through the module, and with the module hidden or unloadable both
 # programs still start and draw, and say what to install, or that the module
 # is damaged or another version's. Run under scripts/with-xvfb.sh.
-# Usage: video_module.sh LEVYC LEVYC_RENDER MODULE UNLOADABLE_MODULE STALE_MODULE OUTPUT_DIR
+# Usage: video_module.sh LEVYC LEVYC_RENDER MODULE UNLOADABLE_MODULE STALE_MODULE UNVERSIONED_MODULE OUTPUT_DIR
 set -euo pipefail
 
 levyc=$1
@@ -11,7 +11,8 @@ levyc_render=$2
 module=$3
 unloadable=$4
 stale=$5
-out=$6
+unversioned=$6
+out=$7
 rm -rf "$out"
 mkdir -p "$out"
 # shellcheck source=../e2e/lib.sh
@@ -37,7 +38,7 @@ loads_ffmpeg "$levyc_render" "${dive[@]}" "$out/dive.mp4" || fail "an MP4 dive d
 echo "ok: FFmpeg loaded for an MP4 dive only, and the MP4 made through it"
 
 installed=$(ls /usr/lib/*/levyc/levyc-ffmpeg.so 2>/dev/null || true)
-cases=(unloadable damaged stale)
+cases=(unloadable damaged stale unversioned)
 if [ -z "$installed" ]; then
     cases+=(hidden)
 else
@@ -53,13 +54,18 @@ for case in "${cases[@]}"; do
         cp "$unloadable" "$dir/levyc-ffmpeg.so"
         expected='install libavcodec[0-9]+ libavformat[0-9]+ libavutil[0-9]+ libswscale[0-9]+'
         ;;
-    damaged) # cut short, as by a full disk: not FFmpeg to install, the module to mend
-        head -c 4096 "$module" >"$dir/levyc-ffmpeg.so"
+    damaged) # cut short inside the last part the loader maps, as by a full disk: the module to mend
+        last=$(readelf -lW "$module" | awk '$1 == "LOAD" { offset = $2 } END { print offset }')
+        head -c $((last + 16)) "$module" >"$dir/levyc-ffmpeg.so"
         expected='levyc-ffmpeg\.so, which is damaged \(.*\): reinstall levyc'
         ;;
     stale)
         cp "$stale" "$dir/levyc-ffmpeg.so"
         expected='the video module of levyc [0-9.]+, and .*levyc-ffmpeg\.so is of 0\.9\.0: reinstall levyc'
+        ;;
+    unversioned) # from before modules said their version
+        cp "$unversioned" "$dir/levyc-ffmpeg.so"
+        expected='the video module of levyc [0-9.]+, and .*levyc-ffmpeg\.so is of an older version: reinstall levyc'
         ;;
     esac
     render=$dir/$(basename "$levyc_render")
@@ -75,7 +81,7 @@ for case in "${cases[@]}"; do
     "$render" --help | grep -qE "^Dive formats here: webp only\. MP4 and WebM need .*$expected" ||
         fail "$case: --help does not say so"
     echo "ok: $case: levyc-render draws, makes WebP, and says in one line: $(cat "$dir/mp4.err")"
-    case $case in damaged | stale) continue ;; esac # the window loads the module as levyc-render does
+    case $case in damaged | stale | unversioned) continue ;; esac # the window loads the module as levyc-render does
 
     # Whether a window of that title is mapped within 20 s. A search can fail
     # on a window destroyed under it, such as the menu closing: ask again.
