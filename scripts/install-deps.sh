@@ -22,6 +22,7 @@ if [[ "${1:-}" != run ]]; then
     libx11-dev          # the end-to-end tests' window-close helper
     libbenchmark-dev
     xvfb xdotool imagemagick x11-utils xclip time valgrind
+    openbox             # a window manager for the X11 end-to-end tests
     sway wtype grim jq wl-clipboard   # the Wayland end-to-end tests
     weston              # a compositor that leaves the decorations to the program
     clang-format clang-tidy git   # the lint lists the project's files with git

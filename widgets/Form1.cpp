@@ -10,6 +10,7 @@
 #include "output/SaveFolder.h"
 #include "private/CheckedFileDialog.h"
 #include "private/NameOnlyIconProvider.h"
+#include "private/WindowManager.h"
 #include "video/VideoModule.h"
 #include "world/PictureWorld.h"
 
@@ -193,15 +194,42 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 void Form1::SetFullScreen(bool on)
 {
-    if (on == fullScreen_ || (on && Drawing())) {
-        Picture1->SetFullScreen(fullScreen_);
+    if (on == WindowFullScreen() || (on && Drawing())) {
+        Picture1->SetFullScreen(fullScreen_); // the action's check as the layout is
+        return;
+    }
+    if (OnBareX()) {
+        // Nobody there acts on a request: the window takes the screen itself.
+        if (on) {
+            normalGeometry_ = geometry();
+        }
+        bareFullScreen_ = on;
+        setGeometry(on ? screen()->geometry() : normalGeometry_);
+        FollowWindowState();
+        return;
+    }
+    // Only asked for here. A window manager may take requests late, and
+    // quick presses would otherwise leave a layout it does not show.
+    if (on) {
+        showFullScreen();
+    } else {
+        showNormal();
+    }
+}
+
+void Form1::FollowWindowState()
+{
+    const bool on = WindowFullScreen();
+    if (on == fullScreen_) {
+        return;
+    }
+    if (on && Drawing()) {
+        showNormal(); // the drawing keeps its picture's size
         return;
     }
     fullScreen_ = on;
     static constexpr const char *Controls[] = {"Command1", "Command3", "Label1", "Label2", "Text1", "Text2"};
     if (on) {
-        // The picture takes the window's size in resizeEvent(), once the
-        // window system has made it the screen's.
         focusBefore_ = focusWidget();
         notice_->hide();
         Picture1->SetFullScreen(true);
@@ -209,13 +237,8 @@ void Form1::SetFullScreen(bool on)
             findChild<QWidget *>(QLatin1String(name))->hide();
         }
         Picture1->setFocus();
-        normalGeometry_ = geometry();
-        showFullScreen();
-        if (QGuiApplication::platformName() == u"xcb") {
-            // Where no window manager takes the request, as on a bare X
-            // server; one that does keeps the window there.
-            setGeometry(screen()->geometry());
-        }
+        // Again in resizeEvent() if the window system has yet to make it the screen's.
+        Picture1->setGeometry(rect());
         return;
     }
     // Back to the fixed layout in one step, the views carried with it.
@@ -227,8 +250,6 @@ void Form1::SetFullScreen(bool on)
     if (focusBefore_ != nullptr) {
         focusBefore_->setFocus();
     }
-    showNormal();
-    setGeometry(normalGeometry_);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
@@ -283,9 +304,8 @@ void Form1::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         Retranslate();
     }
-    if (event->type() == QEvent::WindowStateChange && fullScreen_ && !isFullScreen()) {
-        // The window manager ended full screen: the layout comes back too.
-        SetFullScreen(false);
+    if (event->type() == QEvent::WindowStateChange) {
+        FollowWindowState();
     }
     QWidget::changeEvent(event);
 }

@@ -94,9 +94,13 @@ private:
     void SetSaving(bool saving);
     // Says why a save failed, in a message box.
     void ShowSaveError(const QString &title, const QString &error);
-    // The picture alone fills the screen, or the layout comes back; not
-    // while a drawing runs.
+    // Asks the window system for full screen, or for the window back; not
+    // full screen while a drawing runs.
     void SetFullScreen(bool on);
+    // The picture alone fills the window, or the layout comes back, as the
+    // window's state is now.
+    void FollowWindowState();
+    [[nodiscard]] bool WindowFullScreen() const { return isFullScreen() || bareFullScreen_; }
     // The keys and what they do, in a window of their own.
     void ShowKeys();
     // Asks whether to cancel the save and close.
@@ -115,9 +119,10 @@ private:
     bool closeAfterSave_ = false;
     bool pictureHadFocus_ = false;
     bool closeWhenIdle_ = false;
-    bool fullScreen_ = false;
+    bool fullScreen_ = false;        // the layout's, which follows the window's state
     QWidget *focusBefore_ = nullptr; // one of the window's own controls
-    QRect normalGeometry_;           // the window's place before full screen
+    bool bareFullScreen_ = false;    // on an X server with no window manager
+    QRect normalGeometry_;           // the window's place before that
     bool everDrawn_ = false;         // until the first Draw the picture is the background
     QString saveDirectory_;          // where the last save that worked went
     QLabel *notice_ = nullptr;       // says where a save went

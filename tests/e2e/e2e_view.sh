@@ -15,6 +15,11 @@
 #            at those views, pixel for pixel.
 #   play:    P after a Draw and a zoom shows the dive's first frame, the
 #            Draw's picture; Esc brings back the view's.
+#   quick:   F11 pressed two, three and four times at once: each burst ends
+#            in one of the two layouts, the one the window manager shows, and
+#            F11 or Esc then gives the other;
+#   menukeys: with the context menu open, I (no letter of the menu's) does
+#            nothing under it, and W is the menu's Show Where You Are.
 # Usage: e2e_view.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE [WM_DELETE]
 set -euo pipefail
 
@@ -142,9 +147,7 @@ window_geometry() { # -> "WxH+X+Y" of the program's window
             "\(.width)x\(.height)+\(.x)+\(.y)"'
         return
     fi
-    xdotool getwindowgeometry --shell "$win" | awk -F= '
-        $1 == "X" { x = $2 } $1 == "Y" { y = $2 } $1 == "WIDTH" { w = $2 } $1 == "HEIGHT" { h = $2 }
-        END { printf "%sx%s+%s+%s", w, h, x, y }'
+    window_place | awk '{ printf "%sx%s+%s+%s", $3, $4, $1, $2 }'
 }
 
 expect_geometry() { # expect_geometry GEOMETRY MESSAGE
@@ -154,6 +157,61 @@ expect_geometry() { # expect_geometry GEOMETRY MESSAGE
         sleep 0.05
     done
     fail "$2: the window is $(window_geometry), not $1"
+}
+
+# Whether the window manager shows the window full screen.
+wm_full_screen() {
+    if on_wayland; then
+        swaymsg -t get_tree | jq -e '.. | objects | select(.name? == "Form1") | .fullscreen_mode == 1' >/dev/null
+    else
+        xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN
+    fi
+}
+
+screen_shot() { # screen_shot FILE: the whole screen
+    if on_wayland; then grim "$1"; else import -silent -window root "$1"; fi
+}
+
+# Waits until the window shows one of its two layouts, the one the window
+# manager shows: full screen as $out/full.png, or the window as
+# $out/windowed.png where it was. Sets layout to full or window.
+expect_a_layout() { # expect_a_layout LABEL
+    local deadline=$(($(date +%s) + 120))
+    while :; do
+        if wm_full_screen; then
+            layout=full
+            screen_shot "$out/$1.png"
+            count_differing "$out/$1.png" "$out/full.png"
+            ((differing == 0)) && [ "$(window_geometry)" = "$full_geometry" ] && break
+        else
+            layout=window
+            shot "$out/$1.png"
+            count_differing "$out/$1.png" "$out/windowed.png"
+            ((differing == 0)) && [ "$(window_geometry)" = "$windowed" ] && break
+        fi
+        alive
+        (($(date +%s) < deadline)) ||
+            fail "$1: the window manager shows $layout, but the window is $(window_geometry) and $differing pixels differ"
+        sleep 0.1
+    done
+    echo "ok: $1: the $layout layout, as the window manager shows it"
+}
+
+open_menu() { # the picture's context menu, seen over the picture
+    picture "$out/menu-closed.png"
+    if on_wayland; then
+        press_keys Menu
+    else
+        xdotool mousemove --window "$win" 300 200 click 3
+    fi
+    for _ in $(seq 1 400); do
+        picture "$out/menu-open.png"
+        count_differing "$out/menu-open.png" "$out/menu-closed.png"
+        ((differing > 0)) && return
+        alive
+        sleep 0.05
+    done
+    fail "the context menu did not open over the picture"
 }
 
 on_wayland && start_keyboard
@@ -311,6 +369,65 @@ play)
         sleep 0.1
     done
     echo "ok: Esc brings back the view on screen, pixel for pixel"
+    ;;
+quick)
+    # Under a window manager a request is taken in its own time: quick
+    # presses must still end in the layout it shows.
+    draw_and_zoom
+    windowed=$(window_geometry)
+    shot "$out/windowed.png"
+    if on_wayland; then
+        screen=$(swaymsg -t get_outputs | jq -r '.[0].rect | "\(.width) \(.height)"')
+    else
+        screen=$(xdotool getdisplaygeometry)
+    fi
+    read -r screen_w screen_h <<<"$screen"
+    full_geometry="${screen_w}x${screen_h}+0+0"
+    press_keys F11
+    expect_geometry "$full_geometry" "F11 did not cover the screen"
+    # The full-screen layout, once its picture is drawn.
+    screen_shot "$out/full.png"
+    for _ in $(seq 1 120); do
+        sleep 1
+        screen_shot "$out/full-again.png"
+        count_differing "$out/full-again.png" "$out/full.png"
+        ((differing == 0)) && break
+        cp "$out/full-again.png" "$out/full.png"
+    done
+    ((differing == 0)) || fail "the full-screen picture kept changing"
+    press_keys F11
+    expect_a_layout back
+    [ "$layout" = window ] || fail "F11 did not give the window back"
+    for presses in 2 3 4; do
+        if on_wayland; then
+            mapfile -t keys < <(for _ in $(seq "$presses"); do printf '%s\n' -k F11; done)
+            wtype "${keys[@]}"
+        else
+            mapfile -t keys < <(for _ in $(seq "$presses"); do echo F11; done)
+            xdotool key --delay 0 "${keys[@]}"
+        fi
+        expect_a_layout "burst-$presses"
+        before=$layout
+        if [ "$layout" = full ]; then press_keys Escape; else press_keys F11; fi
+        expect_a_layout "after-$presses"
+        [ "$layout" != "$before" ] || fail "after $presses quick presses, F11 or Esc left the $layout layout"
+        if [ "$layout" = full ]; then
+            press_keys F11
+            expect_a_layout "back-$presses"
+        fi
+    done
+    ;;
+menukeys)
+    # Keys pressed while the menu is open are the menu's.
+    draw_and_zoom
+    open_menu
+    press_keys i Escape
+    expect_seen menu-i "$out/zoomed.png"
+    echo "ok: I with the menu open did nothing under it"
+    open_menu
+    press_keys w
+    expect_seen menu-w "$out/before-i.png"
+    echo "ok: W with the menu open was the menu's Show Where You Are, and closed it"
     ;;
 *) fail "no case $4" ;;
 esac

@@ -19,6 +19,13 @@ inner_x=18 inner_y=10 inner_w=573 inner_h=413
 
 on_wayland() { [ -n "${WAYLAND_DISPLAY:-}" ]; }
 
+# X11: the window's inside as "X Y W H" on the screen. Not xdotool's
+# geometry, which under a window manager counts the frame's offset twice.
+window_place() {
+    xwininfo -id "$win" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print x, y, w, h }'
+}
+
 start_levyc() { # start_levyc LOG [ARG ...] -> sets app_pid and win
     if on_wayland; then
         # A plain command, not a function, so that $! is the program itself.
@@ -41,8 +48,7 @@ start_levyc() { # start_levyc LOG [ARG ...] -> sets app_pid and win
     app_pid=$!
     pids+=("$app_pid")
     win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "no window Form1"
-    eval "$(xdotool getwindowgeometry --shell "$win")"
-    win_x=$X win_y=$Y
+    read -r win_x win_y _ < <(window_place)
     # Arguments may start a Draw at once: the idle picture may never be seen.
     (($# == 1)) || return 0
     # Mapped is not yet painted: the idle picture area is one colour, not black.
@@ -190,7 +196,9 @@ close_and_expect_exit() { # close_and_expect_exit SECONDS [DRAW_COMMAND ...]
 # they cannot be compared. Call it directly, not in $(...), so a failure counts.
 count_differing() { # count_differing A B
     differing=$(compare -metric AE "$1" "$2" null: 2>&1) || true
-    [[ "$differing" =~ ^[0-9]+$ ]] || fail "cannot compare $1 and $2: $differing"
+    # A million or more is written as 1.15553e+06.
+    [[ "$differing" =~ ^[0-9]+(\.[0-9]+e\+[0-9]+)?$ ]] || fail "cannot compare $1 and $2: $differing"
+    differing=$(printf '%.0f' "$differing")
 }
 
 # Waits until the picture area is $reference, the complete picture as
