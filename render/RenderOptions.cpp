@@ -215,7 +215,7 @@ QString CentredWindow(RenderOptions &options, const std::optional<QByteArray> &c
     }
     const std::optional<double> scale = OptionText::Zoom(QString::fromLatin1(*zoom));
     if (!scale) {
-        return QStringLiteral("bad zoom '%1': expected a number above 0").arg(PrintableName(*zoom));
+        return QStringLiteral("bad zoom '%1': expected a number other than 0").arg(PrintableName(*zoom));
     }
     const QSize size = options.dive && !sizeGiven ? RenderOptions::DefaultDiveSize : options.size;
     options.window = CentredView(*point, *scale, size);
@@ -258,7 +258,9 @@ QString RenderUsage(QSize defaultSize)
                "                   draw the view centred on the world point (X, Y) instead, its pixels the\n"
                "                   Draw's shape at any size and Z times smaller: zoom 1 at %2x%3 about the\n"
                "                   Draw's centre, 105,-45, is the Draw's window, and a larger --size shows\n"
-               "                   more around the same centre at the same scale\n"
+               "                   more around the same centre at the same scale: the zoom the window's\n"
+               "                   overlay shows, at any size of its picture; below 0 the view is turned\n"
+               "                   half way round, as --window with both pairs of corners reversed\n"
                "  --animate FILE   write the drawing as a looping, lossless animated WebP instead: the\n"
                "                   cleared picture, then one frame after each curve, the last held %4 s;\n"
                "                   a FILE beginning with '-' is an option, and the file comes as OUTPUT;\n"

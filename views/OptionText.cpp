@@ -66,7 +66,7 @@ std::optional<double> OptionText::Zoom(QStringView text)
 {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value) || !(value > 0)) {
+    if (!ok || !std::isfinite(value) || value == 0) {
         return std::nullopt;
     }
     return value;

@@ -28,7 +28,7 @@ public:
     [[nodiscard]] static std::optional<WorldWindow> Window(QStringView text);
     // "X,Y": two finite numbers.
     [[nodiscard]] static std::optional<WorldPoint> Centre(QStringView text);
-    // A finite number above 0.
+    // A finite number other than 0; below 0 the view is turned half way round.
     [[nodiscard]] static std::optional<double> Zoom(QStringView text);
 };
 

@@ -1,6 +1,6 @@
 #include "OverlayText.h"
 
-#include "world/PictureWorld.h"
+#include "ViewText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +25,7 @@ QString Fixed(double value, int decimals)
 } // namespace
 
 OverlayText::OverlayText(const WorldWindow &view, QSize size)
-    : zoom_(PictureWorld.Width() / std::abs(view.Width()))
+    : zoom_(std::abs(ViewZoom(view, size)))
     , x_(view.CentreX())
     , y_(view.CentreY())
 {

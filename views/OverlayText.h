@@ -15,7 +15,8 @@ public:
     // `view` shown on an image of `size` pixels.
     OverlayText(const WorldWindow &view, QSize size);
 
-    // 810 / the view's width in world units: the Draw's view is 1 at any size.
+    // The scale of a pixel against the Draw's, as --zoom gives it: the same
+    // view's scale reads the same in the window and in full screen.
     [[nodiscard]] double Zoom() const { return zoom_; }
     // "×1.25", "×4", "×1.2e6", "×8.1e-5".
     [[nodiscard]] QString ZoomText() const;

@@ -1,5 +1,7 @@
 #include "OverviewPlacement.h"
 
+#include "ViewText.h"
+
 #include "world/PictureWorld.h"
 
 #include <algorithm>
@@ -29,9 +31,9 @@ OverviewPlacement::OverviewPlacement(QSizeF picture)
         QRectF(picture.width() - OverviewMargin - width, picture.height() - OverviewMargin - height, width, height);
 }
 
-bool OverviewPlacement::Shows(const WorldWindow &view)
+bool OverviewPlacement::Shows(const WorldWindow &view, QSize size)
 {
-    return std::abs(view.Width()) * OverviewFromZoom < std::abs(PictureWorld.Width());
+    return std::abs(ViewZoom(view, size)) > OverviewFromZoom;
 }
 
 QRectF OverviewPlacement::Mark(const WorldWindow &view) const

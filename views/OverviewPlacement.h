@@ -5,6 +5,7 @@
 
 #include <QLineF>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 
 #include <optional>
@@ -20,8 +21,9 @@ class OverviewPlacement
 public:
     explicit OverviewPlacement(QSizeF picture);
 
-    // Whether a view is deep enough for the overview to show.
-    static bool Shows(const WorldWindow &view);
+    // Whether a view shown at `size` pixels is deep enough for the overview
+    // to show: by its zoom, the same at any size.
+    static bool Shows(const WorldWindow &view, QSize size);
 
     // Where the overview sits.
     [[nodiscard]] QRectF Frame() const { return frame_; }

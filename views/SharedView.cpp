@@ -5,21 +5,28 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace levyc {
 
 namespace {
 
-// Width over height, to this part of itself, counts as the same shape: the
-// corners of a view that went through text are rounded, its shape with them.
+// Width over height, to this part of itself, counts as the same shape.
 constexpr double SameShape = 1e-9;
+// A few units in the last place of a corner: far from the Draw's centre and
+// deep, each side's length is only that exact, so the shape is too.
+constexpr double CornerUlps = 4 * std::numeric_limits<double>::epsilon();
 
 bool HasShapeOf(const WorldWindow &window, const WorldWindow &shape)
 {
     const double given = window.Width() / window.Height();
     const double wanted = shape.Width() / shape.Height();
-    return std::abs(given - wanted) <= SameShape * std::abs(wanted);
+    const double rounding =
+        CornerUlps * (std::max(std::abs(window.Left), std::abs(window.Right)) / std::abs(window.Width()) +
+                      std::max(std::abs(window.Top), std::abs(window.Bottom)) / std::abs(window.Height()));
+    return std::abs(given - wanted) <= (SameShape + rounding) * std::abs(wanted);
 }
 
 ParsedView Shaped(ParsedView view, const WorldWindow &current)

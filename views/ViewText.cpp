@@ -13,15 +13,64 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace levyc {
 
 namespace {
 
-// The fewest digits that read back as the same double: 0.1, not 0.10000000000000001.
+// The fewest digits that read back as the same double: 0.1, not
+// 0.10000000000000001, and 1e9, not 1e+09.
 QString Number(double value)
 {
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
+    static const QRegularExpression exponent(QStringLiteral("e\\+?(-?)0*(?=\\d)"));
+    return text.replace(exponent, QStringLiteral("e\\1"));
+}
+
+// `value` to `digits` significant digits.
+double Rounded(double value, int digits)
+{
+    return QString::number(value, 'g', digits).toDouble();
+}
+
+// Double precision holds no more significant digits than these.
+constexpr int MostDigits = 17;
+
+struct Centred
+{
+    WorldPoint centre;
+    double zoom;
+};
+
+// The centre and zoom with the fewest digits whose view is `window` exactly,
+// as it is when they were given, say as --centre 300,-400 --zoom 1e9; none
+// for a window made another way.
+std::optional<Centred> GivenCentre(const WorldWindow &window, QSize size)
+{
+    const double zoom = ViewZoom(window, size);
+    for (int zoomDigits = 1; zoomDigits <= MostDigits; ++zoomDigits) {
+        const double z = Rounded(zoom, zoomDigits);
+        std::optional<double> x;
+        std::optional<double> y;
+        // Each coordinate sets two sides alone, so each has its own digits.
+        for (int digits = 1; digits <= MostDigits && !(x && y); ++digits) {
+            const double cx = Rounded(window.CentreX(), digits);
+            const double cy = Rounded(window.CentreY(), digits);
+            const WorldWindow across = CentredView({cx, window.CentreY()}, z, size);
+            const WorldWindow down = CentredView({window.CentreX(), cy}, z, size);
+            if (!x && across.Left == window.Left && across.Right == window.Right) {
+                x = cx;
+            }
+            if (!y && down.Top == window.Top && down.Bottom == window.Bottom) {
+                y = cy;
+            }
+        }
+        if (x && y) {
+            return Centred{{*x, *y}, z};
+        }
+    }
+    return std::nullopt;
 }
 
 QString SizeText(QSize size)
@@ -80,9 +129,11 @@ WorldWindow CentredView(WorldPoint centre, double zoom, QSize size)
 
 double ViewZoom(const WorldWindow &window, QSize size)
 {
-    const double across = PictureWorld.Width() * size.width() / (PictureSize.width() * std::abs(window.Width()));
+    const double across = PictureWorld.Width() * size.width() / (PictureSize.width() * window.Width());
     const double down = PictureWorld.Height() * size.height() / (PictureSize.height() * window.Height());
-    return std::min(std::abs(across), std::abs(down));
+    const double zoom = std::min(std::abs(across), std::abs(down));
+    // Both ways reversed is the view turned half way round, as is a zoom below 0.
+    return across < 0 && down < 0 ? -zoom : zoom;
 }
 
 QString WindowLine(const WorldWindow &window, QSize size)
@@ -93,10 +144,10 @@ QString WindowLine(const WorldWindow &window, QSize size)
 
 QString CentreLine(const WorldWindow &window, QSize size)
 {
-    const double x = window.CentreX();
-    const double y = window.CentreY();
+    const Centred given =
+        GivenCentre(window, size).value_or(Centred{{window.CentreX(), window.CentreY()}, ViewZoom(window, size)});
     return QStringLiteral("--centre %1,%2 --zoom %3 --size %4")
-        .arg(Number(x), Number(y), Number(ViewZoom(window, size)), SizeText(size));
+        .arg(Number(given.centre.X), Number(given.centre.Y), Number(given.zoom), SizeText(size));
 }
 
 ParsedView ParseViewText(const QString &text, QSize size)
@@ -147,7 +198,7 @@ ParsedView ParseViewText(const QString &text, QSize size)
         }
         const std::optional<double> scale = OptionText::Zoom(values[2]);
         if (!scale) {
-            return Refused(Tr("bad zoom '%1': expected a number above 0").arg(values[2]));
+            return Refused(Tr("bad zoom '%1': expected a number other than 0").arg(values[2]));
         }
         view.window = CentredView(*point, *scale, view.size);
     } else {

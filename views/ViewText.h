@@ -20,12 +20,14 @@ namespace levyc {
 inline constexpr const char *ViewTextKey = "levyc-view";
 
 // The view centred on `centre` at `zoom`, at `size` pixels. Zoom 1 at the
-// Draw's size, centred on the Draw's centre, is the Draw's window exactly.
+// Draw's size, centred on the Draw's centre, is the Draw's window exactly;
+// a zoom below 0 turns the view half way round.
 WorldWindow CentredView(WorldPoint centre, double zoom, QSize size);
 
 // The centre line's zoom for a window shown at `size`: the largest whose
 // centred view holds the whole window, so that a window of another pixel
-// shape comes back reshaped, centred, as a dive's last view is.
+// shape comes back reshaped, centred, as a dive's last view is. Below 0 for
+// a window turned half way round, its corners both ways reversed.
 double ViewZoom(const WorldWindow &window, QSize size);
 
 // The two lines, each number with 17 significant digits so that it reads back

@@ -352,7 +352,7 @@ void PictureBox::Painted(const QRect &rect)
 
 bool PictureBox::OverviewVisible() const
 {
-    return Exploring() && OverviewShown() && overview_.HasDrawn() && OverviewPlacement::Shows(View());
+    return Exploring() && OverviewShown() && overview_.HasDrawn() && OverviewPlacement::Shows(View(), ImageSize());
 }
 
 std::optional<WorldPoint> PictureBox::OverviewPoint(QPointF position) const

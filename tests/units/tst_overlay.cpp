@@ -1,6 +1,7 @@
 #include "drawing/PictureSize.h"
 #include "views/OverlayText.h"
 #include "views/OverviewPlacement.h"
+#include "views/ViewText.h"
 #include "world/PictureWorld.h"
 
 #include <QtTest>
@@ -32,6 +33,8 @@ private slots:
     void viewsAPixelApartReadApart();
     void overview_data();
     void overview();
+    void oneZoomAtAnySize_data();
+    void oneZoomAtAnySize();
 };
 
 void TestOverlay::overlayText_data()
@@ -117,7 +120,7 @@ void TestOverlay::overview()
     QFETCH(bool, cross);
     const OverviewPlacement overview{QSizeF(PictureSize)};
     QCOMPARE(overview.Frame(), QRectF(424, 304, 143, 103));
-    QCOMPARE(OverviewPlacement::Shows(view), shown);
+    QCOMPARE(OverviewPlacement::Shows(view, PictureSize), shown);
     const QRectF got = overview.Mark(view);
     QVERIFY2(
         qAbs(got.left() - mark.left()) < 1e-9 && qAbs(got.top() - mark.top()) < 1e-9 &&
@@ -140,6 +143,31 @@ void TestOverlay::overview()
     QCOMPARE(moved.Top + moved.Height() / 2, 410.0);
     QCOMPARE(moved.Width(), view.Width());
     QVERIFY(!overview.WorldAt(QPointF(423, 350)).has_value());
+}
+
+void TestOverlay::oneZoomAtAnySize_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("overview");
+    QTest::newRow("x9.31 in the window") << 9.31 << PictureSize << "×9.31" << true;
+    QTest::newRow("x9.31 in full screen") << 9.31 << QSize(1920, 1080) << "×9.31" << true;
+    QTest::newRow("x3 in full screen: no overview") << 3.0 << QSize(1920, 1080) << "×3" << false;
+    QTest::newRow("x5 in full screen") << 5.0 << QSize(1920, 1080) << "×5" << true;
+}
+
+// The scale of a pixel is the zoom, as --zoom reads it: a larger picture
+// shows more around the same centre, at the same zoom.
+void TestOverlay::oneZoomAtAnySize()
+{
+    QFETCH(double, zoom);
+    QFETCH(QSize, size);
+    QFETCH(QString, text);
+    QFETCH(bool, overview);
+    const WorldWindow view = CentredView({123.25, -67.5}, zoom, size);
+    QCOMPARE(OverlayText(view, size).ZoomText(), text);
+    QCOMPARE(OverviewPlacement::Shows(view, size), overview);
 }
 
 QTEST_MAIN(TestOverlay)

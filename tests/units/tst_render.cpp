@@ -618,7 +618,9 @@ void TestRender::centreAndZoom_data()
                                  << "they do not go with --icon";
     QTest::newRow("centre alone") << QStringList{"--centre", "0,0"} << QStringList{} << "--centre needs --zoom";
     QTest::newRow("zoom alone") << QStringList{"--zoom", "3"} << QStringList{} << "--zoom needs --centre";
-    for (const char *bad : {"0", "-2", "inf", "nan", "x", ""}) {
+    QTest::newRow("zoom -2 is the middle half, turned half way round")
+        << QStringList{"--centre=105,-45", "--zoom=-2"} << QStringList{"--window", "307.5,-272.5,-97.5,182.5"} << "";
+    for (const char *bad : {"0", "inf", "nan", "x", ""}) {
         QTest::addRow("zoom '%s'", bad) << QStringList{"--centre", "0,0", "--zoom", QString::fromLatin1(bad)}
                                         << QStringList{} << "bad zoom '" + QString::fromLatin1(bad) + "': expected";
     }

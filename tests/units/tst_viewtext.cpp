@@ -115,6 +115,17 @@ void TestViewText::linesRoundTrip_data()
                               << "--centre 105,-45 --zoom 1 --size 573x413" << true;
     QTest::newRow("deep, at 1e12") << CentredView(DeepCentre, 1e12, PictureSize) << PictureSize << ""
                                    << "" << true;
+    // A view given by its centre and zoom is written as it was given.
+    QTest::newRow("given at 1e9") << CentredView({300, -400}, 1e9, PictureSize) << PictureSize << ""
+                                  << "--centre 300,-400 --zoom 1e9 --size 573x413" << true;
+    // Below 0 the zoom turns the view half way round, as reversed corners do.
+    QTest::newRow("turned half way round")
+        << WorldWindow{310, -410, 290, -390} << QSize(100, 100) << "--window 310,-410,290,-390 --size 100x100"
+        << "" << false;
+    QTest::newRow("turned, given at -8") << CentredView({300, -400}, -8, PictureSize) << PictureSize << ""
+                                         << "--centre 300,-400 --zoom -8 --size 573x413" << true;
+    QTest::newRow("given, full HD") << CentredView({-0.1, 12.345}, 2.5e-3, QSize(1920, 1080)) << QSize(1920, 1080) << ""
+                                    << "--centre -0.1,12.345 --zoom 0.0025 --size 1920x1080" << true;
     QTest::newRow("deep, full HD") << CentredView(DeepCentre, 1e12, QSize(1920, 1080)) << QSize(1920, 1080) << ""
                                    << "" << true;
     QTest::newRow("square pixels, wider than the Draw's")
@@ -197,8 +208,9 @@ void TestViewText::parse_data()
     QTest::newRow("both kinds") << "--window 0,1,1,0 --centre 0,0 --zoom 1" << other << none << "not both";
     QTest::newRow("given twice") << "--zoom 1 --centre 0,0 --zoom 2" << other << none << "--zoom given twice";
     QTest::newRow("a program's name") << "levyc-render --window 0,1,1,0" << other << none << "unknown 'levyc-render'";
+    QTest::newRow("zoom below 0: turned")
+        << "--centre 105,-45 --zoom -1" << PictureSize << WorldWindow{510, -500, -300, 410} << "";
     QTest::newRow("zoom 0") << "--centre 1,2 --zoom 0" << other << none << "bad zoom '0'";
-    QTest::newRow("negative zoom") << "--centre 1,2 --zoom -3" << other << none << "bad zoom '-3'";
     QTest::newRow("infinite zoom") << "--centre 1,2 --zoom inf" << other << none << "bad zoom 'inf'";
     QTest::newRow("not a number") << "--centre nan,2 --zoom 1" << other << none << "bad centre 'nan,2'";
     QTest::newRow("missing value") << "--centre 1,2 --zoom" << other << none << "bad zoom ''";

@@ -104,7 +104,7 @@ void TestProgram::withoutADisplay_data()
                                              << "";
     QTest::newRow("--help, then a zoom of 0") << QStringList{"--help", "--centre", "1,2", "--zoom", "0"} << ":9999"
                                               << "" << 2 << ""
-                                              << "levyc: bad zoom '0': expected a number above 0 (see --help)\n"
+                                              << "levyc: bad zoom '0': expected a number other than 0 (see --help)\n"
                                               << "";
     QTest::newRow("too wide once given the picture's shape")
         << QStringList{"--window", "0,1,9e6,0"} << ":9999"

@@ -82,6 +82,8 @@ private slots:
     void copyViewGivesBothLines();
     void goToViewShowsTheCopiedView_data();
     void goToViewShowsTheCopiedView();
+    void copyViewKeepsWhatWasGiven_data();
+    void copyViewKeepsWhatWasGiven();
     void goToViewRefusesWhatIsNoView_data();
     void goToViewRefusesWhatIsNoView();
     void aViewOfAnotherShapeIsWidenedToHoldIt_data();
@@ -248,6 +250,42 @@ void TestShareView::goToViewShowsTheCopiedView()
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     QTest::keyClick(picture, Qt::Key_Left, Qt::AltModifier);
     TRY_COMPARE(picture->View(), DrawView);
+}
+
+void TestShareView::copyViewKeepsWhatWasGiven_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("copied");
+    QTest::newRow("a centre and zoom, as given")
+        << "--centre 300,-400 --zoom 1e9"
+        << "--window 299.999999595,-399.999999545,300.000000405,-400.000000455 --size 573x413\n"
+           "--centre 300,-400 --zoom 1e9 --size 573x413\n";
+    QTest::newRow("corners reversed both ways: turned in both lines") << "--window 510,-500,-300,410"
+                                                                      << "--window 510,-500,-300,410 --size 573x413\n"
+                                                                         "--centre 105,-45 --zoom -1 --size 573x413\n";
+    QTest::newRow("a zoom below 0: turned in both lines") << "--centre 105,-45 --zoom -2"
+                                                          << "--window 307.5,-272.5,-97.5,182.5 --size 573x413\n"
+                                                             "--centre 105,-45 --zoom -2 --size 573x413\n";
+}
+
+// Go to View, then Copy View from the menu: what was typed comes back.
+void TestShareView::copyViewKeepsWhatWasGiven()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, copied);
+    PictureBox *picture = Picture();
+    Draw();
+    QLineEdit *field = GoToView();
+    QVERIFY(field != nullptr);
+    field->clear();
+    QTest::keyClicks(field, typed);
+    QTest::keyClick(field, Qt::Key_Return);
+    TRY_VERIFY(form_->findChild<QLineEdit *>(QStringLiteral("ViewText")) == nullptr);
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(ChooseFromMenu(picture, QStringLiteral("CopyView")));
+    TRY_COMPARE(QGuiApplication::clipboard()->text(), copied);
 }
 
 namespace {

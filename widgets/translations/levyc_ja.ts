@@ -293,8 +293,8 @@
         <translation>中心 '%1' が不正です: X,Y の形で指定してください</translation>
     </message>
     <message>
-        <source>bad zoom '%1': expected a number above 0</source>
-        <translation>倍率 '%1' が不正です: 0 より大きい数を指定してください</translation>
+        <source>bad zoom '%1': expected a number other than 0</source>
+        <translation>倍率 '%1' が不正です: 0 以外の数を指定してください</translation>
     </message>
     <message>
         <source>expected --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z</source>
