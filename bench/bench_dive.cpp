@@ -8,12 +8,21 @@
 //     and the same for the drawing's own part of each step, the change in
 //     what both frames show, which leaves out the picture moving in and out
 //     of the frame. The options are those that made the file.
+//   bench_dive estimate [levyc-render's dive options...]
+//     what Save Dive… estimates for that dive before it starts, its time and
+//     its bytes, against the save itself, made as the window makes it into
+//     the options' --dive file: within 1.5 times.
+#include "drawing/Passes.h"
+#include "output/FileOutput.h"
 #include "render/RenderOptions.h"
 #include "tests/support/FrameLuma.h"
 #include "tests/support/WebPFrames.h"
+#include "video/DiveEstimate.h"
+#include "video/OutputSink.h"
 #include "views/DivePath.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QImage>
 
 #include <cmath>
@@ -121,6 +130,52 @@ int Luma(const QString &name, int skip, const QList<QByteArray> &arguments)
 
 } // namespace
 
+int Estimate(const QList<QByteArray> &arguments)
+{
+    const RenderOptions options = ParseRenderOptions(arguments, RenderOptions::DefaultDiveSize);
+    if (!options.error.isEmpty() || !options.dive || !options.format) {
+        std::fprintf(stderr, "bench_dive: %s\n", qPrintable(options.error));
+        return 2;
+    }
+    Dive dive{options.from, options.window,  options.size,   options.seconds,
+              options.fps,  *options.format, options.through};
+    if (options.quality >= 0) {
+        dive.quality = options.quality;
+    }
+    // The curves are the window's already: neither figure counts them.
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const std::atomic<bool> cancelled = false;
+    QString error;
+    const std::optional<DiveEstimate> estimate = EstimateDive(dive, curves, cancelled, &error);
+    if (!estimate) {
+        std::fprintf(stderr, "bench_dive: %s\n", qPrintable(error));
+        return 1;
+    }
+    // Then the save itself, as the window makes it.
+    QElapsedTimer timer;
+    timer.start();
+    FileOutput output;
+    qint64 bytes = 0;
+    DiveFigures figures;
+    if (!output.Open(options.output, &error) || !MakeDive(dive, curves, OutputSink(output, &bytes), &figures, &error) ||
+        !output.Commit(&error)) {
+        std::fprintf(stderr, "bench_dive: %s\n", qPrintable(error));
+        return 1;
+    }
+    const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    const auto within = [](double estimated, double real) {
+        return estimated <= real * 1.5 && real <= estimated * 1.5 ? "met" : "NOT MET";
+    };
+    std::printf("%s %dx%d: estimate %.2f s, %.2f MB (a frame drawn in %.1f ms, encoded in %.1f ms, %.1f ms of "
+                "processor time); saved in %.2f s, "
+                "%.2f MB: time %.2f times, %s; size %.2f times, %s\n",
+                qPrintable(DiveFormatName(dive.format)), dive.size.width(), dive.size.height(), estimate->seconds,
+                estimate->bytes / 1e6, estimate->drawMs, estimate->encodeMs, estimate->cpuMs, seconds,
+                static_cast<double>(bytes) / 1e6, estimate->seconds / seconds, within(estimate->seconds, seconds),
+                estimate->bytes / static_cast<double>(bytes), within(estimate->bytes, static_cast<double>(bytes)));
+    return 0;
+}
+
 int main(int argc, char *argv[])
 {
     const QCoreApplication application(argc, argv);
@@ -131,9 +186,13 @@ int main(int argc, char *argv[])
     if (argc >= 2 && QByteArray(argv[1]) == "composition") {
         return Composition(arguments);
     }
+    if (argc >= 2 && QByteArray(argv[1]) == "estimate") {
+        return Estimate(arguments);
+    }
     if (argc >= 5 && QByteArray(argv[1]) == "luma") {
         return Luma(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt(), arguments.mid(2));
     }
-    std::fprintf(stderr, "usage: bench_dive composition DIVE-OPTIONS... | luma FILE.webp SKIP DIVE-OPTIONS...\n");
+    std::fprintf(stderr, "usage: bench_dive composition DIVE-OPTIONS... | estimate DIVE-OPTIONS... | luma FILE.webp "
+                         "SKIP DIVE-OPTIONS...\n");
     return 2;
 }

@@ -27,9 +27,6 @@ namespace levyc {
 namespace {
 
 constexpr int IoBufferSize = 1 << 16;
-// A key frame each two seconds: a player seeks to any point quickly, and a
-// fragmented MP4 is cut there.
-constexpr int KeyFrameSeconds = 2;
 
 // The lowest H.264 level named: 4.1 is played everywhere, and its bitrate
 // leaves x264 room at the highest qualities up to 1080p.
@@ -202,7 +199,7 @@ bool VideoEncoder::Start(const VideoSettings &settings, VideoSink sink, QString 
         s.codec->pix_fmt = AV_PIX_FMT_YUV420P;
         s.codec->time_base = {1, fps};
         s.codec->framerate = {fps, 1};
-        s.codec->gop_size = fps * KeyFrameSeconds;
+        s.codec->gop_size = fps * VideoSettings::KeyFrameSeconds;
         s.codec->color_range = AVCOL_RANGE_MPEG;
         s.codec->colorspace = AVCOL_SPC_BT709;
         s.codec->color_primaries = AVCOL_PRI_BT709;

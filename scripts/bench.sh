@@ -145,6 +145,21 @@ done
 "$build/bench/bench_dive" composition --window "$deep" --dive "$work/c.mp4"
 "$render" --quiet --size 640x360 --window "$deep" --dive "$work/p.webp"
 "$build/bench/bench_dive" luma "$work/p.webp" 20 --size 640x360 --window "$deep" --dive "$work/p.webp"
+
+section "Save Dive…'s estimate against the save itself (within 1.5 times)"
+# The bench's dive and one into a busy place, at a small size, the
+# picture's (an MP4 loses its odd pixels, as the window's does) and HD.
+for view in "--window $deep" "--centre 200,-380 --zoom 1e7"; do
+    echo "$view:"
+    for size in 160x90 573x413 1280x720; do
+        for format in mp4 webp; do
+            shape=$size
+            [ "$format" = mp4 ] && shape=$(echo "$size" | awk -Fx '{ printf "%dx%d", $1 - $1 % 2, $2 - $2 % 2 }')
+            # shellcheck disable=SC2086 # the view is two or four words
+            "$build/bench/bench_dive" estimate --size "$shape" $view --dive "$work/e.$format"
+        done
+    done
+done
 rm -rf "$work"
 
 section "On screen, X11 (Xvfb)"

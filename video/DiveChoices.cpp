@@ -7,24 +7,6 @@
 
 namespace levyc {
 
-namespace {
-
-// Figures per frame, for each million of its pixels, from levyc-render
-// --time dives of 2 s at 30 fps and 640x360 toward --window
-// 290,-390,310,-410 on two cores. The time is what a 10 s 1280x720 dive
-// takes on an idle machine, 10.6 to 13.5 s (here, under a load average of 11,
-// it was 250 to 370 ms a million pixels): drawing and encoding overlap.
-constexpr double WorkMsPerMegapixel = 45;
-// The bytes: a lossless WebP frame 65 200; at quality 60 an MP4 frame
-// 79 500 and a WebM frame 95 200, twice as many about every 32 steps of
-// quality (MP4: 35 900 at 30, 133 200 at 90).
-constexpr double WebPBytesPerMegapixel = 65200;
-constexpr double Mp4BytesPerMegapixel = 79500;
-constexpr double WebMBytesPerMegapixel = 95200;
-constexpr double QualityPerDoubling = 32;
-
-} // namespace
-
 QSize FrameSizeOf(const DiveChoices &choices, QSize picture)
 {
     QSize size = picture;
@@ -50,19 +32,6 @@ QSize FrameSizeOf(const DiveChoices &choices, QSize picture)
 int FramesOf(const DiveChoices &choices)
 {
     return static_cast<int>(std::lround(choices.seconds * choices.fps));
-}
-
-DiveEstimate EstimateDive(const DiveChoices &choices, QSize picture)
-{
-    const QSize size = FrameSizeOf(choices, picture);
-    const double frames = std::max(FramesOf(choices), DivePath::MinFrames);
-    const double megapixels = static_cast<double>(size.width()) * size.height() / 1e6;
-    double perFrame = WebPBytesPerMegapixel;
-    if (choices.format != DiveFormat::WebP) {
-        perFrame = (choices.format == DiveFormat::Mp4 ? Mp4BytesPerMegapixel : WebMBytesPerMegapixel) *
-                   std::exp2((choices.quality - VideoSettings::DefaultQuality) / QualityPerDoubling);
-    }
-    return {frames * megapixels * WorkMsPerMegapixel / 1000, frames * megapixels * perFrame};
 }
 
 Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view, const std::vector<WorldWindow> &visited)

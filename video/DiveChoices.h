@@ -37,14 +37,6 @@ QSize FrameSizeOf(const DiveChoices &choices, QSize picture);
 // How many frames the dive has; a dive needs DivePath::MinFrames at least.
 int FramesOf(const DiveChoices &choices);
 
-// What a dive may cost before it is made.
-struct DiveEstimate
-{
-    double seconds = 0; // of work on two cores
-    double bytes = 0;   // of the file
-};
-DiveEstimate EstimateDive(const DiveChoices &choices, QSize picture);
-
 // The dive the choices make, to `view` on a picture of `picture` pixels,
 // through `visited` when they tour, or always from the Draw's own view,
 // where only a tour moves. At the picture's size it starts at the

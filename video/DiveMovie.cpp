@@ -13,6 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <new>
@@ -258,6 +259,33 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
         progress(frames, frames);
     }
     return finished;
+}
+
+bool EncodeAlone(const Dive &dive, std::span<const QImage> frames, qint64 *bytes, double *encodeMs, QString *error)
+{
+    // Only counted: the offset and the furthest byte, for an MP4's index written after its frames.
+    qint64 at = 0;
+    qint64 end = 0;
+    const VideoSink counter{[&](const char *, qint64 size, QString *) {
+                                at += size;
+                                end = std::max(end, at);
+                                return true;
+                            },
+                            [&](qint64 offset, int whence) {
+                                at = whence == SEEK_SET ? offset : whence == SEEK_CUR ? at + offset : end + offset;
+                                return at;
+                            }};
+    QElapsedTimer timer;
+    timer.start();
+    FrameEncoder encoder(dive, static_cast<int>(frames.size()), counter);
+    bool made = encoder.Start(error);
+    for (std::size_t i = 0; made && i < frames.size(); ++i) {
+        made = encoder.Add(frames[i], error);
+    }
+    made = made && encoder.Finish(error);
+    *bytes = end;
+    *encodeMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    return made;
 }
 
 } // namespace levyc

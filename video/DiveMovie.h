@@ -43,6 +43,8 @@ struct Dive
     DiveFormat format = DiveFormat::Mp4;
     std::vector<WorldWindow> through;            // views passed on the way, in order
     int quality = VideoSettings::DefaultQuality; // MP4 and WebM; a WebP is lossless
+
+    friend bool operator==(const Dive &, const Dive &) = default;
 };
 
 // The path a dive's frames follow.
@@ -66,5 +68,10 @@ using DiveProgress = std::function<bool(int framesDone, int frames)>;
 // at the end). False with a one-line reason, "cancelled" when cancelled.
 bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const VideoSink &sink, DiveFigures *figures,
               QString *error, const DiveProgress &progress = {});
+
+// Encodes `frames` as a film of their own, in the dive's format, size, rate
+// and quality, with nowhere to go: `bytes` gets the film's size, `encodeMs`
+// the time its encoder took. False with a one-line reason.
+bool EncodeAlone(const Dive &dive, std::span<const QImage> frames, qint64 *bytes, double *encodeMs, QString *error);
 
 } // namespace levyc

@@ -20,6 +20,9 @@ struct VideoSettings
 {
     static constexpr int MaxQuality = 100;
     static constexpr int DefaultQuality = 60;
+    // A key frame each two seconds: a player seeks to any point quickly, and
+    // a fragmented MP4 is cut there.
+    static constexpr int KeyFrameSeconds = 2;
 
     VideoFormat format = VideoFormat::Mp4;
     QSize size; // even sides

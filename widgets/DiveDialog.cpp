@@ -40,7 +40,7 @@ QString SizeText(QSize size)
 } // namespace
 
 DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, const WorldWindow &view,
-                       std::vector<WorldWindow> visited, QString noVideo, QWidget *parent)
+                       std::vector<WorldWindow> visited, SharedCurves curves, QString noVideo, QWidget *parent)
     : QDialog(parent)
     , picture_(picture)
     , view_(view)
@@ -58,6 +58,7 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, const WorldWin
     , buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
     , play_(buttons_->addButton(QString(), QDialogButtonBox::ActionRole))
     , noVideo_(std::move(noVideo))
+    , curves_(std::move(curves))
 {
     setObjectName(QStringLiteral("DiveDialog"));
     seconds_->setObjectName(QStringLiteral("DiveSeconds"));
@@ -160,10 +161,34 @@ DiveChoices DiveDialog::Choices() const
 
 std::optional<DiveEstimate> DiveDialog::Estimate() const
 {
-    if (!Problem().isEmpty()) {
+    if (!Problem().isEmpty() || measuring_ != DiveOf(Choices(), picture_, view_, visited_)) {
         return std::nullopt;
     }
-    return EstimateDive(Choices(), picture_);
+    return measured_;
+}
+
+void DiveDialog::Measure(const Dive &dive)
+{
+    if (measuring_ == dive) {
+        return;
+    }
+    measuring_ = dive;
+    measured_.reset();
+    unmeasured_.clear();
+    measure_.Run([this, dive, curves = curves_](const JobRunner::Job &job) {
+        QString error;
+        std::optional<DiveEstimate> estimate = EstimateDive(dive, *curves, job.cancelled, &error);
+        if (job.cancelled) {
+            return;
+        }
+        JobRunner::Post(this, [this, dive, estimate, error] {
+            if (measuring_ == dive) {
+                measured_ = estimate;
+                unmeasured_ = error;
+                Update();
+            }
+        });
+    });
 }
 
 QString DiveDialog::RangeProblem() const
@@ -246,15 +271,27 @@ void DiveDialog::Update()
         estimate_->setText(problem);
         return;
     }
-    const DiveEstimate estimate = *Estimate();
+    Measure(DiveOf(choices, picture_, view_, visited_));
+    const int frames = std::max(FramesOf(choices), DivePath::MinFrames);
     const QSize size = FrameSizeOf(choices, picture_);
+    if (!measured_) {
+        estimate_->setText(
+            unmeasured_.isEmpty()
+                ? tr("%1 frames at %2x%3: measuring what they cost…").arg(frames).arg(size.width()).arg(size.height())
+                : tr("%1 frames at %2x%3: what they cost cannot be measured: %4")
+                      .arg(frames)
+                      .arg(size.width())
+                      .arg(size.height())
+                      .arg(unmeasured_));
+        return;
+    }
     estimate_->setText(
         tr("%1 frames at %2x%3: about %4 of work and %5.")
-            .arg(std::max(FramesOf(choices), DivePath::MinFrames))
+            .arg(frames)
             .arg(size.width())
             .arg(size.height())
-            .arg(DurationText(estimate.seconds),
-                 QLocale().formattedDataSize(static_cast<qint64>(estimate.bytes), 1, QLocale::DataSizeSIFormat)));
+            .arg(DurationText(measured_->seconds),
+                 QLocale().formattedDataSize(static_cast<qint64>(measured_->bytes), 1, QLocale::DataSizeSIFormat)));
 }
 
 void DiveDialog::Retranslate()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "engine/JobRunner.h"
+#include "engine/ViewRenderThread.h"
 #include "video/DiveChoices.h"
+#include "video/DiveEstimate.h"
 
 #include <QDialog>
 
@@ -17,7 +20,8 @@ namespace levyc {
 
 // Shapes a dive before Save Dive… asks for its file: length, frames a
 // second, size, format and quality, and whether it tours the views visited,
-// with what it may cost in time and bytes.
+// with what it may cost in time and bytes, measured on a few of its frames
+// off the window's thread.
 class DiveDialog final : public QDialog
 {
     Q_OBJECT
@@ -26,9 +30,10 @@ class DiveDialog final : public QDialog
 public:
     // `picture`: the picture's size; `view`: the view on screen, where the
     // dive ends; `visited`: the views a tour passes (at the Draw's own view
-    // the only dive). `noVideo`: why MP4 and WebM cannot be made, empty when they can.
+    // the only dive); `curves`: what the dive draws. `noVideo`: why MP4 and
+    // WebM cannot be made, empty when they can.
     DiveDialog(const DiveChoices &choices, QSize picture, const WorldWindow &view, std::vector<WorldWindow> visited,
-               QString noVideo, QWidget *parent);
+               SharedCurves curves, QString noVideo, QWidget *parent);
     ~DiveDialog() override = default;
 
     // What exec() returns when Play was pressed: the choices are to be
@@ -37,7 +42,8 @@ public:
 
     // What is chosen; the tour as the user left it, even where it is the only dive.
     [[nodiscard]] DiveChoices Choices() const;
-    // What the choices may cost; none while they make no dive.
+    // What the choices may cost; none while they make no dive, or while it
+    // is being measured.
     [[nodiscard]] std::optional<DiveEstimate> Estimate() const;
 
     // A length of time, such as "12 s" or "3 min 20 s", in the current language.
@@ -64,6 +70,8 @@ private:
     // The fields' labels, the estimate and the buttons, in their places.
     void LayOut();
     void Update();
+    // Measures the dive unless it is the one measured or being measured.
+    void Measure(const Dive &dive);
     void Retranslate();
 
     QSize picture_;
@@ -82,6 +90,11 @@ private:
     QDialogButtonBox *buttons_;
     QPushButton *play_;
     QString noVideo_;
+    SharedCurves curves_;
+    std::optional<Dive> measuring_; // the dive whose estimate is coming or came
+    std::optional<DiveEstimate> measured_;
+    QString unmeasured_; // why it could not be measured
+    JobRunner measure_;
 };
 
 } // namespace levyc

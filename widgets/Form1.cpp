@@ -384,7 +384,8 @@ void Form1::SaveDive()
     if (!CanDive(Picture1->View(), Picture1->Visited())) {
         return; // a still: the menu no longer offers it
     }
-    DiveDialog shape(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited(), noVideo, this);
+    DiveDialog shape(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited(),
+                     std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), noVideo, this);
     const int answer = shape.exec();
     if (answer == QDialog::Rejected) {
         return;

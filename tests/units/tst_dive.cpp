@@ -1,7 +1,9 @@
 #include "drawing/Passes.h"
 #include "video/DiveChoices.h"
+#include "video/DiveEstimate.h"
 #include "video/DiveMovie.h"
 #include "views/DivePath.h"
+#include "views/OptionText.h"
 #include "views/ViewRender.h"
 #include "world/PictureWorld.h"
 
@@ -239,6 +241,8 @@ private slots:
     void timeIsTold();
     void toursFromTheDrawsView_data();
     void toursFromTheDrawsView();
+    void estimateFollowsTheFilm_data();
+    void estimateFollowsTheFilm();
 };
 
 void TestDive::decodes_data()
@@ -454,6 +458,41 @@ void TestDive::toursFromTheDrawsView()
     choices.tour = tour;
     const Dive dive = DiveOf(choices, QSize(573, 413), atDraws ? PictureWorld : elsewhere, visited);
     QCOMPARE(dive.through, tours ? visited : std::vector<WorldWindow>{});
+}
+
+void TestDive::estimateFollowsTheFilm_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("window");
+
+    // A view busy with lines, and one into the black beside the curves.
+    const QString busy = QStringLiteral("199.9,-379.9,200.1,-380.1");
+    const QString empty = QStringLiteral("400,-100,400.2,-100.2");
+    QTest::newRow("MP4, busy") << "dive.mp4" << busy;
+    QTest::newRow("MP4, into the black") << "dive.mp4" << empty;
+    QTest::newRow("WebP, busy") << "dive.webp" << busy;
+    QTest::newRow("WebP, into the black") << "dive.webp" << empty;
+}
+
+// The bytes Save Dive… promises, from a few of the dive's frames, against the film made.
+void TestDive::estimateFollowsTheFilm()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, window);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(RenderSmallDive({"--window", window, "--dive", path}));
+    const std::optional<WorldWindow> end = OptionText::Window(window);
+    QVERIFY(end.has_value());
+    const Dive dive{PictureWorld, *end, Size, Seconds, Fps, *DiveFormatOf(name.toUtf8()), {}};
+    const std::atomic<bool> cancelled = false;
+    QString error;
+    const std::optional<DiveEstimate> estimate = EstimateDive(dive, PictureCurves(), cancelled, &error);
+    QVERIFY2(estimate.has_value(), qPrintable(error));
+    const double ratio = estimate->bytes / static_cast<double>(QFileInfo(path).size());
+    QVERIFY2(ratio >= 1 / 1.5 && ratio <= 1.5,
+             qPrintable(QStringLiteral("estimated %1 times the film's bytes").arg(ratio)));
 }
 
 QTEST_GUILESS_MAIN(TestDive)

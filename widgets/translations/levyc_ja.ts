@@ -344,6 +344,14 @@
         <translation>%1 時間 %2 分</translation>
     </message>
     <message>
+        <source>%1 frames at %2x%3: measuring what they cost…</source>
+        <translation>%2x%3 で %1 フレーム: かかる時間とサイズを測っています…</translation>
+    </message>
+    <message>
+        <source>%1 frames at %2x%3: what they cost cannot be measured: %4</source>
+        <translation>%2x%3 で %1 フレーム: かかる時間とサイズを測れません: %4</translation>
+    </message>
+    <message>
         <source>%1 frames at %2x%3: about %4 of work and %5.</source>
         <translation>%2x%3 で %1 フレーム: 作成に約 %4、ファイルは約 %5 です。</translation>
     </message>
