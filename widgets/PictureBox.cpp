@@ -94,7 +94,7 @@ void PictureBox::Describe()
 {
     QString description = tr("The Lévy C curves drawn so far.");
     if (Exploring()) {
-        const OverlayText where(View(), ImageSize());
+        const OverlayText where(View(), contentsRect().size());
         description += QLatin1Char(' ') + tr("Zoom %1, centred on %2.").arg(where.ZoomText(), where.CentreText());
     }
     setAccessibleDescription(description + QLatin1Char(' ') + tr("Press F1 for the keys."));
@@ -352,7 +352,9 @@ void PictureBox::Painted(const QRect &rect)
 
 bool PictureBox::OverviewVisible() const
 {
-    return Exploring() && OverviewShown() && overview_.HasDrawn() && OverviewPlacement::Shows(View(), ImageSize());
+    // The zoom in the pixels a user sees, not the device's: the same at any scale of the screen.
+    return Exploring() && OverviewShown() && overview_.HasDrawn() &&
+           OverviewPlacement::Shows(View(), contentsRect().size());
 }
 
 std::optional<WorldPoint> PictureBox::OverviewPoint(QPointF position) const
@@ -370,7 +372,7 @@ QString PictureBox::OverlayLines() const
     if (!Exploring() || !OverlayShown() || (View() == PictureWorld && limit.isEmpty())) {
         return {};
     }
-    const OverlayText where(View(), ImageSize());
+    const OverlayText where(View(), contentsRect().size()); // as the overview, at any scale of the screen
     QStringList lines{where.ZoomText(), where.CentreText()};
     if (!limit.isEmpty()) {
         lines << limit;

@@ -19,7 +19,9 @@
 #            in one of the two layouts, the one the window manager shows, and
 #            F11 or Esc then gives the other;
 #   menukeys: with the context menu open, I (no letter of the menu's) does
-#            nothing under it, and W is the menu's Show Where You Are.
+#            nothing under it, and W is the menu's Show Where You Are;
+#   refused: Ctrl+G, a line that is no view, Enter: the dialog grows to give
+#            its reason.
 # Usage: e2e_view.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE [WM_DELETE]
 set -euo pipefail
 
@@ -204,14 +206,45 @@ open_menu() { # the picture's context menu, seen over the picture
     else
         xdotool mousemove --window "$win" 300 200 click 3
     fi
-    for _ in $(seq 1 400); do
+    for poll in $(seq 1 400); do
         picture "$out/menu-open.png"
         count_differing "$out/menu-open.png" "$out/menu-closed.png"
         ((differing > 0)) && return
         alive
+        # Under openbox a click in the moment after a menu closed opens
+        # none: the click again, while no menu shows.
+        if ! on_wayland && ((poll % 20 == 0)); then
+            xdotool mousemove --window "$win" 300 200 click 3
+        fi
         sleep 0.05
     done
     fail "the context menu did not open over the picture"
+}
+
+open_goto() { # Go to View by its key, until the dialog has the focus
+    press_keys ctrl+g
+    for _ in $(seq 1 1200); do
+        if on_wayland; then
+            swaymsg -t get_tree | jq -e '.. | objects | select(.name? == "Go to View" and .focused)' >/dev/null && return
+        else
+            xdotool search --onlyvisible --name '^Go to View$' windowfocus --sync >/dev/null 2>&1 && return
+        fi
+        alive
+        sleep 0.05
+    done
+    fail "Go to View did not open"
+}
+
+goto_height() { # the Go to View dialog's height on the screen; nothing once it is gone
+    if on_wayland; then
+        swaymsg -t get_tree | jq -r '.. | objects | select(.name? == "Go to View") | .rect.height'
+        return
+    fi
+    local dialog
+    dialog=$(xdotool search --onlyvisible --name '^Go to View$' | head -n 1) || true
+    if [ -n "$dialog" ]; then
+        xwininfo -id "$dialog" | awk '/^ *Height:/ { print $NF }'
+    fi
 }
 
 on_wayland && start_keyboard
@@ -248,15 +281,7 @@ goto | copy)
     start_levyc "$out/levyc.log"
     draw_and_wait
     "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$out/expected.png" || fail "levyc-render failed"
-    press_keys ctrl+g
-    for _ in $(seq 1 1200); do
-        if on_wayland; then
-            swaymsg -t get_tree | jq -e '.. | objects | select(.name? == "Go to View" and .focused)' >/dev/null && break
-        else
-            xdotool search --onlyvisible --name '^Go to View$' windowfocus --sync >/dev/null 2>&1 && break
-        fi
-        sleep 0.05
-    done
+    open_goto
     # The field starts with the view's line, selected: typing replaces it.
     if on_wayland; then wtype -- "--centre $centre --zoom $zoom"; else xdotool type --delay 5 -- "--centre $centre --zoom $zoom"; fi
     press_keys Return
@@ -291,6 +316,29 @@ goto | copy)
         ((differing == 0)) || fail "levyc-render $copied differs from the screen in $differing pixels"
         echo "ok: levyc-render $copied is the screen, pixel for pixel"
     fi
+    ;;
+refused)
+    # A line that is no view: the dialog stays, and grows to show the prompt
+    # and the reason whole, as the window manager lets it.
+    start_levyc "$out/levyc.log"
+    draw_and_wait
+    open_goto
+    before=$(goto_height)
+    if on_wayland; then wtype -- "--centre 1,2,3"; else xdotool type --delay 5 -- "--centre 1,2,3"; fi
+    press_keys Return
+    for _ in $(seq 1 400); do
+        after=$(goto_height)
+        ((after > before + 10)) && break
+        alive
+        sleep 0.05
+    done
+    ((after > before + 10)) || fail "the refused line left Go to View ${after:-gone} high, from $before"
+    echo "ok: Go to View grew from $before to $after to give its reason"
+    press_keys Escape
+    for _ in $(seq 1 400); do
+        [ -z "$(goto_height)" ] && break
+        sleep 0.05
+    done
     ;;
 fullscreen)
     draw_and_zoom
