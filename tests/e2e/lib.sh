@@ -36,8 +36,10 @@ start_levyc() { # start_levyc LOG [ARG ...] -> sets app_pid and win
         # Mapped once painted; focused, and floated at 0,0 by a rule in the
         # compositor's config.
         local ready='.. | objects | select(.name? == "Form1" and .focused and .rect.x == 0 and .rect.y == 0)'
-        for _ in $(seq 1 200); do
+        # A guard against a hang, not a speed limit: a loaded machine maps late.
+        for _ in $(seq 1 6000); do
             swaymsg -t get_tree | jq -e "$ready" >/dev/null && break
+            kill -0 "$app_pid" 2>/dev/null || fail "the program ended before its window showed"
             sleep 0.05
         done
         swaymsg -t get_tree | jq -e "$ready" >/dev/null || fail "no window Form1, focused at 0,0"
@@ -47,7 +49,15 @@ start_levyc() { # start_levyc LOG [ARG ...] -> sets app_pid and win
     "$levyc" "${@:2}" >"$1" 2>&1 &
     app_pid=$!
     pids+=("$app_pid")
-    win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "no window Form1"
+    win=''
+    # A guard against a hang, not a speed limit: a loaded machine maps late.
+    for _ in $(seq 1 6000); do
+        win=$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1) || true
+        [ -n "$win" ] && break
+        kill -0 "$app_pid" 2>/dev/null || fail "the program ended before its window showed"
+        sleep 0.05
+    done
+    [ -n "$win" ] || fail "no window Form1"
     read -r win_x win_y _ < <(window_place)
     # Arguments may start a Draw at once: the idle picture may never be seen.
     (($# == 1)) || return 0
