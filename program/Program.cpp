@@ -6,7 +6,7 @@
 #include "private/WaylandGraphics.h"
 #include "views/OptionWords.h"
 #include "widgets/Form1.h"
-#include "widgets/Translations.h"
+#include "Translations.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>

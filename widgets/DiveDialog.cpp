@@ -1,5 +1,6 @@
 #include "DiveDialog.h"
 
+#include "video/DiveText.h"
 #include "views/OptionText.h"
 #include "world/PictureWorld.h"
 
@@ -11,13 +12,11 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 #include <initializer_list>
 #include <utility>
 
@@ -191,69 +190,9 @@ void DiveDialog::Measure(const Dive &dive)
     });
 }
 
-QString DiveDialog::RangeProblem() const
-{
-    if (seconds_->value() < DivePath::MinSeconds || seconds_->value() > DivePath::MaxSeconds) {
-        return tr("Type a length from %1 to %2 s.").arg(DivePath::MinSeconds).arg(DivePath::MaxSeconds);
-    }
-    if (fps_->value() < 1 || fps_->value() > DivePath::MaxFps) {
-        return tr("Type from 1 to %1 frames a second.").arg(DivePath::MaxFps);
-    }
-    const bool lossless = static_cast<DiveFormat>(format_->currentData().toInt()) == DiveFormat::WebP;
-    if (!lossless && quality_->value() > VideoSettings::MaxQuality) {
-        return tr("Type a quality from 0 to %1.").arg(VideoSettings::MaxQuality);
-    }
-    return {};
-}
-
 QString DiveDialog::Problem() const
 {
-    if (QString range = RangeProblem(); !range.isEmpty()) {
-        return range;
-    }
-    return ProblemOf(Choices(), picture_, view_, visited_);
-}
-
-QString DiveDialog::BeyondReachText(const WorldWindow &widest)
-{
-    return tr("On its way the dive would zoom out to a view %1 by %2 world units, more than %3: choose views nearer "
-              "each other.")
-        .arg(std::abs(widest.Width()), 0, 'g', 3)
-        .arg(std::abs(widest.Height()), 0, 'g', 3)
-        .arg(MaxViewSpan);
-}
-
-QString DiveDialog::ProblemOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
-                              const std::vector<WorldWindow> &visited)
-{
-    if (FramesOf(choices) < DivePath::MinFrames) {
-        return tr("Fewer than %1 frames: make the dive longer or its frames more.").arg(DivePath::MinFrames);
-    }
-    if (choices.size == DiveChoices::Size::Typed && choices.typed.isEmpty()) {
-        return tr("Type the size as WxH, such as 640x360, each side from 1 to %1.").arg(OptionText::MaxSide);
-    }
-    const QSize size = FrameSizeOf(choices, picture);
-    if (QSize largest; !DiveSizeFits(choices.format, size, &largest)) {
-        return tr("Too large for this format: at most %1 wide at that height, %2 high at that width.")
-            .arg(largest.width())
-            .arg(largest.height());
-    }
-    if (const std::optional<WorldWindow> widest = BeyondReach(DiveOf(choices, picture, view, visited))) {
-        return BeyondReachText(*widest);
-    }
-    return {};
-}
-
-QString DiveDialog::DurationText(double seconds)
-{
-    const long whole = std::lround(std::max(1.0, seconds));
-    if (whole < 60) {
-        return tr("%1 s").arg(whole);
-    }
-    if (whole < 3600) {
-        return tr("%1 min %2 s").arg(whole / 60).arg(whole % 60);
-    }
-    return tr("%1 h %2 min").arg(whole / 3600).arg(whole / 60 % 60);
+    return DiveText::Problem(Choices(), picture_, view_, visited_);
 }
 
 void DiveDialog::Update()
@@ -263,7 +202,7 @@ void DiveDialog::Update()
     // Play shows the picture's size, whatever size a file would have.
     DiveChoices played = choices;
     played.size = DiveChoices::Size::Picture;
-    play_->setEnabled(RangeProblem().isEmpty() && FramesOf(choices) >= DivePath::MinFrames &&
+    play_->setEnabled(DiveText::RangeProblem(choices).isEmpty() && FramesOf(choices) >= DivePath::MinFrames &&
                       !BeyondReach(DiveOf(played, picture_, view_, visited_)));
     const QString problem = Problem();
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.isEmpty());
@@ -272,26 +211,8 @@ void DiveDialog::Update()
         return;
     }
     Measure(DiveOf(choices, picture_, view_, visited_));
-    const int frames = std::max(FramesOf(choices), DivePath::MinFrames);
-    const QSize size = FrameSizeOf(choices, picture_);
-    if (!measured_) {
-        estimate_->setText(
-            unmeasured_.isEmpty()
-                ? tr("%1 frames at %2x%3: measuring what they cost…").arg(frames).arg(size.width()).arg(size.height())
-                : tr("%1 frames at %2x%3: what they cost cannot be measured: %4")
-                      .arg(frames)
-                      .arg(size.width())
-                      .arg(size.height())
-                      .arg(unmeasured_));
-        return;
-    }
-    estimate_->setText(
-        tr("%1 frames at %2x%3: about %4 of work and %5.")
-            .arg(frames)
-            .arg(size.width())
-            .arg(size.height())
-            .arg(DurationText(measured_->seconds),
-                 QLocale().formattedDataSize(static_cast<qint64>(measured_->bytes), 1, QLocale::DataSizeSIFormat)));
+    estimate_->setText(DiveText::Estimate(std::max(FramesOf(choices), DivePath::MinFrames),
+                                          FrameSizeOf(choices, picture_), measured_, unmeasured_));
 }
 
 void DiveDialog::Retranslate()

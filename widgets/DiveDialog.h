@@ -46,29 +46,17 @@ public:
     // is being measured.
     [[nodiscard]] std::optional<DiveEstimate> Estimate() const;
 
-    // A length of time, such as "12 s" or "3 min 20 s", in the current language.
-    static QString DurationText(double seconds);
-    // Why choices whose numbers are in bounds make no dive to `view` through
-    // `visited` on a picture of `picture` pixels, in the current language;
-    // empty when they make one.
-    static QString ProblemOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
-                             const std::vector<WorldWindow> &visited);
-    // Why a dive cannot be made whose way passes `widest`, too wide to draw.
-    static QString BeyondReachText(const WorldWindow &widest);
-
 protected:
     void changeEvent(QEvent *event) override;
 
 private:
     // Why the choices make no dive, in the current language; empty when they make one.
     [[nodiscard]] QString Problem() const;
-    // Which of the length, the frames a second and the quality is out of its bounds.
-    [[nodiscard]] QString RangeProblem() const;
-    // The estimate, or the problem, and whether Save… can be pressed.
     // The fields as `choices` have them.
     void ShowChoices(const DiveChoices &choices);
     // The fields' labels, the estimate and the buttons, in their places.
     void LayOut();
+    // The estimate, or the problem, and whether Save… can be pressed.
     void Update();
     // Measures the dive unless it is the one measured or being measured.
     void Measure(const Dive &dive);

@@ -5,18 +5,18 @@
 #include "WindowLayout.h"
 #include "engine/SaveWork.h"
 #include "picture/ExploringKeys.h"
+#include "picture/PictureClipboard.h"
 
 #include "output/FileNames.h"
 #include "output/SaveFolder.h"
 #include "private/CheckedFileDialog.h"
 #include "private/NameOnlyIconProvider.h"
 #include "private/WindowManager.h"
+#include "video/DiveText.h"
 #include "video/VideoModule.h"
 #include "world/PictureWorld.h"
 
 #include <QAccessibleWidget>
-#include <QBuffer>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,7 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -36,20 +35,6 @@
 namespace levyc {
 
 namespace {
-
-// An image on the clipboard, as an image and as PNG.
-void CopyToClipboard(const QImage &image)
-{
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    auto *data = new QMimeData;
-    data->setImageData(image);
-    // Offered as it is, so that every program that takes PNG gets these bytes.
-    data->setData(QStringLiteral("image/png"), png);
-    QGuiApplication::clipboard()->setMimeData(data);
-}
 
 constexpr int ClientWidthTwips = 11985;
 // How long a finished save's notice stays: long enough to read a folder's name.
@@ -343,14 +328,7 @@ void Form1::SaveAs()
     const QString path = AskFileName(
         tr("Save the Picture"), QStringLiteral("levyc"),
         {{tr("PNG images (*.png)"), QStringLiteral("png")}, {tr("Animated WebP (*.webp)"), QStringLiteral("webp")}},
-        [](const QString &path) {
-            const QString named = FormatNamed(QFile::encodeName(path));
-            if (named != u"MP4" && named != u"WebM") {
-                return QString();
-            }
-            return tr("'%1' would hold a PNG picture, not %2: Save Dive… writes %2.")
-                .arg(QFileInfo(path).fileName(), named);
-        });
+        &DiveText::NotAPicture);
     if (!path.isEmpty()) {
         SavePictureTo(path);
     }
@@ -400,20 +378,9 @@ void Form1::SaveDive()
     const QString filter = format == DiveFormat::Mp4    ? tr("MP4 video (*.mp4)")
                            : format == DiveFormat::WebM ? tr("WebM video (*.webm)")
                                                         : tr("Animated WebP (*.webp)");
-    // A name that says another dive format is that format, with all its checks.
     const auto refused = [this, picture = Picture1->ImageSize(), view = Picture1->View(),
                           visited = Picture1->Visited()](const QString &path) {
-        const QString named = FormatNamed(QFile::encodeName(path));
-        if (named == u"PNG") {
-            return tr("A dive is MP4, WebM or WebP, not PNG: '%1'. Save As… writes PNG.")
-                .arg(QFileInfo(path).fileName());
-        }
-        DiveChoices choices = diveChoices_;
-        choices.format = DiveFormatNamed(named).value_or(choices.format);
-        if (QString noVideo; choices.format != DiveFormat::WebP && !VideoModule::Available(&noVideo)) {
-            return noVideo;
-        }
-        return DiveDialog::ProblemOf(choices, picture, view, visited);
+        return DiveText::FileProblem(path, diveChoices_, picture, view, visited);
     };
     const QString path = AskFileName(tr("Save a Dive"), QStringLiteral("levyc-dive"),
                                      {{filter, DiveFormatName(format).toLower()}}, refused);
@@ -433,15 +400,7 @@ void Form1::SaveDiveTo(const QString &path)
     RunSave(
         DiveWork(path, std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), dive),
         tr("Saving the dive…"), "DiveProgress", tr("Cannot Save the Dive"), [this, path] { SavedTo(path); },
-        [](int done, int total, qint64 elapsedMs) {
-            QString frames = tr("Saving the dive: frame %1 of %2").arg(done).arg(total);
-            if (done <= 0 || done >= total) {
-                return frames;
-            }
-            // The frames so far, at the pace they came.
-            const double left = static_cast<double>(elapsedMs) / 1000 * (total - done) / done;
-            return tr("%1, about %2 left").arg(frames, DiveDialog::DurationText(left));
-        });
+        &DiveText::Progress);
 }
 
 void Form1::Copy()

@@ -1,9 +1,9 @@
 #include "PictureBox.h"
 
-#include "DiveDialog.h"
 #include "picture/ExploringKeys.h"
 #include "picture/PicturePainter.h"
 #include "video/DiveChoices.h"
+#include "video/DiveText.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -139,7 +139,7 @@ void PictureBox::UpdateActions()
                       .canGoBack = explorer_.CanGoBack(),
                       .canGoForward = explorer_.CanGoForward(),
                       .canDive = moves && !beyond,
-                      .noDive = beyond ? DiveDialog::BeyondReachText(*beyond) : QString(),
+                      .noDive = beyond ? DiveText::BeyondReach(*beyond) : QString(),
                       .fullScreen = fullScreen_});
 }
 

@@ -1,7 +1,8 @@
 #include "Eventually.h"
 #include "FormTest.h"
 #include "PictureOnScreen.h"
-#include "widgets/Translations.h"
+#include "program/Translations.h"
+#include "video/DiveText.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -492,6 +493,8 @@ void TestForm1::controlsExplainThemselves()
         const QString tip = Child(controls[field].toLatin1().constData())->toolTip();
         QVERIFY2(tip.startsWith(names[field]) && tip.contains(unread), qPrintable(tip));
     }
+    // Texts made below the window follow the language too.
+    QCOMPARE(DiveText::Duration(200), japanese ? QStringLiteral("3 分 20 秒") : QStringLiteral("3 min 20 s"));
     // The captions stay as they are.
     QCOMPARE(qobject_cast<QPushButton *>(Child("Command1"))->text(), QStringLiteral("描画"));
     QCOMPARE(qobject_cast<QPushButton *>(Child("Command3"))->text(), QStringLiteral("描画中止"));

@@ -5,7 +5,7 @@
 
 #include "encoding/PngEncoder.h"
 #include "views/ViewText.h"
-#include "widgets/Translations.h"
+#include "program/Translations.h"
 
 #include <QClipboard>
 #include <QDialog>

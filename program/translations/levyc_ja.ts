@@ -68,14 +68,6 @@
         <translation>画像を保存できません</translation>
     </message>
     <message>
-        <source>&apos;%1&apos; would hold a PNG picture, not %2: Save Dive… writes %2.</source>
-        <translation>「%1」には %2 ではなく PNG 画像が保存されます。%2 は「ダイブを保存」で書き出します。</translation>
-    </message>
-    <message>
-        <source>A dive is MP4, WebM or WebP, not PNG: &apos;%1&apos;. Save As… writes PNG.</source>
-        <translation>ダイブは MP4、WebM、WebP のいずれかで、PNG にはできません:「%1」。PNG は「名前を付けて保存」で書き出します。</translation>
-    </message>
-    <message>
         <source>Saved %1 in %2.</source>
         <translation>%1 を %2 に保存しました。</translation>
     </message>
@@ -98,14 +90,6 @@
     <message>
         <source>WebM video (*.webm)</source>
         <translation>WebM 動画 (*.webm)</translation>
-    </message>
-    <message>
-        <source>Saving the dive: frame %1 of %2</source>
-        <translation>ダイブを保存中: %2 フレーム中 %1</translation>
-    </message>
-    <message>
-        <source>%1, about %2 left</source>
-        <translation>%1、残り約 %2</translation>
     </message>
     <message>
         <source>Save a Dive</source>
@@ -302,7 +286,23 @@
     </message>
 </context>
 <context>
-    <name>levyc::DiveDialog</name>
+    <name>levyc::DiveText</name>
+    <message>
+        <source>&apos;%1&apos; would hold a PNG picture, not %2: Save Dive… writes %2.</source>
+        <translation>「%1」には %2 ではなく PNG 画像が保存されます。%2 は「ダイブを保存」で書き出します。</translation>
+    </message>
+    <message>
+        <source>A dive is MP4, WebM or WebP, not PNG: &apos;%1&apos;. Save As… writes PNG.</source>
+        <translation>ダイブは MP4、WebM、WebP のいずれかで、PNG にはできません:「%1」。PNG は「名前を付けて保存」で書き出します。</translation>
+    </message>
+    <message>
+        <source>Saving the dive: frame %1 of %2</source>
+        <translation>ダイブを保存中: %2 フレーム中 %1</translation>
+    </message>
+    <message>
+        <source>%1, about %2 left</source>
+        <translation>%1、残り約 %2</translation>
+    </message>
     <message>
         <source>Type a length from %1 to %2 s.</source>
         <translation>長さは %1 から %2 秒までの値を入力してください。</translation>
@@ -344,17 +344,20 @@
         <translation>%1 時間 %2 分</translation>
     </message>
     <message>
-        <source>%1 frames at %2x%3: measuring what they cost…</source>
-        <translation>%2x%3 で %1 フレーム: かかる時間とサイズを測っています…</translation>
+        <source>%1 frames at %2: measuring what they cost…</source>
+        <translation>%2 で %1 フレーム: かかる時間とサイズを測っています…</translation>
     </message>
     <message>
-        <source>%1 frames at %2x%3: what they cost cannot be measured: %4</source>
-        <translation>%2x%3 で %1 フレーム: かかる時間とサイズを測れません: %4</translation>
+        <source>%1 frames at %2: what they cost cannot be measured: %3</source>
+        <translation>%2 で %1 フレーム: かかる時間とサイズを測れません: %3</translation>
     </message>
     <message>
-        <source>%1 frames at %2x%3: about %4 of work and %5.</source>
-        <translation>%2x%3 で %1 フレーム: 作成に約 %4、ファイルは約 %5 です。</translation>
+        <source>%1 frames at %2: about %3 of work and %4.</source>
+        <translation>%2 で %1 フレーム: 作成に約 %3、ファイルは約 %4 です。</translation>
     </message>
+</context>
+<context>
+    <name>levyc::DiveDialog</name>
     <message>
         <source>Shape the Dive</source>
         <translation>ダイブの設定</translation>
