@@ -33,15 +33,6 @@ using namespace levyc;
 
 namespace {
 
-// The path levyc-render's dive options make.
-DivePath PathOf(const RenderOptions &options)
-{
-    std::vector<WorldWindow> views{options.from};
-    views.insert(views.end(), options.through.begin(), options.through.end());
-    views.push_back(options.window);
-    return {views, options.seconds, options.fps, options.size};
-}
-
 int Composition(const QList<QByteArray> &arguments)
 {
     const RenderOptions options = ParseRenderOptions(arguments, RenderOptions::DefaultDiveSize);
@@ -49,7 +40,7 @@ int Composition(const QList<QByteArray> &arguments)
         std::fprintf(stderr, "bench_dive: %s\n", qPrintable(options.error));
         return 2;
     }
-    const DivePath path = PathOf(options);
+    const DivePath path = DivePathOf(options);
     const double targetX = (options.window.Left + options.window.Right) / 2;
     const double targetY = (options.window.Top + options.window.Bottom) / 2;
     double previous = HUGE_VAL;
@@ -105,7 +96,7 @@ int Luma(const QString &name, int skip, const QList<QByteArray> &arguments)
         std::fprintf(stderr, "bench_dive: %s is not an animated WebP\n", qPrintable(name));
         return 1;
     }
-    const DivePath path = PathOf(options);
+    const DivePath path = DivePathOf(options);
     if (static_cast<int>(frames.size()) != path.Frames()) {
         std::fprintf(stderr, "bench_dive: %s has %lld frames, not the options' %d\n", qPrintable(name),
                      static_cast<long long>(frames.size()), path.Frames());
@@ -137,11 +128,7 @@ int Estimate(const QList<QByteArray> &arguments)
         std::fprintf(stderr, "bench_dive: %s\n", qPrintable(options.error));
         return 2;
     }
-    Dive dive{options.from, options.window,  options.size,   options.seconds,
-              options.fps,  *options.format, options.through};
-    if (options.quality >= 0) {
-        dive.quality = options.quality;
-    }
+    const Dive dive = DiveOfOptions(options);
     // The curves are the window's already: neither figure counts them.
     const std::vector<CurveRecord> curves = PictureCurves();
     const std::atomic<bool> cancelled = false;

@@ -30,10 +30,8 @@ bool RenderDive(const RenderOptions &options, FileOutput &output, ProgressLine &
     }
     qint64 size = 0;
     const VideoSink sink = OutputSink(output, &size);
-    Dive dive{options.from, options.window, options.size, options.seconds, options.fps, *format, options.through};
-    if (options.quality >= 0) {
-        dive.quality = options.quality;
-    }
+    Dive dive = DiveOfOptions(options);
+    dive.format = *format;
     QElapsedTimer elapsed;
     elapsed.start();
     const auto shown = [&](int done, int frames) {

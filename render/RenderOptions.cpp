@@ -6,12 +6,15 @@
 #include "views/DivePath.h"
 #include "views/OptionText.h"
 #include "views/OptionWords.h"
+#include "views/ViewList.h"
 #include "views/ViewRender.h"
 #include "views/ViewText.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -65,10 +68,7 @@ constexpr int MinDiveFrames = DivePath::MinFrames;
 // Empty when all are.
 QString DiveWindowsError(const RenderOptions &options, bool endsOnly)
 {
-    std::vector<WorldWindow> views{options.from};
-    views.insert(views.end(), options.through.begin(), options.through.end());
-    views.push_back(options.window);
-    const DivePath path(views, options.seconds, options.fps, options.size);
+    const DivePath path = DivePathOf(options);
     const int frames = path.Frames();
     // The two views the user gave first, then the frames between.
     for (int n = 0; n < (endsOnly ? std::min(frames, 2) : frames); ++n) {
@@ -102,10 +102,7 @@ QString DiveWindowsError(const RenderOptions &options, bool endsOnly)
 // still be drawable.
 QString PathError(const RenderOptions &options)
 {
-    std::vector<WorldWindow> views{options.from};
-    views.insert(views.end(), options.through.begin(), options.through.end());
-    views.push_back(options.window);
-    const WorldWindow widest = DivePath(views, options.seconds, options.fps, options.size).Widest();
+    const WorldWindow widest = DivePathOf(options).Widest();
     if (IsDrawableWindow(widest)) {
         return {};
     }
@@ -235,6 +232,23 @@ QString CentredWindow(RenderOptions &options, const std::optional<QByteArray> &c
 
 } // namespace
 
+Dive DiveOfOptions(const RenderOptions &options)
+{
+    Dive dive{options.from,    options.window, options.size,
+              options.seconds, options.fps,    options.format.value_or(DiveFormat::Mp4),
+              options.through};
+    if (options.quality >= 0) {
+        dive.quality = options.quality;
+    }
+    dive.holds = options.holds;
+    return dive;
+}
+
+DivePath DivePathOf(const RenderOptions &options)
+{
+    return PathOf(DiveOfOptions(options));
+}
+
 QString RenderUsage(QSize defaultSize)
 {
     return QStringLiteral(
@@ -242,9 +256,12 @@ QString RenderUsage(QSize defaultSize)
                "       levyc-render [--size WxH] --centre X,Y --zoom Z [--time] [--quiet] OUTPUT.png\n"
                "       levyc-render [--size WxH] [--window X1,Y1,X2,Y2] [--frame-ms N] [--time] [--quiet]\n"
                "                    --animate OUTPUT.webp\n"
-               "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] [--through X1,Y1,X2,Y2]... --window X1,Y1,X2,Y2\n"
-               "                    [--seconds S] [--fps N] [--format mp4|webm|webp] [--quality Q] [--time] [--quiet]\n"
-               "                    --dive OUTPUT.mp4|.webm|.webp\n"
+               "       levyc-render [--size WxH] [--from X1,Y1,X2,Y2] [--through X1,Y1,X2,Y2 [--hold S]]...\n"
+               "                    --window X1,Y1,X2,Y2 [--seconds S] [--fps N] [--format mp4|webm|webp] [--quality "
+               "Q]\n"
+               "                    [--time] [--quiet] --dive OUTPUT.mp4|.webm|.webp\n"
+               "       levyc-render [--size WxH] --path LIST [--seconds S] [--fps N] [--format mp4|webm|webp]\n"
+               "                    [--quality Q] [--time] [--quiet] --dive OUTPUT.mp4|.webm|.webp\n"
                "Renders the complete Levy C picture without a display and writes it as PNG\n"
                "to OUTPUT.png, or to standard output when OUTPUT.png is '-'.\n"
                "\n"
@@ -285,6 +302,16 @@ QString RenderUsage(QSize defaultSize)
                "  --through X1,Y1,X2,Y2\n"
                "                   a view a dive passes on its way, in its first view's shape; again for more,\n"
                "                   in order. A frame falls on each, and --seconds is the whole dive's length\n"
+               "                   but for its holds\n"
+               "  --hold S         after a --through: the dive eases into that view, stays on it S seconds\n"
+               "                   (0 to %14) and eases out; the hold adds to the film's length\n"
+               "  --path LIST      a dive's views from the file LIST, one a line, as Copy View gives them:\n"
+               "                   --window X1,Y1,X2,Y2 or --centre X,Y --zoom Z, then optionally\n"
+               "                   --hold S and --name TEXT (the rest of the line, UTF-8); blank lines\n"
+               "                   and lines starting with # are skipped. The first\n"
+               "                   line is where the dive starts, the last where it ends. A line's --size is\n"
+               "                   ignored: each view takes the film's size, with the Draw's pixels, around\n"
+               "                   its own centre. Not with --from, --through, --window or --centre\n"
                "  --seconds S      a dive's length, %13 to %14 (default %15); with --fps, at least 2 frames\n"
                "  --fps N          a dive's frames a second, 1 to %16 (default %17)\n"
                "  --format FMT     a dive's format, mp4, webm or webp, when the name does not end in one\n"
@@ -302,7 +329,7 @@ QString RenderUsage(QSize defaultSize)
                "  --               end of options: a later argument is the output file\n"
                "A known ending (.png, .webp, .mp4, .webm) must be the output's format. Exit status: 0 done,\n"
                "1 failed, 2 for arguments refused before any work, such as an option given twice (--through\n"
-               "aside).\n")
+               "and --hold aside).\n")
         .arg(OptionText::MaxSide)
         .arg(defaultSize.width())
         .arg(defaultSize.height())
@@ -338,8 +365,11 @@ struct Reading
     bool frameMsGiven = false;
     bool windowGiven = false;
     bool fromGiven = false;
-    bool diveOptionGiven = false; // --from, --through, --seconds, --fps, --format or --quality
+    bool diveOptionGiven = false; // --from, --through, --hold, --path, --seconds, --fps, --format or --quality
     QByteArray windowText;
+    QByteArray lastOption;
+    std::optional<QByteArray> pathFile;
+    std::vector<double> throughHolds; // each --through's --hold, 0 for none
     std::optional<QByteArray> centreText;
     std::optional<QByteArray> zoomText;
 };
@@ -468,7 +498,25 @@ QString ReadDiveView(WorldWindow &view, const QByteArray &value)
     return {};
 }
 
-// --through alone may be given more than once; --animate and --dive take
+// A --hold after a --through: the seconds the dive stays on that view.
+QString ReadHold(Reading &reading, const QByteArray &value)
+{
+    if (reading.lastOption != "--through") {
+        return QStringLiteral("--hold goes after a --through, once: the view it holds on");
+    }
+    bool number = false;
+    const double seconds = value.toDouble(&number);
+    if (!number || !(seconds >= 0 && seconds <= RenderOptions::MaxDiveSeconds)) {
+        return QStringLiteral("bad hold '%1': expected seconds from 0 to %2")
+            .arg(PrintableName(value))
+            .arg(RenderOptions::MaxDiveSeconds);
+    }
+    reading.throughHolds.resize(reading.options.through.size());
+    reading.throughHolds.back() = seconds;
+    return {};
+}
+
+// --through and --hold alone may be given more than once; --animate and --dive take
 // their file apart from this table.
 constexpr Option Options[] = {
     {"--help", false, "", [](Reading &r, const QByteArray &) { return r.options.help = true, QString(); }},
@@ -487,6 +535,8 @@ constexpr Option Options[] = {
          QString error = ReadDiveView(r.options.through.emplace_back(), value);
          return error;
      }},
+    {"--hold", true, "", ReadHold},
+    {"--path", true, "", [](Reading &r, const QByteArray &value) { return r.pathFile = value, QString(); }},
     {"--seconds", true, "", ReadSeconds},
     {"--fps", true, "", ReadFps},
     {"--format", true, "", ReadFormat},
@@ -500,7 +550,8 @@ constexpr Option Options[] = {
 
 bool IsDiveOption(const QByteArray &name)
 {
-    return QList<QByteArray>{"--from", "--through", "--seconds", "--fps", "--format", "--quality"}.contains(name);
+    return QList<QByteArray>{"--from", "--through", "--hold", "--path", "--seconds", "--fps", "--format", "--quality"}
+        .contains(name);
 }
 
 // --animate or --dive, with the file when it follows. A name that begins with
@@ -551,7 +602,7 @@ QString ReadArguments(Reading &reading, const QList<QByteArray> &arguments)
         if (option == std::end(Options) && !movie) {
             return QStringLiteral("unknown option '%1'").arg(PrintableName(word));
         }
-        if (name != "--through" && seen.contains(name)) {
+        if (name != "--through" && name != "--hold" && seen.contains(name)) {
             return QStringLiteral("%1 given twice").arg(QString::fromLatin1(name));
         }
         seen << name;
@@ -570,7 +621,62 @@ QString ReadArguments(Reading &reading, const QList<QByteArray> &arguments)
         if (!error.isEmpty()) {
             return error;
         }
+        reading.lastOption = name;
     }
+    return {};
+}
+
+// The views --path gives, read from its file at the film's size, each in the
+// film's shape around its own centre; or the holds --hold gives.
+QString DiveViews(Reading &reading)
+{
+    RenderOptions &options = reading.options;
+    if (!reading.pathFile) {
+        if (std::any_of(reading.throughHolds.begin(), reading.throughHolds.end(), [](double s) { return s > 0; })) {
+            options.holds = {0};
+            options.holds.insert(options.holds.end(), reading.throughHolds.begin(), reading.throughHolds.end());
+            options.holds.resize(options.through.size() + 2);
+        }
+        return {};
+    }
+    if (reading.fromGiven || !options.through.empty() || reading.windowGiven) {
+        return QStringLiteral("--path gives the dive's views: it does not go with --from, --through, --window or "
+                              "--centre");
+    }
+    const QString name = PrintableName(*reading.pathFile);
+    QFile file(QFile::decodeName(*reading.pathFile));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("cannot read --path '%1': %2").arg(name, file.errorString());
+    }
+    const QSize size = reading.sizeGiven ? options.size : RenderOptions::DefaultDiveSize;
+    const ParsedViewList list = ParseViewList(QString::fromUtf8(file.readAll()), size, false);
+    if (!list.error.isEmpty()) {
+        return QStringLiteral("--path '%1', %2").arg(name, list.error);
+    }
+    if (list.views.size() < 2) {
+        return QStringLiteral("--path '%1' needs two views or more, where the dive starts and where it ends").arg(name);
+    }
+    const WorldWindow shape = DivePath::StartAt(size);
+    std::vector<WorldWindow> views;
+    for (std::size_t i = 0; i < list.views.size(); ++i) {
+        views.push_back(DivePath::WithShapeOf(list.views[i].window, shape));
+        if (!IsDrawableWindow(views.back())) {
+            return QStringLiteral("--path '%1', line %2: in the film's shape the view is %3 by %4 world units, each "
+                                  "side must be from %5 to %6")
+                .arg(name)
+                .arg(list.lines[i])
+                .arg(std::abs(views.back().Width()), 0, 'g', 3)
+                .arg(std::abs(views.back().Height()), 0, 'g', 3)
+                .arg(MinViewSpan)
+                .arg(MaxViewSpan);
+        }
+        options.holds.push_back(list.views[i].hold);
+    }
+    options.from = views.front();
+    options.window = views.back();
+    options.through.assign(views.begin() + 1, views.end() - 1);
+    reading.fromGiven = true;
+    reading.windowGiven = true;
     return {};
 }
 
@@ -584,7 +690,8 @@ void CheckStill(Reading &reading)
     const QByteArray &windowText = reading.windowText;
     const QString named = FormatNamed(options.output);
     if (reading.diveOptionGiven) {
-        options.error = QStringLiteral("--from, --through, --seconds, --fps, --format and --quality go with --dive");
+        options.error = QStringLiteral(
+            "--from, --through, --hold, --path, --seconds, --fps, --format and --quality go with --dive");
     } else if (options.animate && options.icon) {
         options.error = QStringLiteral("--animate and --icon do not go together");
     } else if (frameMsGiven && !options.animate) {
@@ -648,6 +755,10 @@ RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defau
                         : options.dive  ? QStringLiteral("--dive needs an output file such as dive.mp4")
                                         : QStringLiteral("no output file given");
     } else if (options.dive) {
+        options.error = DiveViews(reading);
+        if (!options.error.isEmpty()) {
+            return options;
+        }
         options.error =
             DiveError(options, reading.sizeGiven, reading.windowGiven, reading.frameMsGiven, reading.fromGiven);
     } else {

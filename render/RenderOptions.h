@@ -39,6 +39,7 @@ struct RenderOptions
     bool dive = false;                // a zoom movie from `from` to `window`
     WorldWindow from = PictureWorld;  // where a dive starts
     std::vector<WorldWindow> through; // views a dive passes, in order
+    std::vector<double> holds;        // seconds on each view, from `from` to `window`; none when empty
     double seconds = DefaultDiveSeconds;
     int fps = DefaultDiveFps;
     std::optional<DiveFormat> format; // a dive's; from the name unless given
@@ -49,6 +50,10 @@ struct RenderOptions
     QByteArray output; // a file name is bytes, kept as the command line gave them
     QString error;     // set when the arguments are unusable
 };
+
+// The dive the options give, and the path its frames follow.
+Dive DiveOfOptions(const RenderOptions &options);
+DivePath DivePathOf(const RenderOptions &options);
 
 // Reads the arguments after the program's name.
 RenderOptions ParseRenderOptions(const QList<QByteArray> &arguments, QSize defaultSize);

@@ -151,7 +151,7 @@ DivePath PathOf(const Dive &dive)
     std::vector<WorldWindow> views{dive.from};
     views.insert(views.end(), dive.through.begin(), dive.through.end());
     views.push_back(dive.to);
-    return {views, dive.seconds, dive.fps, dive.size};
+    return {views, dive.seconds, dive.fps, dive.size, dive.holds};
 }
 
 bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const VideoSink &sink, DiveFigures *figures,

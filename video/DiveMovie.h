@@ -43,6 +43,7 @@ struct Dive
     DiveFormat format = DiveFormat::Mp4;
     std::vector<WorldWindow> through;            // views passed on the way, in order
     int quality = VideoSettings::DefaultQuality; // MP4 and WebM; a WebP is lossless
+    std::vector<double> holds = {};              // seconds on each view, from the first; none when empty
 
     friend bool operator==(const Dive &, const Dive &) = default;
 };

@@ -33,7 +33,8 @@ DivePath::DivePath(const WorldWindow &from, const WorldWindow &to, double second
 {
 }
 
-DivePath::DivePath(std::span<const WorldWindow> views, double seconds, int fps, QSize size)
+DivePath::DivePath(std::span<const WorldWindow> views, double seconds, int fps, QSize size,
+                   std::span<const double> holds)
     : fps_(fps)
     , frames_(std::max(2, static_cast<int>(std::lround(seconds * fps))))
 {
@@ -51,14 +52,45 @@ DivePath::DivePath(std::span<const WorldWindow> views, double seconds, int fps, 
         legs_.push_back(MakeLeg(views_[i - 1], views_[i], yScale));
         total += legs_.back().length;
     }
-    // Each view at the whole frame nearest where the steady speed brings it.
+    const auto heldFrames = [&](std::size_t view) {
+        return view < holds.size() && holds[view] > 0 ? static_cast<int>(std::lround(holds[view] * fps)) : 0;
+    };
+    // The moving frames are shared among the stretches between held views
+    // by their length along the path, so that the speed is one throughout.
+    const int moving = frames_ - 1;
     stops_.push_back(0);
+    departures_.push_back(heldFrames(0));
     double done = 0;
-    for (std::size_t i = 0; i + 1 < legs_.size(); ++i) {
-        done += legs_[i].length;
-        stops_.push_back(std::clamp(total > 0 ? FrameAt(done / total) : 0, stops_.back(), frames_ - 1));
+    int movedBefore = 0;
+    std::size_t begin = 0; // the stretch's first leg
+    for (std::size_t end = 1; end <= legs_.size(); ++end) {
+        if (end < legs_.size() && heldFrames(end) == 0) {
+            continue;
+        }
+        double length = 0;
+        for (std::size_t leg = begin; leg < end; ++leg) {
+            length += legs_[leg].length;
+        }
+        const double share =
+            total > 0 ? (done + length) / total : static_cast<double>(end) / static_cast<double>(legs_.size());
+        const int movedAfter = end == legs_.size() ? moving : static_cast<int>(std::lround(share * moving));
+        const Stretch stretch{departures_.back(), departures_.back() + movedAfter - movedBefore};
+        // Each view passed at the whole frame nearest where the steady speed brings it.
+        double within = 0;
+        for (std::size_t leg = begin; leg + 1 < end; ++leg) {
+            within += legs_[leg].length;
+            const int stop = length > 0 ? FrameAt(stretch, within / length) : stretch.first;
+            stops_.push_back(std::clamp(stop, departures_.back(), stretch.last));
+            departures_.push_back(stops_.back());
+        }
+        stretches_.insert(stretches_.end(), end - begin, stretch);
+        stops_.push_back(stretch.last);
+        departures_.push_back(stretch.last + heldFrames(end));
+        done += length;
+        movedBefore = movedAfter;
+        begin = end;
     }
-    stops_.push_back(frames_ - 1);
+    frames_ = departures_.back() + 1;
 }
 
 WorldWindow DivePath::WithShapeOf(const WorldWindow &window, const WorldWindow &shape)
@@ -142,15 +174,15 @@ WorldWindow DivePath::AlongLeg(const Leg &leg, double s) const
     return {x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight};
 }
 
-double DivePath::Progress(int index) const
+double DivePath::Progress(const Stretch &stretch, int index) const
 {
     // The speed rises evenly for `ease` seconds, holds, and falls evenly for
     // the last `ease`: the time from the first frame to the last is covered at
     // speed `speed` less the ramps' halves.
-    const double total = Seconds();
+    const double total = Seconds(stretch);
     const double ease = std::min(EaseSeconds, total / 2);
     const double speed = 1.0 / (total - ease);
-    const double time = static_cast<double>(index) / fps_;
+    const double time = static_cast<double>(index - stretch.first) / fps_;
     if (time < ease) {
         return speed * time * time / (2 * ease);
     }
@@ -161,9 +193,12 @@ double DivePath::Progress(int index) const
     return speed * (time - ease / 2);
 }
 
-int DivePath::FrameAt(double progress) const
+int DivePath::FrameAt(const Stretch &stretch, double progress) const
 {
-    const double total = Seconds();
+    const double total = Seconds(stretch);
+    if (!(total > 0)) {
+        return stretch.first; // a stretch of no frames: the views meet at once
+    }
     const double ease = std::min(EaseSeconds, total / 2);
     const double speed = 1.0 / (total - ease);
     const double ramp = speed * ease / 2; // the progress over one ease
@@ -175,24 +210,25 @@ int DivePath::FrameAt(double progress) const
     } else {
         time = progress / speed + ease / 2;
     }
-    return static_cast<int>(std::lround(time * fps_));
+    return stretch.first + static_cast<int>(std::lround(time * fps_));
 }
 
 WorldWindow DivePath::Frame(int index) const
 {
     index = std::clamp(index, 0, frames_ - 1);
-    // The leg holding the frame; a frame at a stop shows the view itself.
+    // The leg holding the frame; a frame at a stop or in a hold shows the view itself.
     std::size_t leg = 0;
     while (leg < legs_.size() && stops_[leg + 1] <= index) {
         ++leg;
     }
     // A leg that goes nowhere shows its view, not one made again from its centre.
-    if (leg == legs_.size() || stops_[leg] == index || legs_[leg].length == 0) {
+    if (leg == legs_.size() || index <= departures_[leg] || legs_[leg].length == 0) {
         return views_[leg];
     }
-    const double start = Progress(stops_[leg]);
-    const double end = Progress(stops_[leg + 1]);
-    const double s = legs_[leg].length * (Progress(index) - start) / (end - start);
+    const Stretch &stretch = stretches_[leg];
+    const double start = Progress(stretch, departures_[leg]);
+    const double end = Progress(stretch, stops_[leg + 1]);
+    const double s = legs_[leg].length * (Progress(stretch, index) - start) / (end - start);
     return AlongLeg(legs_[leg], s);
 }
 
@@ -226,10 +262,15 @@ double DivePath::Smoothing(int index) const
     if (Still()) {
         return 0; // nothing moves: every frame is the view itself
     }
-    const double total = Seconds();
-    const double ease = std::min(EaseSeconds, total / 2);
-    const double time = static_cast<double>(index) / fps_;
-    return std::clamp(std::min(time, total - time) / ease, 0.0, 1.0);
+    for (const Stretch &stretch : stretches_) {
+        if (stretch.first < index && index < stretch.last) {
+            const double total = Seconds(stretch);
+            const double ease = std::min(EaseSeconds, total / 2);
+            const double time = static_cast<double>(index - stretch.first) / fps_;
+            return std::clamp(std::min(time, total - time) / ease, 0.0, 1.0);
+        }
+    }
+    return 0; // a view, where the film stops or holds
 }
 
 } // namespace levyc

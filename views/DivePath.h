@@ -37,17 +37,24 @@ public:
     // `size` is the frames' size, which makes the model's distances equal
     // across and down the screen; none takes the windows as square.
     DivePath(const WorldWindow &from, const WorldWindow &to, double seconds, int fps, QSize size = {});
-    // Through two views or more, in order; each after the first takes its shape.
-    DivePath(std::span<const WorldWindow> views, double seconds, int fps, QSize size = {});
+    // Through two views or more, in order; each after the first takes its
+    // shape. `holds`, when given, has seconds for each view to stay: the
+    // film eases into a held view and out of it as at its ends, and each
+    // hold adds its frames to the `seconds` of moving.
+    DivePath(std::span<const WorldWindow> views, double seconds, int fps, QSize size = {},
+             std::span<const double> holds = {});
 
-    // At least two, one per 1/fps of the dive's time.
+    // At least two, one per 1/fps of the dive's time, holds included.
     [[nodiscard]] int Frames() const { return frames_; }
-    // The window of a frame from 0 to Frames() - 1: at Stops() the views
-    // themselves exactly, the first and the last among them.
+    // The window of a frame from 0 to Frames() - 1: from Stops() to
+    // Departures() the views themselves exactly, the first and the last
+    // among them.
     [[nodiscard]] WorldWindow Frame(int index) const;
     [[nodiscard]] const WorldWindow &First() const { return views_.front(); }
-    // The frame that shows each view, in order.
+    // The frame that first shows each view, in order.
     [[nodiscard]] const std::vector<int> &Stops() const { return stops_; }
+    // The frame that last shows each view, its hold's frames after its stop.
+    [[nodiscard]] const std::vector<int> &Departures() const { return departures_; }
     // The widest window along the whole path.
     [[nodiscard]] WorldWindow Widest() const;
     // How far a frame's density may lean toward the next level of division:
@@ -85,15 +92,27 @@ private:
     static Leg MakeLeg(const WorldWindow &from, const WorldWindow &to, double yScale);
     // The window at `s` along a leg, from its nearer end.
     [[nodiscard]] WorldWindow AlongLeg(const Leg &leg, double s) const;
-    // How far along the whole path a frame is, from 0 to 1.
-    [[nodiscard]] double Progress(int index) const;
-    // The frame that first reaches a share of the path.
-    [[nodiscard]] int FrameAt(double progress) const;
-    [[nodiscard]] double Seconds() const { return static_cast<double>(frames_ - 1) / fps_; }
+    // The frames between two held views (or the ends), moved through at
+    // one speed that eases in and out.
+    struct Stretch
+    {
+        int first = 0;
+        int last = 0;
+    };
+    // How far along its stretch a frame is, from 0 to 1.
+    [[nodiscard]] double Progress(const Stretch &stretch, int index) const;
+    // The frame of a stretch that first reaches a share of its way.
+    [[nodiscard]] int FrameAt(const Stretch &stretch, double progress) const;
+    [[nodiscard]] double Seconds(const Stretch &stretch) const
+    {
+        return static_cast<double>(stretch.last - stretch.first) / fps_;
+    }
 
     std::vector<WorldWindow> views_;
     std::vector<Leg> legs_;
     std::vector<int> stops_;
+    std::vector<int> departures_;
+    std::vector<Stretch> stretches_; // the one each leg is on
     int fps_;
     int frames_;
 };

@@ -69,6 +69,8 @@ private slots:
     void aStillIsExact();
     void passesEachView_data();
     void passesEachView();
+    void holdsOnEachView_data();
+    void holdsOnEachView();
     void refused_data();
     void refused();
 };
@@ -214,6 +216,64 @@ void TestDiveFilm::passesEachView()
     }
 }
 
+void TestDiveFilm::holdsOnEachView_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("list"); // the --path file's text
+
+    const QString way = QStringLiteral("-10,10,10,-10");
+    QTest::newRow("--through with --hold")
+        << QStringList{"--from", SquareStart, "--through", way, "--hold", "0.5", "--window", Corner} << "";
+    QTest::newRow("a --path file, its lines' sizes ignored")
+        << QStringList{}
+        << "# start, a held view, the end\n--window " + SquareStart + " --size 573x413\n--window " + way +
+               " --hold 0.5 --name On the way\n\n--window " + Corner + " --hold 0.3\n";
+}
+
+// Each held view is its exact view for its hold's frames, and the film
+// reaches it from a view apart and leaves it for another.
+void TestDiveFilm::holdsOnEachView()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, list);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("held.webp"));
+    if (!list.isEmpty()) {
+        QFile file(dir.filePath(QStringLiteral("views.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list.toUtf8()) > 0);
+        file.close();
+        arguments << "--path" << file.fileName();
+    }
+    QByteArray error;
+    QCOMPARE(Render(QStringList{"--quiet", "--size", "160x90", "--seconds", "3", "--fps", "10"} << arguments << "--dive"
+                                                                                                << path,
+                    &error),
+             0);
+    QCOMPARE(error, QByteArray());
+    const QList<QImage> frames = WebPFramesAt(path, 10);
+    const int ending = list.isEmpty() ? 0 : 3;
+    QCOMPARE(frames.size(), 30 + 5 + ending);
+    // A list's views take the film's shape, with the Draw's pixels; --from keeps its own.
+    const QSize size(160, 90);
+    const WorldWindow start =
+        list.isEmpty() ? Window(SquareStart) : DivePath::WithShapeOf(Window(SquareStart), DivePath::StartAt(size));
+    const QImage held = RenderView(PictureCurves(), DivePath::WithShapeOf(Window("-10,10,10,-10"), start), size).image;
+    int first = 0;
+    while (first < frames.size() && frames[first] != held) {
+        ++first;
+    }
+    QVERIFY2(first > 0 && first + 6 < frames.size(), qPrintable(QString::number(first)));
+    for (int i = first; i <= first + 5; ++i) {
+        QVERIFY2(frames[i] == held, qPrintable(QStringLiteral("frame %1 left the view").arg(i)));
+    }
+    QVERIFY(frames[first - 1] != held && frames[first + 6] != held);
+    const QImage end = RenderView(PictureCurves(), DivePath::WithShapeOf(Window(Corner), start), size).image;
+    for (int i = frames.size() - 1 - ending; i < frames.size(); ++i) {
+        QVERIFY2(frames[i] == end, qPrintable(QStringLiteral("frame %1 is not the end").arg(i)));
+    }
+}
+
 void TestDiveFilm::refused_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -228,6 +288,15 @@ void TestDiveFilm::refused_data()
         << QStringList{"--through", "0,0,1e-12,-1", "--window", "1,1,3,-1"} << "bad window";
     QTest::newRow("a waypoint with three numbers")
         << QStringList{"--through", "0,0,1", "--window", "1,1,3,-1"} << "bad window";
+    QTest::newRow("--hold with no --through before it")
+        << QStringList{"--hold", "1", "--window", "1,1,3,-1"} << "--hold goes after a --through";
+    QTest::newRow("--path with --window")
+        << QStringList{"--path", "LIST", "--window", "1,1,3,-1"} << "does not go with --from, --through, --window";
+    QTest::newRow("--path of one view") << QStringList{"--path", "LIST"} << "needs two views or more";
+    QTest::newRow("--path, a bad line") << QStringList{"--path", "BAD"} << "line 3: bad window '1,2,3'";
+    QTest::newRow("--path, a line too wide at the film's shape")
+        << QStringList{"--path", "WIDE"} << "line 2: in the film's shape the view is";
+    QTest::newRow("--path, no such file") << QStringList{"--path", "NONE"} << "cannot read --path";
 }
 
 // Refused before any work, with exit 2, the reason in one line, and no file.
@@ -238,6 +307,18 @@ void TestDiveFilm::refused()
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dive.mp4"));
+    // The lists a --path reads.
+    const QMap<QString, QString> lists{{"LIST", "--window 1,1,3,-1\n"},
+                                       {"BAD", "--window 1,1,3,-1\n\n--window 1,2,3\n--window 1,1,2,-1\n"},
+                                       {"WIDE", "--window 1,1,3,-1\n--window 0,4500000,0.001,-4500000\n"}};
+    for (QString &argument : arguments) {
+        if (argument == u"NONE" || lists.contains(argument)) {
+            QFile file(dir.filePath(argument));
+            QVERIFY(argument == u"NONE" ||
+                    (file.open(QIODevice::WriteOnly) && file.write(lists[argument].toUtf8()) > 0));
+            argument = file.fileName();
+        }
+    }
     QByteArray error;
     QCOMPARE(Render(QStringList{"--size", "64x36"} + arguments + QStringList{"--dive", path}, &error), 2);
     QVERIFY2(error.count('\n') == 1 && error.contains(reason.toUtf8()), error.constData());

@@ -121,6 +121,8 @@ private slots:
     void throughViews();
     void startKeepsTheDrawsShape_data();
     void startKeepsTheDrawsShape();
+    void holdsStayAndEase_data();
+    void holdsStayAndEase();
 };
 
 void TestDivePath::framesRoundToTheNearest_data()
@@ -367,6 +369,83 @@ void TestDivePath::startKeepsTheDrawsShape()
             -start.Height() >= -PictureWorld.Height() * (1 - 1e-12));
     if (size == PictureSize) {
         QCOMPARE(start, PictureWorld);
+    }
+}
+
+void TestDivePath::holdsStayAndEase_data()
+{
+    QTest::addColumn<QList<WorldWindow>>("views");
+    QTest::addColumn<QList<double>>("holds");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<int>("fps");
+
+    const QList<WorldWindow> tour{PictureWorld, {-100, 100, 100, -100}, {150, -250, 250, -350}, DeepEdge};
+    QTest::newRow("a hold on the way") << tour << QList<double>{0, 1, 0, 0} << 10.0 << 30;
+    QTest::newRow("holds at both ends") << tour << QList<double>{0.5, 0, 0, 2} << 10.0 << 30;
+    QTest::newRow("two holds, odd rate") << QList<WorldWindow>{{0, 1, 1, 0},
+                                                               {-50, 50, 50, -50},
+                                                               {2, 1, 3, 0},
+                                                               {2.5, 0.5, 2.6, 0.4}}
+                                         << QList<double>{0, 0.33, 1.5, 0} << 3.3 << 25;
+    QTest::newRow("no holds: the plain dive") << tour << QList<double>{0, 0, 0, 0} << 10.0 << 30;
+}
+
+// Each held view is shown exactly for its hold's frames, which add to the
+// film's length; the film eases into it and out of it, and moves as a plain
+// dive would elsewhere.
+void TestDivePath::holdsStayAndEase()
+{
+    QFETCH(QList<WorldWindow>, views);
+    QFETCH(QList<double>, holds);
+    QFETCH(double, seconds);
+    QFETCH(int, fps);
+
+    const QSize size(320, 180);
+    const std::span<const WorldWindow> given(views.constData(), views.size());
+    const DivePath path(given, seconds, fps, size, std::span<const double>(holds.constData(), holds.size()));
+    const DivePath plain(given, seconds, fps, size);
+    int held = 0;
+    for (const double hold : holds) {
+        held += static_cast<int>(std::lround(hold * fps));
+    }
+    QCOMPARE(path.Frames(), plain.Frames() + held);
+    if (held == 0) {
+        for (int i = 0; i < path.Frames(); ++i) {
+            QCOMPARE(path.Frame(i), plain.Frame(i));
+        }
+        return;
+    }
+    // How far a frame has zoomed and moved from the one before, in widths of the wider.
+    const auto step = [&](int i) {
+        const WorldWindow a = path.Frame(i - 1);
+        const WorldWindow b = path.Frame(i);
+        return std::abs(std::log(Width(b) / Width(a))) +
+               std::hypot(b.CentreX() - a.CentreX(), b.CentreY() - a.CentreY()) / std::max(Width(a), Width(b));
+    };
+    double fastest = 0;
+    for (int i = 1; i < path.Frames(); ++i) {
+        fastest = std::max(fastest, step(i));
+    }
+    int at = 0;
+    for (qsizetype v = 0; v < views.size(); ++v) {
+        const WorldWindow shaped = DivePath::WithShapeOf(views[v], views.first());
+        while (at < path.Frames() && path.Frame(at) != shaped) {
+            ++at;
+        }
+        QVERIFY2(at < path.Frames(), qPrintable(QStringLiteral("view %1 never shown").arg(v)));
+        const int frames = static_cast<int>(std::lround(holds[v] * fps));
+        int run = 1;
+        while (at + run < path.Frames() && path.Frame(at + run) == shaped) {
+            ++run;
+        }
+        QCOMPARE(run, frames + 1);
+        if (frames > 0) {
+            // Easing in and out: slow either side of the hold.
+            QVERIFY2(at == 0 || step(at) < fastest / 4, qPrintable(QStringLiteral("into view %1").arg(v)));
+            QVERIFY2(at + run == path.Frames() || step(at + run) < fastest / 4,
+                     qPrintable(QStringLiteral("out of view %1").arg(v)));
+        }
+        at += run - 1;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "drawing/PictureSize.h"
+#include "views/ViewList.h"
 #include "views/ViewText.h"
 #include "world/PictureWorld.h"
 
@@ -39,6 +40,8 @@ private slots:
     void linesRoundTrip();
     void parse_data();
     void parse();
+    void viewList_data();
+    void viewList();
 };
 
 void TestViewText::centredView_data()
@@ -237,6 +240,68 @@ void TestViewText::parse()
     const QRegularExpressionMatch given =
         QRegularExpression(QStringLiteral("--size[ =](\\d+) ?[x×] ?(\\d+)")).match(text);
     QCOMPARE(view.size, given.hasMatch() ? QSize(given.captured(1).toInt(), given.captured(2).toInt()) : size);
+}
+
+void TestViewText::viewList_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("keepSize");
+    QTest::addColumn<QList<WorldWindow>>("windows");
+    QTest::addColumn<QList<double>>("holds");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("error");
+
+    const QString draw = QStringLiteral("--window -300,410,510,-500 --size 573x413");
+    const WorldWindow doubled{-705, 865, 915, -955}; // the Draw's centre and zoom at 1146x826
+    QTest::newRow("either line, comments and blank lines skipped")
+        << "# my tour\n\n" + draw + "\n  --centre 105,-45 --zoom 1 --size 1146x826\n"
+        << true << QList<WorldWindow>{PictureWorld, doubled} << QList<double>{0, 0} << QStringList{"", ""} << "";
+    QTest::newRow("a name is the rest of the line, --hold in it too")
+        << draw + " --hold 2.5 --name  The corner --hold 3, spaced  " << true << QList<WorldWindow>{PictureWorld}
+        << QList<double>{2.5} << QStringList{"The corner --hold 3, spaced"} << "";
+    QTest::newRow("a hold after the size, with =, a name with =")
+        << "--centre 105,-45 --zoom 1 --hold=0 --size 573x413 --name=a=b" << true << QList<WorldWindow>{PictureWorld}
+        << QList<double>{0} << QStringList{"a=b"} << "";
+    QTest::newRow("sizes read but not used: each view at the list's size")
+        << "--centre 105,-45 --zoom 1 --size 573x413\n--window 0,1,1,0 --size 10 x 10" << false
+        << QList<WorldWindow>{doubled, {0, 1, 1, 0}} << QList<double>{0, 0} << QStringList{"", ""} << "";
+    QTest::newRow("a bad line, by its number") << draw + "\n# two\n--window 1,2,3" << true << QList<WorldWindow>{}
+                                               << QList<double>{} << QStringList{} << "line 3: bad window '1,2,3'";
+    QTest::newRow("a bad hold") << draw + " --hold -1" << true << QList<WorldWindow>{} << QList<double>{}
+                                << QStringList{} << "line 1: bad hold '-1'";
+    QTest::newRow("a hold given twice") << draw + " --hold 1 --hold 2" << true << QList<WorldWindow>{}
+                                        << QList<double>{} << QStringList{} << "line 1: --hold given twice";
+    QTest::newRow("an unknown option") << draw + " --speed 2" << true << QList<WorldWindow>{} << QList<double>{}
+                                       << QStringList{} << "line 1: unknown '--speed'";
+}
+
+// Views read from a list, one a line; written back, the same views.
+void TestViewText::viewList()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, keepSize);
+    QFETCH(QList<WorldWindow>, windows);
+    QFETCH(QList<double>, holds);
+    QFETCH(QStringList, names);
+    QFETCH(QString, error);
+
+    const ParsedViewList list = ParseViewList(text, QSize(1146, 826), keepSize);
+    if (!error.isEmpty()) {
+        QVERIFY2(list.error.contains(error), qPrintable(list.error));
+        QVERIFY(list.views.empty());
+        return;
+    }
+    QCOMPARE(list.error, QString());
+    QCOMPARE(static_cast<qsizetype>(list.views.size()), windows.size());
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        const ListedView &view = list.views[static_cast<std::size_t>(i)];
+        QCOMPARE(view.window, windows[i]);
+        QCOMPARE(view.hold, holds[i]);
+        QCOMPARE(view.name, names[i]);
+    }
+    const ParsedViewList again = ParseViewList(ViewListText(list.views), QSize(1, 1));
+    QCOMPARE(again.error, QString());
+    QVERIFY(again.views == list.views);
 }
 
 QTEST_APPLESS_MAIN(TestViewText)
