@@ -63,6 +63,43 @@ template <typename Work> bool Measure(Spent *spent, const Work &work)
     return worked;
 }
 
+// What the drawn and encoded samples cost.
+struct Measured
+{
+    Spent drawing;
+    Spent first;     // films of a frame
+    Spent stretches; // films of a stretch
+    double firstBytes = 0;
+    double stretchBytes = 0;
+};
+
+// The whole film's cost from its samples' of `stretch` frames.
+DiveEstimate FromMeasured(const Dive &dive, int frames, int stretch, const Measured &measured)
+{
+    const auto &[drawing, first, stretches, firstBytes, stretchBytes] = measured;
+    // A film's fixed cost and its first frame, then each frame after it.
+    const double after = Places * std::max(1, stretch - 1);
+    const double drawMs = drawing.wallMs / Samples;
+    const double encodeMs = std::max(0.0, stretches.wallMs - first.wallMs) / after;
+    const double cpuMs = drawing.cpuMs / Samples + std::max(0.0, stretches.cpuMs - first.cpuMs) / after;
+    // A WebP animation has one key frame; a video one each KeyFrameSeconds.
+    const int keyEvery = dive.fps * VideoSettings::KeyFrameSeconds;
+    const int keys = dive.format == DiveFormat::WebP ? 1 : (frames + keyEvery - 1) / keyEvery;
+    const double nextBytes = stretch > 1 ? (stretchBytes - firstBytes) / after : 0;
+    // Drawing takes every core, and the encoder works alongside on threads of
+    // its own: a frame takes its work shared among the cores, or its drawing
+    // or its encoding alone when that is longer. Then the film's fixed cost, once.
+    const double cores = std::max(1U, std::thread::hardware_concurrency());
+    const double frameMs = std::max({cpuMs / cores, drawMs, encodeMs});
+    DiveEstimate estimate;
+    estimate.seconds = (first.wallMs / Places + frames * frameMs) / 1000;
+    estimate.bytes = keys * firstBytes / Places + (frames - keys) * nextBytes;
+    estimate.drawMs = drawMs;
+    estimate.encodeMs = encodeMs;
+    estimate.cpuMs = cpuMs;
+    return estimate;
+}
+
 } // namespace
 
 std::optional<DiveEstimate> EstimateDive(const Dive &dive, std::span<const CurveRecord> curves,
@@ -71,11 +108,8 @@ std::optional<DiveEstimate> EstimateDive(const Dive &dive, std::span<const Curve
     const DivePath path = PathOf(dive);
     const int frames = path.Frames();
     const int stretch = std::min(Stretch, frames);
-    Spent drawing;
-    Spent first;     // films of a frame
-    Spent stretches; // films of a stretch
-    double firstBytes = 0;
-    double stretchBytes = 0;
+    Measured measured;
+    auto &[drawing, first, stretches, firstBytes, stretchBytes] = measured;
     std::vector<QImage> drawn(stretch);
     const auto draw = [&](int at, int count) {
         for (int i = 0; i < count; ++i) {
@@ -117,27 +151,7 @@ std::optional<DiveEstimate> EstimateDive(const Dive &dive, std::span<const Curve
         }
         stretchBytes += static_cast<double>(bytes);
     }
-    // A film's fixed cost and its first frame, then each frame after it.
-    const double after = Places * std::max(1, stretch - 1);
-    const double drawMs = drawing.wallMs / Samples;
-    const double encodeMs = std::max(0.0, stretches.wallMs - first.wallMs) / after;
-    const double cpuMs = drawing.cpuMs / Samples + std::max(0.0, stretches.cpuMs - first.cpuMs) / after;
-    // A WebP animation has one key frame; a video one each KeyFrameSeconds.
-    const int keyEvery = dive.fps * VideoSettings::KeyFrameSeconds;
-    const int keys = dive.format == DiveFormat::WebP ? 1 : (frames + keyEvery - 1) / keyEvery;
-    const double nextBytes = stretch > 1 ? (stretchBytes - firstBytes) / after : 0;
-    // Drawing takes every core, and the encoder works alongside on threads of
-    // its own: a frame takes its work shared among the cores, or its drawing
-    // or its encoding alone when that is longer. Then the film's fixed cost, once.
-    const double cores = std::max(1U, std::thread::hardware_concurrency());
-    const double frameMs = std::max({cpuMs / cores, drawMs, encodeMs});
-    DiveEstimate estimate;
-    estimate.seconds = (first.wallMs / Places + frames * frameMs) / 1000;
-    estimate.bytes = keys * firstBytes / Places + (frames - keys) * nextBytes;
-    estimate.drawMs = drawMs;
-    estimate.encodeMs = encodeMs;
-    estimate.cpuMs = cpuMs;
-    return estimate;
+    return FromMeasured(dive, frames, stretch, measured);
 }
 
 } // namespace levyc
