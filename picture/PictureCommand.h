@@ -14,6 +14,8 @@ enum class PictureCommand {
     Forward,
     CopyView,
     GoToView,
+    AddBookmark,
+    Bookmarks,
     FullScreen,
     Overlay,
     Overview,

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "BookmarksDialog.h"
 #include "DiveDialog.h"
 #include "GoToViewDialog.h"
 #include "WindowLayout.h"
@@ -14,6 +15,7 @@
 #include "private/WindowManager.h"
 #include "video/DiveText.h"
 #include "video/VideoModule.h"
+#include "views/ViewText.h"
 #include "world/PictureWorld.h"
 
 #include <QAccessibleWidget>
@@ -144,6 +146,12 @@ void Form1::Run(PictureCommand command, bool checked)
         break;
     case PictureCommand::GoToView:
         GoToViewDialog::Open(Picture1, this);
+        break;
+    case PictureCommand::AddBookmark:
+        AddBookmark();
+        break;
+    case PictureCommand::Bookmarks:
+        BookmarksDialog::Open(Bookmarks(), Picture1, this);
         break;
     case PictureCommand::Keys:
         ShowKeys();
@@ -491,9 +499,42 @@ void Form1::SavedTo(const QString &path)
 {
     const QFileInfo saved(path);
     saveDirectory_ = saved.absolutePath();
-    notice_->setText(tr("Saved %1 in %2.").arg(saved.fileName(), QDir::toNativeSeparators(saveDirectory_)));
+    Notify(tr("Saved %1 in %2.").arg(saved.fileName(), QDir::toNativeSeparators(saveDirectory_)));
+}
+
+void Form1::Notify(const QString &text)
+{
+    notice_->setText(text);
     notice_->setVisible(!fullScreen_);
     noticeTimer_.start();
+}
+
+BookmarkStore &Form1::Bookmarks()
+{
+    if (!bookmarks_) {
+        bookmarks_.emplace(BookmarkStore::DefaultPath());
+        if (const QString problem = bookmarks_->Load(); !problem.isEmpty()) {
+            ShowSaveError(tr("Bookmarks"), problem);
+        }
+    }
+    return *bookmarks_;
+}
+
+void Form1::AddBookmark()
+{
+    const WorldWindow view = Picture1->View();
+    const QSize size = Picture1->ImageSize();
+    // Named by where it is until the user names it.
+    const QString name = tr("zoom %1 at %2, %3")
+                             .arg(std::abs(ViewZoom(view, size)), 0, 'g', 3)
+                             .arg(view.CentreX(), 0, 'g', 7)
+                             .arg(view.CentreY(), 0, 'g', 7);
+    QString error;
+    if (Bookmarks().Add({view, size, 0, name}, &error)) {
+        Notify(tr("Kept as the bookmark “%1”.").arg(name));
+    } else {
+        ShowSaveError(tr("Cannot Keep the Bookmark"), error);
+    }
 }
 
 void Form1::SetSaving(bool saving)

@@ -2,6 +2,7 @@
 
 #include "DivePlayback.h"
 #include "PictureBox.h"
+#include "bookmarks/BookmarkStore.h"
 #include "drawing/DrawCommands.h"
 #include "drawing/Plotter.h"
 #include "engine/SaveJob.h"
@@ -90,6 +91,12 @@ private:
     void EndSave(bool saved, const QString &error, const QString &failed);
     // A save to `path` has worked: the next starts there, and the window says where it went.
     void SavedTo(const QString &path);
+    // Says something done for a while beside the picture, with nothing to dismiss.
+    void Notify(const QString &text);
+    // The user's bookmarks, read when first wanted; a file that cannot be read is told then.
+    BookmarkStore &Bookmarks();
+    // Keeps the view on screen as a bookmark, named by where it is.
+    void AddBookmark();
     // Draw and the picture off while a save runs, and back after it.
     void SetSaving(bool saving);
     // Says why a save failed, in a message box.
@@ -128,6 +135,7 @@ private:
     QLabel *notice_ = nullptr;       // says where a save went
     QTimer noticeTimer_;
     DiveChoices diveChoices_; // as the dive's dialog last left them
+    std::optional<BookmarkStore> bookmarks_;
 };
 
 } // namespace levyc

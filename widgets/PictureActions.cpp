@@ -28,6 +28,8 @@ PictureActions::PictureActions(QWidget *widget)
     }
     Action(PictureCommand::CopyView).setObjectName(QStringLiteral("CopyView"));
     Action(PictureCommand::GoToView).setObjectName(QStringLiteral("GoToView"));
+    Action(PictureCommand::AddBookmark).setObjectName(QStringLiteral("AddBookmark"));
+    Action(PictureCommand::Bookmarks).setObjectName(QStringLiteral("Bookmarks"));
     Action(PictureCommand::FullScreen).setObjectName(QStringLiteral("FullScreen"));
     Action(PictureCommand::FullScreen).setCheckable(true);
     Action(PictureCommand::Overlay).setObjectName(QStringLiteral("Overlay"));
@@ -57,7 +59,7 @@ void PictureActions::Update(const PictureState &state)
 {
     using enum PictureCommand;
     // What a Draw's curves are needed for waits for its end.
-    for (const PictureCommand command : {ResetView, CopyView, GoToView, FullScreen}) {
+    for (const PictureCommand command : {ResetView, CopyView, GoToView, AddBookmark, Bookmarks, FullScreen}) {
         Action(command).setEnabled(state.exploring);
     }
     Action(Back).setEnabled(state.exploring && state.canGoBack);
@@ -81,6 +83,8 @@ void PictureActions::Retranslate()
     Action(Forward).setText(tr("&Forward"));
     Action(CopyView).setText(tr("Copy &View"));
     Action(GoToView).setText(tr("&Go to View…"));
+    Action(AddBookmark).setText(tr("&Add Bookmark"));
+    Action(Bookmarks).setText(tr("Book&marks…"));
     Action(FullScreen).setText(tr("F&ull Screen"));
     Action(Overlay).setText(tr("Show &Where You Are"));
     Action(Overview).setText(tr("Show &Overview"));

@@ -4,6 +4,22 @@
 <context>
     <name>levyc::Form1</name>
     <message>
+        <source>Bookmarks</source>
+        <translation>ブックマーク</translation>
+    </message>
+    <message>
+        <source>zoom %1 at %2, %3</source>
+        <translation>倍率 %1、中心 %2, %3</translation>
+    </message>
+    <message>
+        <source>Kept as the bookmark “%1”.</source>
+        <translation>ブックマーク「%1」として保存しました。</translation>
+    </message>
+    <message>
+        <source>Cannot Keep the Bookmark</source>
+        <translation>ブックマークを保存できません</translation>
+    </message>
+    <message>
         <source>Draw</source>
         <translation>描画</translation>
     </message>
@@ -446,6 +462,14 @@
 <context>
     <name>levyc::PictureActions</name>
     <message>
+        <source>&amp;Add Bookmark</source>
+        <translation>ブックマークに追加(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Book&amp;marks…</source>
+        <translation>ブックマーク(&amp;M)…</translation>
+    </message>
+    <message>
         <source>&amp;Copy</source>
         <translation>コピー(&amp;C)</translation>
     </message>
@@ -501,6 +525,10 @@
 <context>
     <name>levyc::ExploringKeys</name>
     <message>
+        <source>%1: keep the view as a bookmark; %2: the bookmarks</source>
+        <translation>%1: この表示をブックマークに追加、%2: ブックマーク一覧</translation>
+    </message>
+    <message>
         <source>Wheel, %1 or %2: zoom in or out</source>
         <translation>ホイール、%1、%2: 拡大・縮小</translation>
     </message>
@@ -555,6 +583,95 @@
     <message>
         <source>Right-click: more; %1: these keys</source>
         <translation>右クリック: その他の操作、%1: このキー一覧</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::BookmarksDialog</name>
+    <message>
+        <source>Bookmarks</source>
+        <translation>ブックマーク</translation>
+    </message>
+    <message>
+        <source>&amp;Go to</source>
+        <translation>移動(&amp;G)</translation>
+    </message>
+    <message>
+        <source>&amp;Rename</source>
+        <translation>名前の変更(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>削除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Move &amp;Up</source>
+        <translation>上へ(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Move Do&amp;wn</source>
+        <translation>下へ(&amp;W)</translation>
+    </message>
+    <message>
+        <source>&amp;Export…</source>
+        <translation>書き出し(&amp;E)…</translation>
+    </message>
+    <message>
+        <source>&amp;Import…</source>
+        <translation>読み込み(&amp;I)…</translation>
+    </message>
+    <message>
+        <source>Export the Bookmarks</source>
+        <translation>ブックマークの書き出し</translation>
+    </message>
+    <message>
+        <source>Import Bookmarks</source>
+        <translation>ブックマークの読み込み</translation>
+    </message>
+    <message>
+        <source>Views, one a line (*.txt)</source>
+        <translation>1 行に 1 つの表示 (*.txt)</translation>
+    </message>
+    <message>
+        <source>Views, one a line (*.txt);;Any file (*)</source>
+        <translation>1 行に 1 つの表示 (*.txt);;すべてのファイル (*)</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::BookmarkStore</name>
+    <message>
+        <source>not UTF-8 text</source>
+        <translation>UTF-8 のテキストではありません</translation>
+    </message>
+    <message>
+        <source>The bookmarks in %1 cannot be read (%2), nor moved aside: they are left as they are, and new bookmarks are not kept.</source>
+        <translation>%1 のブックマークを読めず (%2)、別名に移すこともできません。ファイルはそのまま残し、新しいブックマークは保存しません。</translation>
+    </message>
+    <message>
+        <source>The bookmarks in %1 cannot be read (%2): the file is kept as %3, and the list starts empty.</source>
+        <translation>%1 のブックマークを読めません (%2)。ファイルは %3 として残し、一覧は空から始めます。</translation>
+    </message>
+    <message>
+        <source>the bookmarks file %1 could not be read, and is not overwritten</source>
+        <translation>ブックマークのファイル %1 は読めなかったため、上書きしません</translation>
+    </message>
+    <message>
+        <source>cannot make the folder %1</source>
+        <translation>フォルダー %1 を作れません</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::ViewList</name>
+    <message>
+        <source>--hold given twice</source>
+        <translation>--hold が 2 回指定されています</translation>
+    </message>
+    <message>
+        <source>bad hold &apos;%1&apos;: expected seconds from 0 to %2</source>
+        <translation>保持時間「%1」が不正です: 0 から %2 までの秒数を指定してください</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>%1 行目: %2</translation>
     </message>
 </context>
 </TS>
