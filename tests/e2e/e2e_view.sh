@@ -22,6 +22,8 @@
 #            nothing under it, and W is the menu's Show Where You Are;
 #   refused: Ctrl+G, a line that is no view, Enter: the dialog grows to give
 #            its reason.
+#   bookmark: Ctrl+D keeps a view; in the next run, after a Draw, Ctrl+B and
+#            Enter go back to it.
 # Usage: e2e_view.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE [WM_DELETE]
 set -euo pipefail
 
@@ -235,6 +237,20 @@ open_goto() { # Go to View by its key, until the dialog has the focus
     fail "Go to View did not open"
 }
 
+open_bookmarks() { # Ctrl+B, until the list has the keys
+    press_keys ctrl+b
+    for _ in $(seq 1 1200); do
+        if on_wayland; then
+            swaymsg -t get_tree | jq -e '.. | objects | select(.name? == "Bookmarks" and .focused)' >/dev/null && return
+        else
+            xdotool search --onlyvisible --name '^Bookmarks$' windowfocus --sync >/dev/null 2>&1 && return
+        fi
+        alive
+        sleep 0.05
+    done
+    fail "Bookmarks did not open"
+}
+
 goto_height() { # the Go to View dialog's height on the screen; nothing once it is gone
     if on_wayland; then
         swaymsg -t get_tree | jq -r '.. | objects | select(.name? == "Go to View") | .rect.height'
@@ -276,6 +292,37 @@ centre)
     start_levyc "$out/levyc.log" --centre "$centre" --zoom "$zoom"
     hide_overlay
     expect_screen centre "$out/expected.png"
+    ;;
+bookmark)
+    # A data folder of the case's own, which the account that runs levyc can write.
+    if on_wayland; then XDG_DATA_HOME=$XDG_RUNTIME_DIR/data; else XDG_DATA_HOME=$out/data; fi
+    export XDG_DATA_HOME
+    "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$out/expected.png" || fail "levyc-render failed"
+    start_levyc "$out/first.log" --centre "$centre" --zoom "$zoom"
+    for _ in $(seq 1 2400); do
+        [ -n "$(view_log "$out/first.log")" ] && break
+        alive
+        sleep 0.05
+    done
+    on_wayland || xdotool windowfocus --sync "$win"
+    kept=$XDG_DATA_HOME/levyc/bookmarks.txt
+    # Again if a key was lost while the compositor switched keyboards.
+    for _ in 1 2 3; do
+        press_keys ctrl+d
+        for _ in $(seq 1 200); do
+            grep -q -- '^--window' "$kept" 2>/dev/null && break 2
+            alive
+            sleep 0.05
+        done
+    done
+    grep -q -- '^--window' "$kept" || fail "Ctrl+D kept no bookmark in $kept"
+    close_and_expect_exit 10
+    start_levyc "$out/levyc.log"
+    draw_and_wait
+    open_bookmarks
+    press_keys Return Escape
+    hide_overlay
+    expect_screen bookmark "$out/expected.png"
     ;;
 goto | copy)
     start_levyc "$out/levyc.log"
