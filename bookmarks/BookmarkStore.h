@@ -27,7 +27,6 @@ public:
     QString Load();
 
     [[nodiscard]] const std::vector<ListedView> &Views() const { return views_; }
-    [[nodiscard]] const QString &Path() const { return path_; }
 
     // Each false with the reason when the list cannot be written, and the
     // list as it was.

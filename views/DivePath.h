@@ -46,15 +46,13 @@ public:
 
     // At least two, one per 1/fps of the dive's time, holds included.
     [[nodiscard]] int Frames() const { return frames_; }
-    // The window of a frame from 0 to Frames() - 1: from Stops() to
-    // Departures() the views themselves exactly, the first and the last
+    // The window of a frame from 0 to Frames() - 1: from each of Stops()
+    // through its hold the view itself exactly, the first and the last
     // among them.
     [[nodiscard]] WorldWindow Frame(int index) const;
     [[nodiscard]] const WorldWindow &First() const { return views_.front(); }
     // The frame that first shows each view, in order.
     [[nodiscard]] const std::vector<int> &Stops() const { return stops_; }
-    // The frame that last shows each view, its hold's frames after its stop.
-    [[nodiscard]] const std::vector<int> &Departures() const { return departures_; }
     // The widest window along the whole path.
     [[nodiscard]] WorldWindow Widest() const;
     // How far a frame's density may lean toward the next level of division:
@@ -111,7 +109,7 @@ private:
     std::vector<WorldWindow> views_;
     std::vector<Leg> legs_;
     std::vector<int> stops_;
-    std::vector<int> departures_;
+    std::vector<int> departures_; // the frame that last shows each view
     std::vector<Stretch> stretches_; // the one each leg is on
     int fps_;
     int frames_;
