@@ -36,6 +36,8 @@ const std::vector<Row> &Table()
         {GoToView, {QKeySequence(Qt::CTRL | Qt::Key_G)}, 1, true},
         {AddBookmark, {QKeySequence(Qt::CTRL | Qt::Key_D)}, 1, true},
         {Bookmarks, {QKeySequence(Qt::CTRL | Qt::Key_B)}, 1, true},
+        // Before any Draw too: it runs one.
+        {OpenView, QKeySequence::keyBindings(QKeySequence::Open), 1, false, true},
         {FullScreen, {QKeySequence(Qt::Key_F11)}, 1, true},
         {Overlay, {QKeySequence(Qt::Key_I)}, 1, true},
         {Overview, {QKeySequence(Qt::Key_O)}, 1, true},
@@ -124,6 +126,8 @@ QString ExploringKeys::Text()
         {QT_TRANSLATE_NOOP("levyc::ExploringKeys", "%1: go to a view"), {GoToView}},
         {QT_TRANSLATE_NOOP("levyc::ExploringKeys", "%1: keep the view as a bookmark; %2: the bookmarks"),
          {AddBookmark, Bookmarks}},
+        {QT_TRANSLATE_NOOP("levyc::ExploringKeys", "%1, or a PNG dropped on the window: open the view it holds"),
+         {OpenView}},
         {QT_TRANSLATE_NOOP("levyc::ExploringKeys", "%1: full screen; %1 or Esc: back"), {FullScreen}},
         {QT_TRANSLATE_NOOP("levyc::ExploringKeys", "%1: play the dive Save Dive… would save; any key stops it"),
          {Play}},

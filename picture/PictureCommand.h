@@ -16,6 +16,7 @@ enum class PictureCommand {
     GoToView,
     AddBookmark,
     Bookmarks,
+    OpenView,
     FullScreen,
     Overlay,
     Overview,

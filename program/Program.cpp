@@ -1,15 +1,16 @@
 #include "Program.h"
 
 #include "StartView.h"
+#include "Translations.h"
 #include "output/FileNames.h"
 #include "output/FileOutput.h"
 #include "private/WaylandGraphics.h"
 #include "views/OptionWords.h"
 #include "widgets/Form1.h"
-#include "Translations.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QFile>
 #include <QLocale>
 #include <QStringList>
 
@@ -31,6 +32,7 @@ namespace {
 constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
                               "       levyc --window X1,Y1,X2,Y2 [--size WxH]\n"
                               "       levyc --centre X,Y --zoom Z [--size WxH]\n"
+                              "       levyc FILE.png\n"
                               "Opens a window that draws a fan of Levy C curves: press the draw button (描画)\n"
                               "to draw, the stop button (描画中止) to stop.\n"
                               "\n"
@@ -44,10 +46,14 @@ constexpr const char *Usage = "Usage: levyc [--help | --version]\n"
                               "                          below 0 the view is turned half way round)\n"
                               "  --size WxH              the size the view was shared at, as the picture's\n"
                               "                          context menu Copy View gives it (default: the picture's)\n"
+                              "  FILE.png                draw, then show the view the PNG holds: one saved or\n"
+                              "                          copied from a view, or made by levyc-render with\n"
+                              "                          --window or --centre (exit 2 if it holds none)\n"
                               "A view of another shape than the picture is widened to hold all of it, centred.\n"
                               "Copy View and Go to View... (Ctrl+G) in the picture's context menu copy these\n"
                               "lines and take them back; a PNG saved or copied from a view holds its --window\n"
-                              "line in its text chunk \"levyc-view\".\n"
+                              "line in its text chunk \"levyc-view\"; Open View... (Ctrl+O) and a PNG dropped on\n"
+                              "the window show it. Ctrl+D keeps the view as a bookmark, and Ctrl+B lists them.\n"
                               "Qt's own options, such as -platform xcb or -platform=xcb, are taken as well.\n";
 
 // Qt's own options, which QApplication takes out of the arguments: with one
@@ -93,7 +99,10 @@ QString ArgumentsRefused(int argc, char *argv[], std::vector<QByteArray> *forQt,
         if (IsHelpOrVersion(word.toStdString())) {
             reading.Take();
         } else if (word.size() < 2 || word[0] != '-') {
-            return QStringLiteral("unexpected argument '%1': levyc opens no file").arg(PrintableName(word));
+            if (!view->Png().isEmpty()) {
+                return QStringLiteral("more than one file: '%1'").arg(PrintableName(word));
+            }
+            view->SetPng(QFile::decodeName(reading.Take()));
         } else if (StartView::Takes(name) || qtOption) {
             const std::optional<QByteArray> value = reading.TakeValue();
             if (!value) {
@@ -233,6 +242,11 @@ int RunProgram(int argc, char *argv[])
     StartView view;
     if (const QString refused = ArgumentsRefused(argc, argv, &forQt, &view); !refused.isEmpty()) {
         std::fprintf(stderr, "levyc: %s (see --help)\n", qPrintable(refused));
+        return 2;
+    }
+    // So is a PNG that holds no view, or one given with another view.
+    if (const QString refused = view.ReadPng(); !refused.isEmpty()) {
+        std::fprintf(stderr, "levyc: %s\n", qPrintable(refused));
         return 2;
     }
     // So is a view that cannot be shown, before any window opens.

@@ -1,6 +1,7 @@
 #include "StartView.h"
 
 #include "drawing/PictureSize.h"
+#include "picture/PngView.h"
 #include "views/SharedView.h"
 #include "widgets/Form1.h"
 #include "widgets/PictureBox.h"
@@ -21,6 +22,19 @@ void StartView::Add(const QByteArray &name, const QByteArray &value)
 {
     // Read as Go to View reads it: a value typed with spaces after its commas is one.
     text_ += QString::fromLatin1(name) + u' ' + QString::fromLocal8Bit(value) + u' ';
+}
+
+QString StartView::ReadPng()
+{
+    if (png_.isEmpty()) {
+        return {};
+    }
+    if (Given()) {
+        return QStringLiteral("a PNG's view does not go with --window, --centre, --zoom or --size");
+    }
+    const PngView view = ViewOfPng(png_);
+    text_ = view.line;
+    return view.error;
 }
 
 QString StartView::Refused() const

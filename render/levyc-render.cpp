@@ -11,6 +11,7 @@
 #include "private/DiveFormats.h"
 #include "private/ProgressLine.h"
 #include "private/RenderDive.h"
+#include "views/ViewText.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -138,13 +139,17 @@ int Run(int argc, char *argv[])
         }
     } else {
         constexpr int Curves = LastPass + 2;
-        const RenderedPicture picture =
+        RenderedPicture picture =
             options.icon ? RenderIcon(options.size.width())
                          : RenderPicture(options.size, options.window, [&progress](int drawn) {
                                progress.Show(QStringLiteral("drawing, curve %1 of %2").arg(drawn).arg(Curves));
                            });
         if (picture.image.isNull()) {
             return fail(OutOfMemory::For("image", options.size));
+        }
+        // A view's picture says which view it is, as the window's does, so that it opens there.
+        if (!options.icon) {
+            picture.image.setText(QString::fromLatin1(ViewTextKey), WindowLine(options.window, options.size));
         }
         timer.restart();
         const auto encoded = [&progress](double done) {

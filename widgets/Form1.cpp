@@ -7,6 +7,7 @@
 #include "engine/SaveWork.h"
 #include "picture/ExploringKeys.h"
 #include "picture/PictureClipboard.h"
+#include "picture/PngView.h"
 
 #include "output/FileNames.h"
 #include "output/SaveFolder.h"
@@ -15,12 +16,14 @@
 #include "private/WindowManager.h"
 #include "video/DiveText.h"
 #include "video/VideoModule.h"
-#include "views/ViewText.h"
+#include "views/SharedView.h"
 #include "world/PictureWorld.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -29,10 +32,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 
 namespace levyc {
 
@@ -90,6 +95,7 @@ Form1::Form1(QWidget *parent)
     , playback_(*Picture1, this)
 {
     setWindowTitle(QStringLiteral("Form1"));
+    setAcceptDrops(true); // a PNG of a view, to open
     resize(ClientWidthTwips / TwipsPerPixel, ClientHeightTwips / TwipsPerPixel);
 
     auto *command1 = Place(CommandButton(this, QStringLiteral("描画")), "Command1", FromTwips(9600, 120, 1095, 375));
@@ -152,6 +158,9 @@ void Form1::Run(PictureCommand command, bool checked)
         break;
     case PictureCommand::Bookmarks:
         BookmarksDialog::Open(Bookmarks(), Picture1, this);
+        break;
+    case PictureCommand::OpenView:
+        OpenView();
         break;
     case PictureCommand::Keys:
         ShowKeys();
@@ -518,6 +527,57 @@ BookmarkStore &Form1::Bookmarks()
         }
     }
     return *bookmarks_;
+}
+
+void Form1::OpenView()
+{
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open a View"), SaveFolder(saveDirectory_), tr("PNG images (*.png)"));
+    if (!path.isEmpty()) {
+        OpenViewOf(path);
+    }
+}
+
+void Form1::OpenViewOf(const QString &path)
+{
+    if (Drawing() || job_ != nullptr) {
+        Notify(tr("A view opens once the drawing or the save has ended."));
+        return;
+    }
+    const PngView png = ViewOfPng(path);
+    if (!png.error.isEmpty()) {
+        Notify(png.error);
+        return;
+    }
+    if (!Picture1->Exploring()) {
+        Command1_Click(); // its view is on the Draw's curves
+        if (!Picture1->Exploring()) {
+            return; // stopped, or the window closed meanwhile
+        }
+    }
+    const ParsedView view = ViewToShow(png.line, Picture1->View(), Picture1->ImageSize());
+    if (!view.error.isEmpty()) {
+        Notify(tr("'%1' holds no view that can be shown: %2").arg(QFileInfo(path).fileName(), view.error));
+        return;
+    }
+    Picture1->SetView(view.window);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const QString path = event->mimeData()->urls().value(0).toLocalFile();
+    event->acceptProposedAction();
+    // Once the drop is over: a Draw may run first.
+    QMetaObject::invokeMethod(
+        this, [this, path] { OpenViewOf(path); }, Qt::QueuedConnection);
 }
 
 void Form1::AddBookmark()

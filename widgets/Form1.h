@@ -54,6 +54,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     // The exploring keys reach the picture from anywhere but the text fields.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -97,6 +99,11 @@ private:
     BookmarkStore &Bookmarks();
     // Keeps the view on screen as a bookmark, named by where it is.
     void AddBookmark();
+    // Asks for a PNG, then shows the view it holds.
+    void OpenView();
+    // Shows the view a PNG holds, after a Draw if none has run; says in a
+    // line why not, and changes nothing, when it holds none.
+    void OpenViewOf(const QString &path);
     // Draw and the picture off while a save runs, and back after it.
     void SetSaving(bool saving);
     // Says why a save failed, in a message box.

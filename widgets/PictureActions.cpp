@@ -30,6 +30,7 @@ PictureActions::PictureActions(QWidget *widget)
     Action(PictureCommand::GoToView).setObjectName(QStringLiteral("GoToView"));
     Action(PictureCommand::AddBookmark).setObjectName(QStringLiteral("AddBookmark"));
     Action(PictureCommand::Bookmarks).setObjectName(QStringLiteral("Bookmarks"));
+    Action(PictureCommand::OpenView).setObjectName(QStringLiteral("OpenView"));
     Action(PictureCommand::FullScreen).setObjectName(QStringLiteral("FullScreen"));
     Action(PictureCommand::FullScreen).setCheckable(true);
     Action(PictureCommand::Overlay).setObjectName(QStringLiteral("Overlay"));
@@ -85,6 +86,7 @@ void PictureActions::Retranslate()
     Action(GoToView).setText(tr("&Go to View…"));
     Action(AddBookmark).setText(tr("&Add Bookmark"));
     Action(Bookmarks).setText(tr("Book&marks…"));
+    Action(OpenView).setText(tr("Op&en View…"));
     Action(FullScreen).setText(tr("F&ull Screen"));
     Action(Overlay).setText(tr("Show &Where You Are"));
     Action(Overview).setText(tr("Show &Overview"));

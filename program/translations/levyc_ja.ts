@@ -4,6 +4,18 @@
 <context>
     <name>levyc::Form1</name>
     <message>
+        <source>Open a View</source>
+        <translation>表示を開く</translation>
+    </message>
+    <message>
+        <source>A view opens once the drawing or the save has ended.</source>
+        <translation>表示は描画または保存が終わってから開きます。</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; holds no view that can be shown: %2</source>
+        <translation>「%1」には表示できる表示がありません: %2</translation>
+    </message>
+    <message>
         <source>Bookmarks</source>
         <translation>ブックマーク</translation>
     </message>
@@ -462,6 +474,10 @@
 <context>
     <name>levyc::PictureActions</name>
     <message>
+        <source>Op&amp;en View…</source>
+        <translation>表示を開く(&amp;E)…</translation>
+    </message>
+    <message>
         <source>&amp;Add Bookmark</source>
         <translation>ブックマークに追加(&amp;A)</translation>
     </message>
@@ -524,6 +540,10 @@
 </context>
 <context>
     <name>levyc::ExploringKeys</name>
+    <message>
+        <source>%1, or a PNG dropped on the window: open the view it holds</source>
+        <translation>%1、またはウィンドウに PNG をドロップ: その PNG の表示を開く</translation>
+    </message>
     <message>
         <source>%1: keep the view as a bookmark; %2: the bookmarks</source>
         <translation>%1: この表示をブックマークに追加、%2: ブックマーク一覧</translation>
@@ -672,6 +692,17 @@
     <message>
         <source>line %1: %2</source>
         <translation>%1 行目: %2</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::PngView</name>
+    <message>
+        <source>&apos;%1&apos; is not a PNG image that can be read: %2</source>
+        <translation>「%1」は読み込める PNG 画像ではありません: %2</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; holds no view: only a PNG saved or copied from a view, or made by levyc-render with --window or --centre, does</source>
+        <translation>「%1」には表示が含まれていません。表示から保存またはコピーした PNG か、levyc-render で --window または --centre を指定して作った PNG だけが含みます</translation>
     </message>
 </context>
 </TS>

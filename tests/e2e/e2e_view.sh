@@ -24,6 +24,8 @@
 #            its reason.
 #   bookmark: Ctrl+D keeps a view; in the next run, after a Draw, Ctrl+B and
 #            Enter go back to it.
+#   png:     levyc FILE.png, a view levyc-render wrote, opens, draws, then
+#            shows that view.
 # Usage: e2e_view.sh LEVYC LEVYC_RENDER OUTPUT_DIR CASE [WM_DELETE]
 set -euo pipefail
 
@@ -292,6 +294,15 @@ centre)
     start_levyc "$out/levyc.log" --centre "$centre" --zoom "$zoom"
     hide_overlay
     expect_screen centre "$out/expected.png"
+    ;;
+png)
+    # Where the account that runs levyc can read it.
+    if on_wayland; then png=$XDG_RUNTIME_DIR/view.png; else png=$out/view.png; fi
+    "$levyc_render" --size "$size" --centre "$centre" --zoom "$zoom" "$png" || fail "levyc-render failed"
+    chmod 644 "$png"
+    start_levyc "$out/levyc.log" "$png"
+    hide_overlay
+    expect_screen png "$png"
     ;;
 bookmark)
     # A data folder of the case's own, which the account that runs levyc can write.

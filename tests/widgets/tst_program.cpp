@@ -1,4 +1,6 @@
+#include <QImage>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // levyc itself, started as a launcher or a shell would start it.
@@ -7,9 +9,23 @@ class TestProgram : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void withoutADisplay_data();
     void withoutADisplay();
+
+private:
+    // Where an argument's @NAME is: PNGs with a view and without.
+    QTemporaryDir files_;
 };
+
+void TestProgram::initTestCase()
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QVERIFY(image.save(files_.filePath(QStringLiteral("plain.png"))));
+    image.setText(QStringLiteral("levyc-view"), QStringLiteral("--window -300,410,510,-500 --size 573x413"));
+    QVERIFY(image.save(files_.filePath(QStringLiteral("view.png"))));
+}
 
 void TestProgram::withoutADisplay_data()
 {
@@ -71,10 +87,26 @@ void TestProgram::withoutADisplay_data()
                                     << "" << 2 << ""
                                     << "levyc: unknown option '--bogus' (see --help)\n"
                                     << "";
-    QTest::newRow("a file name") << QStringList{"picture.png"} << ":9999"
-                                 << "" << 2 << ""
-                                 << "levyc: unexpected argument 'picture.png': levyc opens no file (see --help)\n"
-                                 << "";
+    QTest::newRow("a file that is not there")
+        << QStringList{"@none.png"} << ":9999"
+        << "" << 2 << ""
+        << "levyc: 'none.png' is not a PNG image that can be read: File not found\n"
+        << "";
+    QTest::newRow("a PNG that holds no view")
+        << QStringList{"@plain.png"} << ":9999"
+        << "" << 2 << ""
+        << "levyc: 'plain.png' holds no view: only a PNG saved or copied from a view, or made by levyc-render with "
+           "--window or --centre, does\n"
+        << "";
+    QTest::newRow("a PNG's view and another") << QStringList{"@view.png", "--window", "0,1,1,0"} << ":9999"
+                                              << "" << 2 << ""
+                                              << "levyc: a PNG's view does not go with --window, --centre, --zoom "
+                                                 "or --size\n"
+                                              << "";
+    QTest::newRow("two files") << QStringList{"@view.png", "other.png"} << ":9999"
+                               << "" << 2 << ""
+                               << "levyc: more than one file: 'other.png' (see --help)\n"
+                               << "";
     QTest::newRow("Qt's option without its value") << QStringList{"-style"} << ":9999"
                                                    << "" << 2 << ""
                                                    << "levyc: option '-style' needs a value (see --help)\n"
@@ -85,6 +117,8 @@ void TestProgram::withoutADisplay_data()
         "connect to display :9999\n";
     QTest::newRow("a view") << QStringList{"--window", "-300,410,510,-500", "--size", "573x413"} << ":9999"
                             << "" << 1 << "" << noDisplay << "";
+    QTest::newRow("a PNG's view") << QStringList{"@view.png"} << ":9999"
+                                  << "" << 1 << "" << noDisplay << "";
     QTest::newRow("a centred view, with '='") << QStringList{"--centre=105,-45", "--zoom=1e6"} << ":9999"
                                               << "" << 1 << "" << noDisplay << "";
     QTest::newRow("a centre as the overlay writes it, with a space")
@@ -138,6 +172,11 @@ void TestProgram::withoutADisplay()
     }
     if (!platform.isEmpty()) {
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    }
+    for (QString &argument : arguments) {
+        if (argument.startsWith(u'@')) {
+            argument = files_.filePath(argument.mid(1));
+        }
     }
     QProcess levyc;
     levyc.setProcessEnvironment(environment);
