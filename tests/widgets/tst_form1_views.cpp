@@ -126,6 +126,7 @@ void TestFormViews::opensTheViewAPngHolds()
     if (drawFirst) {
         Draw();
     }
+    QString start; // where the file dialog opened; it outlives each answer
     const auto open = [&](const QString &path) {
         if (drop) {
             QMimeData data;
@@ -139,7 +140,6 @@ void TestFormViews::opensTheViewAPngHolds()
             // The window has the keys again, as a window manager sees to once a dialog closes.
             Form().activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&Form()));
-            QString start;
             AnswerNextFileDialog(&start, path);
             QTest::keyClick(Child("Command1"), Qt::Key_O, Qt::ControlModifier);
         }
