@@ -109,7 +109,7 @@ private:
     std::vector<WorldWindow> views_;
     std::vector<Leg> legs_;
     std::vector<int> stops_;
-    std::vector<int> departures_; // the frame that last shows each view
+    std::vector<int> departures_;    // the frame that last shows each view
     std::vector<Stretch> stretches_; // the one each leg is on
     int fps_;
     int frames_;

@@ -4,8 +4,8 @@
 #include "widgets/PictureBox.h"
 
 #include "encoding/PngEncoder.h"
-#include "views/ViewText.h"
 #include "program/Translations.h"
+#include "views/ViewText.h"
 
 #include <QClipboard>
 #include <QDialog>
