@@ -269,7 +269,7 @@ void TestDiveFilm::holdsOnEachView()
     }
     QVERIFY(frames[first - 1] != held && frames[first + 6] != held);
     const QImage end = RenderView(PictureCurves(), DivePath::WithShapeOf(Window(Corner), start), size).image;
-    for (int i = frames.size() - 1 - ending; i < frames.size(); ++i) {
+    for (qsizetype i = frames.size() - 1 - ending; i < frames.size(); ++i) {
         QVERIFY2(frames[i] == end, qPrintable(QStringLiteral("frame %1 is not the end").arg(i)));
     }
 }
