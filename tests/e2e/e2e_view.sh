@@ -225,33 +225,21 @@ open_menu() { # the picture's context menu, seen over the picture
     fail "the context menu did not open over the picture"
 }
 
-open_goto() { # Go to View by its key, until the dialog has the focus
-    press_keys ctrl+g
+open_dialog() { # open_dialog KEY TITLE: presses KEY, then waits until the dialog TITLE has the focus
+    press_keys "$1"
     for _ in $(seq 1 1200); do
         if on_wayland; then
-            swaymsg -t get_tree | jq -e '.. | objects | select(.name? == "Go to View" and .focused)' >/dev/null && return
+            swaymsg -t get_tree | jq -e --arg t "$2" '.. | objects | select(.name? == $t and .focused)' >/dev/null &&
+                return
         else
-            xdotool search --onlyvisible --name '^Go to View$' windowfocus --sync >/dev/null 2>&1 && return
+            xdotool search --onlyvisible --name "^$2\$" windowfocus --sync >/dev/null 2>&1 && return
         fi
         alive
         sleep 0.05
     done
-    fail "Go to View did not open"
+    fail "$2 did not open"
 }
-
-open_bookmarks() { # Ctrl+B, until the list has the keys
-    press_keys ctrl+b
-    for _ in $(seq 1 1200); do
-        if on_wayland; then
-            swaymsg -t get_tree | jq -e '.. | objects | select(.name? == "Bookmarks" and .focused)' >/dev/null && return
-        else
-            xdotool search --onlyvisible --name '^Bookmarks$' windowfocus --sync >/dev/null 2>&1 && return
-        fi
-        alive
-        sleep 0.05
-    done
-    fail "Bookmarks did not open"
-}
+open_goto() { open_dialog ctrl+g 'Go to View'; }
 
 goto_height() { # the Go to View dialog's height on the screen; nothing once it is gone
     if on_wayland; then
@@ -330,7 +318,7 @@ bookmark)
     close_and_expect_exit 10
     start_levyc "$out/levyc.log"
     draw_and_wait
-    open_bookmarks
+    open_dialog ctrl+b Bookmarks
     press_keys Return Escape
     hide_overlay
     expect_screen bookmark "$out/expected.png"
