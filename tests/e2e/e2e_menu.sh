@@ -59,9 +59,17 @@ mapped() {
 }
 # Gives a mapped window the keys, as a window manager would (X11). A search
 # that meets another window being destroyed (a closing menu) fails with
-# BadWindow, so it is tried again.
+# BadWindow, so it is tried again. The compositor gives a new window the keys
+# itself, but on a loaded machine only some time after it is visible: keys
+# sent before then go to the window below.
 focus_mapped() { # focus_mapped TITLE
-    on_wayland && return
+    if on_wayland; then
+        for _ in $(seq 1 6000); do
+            swaymsg -t get_tree | jq -e --arg t "$1" '.. | objects | select(.name? == $t and .focused)' >/dev/null && return
+            sleep 0.05
+        done
+        fail "'$1' never had the keys"
+    fi
     for _ in $(seq 1 100); do
         xdotool search --onlyvisible --name "^$1\$" windowfocus --sync >/dev/null 2>&1 && return
         sleep 0.05
@@ -71,7 +79,8 @@ focus_mapped() { # focus_mapped TITLE
 # Waits for a window to be mapped and gives it the keys: keys sent before
 # then would go to the window below.
 wait_mapped() { # wait_mapped TITLE
-    for _ in $(seq 1 1200); do
+    # A guard against a hang, not a speed limit: a loaded machine maps late.
+    for _ in $(seq 1 6000); do
         if mapped "$1"; then
             focus_mapped "$1"
             return
