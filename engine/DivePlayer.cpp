@@ -33,10 +33,19 @@ void DivePlayer::Start(SharedCurves curves, const DivePath &path, QSize size, in
     late_ = 0;
     slipped_ = 0;
     last_ = false;
-    begun_ = false;
     frames_.Reset(FramesAhead(size));
     runner_.Run(
         [this, curves = std::move(curves), path, size](const JobRunner::Job &job) { Draw(curves, path, size, job); });
+    // The first frame is due now: the picture shows it is coming.
+    SetPreparing(true);
+}
+
+void DivePlayer::SetPreparing(bool preparing)
+{
+    if (preparing_ != preparing) {
+        preparing_ = preparing;
+        emit Preparing(preparing);
+    }
 }
 
 void DivePlayer::Stop()
@@ -46,6 +55,7 @@ void DivePlayer::Stop()
     runner_.Wait();
     timer_.stop();
     schedule_.reset();
+    SetPreparing(false);
 }
 
 void DivePlayer::Draw(const SharedCurves &curves, const DivePath &path, QSize size, const JobRunner::Job &job)
@@ -74,13 +84,6 @@ void DivePlayer::Tick()
         emit Ended();
         return;
     }
-    if (schedule_->Next() > 0 && !begun_) {
-        if (!frames_.Ready()) {
-            return; // the worker calls again with the next frame
-        }
-        schedule_->Begin();
-        begun_ = true;
-    }
     if (const qint64 wait = schedule_->WaitNs(); wait > 0) {
         timer_.start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(wait)));
         return;
@@ -91,9 +94,12 @@ void DivePlayer::Tick()
         if (drawingEnded) { // a frame that could not be drawn ends the film
             Stop();
             emit Ended();
+            return;
         }
+        SetPreparing(true);
         return; // the worker calls again with the next frame
     }
+    SetPreparing(false);
     const int index = schedule_->Next();
     emit Show(index, *frame);
     if (!schedule_) {

@@ -18,6 +18,8 @@ namespace levyc {
 
 // Plays a dive: a worker draws its frames in order, a few ahead, and they are
 // handed out on this object's thread when each is due by its PlaySchedule.
+// The film starts with its first frame drawn; while a frame is due and not
+// yet drawn, Preparing(true) says so, until it comes.
 class DivePlayer final : public QObject
 {
     Q_OBJECT
@@ -25,9 +27,8 @@ class DivePlayer final : public QObject
 
 public:
     // Frames drawn ahead of the one on screen: up to a second's worth,
-    // within a bound on memory at a screen's size. The film starts once they
-    // are drawn, so that the views near the Draw's, the costliest, are paid
-    // for before it moves.
+    // within a bound on memory at a screen's size, so that the cheap frames
+    // deep in the dive make up for the costly ones near the Draw's view.
     static constexpr qint64 AheadBytes = 32 << 20;
     static constexpr std::size_t MostAhead = 30;
     static std::size_t FramesAhead(QSize size);
@@ -50,18 +51,21 @@ signals:
     void Show(int frame, const QImage &image);
     // The last frame has had its time, or a frame could not be drawn.
     void Ended();
+    // A frame is due and not drawn yet (true), or it has come (false).
+    void Preparing(bool preparing);
 
 private:
     void Draw(const SharedCurves &curves, const DivePath &path, QSize size, const JobRunner::Job &job);
     // Shows what is due, and waits for the next.
     void Tick();
+    void SetPreparing(bool preparing);
 
     std::optional<PlaySchedule> schedule_;
     int fps_ = 1;
     int late_ = 0;
     qint64 slipped_ = 0;
-    bool last_ = false;  // the last frame is on screen, for its time
-    bool begun_ = false; // the film's clock runs
+    bool last_ = false; // the last frame is on screen, for its time
+    bool preparing_ = false;
     QTimer timer_;
     BoundedQueue<QImage> frames_{2}; // ended once the worker has ended
     JobRunner runner_;               // last: its thread ends before the rest goes

@@ -19,7 +19,6 @@ PlaySchedule::PlaySchedule(int frames, int fps, Clock clock)
 
 qint64 PlaySchedule::DueNs(int frame) const
 {
-    // Frame 1 is due one frame after the lead-in.
     return start_ + (frame * NsPerSecond + fps_ / 2) / fps_;
 }
 
@@ -31,11 +30,6 @@ qint64 PlaySchedule::WaitNs() const
     return std::max<qint64>(DueNs(next_) - clock_(), 0);
 }
 
-void PlaySchedule::Begin()
-{
-    start_ = std::max(start_, clock_());
-}
-
 void PlaySchedule::Shown()
 {
     if (Ended()) {
@@ -43,7 +37,7 @@ void PlaySchedule::Shown()
     }
     const qint64 now = clock_();
     if (next_ == 0) {
-        start_ = now + LeadInNs;
+        start_ = now;
     } else if (const qint64 delay = now - DueNs(next_); delay > NsPerSecond / fps_ / 2) {
         ++late_;
         start_ += delay;

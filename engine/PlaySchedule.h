@@ -7,10 +7,8 @@
 namespace levyc {
 
 // When each frame of a film played in the window is due, from a clock in
-// nanoseconds. The film's clock starts once the first frame has been shown for
-// LeadInNs, or later at Begin(): the viewer sees where the dive starts before
-// it moves, and the worker gets a head start. Frame i is then due at the
-// start plus i / fps.
+// nanoseconds. The film's clock starts when the first frame is shown: frame i
+// is due then plus i / fps, so that the picture moves as soon as it can.
 //
 // A frame that is not ready when due is shown late, as soon as it is ready,
 // and never skipped: the worker draws the frames in order, so a skipped frame
@@ -22,7 +20,6 @@ class PlaySchedule
 {
 public:
     using Clock = std::function<qint64()>;
-    static constexpr qint64 LeadInNs = 500'000'000;
 
     // `frames` at least 1, `fps` above 0.
     PlaySchedule(int frames, int fps, Clock clock);
@@ -34,9 +31,6 @@ public:
     [[nodiscard]] qint64 WaitNs() const;
     // The next frame has been shown now.
     void Shown();
-    // The film may start now, once the lead-in is over: called when the
-    // frames drawn ahead are enough.
-    void Begin();
     // Frames shown more than half a frame after they were due, and by how
     // much the film has slipped for them.
     [[nodiscard]] int Late() const { return late_; }
@@ -49,7 +43,7 @@ private:
     int fps_;
     Clock clock_;
     int next_ = 0;
-    qint64 start_ = 0; // frame 0's showing plus the lead-in, or Begin() if later
+    qint64 start_ = 0; // frame 0's showing, moved on by each late frame's delay
     int late_ = 0;
     qint64 slipped_ = 0;
 };

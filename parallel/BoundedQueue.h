@@ -49,13 +49,6 @@ public:
         return Take();
     }
 
-    // Whether it is full, or no more will come.
-    [[nodiscard]] bool Ready() const
-    {
-        const std::lock_guard lock(mutex_);
-        return items_.size() >= capacity_ || ended_;
-    }
-
     void End()
     {
         const std::lock_guard lock(mutex_);

@@ -29,6 +29,7 @@ DivePlayback::DivePlayback(PictureBox &picture, QObject *parent)
         picture_.Film().Show(image);
         qCDebug(PlayLog, "frame %d shown", frame);
     });
+    connect(&player_, &DivePlayer::Preparing, &picture_.Film(), &PictureFilm::SetPreparing);
     connect(&player_, &DivePlayer::Ended, this, &DivePlayback::Stop);
 }
 
@@ -56,6 +57,7 @@ void DivePlayback::Stop()
     if (playing) {
         qCDebug(PlayLog, "ended: %d late, %.6f ms behind", player_.Late(),
                 static_cast<double>(player_.SlippedNs()) / 1e6);
+        emit Ended();
     }
 }
 

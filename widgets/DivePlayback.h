@@ -28,6 +28,10 @@ public:
     // Back to the view on screen, as it was before the dive played.
     void Stop();
 
+signals:
+    // A film that played has ended, or was stopped.
+    void Ended();
+
 private:
     PictureBox &picture_;
     DivePlayer player_;

@@ -39,6 +39,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <utility>
+
 namespace levyc {
 
 namespace {
@@ -131,6 +133,15 @@ Form1::Form1(QWidget *parent)
     connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Picture1, &PictureBox::Chosen, this, &Form1::Run);
+    // Queued: the dialog opens once the film's end has run its course.
+    connect(
+        &playback_, &DivePlayback::Ended, this,
+        [this] {
+            if (std::exchange(shapeAfterPlay_, false)) {
+                SaveDive();
+            }
+        },
+        Qt::QueuedConnection);
     // Keys the buttons ignore come up to the window; Alt+arrows the buttons
     // would take to move the focus. The fields keep every key they are given.
     for (QObject *watched : std::initializer_list<QObject *>{this, command1, command3, text1, text2}) {
@@ -388,7 +399,9 @@ void Form1::SaveDive()
     diveChoices_ = shape.Choices();
     playback_.SetChoices(diveChoices_);
     if (answer == DiveDialog::Played) {
+        // Tried, to be changed: the dialog comes back, as it was left.
         playback_.Play();
+        shapeAfterPlay_ = Picture1->Playing();
         return;
     }
     const DiveFormat format = diveChoices_.format;

@@ -141,7 +141,8 @@ private:
     QString saveDirectory_;          // where the last save that worked went
     QLabel *notice_ = nullptr;       // says where a save went
     QTimer noticeTimer_;
-    DiveChoices diveChoices_; // as the dive's dialog last left them
+    DiveChoices diveChoices_;     // as the dive's dialog last left them
+    bool shapeAfterPlay_ = false; // the dive's dialog comes back when its Play ends
     std::optional<BookmarkStore> bookmarks_;
 };
 

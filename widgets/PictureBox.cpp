@@ -311,9 +311,14 @@ void PictureBox::paintEvent(QPaintEvent *event)
             painter.FocusRing(palette().color(QPalette::Highlight));
         }
     }
+    // While a film waits for a frame, only that is said over the picture.
+    const QString preparing = film_->Preparing() ? tr("Preparing the dive…") : QString();
     if (!film_->Frame().isNull()) {
-        // The dive's frame alone: a film, nothing over it.
+        // The dive's frame alone: a film, nothing over it but that mark.
         painter.Image(film_->Frame(), event->rect());
+        if (!preparing.isEmpty()) {
+            painter.Overlay(preparing, font());
+        }
         return;
     }
     if (explorer_.Shown() != explorer_.View()) {
@@ -327,7 +332,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
     if (OverviewVisible()) {
         painter.Overview(overview_.Scaled(), View());
     }
-    if (const QString text = OverlayLines(); !text.isEmpty()) {
+    if (const QString text = preparing.isEmpty() ? OverlayLines() : preparing; !text.isEmpty()) {
         painter.Overlay(text, font());
     }
 }

@@ -19,12 +19,21 @@ void PictureFilm::Show(const QImage &image)
     picture_.repaint(picture_.contentsRect());
 }
 
+void PictureFilm::SetPreparing(bool preparing)
+{
+    if (preparing_ != (on_ && preparing)) {
+        preparing_ = on_ && preparing;
+        picture_.update(picture_.contentsRect());
+    }
+}
+
 void PictureFilm::End()
 {
     if (!on_) {
         return;
     }
     on_ = false;
+    preparing_ = false;
     frame_ = {};
     picture_.update(picture_.contentsRect());
 }

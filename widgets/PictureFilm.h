@@ -27,6 +27,10 @@ public:
     void End();
     void Interrupt();
     [[nodiscard]] bool Playing() const { return on_; }
+    // Whether the picture marks that the next frame is still being drawn:
+    // the film never stands still without saying so.
+    void SetPreparing(bool preparing);
+    [[nodiscard]] bool Preparing() const { return preparing_; }
     // The frame on screen; null when none.
     [[nodiscard]] const QImage &Frame() const { return frame_; }
 
@@ -36,6 +40,7 @@ signals:
 private:
     QWidget &picture_;
     bool on_ = false;
+    bool preparing_ = false;
     QImage frame_;
 };
 

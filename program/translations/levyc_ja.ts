@@ -163,6 +163,10 @@
 <context>
     <name>levyc::PictureBox</name>
     <message>
+        <source>Preparing the dive…</source>
+        <translation>ダイブを準備しています…</translation>
+    </message>
+    <message>
         <source>Picture</source>
         <translation>画像</translation>
     </message>

@@ -42,7 +42,7 @@ out=$3/$4
 rm -rf "$out"
 mkdir -p "$out"
 source "$(dirname "$0")/lib.sh"
-export QT_LOGGING_RULES=levyc.view.debug=true
+export QT_LOGGING_RULES="levyc.view.debug=true;levyc.play.debug=true"
 size=${inner_w}x${inner_h}
 
 # A view a thousand times closer than the Draw's, off its centre, in its shape.
@@ -415,8 +415,8 @@ history)
     expect_seen forward "$out/zoomed.png"
     ;;
 play)
-    # P plays the dive from the Draw's view to the view on screen: its first
-    # frame is the Draw's picture; Esc brings back the view's own picture.
+    # P plays the dive from the Draw's view to the view on screen; Esc
+    # brings back the view's own picture.
     start_levyc "$out/levyc.log"
     draw_and_wait
     press_keys i o
@@ -430,28 +430,22 @@ play)
     wait_until_still "$out/view.png"
     count_differing "$out/view.png" "$drawn"
     ((differing > 0)) || fail "the zoomed view looks like the Draw's picture"
-    # The first frame stays a moment before the dive moves; a shot that comes
-    # too late sees a later frame, and the dive is started again.
-    seen=''
+    # The film moves at once, from the Draw's picture: a frame of it, not
+    # the view, is soon on screen. Only the picture's lower half is
+    # compared, away from the corner where "preparing" may show over a frame.
+    lower_half() { convert "$1" -gravity South -crop 100%x50%+0+0 +repage "$2"; }
+    lower_half "$out/view.png" "$out/view-lower.png"
+    press_keys p
     deadline=$(($(date +%s) + 120))
-    while [ -z "$seen" ]; do
-        (($(date +%s) < deadline)) || fail "the screen never showed the dive's first frame"
-        press_keys p
-        while :; do
-            alive
-            picture "$out/playing.png"
-            count_differing "$out/playing.png" "$drawn"
-            if ((differing == 0)); then
-                seen=yes
-                break
-            fi
-            count_differing "$out/playing.png" "$out/view.png"
-            ((differing == 0)) || break # a later frame, or the film has ended
-            (($(date +%s) < deadline)) || fail "P changed nothing on the screen"
-        done
-        [ -n "$seen" ] || press_keys Escape
+    while :; do
+        alive
+        picture "$out/playing.png"
+        lower_half "$out/playing.png" "$out/playing-lower.png"
+        count_differing "$out/playing-lower.png" "$out/view-lower.png"
+        ((differing > 0)) && break
+        (($(date +%s) < deadline)) || fail "P changed nothing on the screen"
     done
-    echo "ok: P shows the dive's first frame, the Draw's picture"
+    echo "ok: P shows the dive's frames in place of the view"
     press_keys Escape
     deadline=$(($(date +%s) + 120))
     while :; do

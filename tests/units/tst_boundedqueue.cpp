@@ -11,30 +11,27 @@ class TestBoundedQueue : public QObject
     Q_OBJECT
 
 private slots:
-    void readyWhenFullOrEnded_data();
-    void readyWhenFullOrEnded();
+    void triedWhenEmptyOrEnded_data();
+    void triedWhenEmptyOrEnded();
     void makerWaitsForRoomAndItemsComeInOrder();
     void stopRefusesAndWakesTheMaker();
 };
 
-void TestBoundedQueue::readyWhenFullOrEnded_data()
+void TestBoundedQueue::triedWhenEmptyOrEnded_data()
 {
     QTest::addColumn<int>("pushed");
     QTest::addColumn<bool>("ended");
-    QTest::addColumn<bool>("ready");
-    QTest::newRow("empty") << 0 << false << false;
-    QTest::newRow("one of three") << 1 << false << false;
-    QTest::newRow("full") << 3 << false << true;
-    QTest::newRow("ended early") << 1 << true << true;
-    QTest::newRow("ended empty") << 0 << true << true;
+    QTest::newRow("empty") << 0 << false;
+    QTest::newRow("one of three") << 1 << false;
+    QTest::newRow("ended early") << 1 << true;
+    QTest::newRow("ended empty") << 0 << true;
 }
 
-// What a film waits for before its clock starts: its frames ahead, or the last of them.
-void TestBoundedQueue::readyWhenFullOrEnded()
+// What a film's clock sees when a frame is due: the frame, or that none is drawn yet, or that none will come.
+void TestBoundedQueue::triedWhenEmptyOrEnded()
 {
     QFETCH(int, pushed);
     QFETCH(bool, ended);
-    QFETCH(bool, ready);
     BoundedQueue<int> queue(3);
     for (int i = 0; i < pushed; ++i) {
         QVERIFY(queue.Push(i));
@@ -42,7 +39,6 @@ void TestBoundedQueue::readyWhenFullOrEnded()
     if (ended) {
         queue.End();
     }
-    QCOMPARE(queue.Ready(), ready);
     bool over = false;
     QCOMPARE(queue.TryPop(&over).has_value(), pushed > 0);
     QCOMPARE(over, ended);
