@@ -14,18 +14,6 @@ namespace levyc {
 
 namespace {
 
-bool ShowsAnything(const QImage &image)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        if (std::any_of(line, line + image.width(),
-                        [](QRgb pixel) { return qRed(pixel) | qGreen(pixel) | qBlue(pixel); })) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // A view, a curve at a time as the window draws views. Only what changes the
 // picture is a frame, each for its own time: a view deep in the picture
 // starts at the first curve that shows there rather than after seconds of

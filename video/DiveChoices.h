@@ -3,6 +3,7 @@
 #include "DiveMovie.h"
 #include "VideoEncoding.h"
 #include "views/DivePath.h"
+#include "views/ViewList.h"
 #include "world/WorldWindow.h"
 
 #include <QSize>
@@ -26,7 +27,9 @@ struct DiveChoices
     QSize typed = HdSize; // the size when Size::Typed
     DiveFormat format = DiveFormat::Mp4;
     int quality = VideoSettings::DefaultQuality; // MP4 and WebM
-    bool tour = false;                           // through the views visited
+    // The film's views, first to last, as the user chose them; none while
+    // they are the default ones (DefaultKeyframes).
+    std::vector<ListedView> keyframes;
 
     friend bool operator==(const DiveChoices &, const DiveChoices &) = default;
 };
@@ -34,15 +37,23 @@ struct DiveChoices
 // The frames' size, for a picture of `picture` pixels: a pixel less on an odd
 // side for MP4 and WebM, whose frames have even sides.
 QSize FrameSizeOf(const DiveChoices &choices, QSize picture);
-// How many frames the dive has; a dive needs DivePath::MinFrames at least.
+// How many frames the dive has, its holds' included; a dive needs
+// DivePath::MinFrames at least.
 int FramesOf(const DiveChoices &choices);
+// The film's length in seconds: its moving part and its holds.
+double LengthOf(const DiveChoices &choices);
 
-// The dive the choices make, to `view` on a picture of `picture` pixels,
-// through `visited` when they tour, or always from the Draw's own view,
-// where only a tour moves. At the picture's size it starts at the
-// Draw's view as the picture shows it; at another size, at the Draw's view
-// with the Draw's pixels (DivePath::StartAt), and the view on screen takes
-// that shape around its centre.
+// The film's views until the user chooses others: from the Draw's view to
+// `view` on a picture of `picture` pixels, or, from the Draw's own view,
+// where only a tour moves, through `visited` and back.
+std::vector<ListedView> DefaultKeyframes(QSize picture, const WorldWindow &view,
+                                         const std::vector<WorldWindow> &visited);
+
+// The dive the choices make through their keyframes, or the default ones.
+// At the picture's size it starts at its first view as the picture shows
+// it; at another size, a start at the Draw's view has the Draw's pixels
+// (DivePath::StartAt), and each other view takes that shape around its
+// centre.
 Dive DiveOf(const DiveChoices &choices, QSize picture, const WorldWindow &view,
             const std::vector<WorldWindow> &visited);
 // Whether a dive to `view` through `visited` moves at all: one from the

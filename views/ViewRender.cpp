@@ -565,4 +565,16 @@ bool DrawViewCurves(QImage &image, std::span<const CurveRecord> curves, const Wo
     return true;
 }
 
+bool ShowsAnything(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        if (std::any_of(line, line + image.width(),
+                        [](QRgb pixel) { return qRed(pixel) | qGreen(pixel) | qBlue(pixel); })) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace levyc

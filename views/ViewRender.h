@@ -62,6 +62,8 @@ double PixelAspect(const WorldWindow &window, QSize size);
 // MaxPixelAspect times as long as wide.
 RenderedView RenderView(std::span<const CurveRecord> curves, const WorldWindow &window, QSize size,
                         const ViewRenderOptions &options = {});
+// Whether a picture shows any line: a pixel that is not black.
+bool ShowsAnything(const QImage &image);
 
 // How many times a whole RenderView of the curves calls options.afterCurve:
 // how far one has come, counted in curves.

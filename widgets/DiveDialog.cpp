@@ -1,10 +1,11 @@
 #include "DiveDialog.h"
 
+#include "KeyframeList.h"
+
 #include "video/DiveText.h"
 #include "views/OptionText.h"
 #include "world/PictureWorld.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -36,28 +37,56 @@ QString SizeText(QSize size)
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
 }
 
+// The default views, named as the list shows them.
+std::vector<ListedView> Named(std::vector<ListedView> views)
+{
+    for (ListedView &view : views) {
+        view.name = KeyframeList::NameOf(view.window, view.size);
+    }
+    if (views.front().window == PictureWorld) {
+        views.front().name = KeyframeList::tr("the Draw's view");
+    }
+    return views;
+}
+
+KeyframeList::Sources Sources(QSize picture, const WorldWindow &view, const std::vector<WorldWindow> &visited,
+                              std::vector<ListedView> bookmarks)
+{
+    KeyframeList::Sources sources{{PictureWorld, picture, 0, KeyframeList::tr("the Draw's view")},
+                                  {view, picture, 0, KeyframeList::NameOf(view, picture)},
+                                  {},
+                                  std::move(bookmarks)};
+    for (const WorldWindow &window : visited) {
+        sources.visited.push_back({window, picture, 0, KeyframeList::NameOf(window, picture)});
+    }
+    return sources;
+}
+
 } // namespace
 
 DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, const WorldWindow &view,
-                       std::vector<WorldWindow> visited, SharedCurves curves, QString noVideo, QWidget *parent)
+                       std::vector<WorldWindow> visited, std::vector<ListedView> bookmarks, SharedCurves curves,
+                       QString noVideo, QWidget *parent)
     : QDialog(parent)
     , picture_(picture)
     , view_(view)
     , visited_(std::move(visited))
-    , tourOnly_(view == PictureWorld)
-    , tour_(choices.tour)
+    , keyframesChosen_(choices.keyframes.size() >= 2)
     , form_(new QFormLayout)
     , seconds_(new QDoubleSpinBox(this))
     , fps_(new QSpinBox(this))
     , size_(new QComboBox(this))
     , format_(new QComboBox(this))
     , quality_(new QSpinBox(this))
-    , tourBox_(new QCheckBox(this))
+    , curves_(std::move(curves))
+    , thumbnails_(curves_, QString())
+    , keyframes_(
+          new KeyframeList(keyframesChosen_ ? choices.keyframes : Named(DefaultKeyframes(picture, view, visited_)),
+                           Sources(picture, view, visited_, std::move(bookmarks)), thumbnails_, this))
     , estimate_(new QLabel(this))
     , buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
     , play_(buttons_->addButton(QString(), QDialogButtonBox::ActionRole))
     , noVideo_(std::move(noVideo))
-    , curves_(std::move(curves))
 {
     setObjectName(QStringLiteral("DiveDialog"));
     seconds_->setObjectName(QStringLiteral("DiveSeconds"));
@@ -65,7 +94,6 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, const WorldWin
     size_->setObjectName(QStringLiteral("DiveSize"));
     format_->setObjectName(QStringLiteral("DiveFormat"));
     quality_->setObjectName(QStringLiteral("DiveQuality"));
-    tourBox_->setObjectName(QStringLiteral("DiveTour"));
     estimate_->setObjectName(QStringLiteral("DiveEstimate"));
     // A number past the bounds levyc-render's --seconds, --fps and --quality
     // have stays as typed, and the dialog says what the bounds are: a spin
@@ -86,11 +114,9 @@ DiveDialog::DiveDialog(const DiveChoices &choices, QSize picture, const WorldWin
     }
     format_->addItem(QString(), static_cast<int>(DiveFormat::WebP));
     ShowChoices(choices);
-    connect(tourBox_, &QCheckBox::toggled, this, [this](bool on) {
-        if (!tourOnly_) {
-            tour_ = on;
-            Update();
-        }
+    connect(keyframes_, &KeyframeList::Changed, this, [this] {
+        keyframesChosen_ = true;
+        Update();
     });
     LayOut();
     connect(seconds_, &QDoubleSpinBox::valueChanged, this, &DiveDialog::Update);
@@ -113,9 +139,6 @@ void DiveDialog::ShowChoices(const DiveChoices &choices)
                                                 std::begin(SizeItems)));
     }
     format_->setCurrentIndex(std::max(0, format_->findData(static_cast<int>(choices.format))));
-    // At the Draw's own view a dive that does not tour would be a still.
-    tourBox_->setChecked(tourOnly_ || tour_);
-    tourBox_->setEnabled(!visited_.empty() && !tourOnly_);
 }
 
 void DiveDialog::LayOut()
@@ -127,7 +150,7 @@ void DiveDialog::LayOut()
         name->setBuddy(field);
         form_->addRow(name, field);
     }
-    form_->addRow(tourBox_);
+    form_->addRow(new QLabel(this), keyframes_);
     // Play watches the dive in the picture before any file is made.
     play_->setObjectName(QStringLiteral("DivePlay"));
     connect(play_, &QPushButton::clicked, this, [this] { done(Played); });
@@ -146,7 +169,9 @@ DiveChoices DiveDialog::Choices() const
     choices.fps = fps_->value();
     choices.quality = quality_->value();
     choices.format = static_cast<DiveFormat>(format_->currentData().toInt());
-    choices.tour = tour_;
+    if (keyframesChosen_) {
+        choices.keyframes = keyframes_->Views();
+    }
     const QString text = size_->currentText();
     const int item = size_->findText(text);
     if (item >= 0) {
@@ -204,6 +229,7 @@ void DiveDialog::Update()
     played.size = DiveChoices::Size::Picture;
     play_->setEnabled(DiveText::RangeProblem(choices).isEmpty() && FramesOf(choices) >= DivePath::MinFrames &&
                       !BeyondReach(DiveOf(played, picture_, view_, visited_)));
+    keyframes_->SetFilmSize(FrameSizeOf(choices, picture_));
     const QString problem = Problem();
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.isEmpty());
     if (!problem.isEmpty()) {
@@ -211,7 +237,11 @@ void DiveDialog::Update()
         return;
     }
     Measure(DiveOf(choices, picture_, view_, visited_));
-    estimate_->setText(DiveText::Estimate(std::max(FramesOf(choices), DivePath::MinFrames),
+    const QString length = tr("The film lasts %1 s and passes %2 views.")
+                               .arg(LengthOf(choices), 0, 'g', 4)
+                               .arg(keyframes_->Views().size());
+    estimate_->setText(length + QLatin1Char('\n') +
+                       DiveText::Estimate(std::max(FramesOf(choices), DivePath::MinFrames),
                                           FrameSizeOf(choices, picture_), measured_, unmeasured_));
 }
 
@@ -252,10 +282,10 @@ void DiveDialog::Retranslate()
     format_->setToolTip(noVideo_.isEmpty() ? QString() : tr("Animated WebP only. %1").arg(noVideo_));
     quality_->setToolTip(tr("0 to %1: higher is sharper and larger. A WebP dive is lossless and ignores it.")
                              .arg(VideoSettings::MaxQuality));
-    tourBox_->setText(tr("&through the views I visited"));
-    tourBox_->setToolTip(tourOnly_ ? tr("At the Draw's own view a dive tours the views you visited, back to it.")
-                                   : tr("Passes the views you settled on, in order, on the way to the view on "
-                                        "screen."));
+    if (auto *name = qobject_cast<QLabel *>(form_->labelForField(keyframes_))) {
+        name->setText(tr("Views:"));
+    }
+    keyframes_->Retranslate();
     buttons_->button(QDialogButtonBox::Ok)->setText(tr("&Save…"));
     buttons_->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     play_->setText(tr("&Play"));

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "engine/JobRunner.h"
+#include "engine/Thumbnails.h"
 #include "engine/ViewRenderThread.h"
 #include "video/DiveChoices.h"
 #include "video/DiveEstimate.h"
 
 #include <QDialog>
 
-class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
 class QDoubleSpinBox;
@@ -18,10 +18,12 @@ class QSpinBox;
 
 namespace levyc {
 
+class KeyframeList;
+
 // Shapes a dive before Save Dive… asks for its file: length, frames a
-// second, size, format and quality, and whether it tours the views visited,
-// with what it may cost in time and bytes, measured on a few of its frames
-// off the window's thread.
+// second, size, format and quality, and the views it passes, with what it
+// may cost in time and bytes, measured on a few of its frames off the
+// window's thread.
 class DiveDialog final : public QDialog
 {
     Q_OBJECT
@@ -29,18 +31,18 @@ class DiveDialog final : public QDialog
 
 public:
     // `picture`: the picture's size; `view`: the view on screen, where the
-    // dive ends; `visited`: the views a tour passes (at the Draw's own view
-    // the only dive); `curves`: what the dive draws. `noVideo`: why MP4 and
-    // WebM cannot be made, empty when they can.
+    // dive ends by default; `visited`: the views visited, in order;
+    // `bookmarks`: views kept to add; `curves`: what the dive draws.
+    // `noVideo`: why MP4 and WebM cannot be made, empty when they can.
     DiveDialog(const DiveChoices &choices, QSize picture, const WorldWindow &view, std::vector<WorldWindow> visited,
-               SharedCurves curves, QString noVideo, QWidget *parent);
+               std::vector<ListedView> bookmarks, SharedCurves curves, QString noVideo, QWidget *parent);
     ~DiveDialog() override = default;
 
     // What exec() returns when Play was pressed: the choices are to be
     // watched in the picture, not saved.
     static constexpr int Played = 2;
 
-    // What is chosen; the tour as the user left it, even where it is the only dive.
+    // What is chosen; the views only once the user has changed them.
     [[nodiscard]] DiveChoices Choices() const;
     // What the choices may cost; none while they make no dive, or while it
     // is being measured.
@@ -65,20 +67,20 @@ private:
     QSize picture_;
     WorldWindow view_;
     std::vector<WorldWindow> visited_;
-    bool tourOnly_;
-    bool tour_; // the user's own choice, kept where the tour is the only dive
+    bool keyframesChosen_; // the views are the user's, not the default ones
     QFormLayout *form_;
     QDoubleSpinBox *seconds_;
     QSpinBox *fps_;
     QComboBox *size_;
     QComboBox *format_;
     QSpinBox *quality_;
-    QCheckBox *tourBox_;
+    SharedCurves curves_;
+    Thumbnails thumbnails_;
+    KeyframeList *keyframes_;
     QLabel *estimate_;
     QDialogButtonBox *buttons_;
     QPushButton *play_;
     QString noVideo_;
-    SharedCurves curves_;
     std::optional<Dive> measuring_; // the dive whose estimate is coming or came
     std::optional<DiveEstimate> measured_;
     QString unmeasured_; // why it could not be measured

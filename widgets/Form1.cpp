@@ -3,6 +3,7 @@
 #include "BookmarksDialog.h"
 #include "DiveDialog.h"
 #include "GoToViewDialog.h"
+#include "KeyframeList.h"
 #include "WindowLayout.h"
 #include "engine/SaveWork.h"
 #include "picture/ExploringKeys.h"
@@ -390,7 +391,7 @@ void Form1::SaveDive()
     if (!CanDive(Picture1->View(), Picture1->Visited())) {
         return; // a still: the menu no longer offers it
     }
-    DiveDialog shape(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited(),
+    DiveDialog shape(choices, Picture1->ImageSize(), Picture1->View(), Picture1->Visited(), Bookmarks().Views(),
                      std::make_shared<const std::vector<CurveRecord>>(commands_.Drawn()), noVideo, this);
     const int answer = shape.exec();
     if (answer == QDialog::Rejected) {
@@ -597,11 +598,7 @@ void Form1::AddBookmark()
 {
     const WorldWindow view = Picture1->View();
     const QSize size = Picture1->ImageSize();
-    // Named by where it is until the user names it.
-    const QString name = tr("zoom %1 at %2, %3")
-                             .arg(std::abs(ViewZoom(view, size)), 0, 'g', 3)
-                             .arg(view.CentreX(), 0, 'g', 7)
-                             .arg(view.CentreY(), 0, 'g', 7);
+    const QString name = KeyframeList::NameOf(view, size);
     QString error;
     if (Bookmarks().Add({view, size, 0, name}, &error)) {
         Notify(tr("Kept as the bookmark “%1”.").arg(name));

@@ -20,10 +20,6 @@
         <translation>ブックマーク</translation>
     </message>
     <message>
-        <source>zoom %1 at %2, %3</source>
-        <translation>倍率 %1、中心 %2, %3</translation>
-    </message>
-    <message>
         <source>Kept as the bookmark “%1”.</source>
         <translation>ブックマーク「%1」として保存しました。</translation>
     </message>
@@ -391,6 +387,14 @@
 <context>
     <name>levyc::DiveDialog</name>
     <message>
+        <source>The film lasts %1 s and passes %2 views.</source>
+        <translation>動画は %1 秒で、%2 つのビューを通ります。</translation>
+    </message>
+    <message>
+        <source>Views:</source>
+        <translation>ビュー:</translation>
+    </message>
+    <message>
         <source>Shape the Dive</source>
         <translation>ダイブの設定</translation>
     </message>
@@ -445,18 +449,6 @@
     <message>
         <source>0 to %1: higher is sharper and larger. A WebP dive is lossless and ignores it.</source>
         <translation>0 から %1 まで: 高いほど鮮明で大きくなります。WebP のダイブは可逆圧縮のため使いません。</translation>
-    </message>
-    <message>
-        <source>&amp;through the views I visited</source>
-        <translation>訪れたビューを経由(&amp;T)</translation>
-    </message>
-    <message>
-        <source>At the Draw's own view a dive tours the views you visited, back to it.</source>
-        <translation>描画のビューでは、ダイブは訪れたビューを巡ってここへ戻ります。</translation>
-    </message>
-    <message>
-        <source>Passes the views you settled on, in order, on the way to the view on screen.</source>
-        <translation>画面のビューへ向かう途中で、留まったビューを順に通ります。</translation>
     </message>
     <message>
         <source>&amp;Save…</source>
@@ -707,6 +699,117 @@
     <message>
         <source>&apos;%1&apos; holds no view: only a PNG saved or copied from a view, or made by levyc-render with --window or --centre, does</source>
         <translation>「%1」には表示が含まれていません。表示から保存またはコピーした PNG か、levyc-render で --window または --centre を指定して作った PNG だけが含みます</translation>
+    </message>
+</context>
+<context>
+    <name>levyc::KeyframeList</name>
+    <message>
+        <source>the Draw&apos;s view</source>
+        <translation>描画のビュー</translation>
+    </message>
+    <message>
+        <source>Loa&amp;d List…</source>
+        <translation>一覧を読み込む(&amp;D)…</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve List…</source>
+        <translation>一覧を保存(&amp;V)…</translation>
+    </message>
+    <message>
+        <source>How long the film stays on the view selected, added to its length.</source>
+        <translation>選んだビューに動画が止まる時間。長さに加わります。</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>&amp;Hold:</source>
+        <translation>停止(&amp;H):</translation>
+    </message>
+    <message>
+        <source>Move Do&amp;wn</source>
+        <translation>下へ(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Move &amp;Up</source>
+        <translation>上へ(&amp;U)</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>削除(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Adds a view after the one selected.</source>
+        <translation>選んだビューの後にビューを追加します。</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>追加(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;All the views I visited, in order</source>
+        <translation>訪れたすべてのビューを順に(&amp;A)</translation>
+    </message>
+    <message>
+        <source>A view I &amp;visited</source>
+        <translation>訪れたビュー(&amp;V)</translation>
+    </message>
+    <message>
+        <source>A &amp;bookmark</source>
+        <translation>ブックマーク(&amp;B)</translation>
+    </message>
+    <message>
+        <source>The &amp;Draw&apos;s view</source>
+        <translation>描画のビュー(&amp;D)</translation>
+    </message>
+    <message>
+        <source>The view on &amp;screen</source>
+        <translation>画面のビュー(&amp;S)</translation>
+    </message>
+    <message>
+        <source>A film needs two views at least: where it starts and where it ends.</source>
+        <translation>動画には少なくとも 2 つのビュー（始まりと終わり）が必要です。</translation>
+    </message>
+    <message>
+        <source>Views, one a line (*.txt);;Any file (*)</source>
+        <translation>ビュー、1 行に 1 つ (*.txt);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>Load a Film&apos;s Views</source>
+        <translation>動画のビューを読み込む</translation>
+    </message>
+    <message>
+        <source>Views, one a line (*.txt)</source>
+        <translation>ビュー、1 行に 1 つ (*.txt)</translation>
+    </message>
+    <message>
+        <source>Save the Film&apos;s Views</source>
+        <translation>動画のビューを保存</translation>
+    </message>
+    <message>
+        <source>(empty: shows nothing at the film&apos;s size)</source>
+        <translation>（空: 動画の大きさでは何も映りません）</translation>
+    </message>
+    <message>
+        <source>holds %1 s</source>
+        <translation>%1 秒止まる</translation>
+    </message>
+    <message>
+        <source>Passes %1</source>
+        <translation>経由: %1</translation>
+    </message>
+    <message>
+        <source>Ends at %1</source>
+        <translation>終わり: %1</translation>
+    </message>
+    <message>
+        <source>Starts at %1</source>
+        <translation>始まり: %1</translation>
+    </message>
+    <message>
+        <source>zoom %1 at %2, %3</source>
+        <translation>倍率 %1、中心 %2, %3</translation>
     </message>
 </context>
 </TS>

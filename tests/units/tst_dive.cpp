@@ -4,6 +4,7 @@
 #include "video/DiveMovie.h"
 #include "views/DivePath.h"
 #include "views/OptionText.h"
+#include "views/ViewList.h"
 #include "views/ViewRender.h"
 #include "world/PictureWorld.h"
 
@@ -239,8 +240,8 @@ private slots:
     void higherQualityLargerFile_data();
     void higherQualityLargerFile();
     void timeIsTold();
-    void toursFromTheDrawsView_data();
-    void toursFromTheDrawsView();
+    void followsItsViews_data();
+    void followsItsViews();
     void estimateFollowsTheFilm_data();
     void estimateFollowsTheFilm();
 };
@@ -433,31 +434,55 @@ void TestDive::timeIsTold()
         told.constData());
 }
 
-void TestDive::toursFromTheDrawsView_data()
+void TestDive::followsItsViews_data()
 {
     QTest::addColumn<bool>("atDraws");
-    QTest::addColumn<bool>("tour");
-    QTest::addColumn<bool>("tours");
+    QTest::addColumn<QString>("list"); // the views chosen, one a line; empty for the default ones
+    QTest::addColumn<int>("through");  // views passed between the first and the last
+    QTest::addColumn<int>("frames");
 
-    // Chosen or not, from the Draw's own view a dive that did not tour would
-    // be a still.
-    QTest::newRow("from the Draw's view, the tour not chosen") << true << false << true;
-    QTest::newRow("from elsewhere, as first offered") << false << false << false;
-    QTest::newRow("from elsewhere, the tour chosen") << false << true << true;
+    // From the Draw's own view a dive that did not tour would be a still.
+    QTest::newRow("from the Draw's view, by default through the views visited") << true << "" << 2 << 300;
+    QTest::newRow("from elsewhere, by default straight") << false << "" << 0 << 300;
+    QTest::newRow("chosen: from a held view, past one, to the Draw's; the hold adds its frames")
+        << false
+        << "--window 290,-390,310,-410 --size 573x413 --hold 1\n--window 200,-200,220,-220 --size 573x413\n"
+           "--window -219,319,429,-409 --size 573x413"
+        << 1 << 330;
+    QTest::newRow("chosen: holds at both ends and half a second between")
+        << true
+        << "--window 0,0,10,-10 --size 573x413 --hold 2\n--window 5,-5,6,-6 --size 573x413 --hold 0.5\n"
+           "--window 1,-1,2,-2 --size 573x413 --hold 2"
+        << 1 << 435;
 }
 
-void TestDive::toursFromTheDrawsView()
+void TestDive::followsItsViews()
 {
     QFETCH(bool, atDraws);
-    QFETCH(bool, tour);
-    QFETCH(bool, tours);
+    QFETCH(QString, list);
+    QFETCH(int, through);
+    QFETCH(int, frames);
 
+    const QSize picture(573, 413);
     const std::vector<WorldWindow> visited{{-10, 10, 10, -10}, {200, -200, 220, -220}};
     const WorldWindow elsewhere{290, -390, 310, -410};
     DiveChoices choices;
-    choices.tour = tour;
-    const Dive dive = DiveOf(choices, QSize(573, 413), atDraws ? PictureWorld : elsewhere, visited);
-    QCOMPARE(dive.through, tours ? visited : std::vector<WorldWindow>{});
+    choices.format = DiveFormat::WebP; // frames of the picture's size, odd sides kept
+    const ParsedViewList parsed = ParseViewList(list, picture);
+    QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+    choices.keyframes = parsed.views;
+    const Dive dive = DiveOf(choices, picture, atDraws ? PictureWorld : elsewhere, visited);
+    QCOMPARE(int(dive.through.size()), through);
+    if (list.isEmpty()) {
+        QCOMPARE(dive.through, atDraws ? visited : std::vector<WorldWindow>{});
+        QCOMPARE(dive.from, PictureWorld);
+    } else {
+        QCOMPARE(dive.from, parsed.views.front().window);
+        QCOMPARE(dive.to, parsed.views.back().window);
+    }
+    // The frames the dialog counts are the film's.
+    QCOMPARE(FramesOf(choices), frames);
+    QCOMPARE(PathOf(dive).Frames(), frames);
 }
 
 void TestDive::estimateFollowsTheFilm_data()

@@ -5,12 +5,13 @@
 #include "widgets/WindowLayout.h"
 #include "world/PictureWorld.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include <algorithm>
@@ -51,7 +53,22 @@ private slots:
     void theDialogsNumbers();
     void saveDiveAtTheDrawsViewTours_data();
     void saveDiveAtTheDrawsViewTours();
+    void keyframesShapeTheFilm_data();
+    void keyframesShapeTheFilm();
 };
+
+namespace {
+
+// An item of the Add menu beside the dialog's list of views.
+QAction *AddMenuAction(DiveDialog &dialog, const QString &text)
+{
+    auto *add = dialog.findChild<QToolButton *>(QStringLiteral("KeyframeAdd"));
+    const QList<QAction *> actions = add->menu()->actions();
+    const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
+    return found == actions.end() ? nullptr : *found;
+}
+
+} // namespace
 
 void TestFormDive::playStopsAtItsEndOrAKey_data()
 {
@@ -442,11 +459,9 @@ void TestFormDive::aDiveBeyondReach()
     std::optional<bool> saveWith;
     QString said;
     AnswerNextDiveDialog([&](DiveDialog &dialog) {
-        auto *tour = dialog.findChild<QCheckBox *>(QStringLiteral("DiveTour"));
         auto *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
-        tour->setChecked(false);
         saveWithout = ok->isEnabled();
-        tour->setChecked(true);
+        AddMenuAction(dialog, QStringLiteral("&All the views I visited, in order"))->trigger();
         saveWith = ok->isEnabled();
         said = dialog.findChild<QLabel *>(QStringLiteral("DiveEstimate"))->text();
         dialog.reject();
@@ -581,20 +596,20 @@ void TestFormDive::saveDiveAtTheDrawsViewTours_data()
     QTest::addColumn<int>("visited");  // views settled after the Draw's
     QTest::addColumn<QString>("then"); // "stay", "home" or "back" at the end
     QTest::addColumn<bool>("offered");
-    QTest::addColumn<bool>("free"); // whether the tour can be left out
-    QTest::newRow("nothing visited: no dive from the Draw's view to itself") << 0 << "stay" << false << false;
-    QTest::newRow("a view visited, then Home: only the tour") << 1 << "home" << true << false;
-    QTest::newRow("a view visited, then Back: past views do not count") << 1 << "back" << false << false;
-    QTest::newRow("two views visited, on the second: the tour is a choice") << 2 << "stay" << true << true;
+    QTest::addColumn<int>("views"); // in the dialog's list as it opens
+    QTest::newRow("nothing visited: no dive from the Draw's view to itself") << 0 << "stay" << false << 0;
+    QTest::newRow("a view visited, then Home: the tour and back") << 1 << "home" << true << 3;
+    QTest::newRow("a view visited, then Back: past views do not count") << 1 << "back" << false << 0;
+    QTest::newRow("two views visited, on the second: straight there, the tour a choice") << 2 << "stay" << true << 2;
 }
 
-// As the menu shows it, and as the dive's dialog then offers the tour.
+// As the menu shows it, and as the dive's dialog then lists the film's views.
 void TestFormDive::saveDiveAtTheDrawsViewTours()
 {
     QFETCH(int, visited);
     QFETCH(QString, then);
     QFETCH(bool, offered);
-    QFETCH(bool, free);
+    QFETCH(int, views);
     QTest::mouseClick(Child("Command1"), Qt::LeftButton);
     auto *picture = Picture();
     for (int i = 0; i < visited; ++i) {
@@ -618,19 +633,91 @@ void TestFormDive::saveDiveAtTheDrawsViewTours()
     if (!offered) {
         return;
     }
-    std::optional<bool> checked;
-    std::optional<bool> enabled;
+    // The film's views as the dialog lists them, and once filled with the views visited.
+    std::optional<int> listed;
+    std::optional<int> filled;
     AnswerNextDiveDialog([&](DiveDialog &dialog) {
-        const auto *tour = dialog.findChild<QCheckBox *>(QStringLiteral("DiveTour"));
-        checked = tour->isChecked();
-        enabled = tour->isEnabled();
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("KeyframeList"));
+        listed = list->count();
+        QAction *fill = AddMenuAction(dialog, QStringLiteral("&All the views I visited, in order"));
+        fill->trigger();
+        filled = fill->isEnabled() ? list->count() : 0;
         dialog.reject();
     });
     action->trigger();
-    TRY_VERIFY(enabled.has_value());
+    TRY_VERIFY(filled.has_value());
     TRY_VERIFY(QApplication::activeModalWidget() == nullptr);
-    QCOMPARE(*enabled, free);
-    QVERIFY(*checked || free); // at the Draw's view it is on
+    QCOMPARE(*listed, views);
+    QCOMPARE(*filled, 3); // the Draw's view, the one visited before, and the last
+}
+
+void TestFormDive::keyframesShapeTheFilm_data()
+{
+    QTest::addColumn<QString>("change"); // to the second of three views: the Draw's, one visited, the one on screen
+    QTest::addColumn<bool>("startsThere");
+    QTest::addColumn<bool>("passesThere");
+    QTest::newRow("filled with the views visited") << "" << false << true;
+    QTest::newRow("the view visited moved up: the film starts there") << "up" << true << true;
+    QTest::newRow("the view visited removed: the film never shows it") << "remove" << false << false;
+}
+
+// The film played from the dialog follows its list: the first frame is the
+// first view, and a view in the list is on screen exactly, in one frame.
+void TestFormDive::keyframesShapeTheFilm()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, startsThere);
+    QFETCH(bool, passesThere);
+    auto *picture = Picture();
+    QTest::mouseClick(Child("Command1"), Qt::LeftButton);
+    const QImage drawn = picture->Picture();
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(picture, Qt::Key_I); // the picture alone on screen
+    QTest::keyClick(picture, Qt::Key_O);
+    picture->SetView({3.75, 68.75, 206.25, -158.75});
+    TRY_VERIFY(picture->PictureReady());
+    const QImage visited = picture->Picture();
+    QTest::keyClick(picture, Qt::Key_Plus);
+    TRY_VERIFY(picture->PictureReady());
+    QList<QImage> frames;
+    int ended = 0;
+    const PlayLogWatch log([&](const QString &line) {
+        if (line.startsWith(u"frame")) {
+            frames << OnScreen(*picture);
+        } else if (line.startsWith(u"ended")) {
+            ++ended;
+        }
+    });
+    std::optional<int> backWith; // the views listed when the dialog came back
+    AnswerNextDiveDialog([&](DiveDialog &dialog) {
+        dialog.findChild<QDoubleSpinBox *>(QStringLiteral("DiveSeconds"))->setValue(1);
+        dialog.findChild<QSpinBox *>(QStringLiteral("DiveFps"))->setValue(10);
+        AddMenuAction(dialog, QStringLiteral("&All the views I visited, in order"))->trigger();
+        dialog.findChild<QListWidget *>(QStringLiteral("KeyframeList"))->setCurrentRow(1);
+        // Held, the view is on screen exactly for its hold.
+        dialog.findChild<QDoubleSpinBox *>(QStringLiteral("KeyframeHold"))->setValue(0.2);
+        if (!change.isEmpty()) {
+            QTest::mouseClick(dialog.findChild<QPushButton *>(change == u"up" ? QStringLiteral("KeyframeUp")
+                                                                              : QStringLiteral("KeyframeRemove")),
+                              Qt::LeftButton);
+        }
+        // Back after the film, with its list as it was left.
+        AnswerNextDiveDialog([&](DiveDialog &again) {
+            backWith = again.findChild<QListWidget *>(QStringLiteral("KeyframeList"))->count();
+            again.reject();
+        });
+        dialog.findChild<QPushButton *>(QStringLiteral("DivePlay"))->click();
+    });
+    QAction *action = MenuAction(picture, QStringLiteral("Save &Dive…"));
+    QApplication::activePopupWidget()->close();
+    action->trigger();
+    QVERIFY(QTest::qWaitFor([&] { return backWith.has_value(); }, 120000));
+    QCOMPARE(ended, 1);
+    QCOMPARE(*backWith, change == u"remove" ? 2 : 3);
+    QVERIFY(frames.size() >= 10);
+    QCOMPARE(frames.constFirst() == visited, startsThere);
+    QCOMPARE(frames.constFirst() == drawn, !startsThere);
+    QCOMPARE(frames.contains(visited), passesThere);
 }
 
 QTEST_MAIN(TestFormDive)
