@@ -2,6 +2,7 @@
 
 #include "PictureBox.h"
 #include "bookmarks/BookmarkStore.h"
+#include "engine/Thumbnails.h"
 #include "output/FileOutput.h"
 #include "views/SharedView.h"
 
@@ -12,13 +13,15 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace levyc {
 
-BookmarksDialog::BookmarksDialog(BookmarkStore &store, PictureBox *picture, QWidget *parent)
+BookmarksDialog::BookmarksDialog(BookmarkStore &store, Thumbnails &thumbnails, PictureBox *picture, QWidget *parent)
     : QDialog(parent)
     , store_(store)
+    , thumbnails_(thumbnails)
     , picture_(picture)
     , list_(new QListWidget(this))
     , error_(new QLabel(this))
@@ -40,6 +43,9 @@ BookmarksDialog::BookmarksDialog(BookmarkStore &store, PictureBox *picture, QWid
     down_->setObjectName(QStringLiteral("BookmarkDown"));
     export_->setObjectName(QStringLiteral("BookmarkExport"));
     import_->setObjectName(QStringLiteral("BookmarkImport"));
+    list_->setIconSize(Thumbnails::SizeFor(picture_->ImageSize()));
+    list_->setUniformItemSizes(true); // a long list opens at once
+    connect(&thumbnails_, &Thumbnails::Made, this, &BookmarksDialog::ShowThumbnails);
     error_->setWordWrap(true);
     error_->setTextFormat(Qt::PlainText);
     error_->hide();
@@ -85,14 +91,14 @@ BookmarksDialog::BookmarksDialog(BookmarkStore &store, PictureBox *picture, QWid
     Retranslate();
 }
 
-void BookmarksDialog::Open(BookmarkStore &store, PictureBox *picture, QWidget *parent)
+void BookmarksDialog::Open(BookmarkStore &store, Thumbnails &thumbnails, PictureBox *picture, QWidget *parent)
 {
     if (auto *open = parent->findChild<BookmarksDialog *>(QString(), Qt::FindDirectChildrenOnly)) {
         open->raise();
         open->activateWindow();
         return;
     }
-    auto *dialog = new BookmarksDialog(store, picture, parent);
+    auto *dialog = new BookmarksDialog(store, thumbnails, picture, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
@@ -105,11 +111,25 @@ void BookmarksDialog::Fill(int current)
         auto *item = new QListWidgetItem(view.name, list_);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
+    ShowThumbnails();
     list_->setCurrentRow(std::min(current, list_->count() - 1));
     for (QPushButton *button : {goTo_, rename_, remove_, up_, down_}) {
         button->setEnabled(list_->count() > 0);
     }
     export_->setEnabled(list_->count() > 0);
+}
+
+void BookmarksDialog::ShowThumbnails()
+{
+    const QSignalBlocker quiet(list_);
+    QPixmap waiting(list_->iconSize());
+    waiting.fill(Qt::darkGray);
+    const std::vector<ListedView> &views = store_.Views();
+    for (int row = 0; row < list_->count() && row < static_cast<int>(views.size()); ++row) {
+        const ListedView &view = views.at(static_cast<std::size_t>(row));
+        const QImage thumbnail = thumbnails_.Get(view.window, view.size);
+        list_->item(row)->setIcon(thumbnail.isNull() ? waiting : QPixmap::fromImage(thumbnail));
+    }
 }
 
 void BookmarksDialog::GoTo()

@@ -10,8 +10,9 @@ namespace levyc {
 
 class BookmarkStore;
 class PictureBox;
+class Thumbnails;
 
-// The bookmarks, listed by name: go to one, rename it in place, delete it,
+// The bookmarks, listed by name with thumbnails: go to one, rename it in place, delete it,
 // move it up or down, and export or import the list as text. Every change
 // is kept at once; one that cannot be written leaves the list as it was and
 // says why under it.
@@ -21,11 +22,11 @@ class BookmarksDialog final : public QDialog
     Q_DISABLE_COPY_MOVE(BookmarksDialog)
 
 public:
-    BookmarksDialog(BookmarkStore &store, PictureBox *picture, QWidget *parent);
+    BookmarksDialog(BookmarkStore &store, Thumbnails &thumbnails, PictureBox *picture, QWidget *parent);
     ~BookmarksDialog() override = default;
 
     // Opens one over `parent`, gone once closed; raises the one that is open already.
-    static void Open(BookmarkStore &store, PictureBox *picture, QWidget *parent);
+    static void Open(BookmarkStore &store, Thumbnails &thumbnails, PictureBox *picture, QWidget *parent);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -33,6 +34,8 @@ protected:
 private:
     // The list as the store has it, `current` selected.
     void Fill(int current);
+    // Each item's thumbnail, where it is made; a grey place for it until then.
+    void ShowThumbnails();
     void GoTo();
     void Move(int by);
     void Export();
@@ -42,6 +45,7 @@ private:
     void Retranslate();
 
     BookmarkStore &store_;
+    Thumbnails &thumbnails_;
     PictureBox *picture_;
     QListWidget *list_;
     QLabel *error_;

@@ -5,7 +5,9 @@
 #include "GoToViewDialog.h"
 #include "KeyframeList.h"
 #include "WindowLayout.h"
+#include "drawing/Passes.h"
 #include "engine/SaveWork.h"
+#include "engine/Thumbnails.h"
 #include "picture/ExploringKeys.h"
 #include "picture/PictureClipboard.h"
 #include "picture/PngView.h"
@@ -38,8 +40,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QUrl>
 
+#include <memory>
 #include <utility>
 
 namespace levyc {
@@ -169,7 +173,7 @@ void Form1::Run(PictureCommand command, bool checked)
         AddBookmark();
         break;
     case PictureCommand::Bookmarks:
-        BookmarksDialog::Open(Bookmarks(), Picture1, this);
+        BookmarksDialog::Open(Bookmarks(), BookmarkThumbnails(), Picture1, this);
         break;
     case PictureCommand::OpenView:
         OpenView();
@@ -543,6 +547,17 @@ BookmarkStore &Form1::Bookmarks()
     return *bookmarks_;
 }
 
+Thumbnails &Form1::BookmarkThumbnails()
+{
+    if (!bookmarkThumbnails_) {
+        bookmarkThumbnails_ =
+            std::make_unique<Thumbnails>(std::make_shared<const std::vector<CurveRecord>>(PictureCurves()),
+                                         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                                             QStringLiteral("/levyc/thumbnails"));
+    }
+    return *bookmarkThumbnails_;
+}
+
 void Form1::OpenView()
 {
     const QString path =
@@ -601,6 +616,7 @@ void Form1::AddBookmark()
     const QString name = KeyframeList::NameOf(view, size);
     QString error;
     if (Bookmarks().Add({view, size, 0, name}, &error)) {
+        BookmarkThumbnails().Get(view, size); // made now, off this thread, for the list
         Notify(tr("Kept as the bookmark “%1”.").arg(name));
     } else {
         ShowSaveError(tr("Cannot Keep the Bookmark"), error);

@@ -6,12 +6,14 @@
 #include "drawing/DrawCommands.h"
 #include "drawing/Plotter.h"
 #include "engine/SaveJob.h"
+#include "engine/Thumbnails.h"
 #include "video/DiveChoices.h"
 
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QProgressDialog;
@@ -97,6 +99,8 @@ private:
     void Notify(const QString &text);
     // The user's bookmarks, read when first wanted; a file that cannot be read is told then.
     BookmarkStore &Bookmarks();
+    // The bookmarks' thumbnails, of the whole Draw, whether or not it has run.
+    Thumbnails &BookmarkThumbnails();
     // Keeps the view on screen as a bookmark, named by where it is.
     void AddBookmark();
     // Asks for a PNG, then shows the view it holds.
@@ -144,6 +148,7 @@ private:
     DiveChoices diveChoices_;     // as the dive's dialog last left them
     bool shapeAfterPlay_ = false; // the dive's dialog comes back when its Play ends
     std::optional<BookmarkStore> bookmarks_;
+    std::unique_ptr<Thumbnails> bookmarkThumbnails_; // kept in the user's cache folder
 };
 
 } // namespace levyc

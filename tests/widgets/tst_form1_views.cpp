@@ -1,7 +1,10 @@
+#include "Eventually.h"
 #include "FormTest.h"
 #include "bookmarks/BookmarkStore.h"
+#include "views/ViewRender.h"
 #include "views/ViewText.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -72,6 +75,14 @@ void TestFormViews::keptFoundRenamedAndDeleted()
         },
         60000));
     QCOMPARE(list->count(), 1);
+    // Its thumbnail, made off the window's thread, is kept in the cache folder and shown.
+    const QDir cache(data_.filePath(QStringLiteral("cache/levyc/thumbnails")));
+    const auto thumbnails = [&] { return cache.entryList({QStringLiteral("*.png")}, QDir::Files); };
+    QVERIFY(QTest::qWaitFor([&] { return thumbnails().size() == 1; }, 60000));
+    const QImage thumbnail = QImage(cache.filePath(thumbnails().front())).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(ShowsAnything(thumbnail));
+    TRY_COMPARE(list->item(0)->icon().pixmap(list->iconSize()).toImage().convertToFormat(QImage::Format_RGB32),
+                thumbnail);
     QTest::mouseClick(Form().findChild<QPushButton *>(QStringLiteral("BookmarkGoTo")), Qt::LeftButton);
     QCOMPARE(Picture()->View(), kept);
 
