@@ -1,6 +1,7 @@
 #include "BookmarkStore.h"
 
 #include "output/FileOutput.h"
+#include "output/TemporaryRemovedOnSignals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -87,6 +88,8 @@ bool BookmarkStore::Keep(std::vector<ListedView> views, QString *error)
         *error = Tr("cannot make the folder %1").arg(QDir::toNativeSeparators(QFileInfo(path_).absolutePath()));
         return false;
     }
+    // A signal while it is written ends the program with the old list whole.
+    const TemporaryRemovedOnSignals cleanup;
     FileOutput output(FileOutput::Wait::Never);
     if (!output.Open(QFile::encodeName(path_), error) ||
         !output.Write(QByteArray(Header) + ViewListText(views).toUtf8(), error)) {

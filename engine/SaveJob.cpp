@@ -1,61 +1,8 @@
 #include "SaveJob.h"
 
-#include "output/FileOutput.h"
-
-#include <array>
-#include <csignal>
+#include "output/TemporaryRemovedOnSignals.h"
 
 namespace levyc {
-
-namespace {
-
-// While one lives, SIGHUP, SIGINT and SIGTERM remove the temporary file of the
-// output being written before they end the program, as levyc-render's do; a
-// signal somebody chose to ignore stays ignored. The handlers before are put
-// back at the end, so the window's signals are otherwise left alone.
-class TemporaryRemovedOnSignals
-{
-public:
-    TemporaryRemovedOnSignals();
-    ~TemporaryRemovedOnSignals();
-    TemporaryRemovedOnSignals(const TemporaryRemovedOnSignals &) = delete;
-    TemporaryRemovedOnSignals &operator=(const TemporaryRemovedOnSignals &) = delete;
-    TemporaryRemovedOnSignals(TemporaryRemovedOnSignals &&) = delete;
-    TemporaryRemovedOnSignals &operator=(TemporaryRemovedOnSignals &&) = delete;
-
-private:
-    struct sigaction before_[3] = {};
-};
-
-constexpr std::array<int, 3> Ending = {SIGHUP, SIGINT, SIGTERM};
-
-extern "C" void RemoveTemporaryAndEnd(int signal)
-{
-    FileOutput::RemovePendingTemporary();
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
-
-TemporaryRemovedOnSignals::TemporaryRemovedOnSignals()
-{
-    struct sigaction action = {};
-    action.sa_handler = RemoveTemporaryAndEnd;
-    sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < Ending.size(); ++i) {
-        if (::sigaction(Ending[i], nullptr, &before_[i]) == 0 && before_[i].sa_handler != SIG_IGN) {
-            ::sigaction(Ending[i], &action, nullptr);
-        }
-    }
-}
-
-TemporaryRemovedOnSignals::~TemporaryRemovedOnSignals()
-{
-    for (size_t i = 0; i < Ending.size(); ++i) {
-        ::sigaction(Ending[i], &before_[i], nullptr);
-    }
-}
-
-} // namespace
 
 SaveJob::SaveJob(Work work, QObject *parent)
     : QObject(parent)

@@ -323,6 +323,30 @@ bookmark)
     hide_overlay
     expect_screen bookmark "$out/expected.png"
     ;;
+bookmark_signal)
+    # SIGTERM the moment the new list's temporary file is made: the old list
+    # stays whole, byte for byte, and nothing else is left beside it.
+    XDG_DATA_HOME=$out/data
+    export XDG_DATA_HOME
+    kept=$XDG_DATA_HOME/levyc/bookmarks.txt
+    mkdir -p "$(dirname "$kept")"
+    printf -- '--window 1,-1,3,-3 --size 573x413 --name the old one\n' >"$kept"
+    cp "$kept" "$out/before.txt"
+    LD_PRELOAD=$LEVYC_SIGNAL_ON_MAKE ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0 \
+        start_levyc "$out/levyc.log" --centre "$centre" --zoom "$zoom"
+    xdotool windowfocus --sync "$win"
+    press_keys ctrl+d
+    wait_for_exit "$app_pid" 60 || fail "Ctrl+D with a signal on its way: the program did not end"
+    status=0
+    wait "$app_pid" || status=$?
+    ((status == 143)) || fail "exit status $status, not SIGTERM's 143"
+    cmp "$kept" "$out/before.txt" || fail "the old list changed"
+    left=$(ls -A "$(dirname "$kept")")
+    [ "$left" = bookmarks.txt ] || fail "beside the list: $left"
+    echo "ok: SIGTERM while the list was written left the old list whole, and nothing else"
+    echo PASS
+    exit 0
+    ;;
 goto | copy)
     start_levyc "$out/levyc.log"
     draw_and_wait
