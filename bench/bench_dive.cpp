@@ -8,6 +8,9 @@
 //     and the same for the drawing's own part of each step, the change in
 //     what both frames show, which leaves out the picture moving in and out
 //     of the frame. The options are those that made the file.
+//   bench_dive path [levyc-render's dive options with --path LIST...]
+//     whether each view is on a whole frame and held for its frames, and
+//     the time to draw a frame against a plain dive's;
 //   bench_dive estimate [levyc-render's dive options...]
 //     what Save Dive… estimates for that dive before it starts, its time and
 //     its bytes, against the save itself, made as the window makes it into
@@ -19,12 +22,14 @@
 #include "tests/support/WebPFrames.h"
 #include "video/DiveEstimate.h"
 #include "video/OutputSink.h"
+#include "views/DiveFrame.h"
 #include "views/DivePath.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -163,6 +168,68 @@ int Estimate(const QList<QByteArray> &arguments)
     return 0;
 }
 
+// Each view of a --path film reached on a whole frame and held for its
+// frames, and its frames drawn no slower than those of a plain dive from its
+// first view to its last with as many frames, as a save draws them.
+int Path(const QList<QByteArray> &arguments)
+{
+    const RenderOptions options = ParseRenderOptions(arguments, RenderOptions::DefaultDiveSize);
+    if (!options.error.isEmpty() || !options.dive) {
+        std::fprintf(stderr, "bench_dive: %s\n", qPrintable(options.error));
+        return 2;
+    }
+    const DivePath path = DivePathOf(options);
+    std::vector<WorldWindow> views{options.from};
+    for (const WorldWindow &view : options.through) {
+        views.push_back(DivePath::WithShapeOf(view, options.from));
+    }
+    views.push_back(DivePath::WithShapeOf(options.window, options.from));
+    int missed = 0;
+    int worstHold = 0;
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        const int stop = path.Stops().at(i);
+        if (path.Frame(stop) != views[i]) {
+            ++missed;
+        }
+        int held = 0;
+        while (stop + held + 1 < path.Frames() && path.Frame(stop + held + 1) == views[i]) {
+            ++held;
+        }
+        const double hold = i < options.holds.size() ? options.holds[i] : 0;
+        worstHold = std::max(worstHold, std::abs(held - static_cast<int>(std::lround(hold * options.fps))));
+    }
+    const std::vector<CurveRecord> curves = PictureCurves();
+    const auto msPerFrame = [&](const DivePath &film) {
+        QElapsedTimer timer;
+        timer.start();
+        DiveFrames frames(curves, film, options.size);
+        for (int i = 0; i < film.Frames(); ++i) {
+            static_cast<void>(frames.Frame(i));
+        }
+        return static_cast<double>(timer.nsecsElapsed()) / 1e6 / film.Frames();
+    };
+    const DivePath plain(views.front(), views.back(), static_cast<double>(path.Frames()) / options.fps, options.fps,
+                         options.size);
+    // Alternated, the median of each: the machine's pace drifts.
+    std::vector<double> pathRuns;
+    std::vector<double> plainRuns;
+    for (int run = 0; run < 3; ++run) {
+        pathRuns.push_back(msPerFrame(path));
+        plainRuns.push_back(msPerFrame(plain));
+    }
+    std::sort(pathRuns.begin(), pathRuns.end());
+    std::sort(plainRuns.begin(), plainRuns.end());
+    const double pathMs = pathRuns[1];
+    const double plainMs = plainRuns[1];
+    std::printf("--path of %zu views, %d frames at %dx%d: %zu of %zu views on a whole frame (%s); holds off by at most"
+                " %d frames (target at most 1: %s); %.2f ms a frame drawn, against %.2f for a plain dive of %d frames"
+                " from its first view to its last (medians of 3 alternated; %s)\n",
+                views.size(), path.Frames(), options.size.width(), options.size.height(), views.size() - missed,
+                views.size(), missed == 0 ? "met" : "NOT MET", worstHold, worstHold <= 1 ? "met" : "NOT MET", pathMs,
+                plainMs, plain.Frames(), pathMs <= plainMs * 1.05 ? "no slower: met" : "slower: NOT MET");
+    return 0;
+}
+
 int main(int argc, char *argv[])
 {
     const QCoreApplication application(argc, argv);
@@ -173,13 +240,17 @@ int main(int argc, char *argv[])
     if (argc >= 2 && QByteArray(argv[1]) == "composition") {
         return Composition(arguments);
     }
+    if (argc >= 2 && QByteArray(argv[1]) == "path") {
+        return Path(arguments);
+    }
     if (argc >= 2 && QByteArray(argv[1]) == "estimate") {
         return Estimate(arguments);
     }
     if (argc >= 5 && QByteArray(argv[1]) == "luma") {
         return Luma(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt(), arguments.mid(2));
     }
-    std::fprintf(stderr, "usage: bench_dive composition DIVE-OPTIONS... | estimate DIVE-OPTIONS... | luma FILE.webp "
-                         "SKIP DIVE-OPTIONS...\n");
+    std::fprintf(stderr,
+                 "usage: bench_dive composition DIVE-OPTIONS... | estimate DIVE-OPTIONS... | path DIVE-OPTIONS... "
+                 "| luma FILE.webp SKIP DIVE-OPTIONS...\n");
     return 2;
 }

@@ -60,8 +60,9 @@ void DivePlayer::Stop()
 
 void DivePlayer::Draw(const SharedCurves &curves, const DivePath &path, QSize size, const JobRunner::Job &job)
 {
+    DiveFrames film(*curves, path, size);
     for (int i = 0; i < path.Frames() && !job.cancelled; ++i) {
-        QImage frame = DiveFrame(*curves, path, i, size, &job.cancelled);
+        QImage frame = film.Frame(i, &job.cancelled);
         if (frame.isNull()) {
             break;
         }

@@ -146,6 +146,15 @@ done
 "$render" --quiet --size 640x360 --window "$deep" --dive "$work/p.webp"
 "$build/bench/bench_dive" luma "$work/p.webp" 20 --size 640x360 --window "$deep" --dive "$work/p.webp"
 
+section "A --path of 10 views with holds: each on a whole frame, holds to the frame, no slower per frame"
+# Ten views along the default dive, four of them held.
+for i in 0 1 2 3 4 5 6 7 8 9; do
+    hold=''
+    case $i in 0 | 6) hold=' --hold 0.5' ;; 3 | 9) hold=' --hold 1' ;; esac
+    echo "--centre 300,-400 --zoom 1e$i --size 640x360$hold"
+done >"$work/path.txt"
+"$build/bench/bench_dive" path --size 640x360 --path "$work/path.txt" --dive "$work/path.mp4"
+
 section "Save Dive…'s estimate against the save itself (within 1.5 times)"
 # The bench's dive and one into a busy place, at a small size, the
 # picture's (an MP4 loses its odd pixels, as the window's does) and HD.
@@ -167,6 +176,12 @@ scripts/with-xvfb.sh "$build/bench/bench_window"
 section "On screen, Wayland (headless sway)"
 scripts/with-sway.sh bash -c 'install -m 755 "$0" "$XDG_RUNTIME_DIR/bench" && $LEVYC_AS_USER "$XDG_RUNTIME_DIR/bench"' \
     "$build/bench/bench_window"
+
+section "Composing a film: Play's answer and a thousand bookmarks, X11 (Xvfb)"
+scripts/with-xvfb.sh "$build/bench/bench_compose"
+section "Composing a film, Wayland (headless sway)"
+scripts/with-sway.sh bash -c 'install -m 755 "$0" "$XDG_RUNTIME_DIR/compose" && $LEVYC_AS_USER "$XDG_RUNTIME_DIR/compose"' \
+    "$build/bench/bench_compose"
 
 section "Peak memory"
 out=$(mktemp -d)

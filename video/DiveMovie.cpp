@@ -204,6 +204,7 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
     WorldWindow window = path.First();
     QElapsedTimer timer;
     qint64 renderNs = 0;
+    DiveFrames film(curves, path, dive.size);
     for (int i = 0; i < frames && drawn && added; ++i) {
         if (progress && !progress(encoded, frames)) {
             cancelled = true;
@@ -211,7 +212,7 @@ bool MakeDive(const Dive &dive, std::span<const CurveRecord> curves, const Video
         }
         timer.start();
         window = path.Frame(i);
-        QImage frame = DiveFrame(curves, path, i, dive.size);
+        QImage frame = film.Frame(i);
         renderNs += timer.nsecsElapsed();
         drawn = !frame.isNull();
         if (drawn) {

@@ -18,4 +18,22 @@ QImage DiveFrame(std::span<const CurveRecord> curves, const DivePath &path, int 
     return image;
 }
 
+DiveFrames::DiveFrames(std::span<const CurveRecord> curves, const DivePath &path, QSize size)
+    : curves_(curves)
+    , path_(path)
+    , size_(size)
+{
+}
+
+QImage DiveFrames::Frame(int i, const std::atomic<bool> *cancel)
+{
+    const bool same =
+        last_ >= 0 && path_.Frame(i) == path_.Frame(last_) && path_.Smoothing(i) == path_.Smoothing(last_);
+    if (!same) {
+        image_ = DiveFrame(curves_, path_, i, size_, cancel);
+    }
+    last_ = image_.isNull() ? -1 : i;
+    return image_;
+}
+
 } // namespace levyc

@@ -18,4 +18,22 @@ namespace levyc {
 QImage DiveFrame(std::span<const CurveRecord> curves, const DivePath &path, int i, QSize size,
                  const std::atomic<bool> *cancel = nullptr);
 
+// A film's frames drawn in order: a frame with the one before's window and
+// smoothing, as on a held view, is that frame again, not drawn twice.
+class DiveFrames
+{
+public:
+    // `curves` and `path` outlive it.
+    DiveFrames(std::span<const CurveRecord> curves, const DivePath &path, QSize size);
+
+    [[nodiscard]] QImage Frame(int i, const std::atomic<bool> *cancel = nullptr);
+
+private:
+    std::span<const CurveRecord> curves_;
+    const DivePath &path_;
+    QSize size_;
+    int last_ = -1; // the frame drawn last, while `image_` holds it
+    QImage image_;
+};
+
 } // namespace levyc

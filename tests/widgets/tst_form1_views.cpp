@@ -1,5 +1,6 @@
 #include "Eventually.h"
 #include "FormTest.h"
+#include "WebPFrames.h"
 #include "bookmarks/BookmarkStore.h"
 #include "views/ViewRender.h"
 #include "views/ViewText.h"
@@ -7,9 +8,11 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -26,6 +29,7 @@ class TestFormViews : public FormTest
 private slots:
     void initTestCase();
     void keptFoundRenamedAndDeleted();
+    void exportedBookmarksMakeAFilm();
     void opensTheViewAPngHolds_data();
     void opensTheViewAPngHolds();
 
@@ -99,6 +103,48 @@ void TestFormViews::keptFoundRenamedAndDeleted()
     QTest::mouseClick(Form().findChild<QPushButton *>(QStringLiteral("BookmarkDelete")), Qt::LeftButton);
     QCOMPARE(list->count(), 0);
     QVERIFY(Kept().empty());
+}
+
+// Two views kept, the list exported from its dialog, and the file given to
+// levyc-render --path: the film starts on the first view's picture, as the
+// window showed it, and ends on the second's.
+void TestFormViews::exportedBookmarksMakeAFilm()
+{
+    Draw();
+    QList<QImage> pictures;
+    for (int view = 0; view < 2; ++view) {
+        QTest::keyClick(Picture(), Qt::Key_Plus);
+        QTest::keyClick(Picture(), Qt::Key_Left);
+        TRY_VERIFY(Picture()->PictureReady());
+        pictures << Picture()->Picture().convertToFormat(QImage::Format_RGB32);
+        QTest::keyClick(Picture(), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(QTest::qWaitFor([&] { return Kept().size() == std::size_t(pictures.size()); }, 60000));
+    }
+    QTest::keyClick(Picture(), Qt::Key_B, Qt::ControlModifier);
+    QPushButton *exportButton = nullptr;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            exportButton = Form().findChild<QPushButton *>(QStringLiteral("BookmarkExport"));
+            return exportButton != nullptr && exportButton->isVisible();
+        },
+        60000));
+    const QString list = data_.filePath(QStringLiteral("film.txt"));
+    QString start;
+    AnswerNextFileDialog(&start, list);
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(list); }, 60000));
+    const QString film = data_.filePath(QStringLiteral("film.webp"));
+    const QSize size = Picture()->ImageSize();
+    QProcess render;
+    render.start(QStringLiteral(LEVYC_RENDER_PATH),
+                 {"--quiet", "--size", QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), "--seconds", "1",
+                  "--fps", "10", "--path", list, "--dive", film});
+    QVERIFY(render.waitForFinished(120000));
+    QVERIFY2(render.exitCode() == 0, render.readAllStandardError().constData());
+    const QList<QImage> frames = WebPFramesAt(film, 10);
+    QCOMPARE(frames.size(), 10);
+    QCOMPARE(frames.constFirst().convertToFormat(QImage::Format_RGB32), pictures.at(0));
+    QCOMPARE(frames.constLast().convertToFormat(QImage::Format_RGB32), pictures.at(1));
 }
 
 void TestFormViews::opensTheViewAPngHolds_data()
