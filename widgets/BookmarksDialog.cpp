@@ -45,6 +45,7 @@ BookmarksDialog::BookmarksDialog(BookmarkStore &store, Thumbnails &thumbnails, P
     import_->setObjectName(QStringLiteral("BookmarkImport"));
     list_->setIconSize(Thumbnails::SizeFor(picture_->ImageSize()));
     list_->setUniformItemSizes(true); // a long list opens at once
+    list_->setMinimumWidth(3 * Thumbnails::Width);
     connect(&thumbnails_, &Thumbnails::Made, this, &BookmarksDialog::ShowThumbnails);
     error_->setWordWrap(true);
     error_->setTextFormat(Qt::PlainText);

@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QPushButton>
-#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -33,7 +32,7 @@ KeyframeList::KeyframeList(std::vector<ListedView> views, Sources sources, Thumb
     , sources_(std::move(sources))
     , thumbnails_(thumbnails)
     , list_(new QListWidget(this))
-    , add_(new QToolButton(this))
+    , add_(new QPushButton(this))
     , remove_(new QPushButton(this))
     , up_(new QPushButton(this))
     , down_(new QPushButton(this))
@@ -56,8 +55,14 @@ KeyframeList::KeyframeList(std::vector<ListedView> views, Sources sources, Thumb
     error_->hide();
     list_->setIconSize(Thumbnails::SizeFor({16, 9}));
     list_->setMinimumHeight(4 * list_->iconSize().height());
-    add_->setPopupMode(QToolButton::InstantPopup);
+    // Room for a name beside its thumbnail, wrapped rather than cut.
+    list_->setMinimumWidth(4 * Thumbnails::Width);
+    list_->setWordWrap(true);
     add_->setMenu(new QMenu(add_));
+    // Return in the dialog still saves, wherever the focus is.
+    for (QPushButton *button : {add_, remove_, up_, down_, save_, load_}) {
+        button->setAutoDefault(false);
+    }
     hold_->setDecimals(1);
     hold_->setRange(0, 3600);
     connect(remove_, &QPushButton::clicked, this, [this] {
@@ -98,7 +103,6 @@ KeyframeList::KeyframeList(std::vector<ListedView> views, Sources sources, Thumb
         layout->addWidget(control, row++, 1);
     }
     layout->addWidget(error_, 8, 0, 1, 2);
-    add_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     Fill(0, true);
 }
 

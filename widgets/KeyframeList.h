@@ -10,7 +10,6 @@ class QDoubleSpinBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QToolButton;
 
 namespace levyc {
 
@@ -66,7 +65,7 @@ private:
     Thumbnails &thumbnails_;
     QSize filmSize_;
     QListWidget *list_;
-    QToolButton *add_;
+    QPushButton *add_; // with the menu of where views come from
     QPushButton *remove_;
     QPushButton *up_;
     QPushButton *down_;

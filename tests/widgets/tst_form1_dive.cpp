@@ -19,7 +19,6 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <QtTest>
 
 #include <algorithm>
@@ -62,7 +61,7 @@ namespace {
 // An item of the Add menu beside the dialog's list of views.
 QAction *AddMenuAction(DiveDialog &dialog, const QString &text)
 {
-    auto *add = dialog.findChild<QToolButton *>(QStringLiteral("KeyframeAdd"));
+    auto *add = dialog.findChild<QPushButton *>(QStringLiteral("KeyframeAdd"));
     const QList<QAction *> actions = add->menu()->actions();
     const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
     return found == actions.end() ? nullptr : *found;
