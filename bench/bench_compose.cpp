@@ -146,9 +146,9 @@ double OpenBookmarks(Form1 &form, PictureBox *picture)
 
 void BookmarkFigures(Form1 &form, PictureBox *picture)
 {
-    BookmarkStore seed(BookmarkStore::DefaultPath());
+    BookmarkStore store(BookmarkStore::DefaultPath());
     QString error;
-    if (seed.Import(ThousandViews(), PictureSize, &error) != Bookmarks) {
+    if (store.Import(ThousandViews(), PictureSize, &error) != Bookmarks) {
         std::printf("bookmarks: NOT MEASURED, %s\n", qPrintable(error));
         return;
     }

@@ -67,7 +67,7 @@ KeyframeList::KeyframeList(std::vector<ListedView> views, Sources sources, Thumb
     hold_->setRange(0, 3600);
     connect(remove_, &QPushButton::clicked, this, [this] {
         const int row = list_->currentRow();
-        if (row >= 0 && views_.size() > LeastViews) {
+        if (row >= 0) { // there only while the list has more than the two views a film needs
             views_.erase(views_.begin() + row);
             Fill(row);
         }

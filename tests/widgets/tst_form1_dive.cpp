@@ -700,6 +700,9 @@ void TestFormDive::keyframesShapeTheFilm()
                                                                               : QStringLiteral("KeyframeRemove")),
                               Qt::LeftButton);
         }
+        // Where it starts and where it ends stay: two views cannot be fewer.
+        auto *remove = dialog.findChild<QPushButton *>(QStringLiteral("KeyframeRemove"));
+        QCOMPARE(remove->isEnabled(), change != u"remove");
         // Back after the film, with its list as it was left.
         AnswerNextDiveDialog([&](DiveDialog &again) {
             backWith = again.findChild<QListWidget *>(QStringLiteral("KeyframeList"))->count();
